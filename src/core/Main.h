@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QMainWindow>
+
+// The main window: the program's button bar and desktop notes, and the holder of the data layer.
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfrmMain(QWidget* parent = nullptr);
+};
