@@ -5,6 +5,7 @@ if(VN_CCACHE)
     # Precompiled headers and ccache only get along with these relaxations.
     set(_launcher /usr/bin/env
         CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
+        CCACHE_BASEDIR=${CMAKE_SOURCE_DIR}
         ${VN_CCACHE})
     set(CMAKE_C_COMPILER_LAUNCHER ${_launcher})
     set(CMAKE_CXX_COMPILER_LAUNCHER ${_launcher})
