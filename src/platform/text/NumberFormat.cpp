@@ -6,60 +6,11 @@
 #include <limits>
 #include <string>
 
+#include "platform/text/DecimalDigits.h"
+
 namespace {
 
-// A non-negative decimal 0.d1d2d3... × 10^exponent; no digits means zero.
-struct Decimal {
-    std::string digits;
-    int exponent = 0;
-    bool IsZero() const { return digits.empty(); }
-};
-
-void TrimTrailingZeros(Decimal& d) {
-    while (!d.digits.empty() && d.digits.back() == '0') d.digits.pop_back();
-    if (d.digits.empty()) d.exponent = 0;
-}
-
-// The magnitude with 18 significant digits, as the extended type holds it.
-Decimal ToDecimal(long double value) {
-    Decimal d;
-    value = std::fabs(value);
-    if (value == 0) return d;
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.17Le", value);
-    // The C library writes the locale's decimal point, so every non-digit before the "e" is skipped.
-    const char* p = buf;
-    for (; *p && *p != 'e' && *p != 'E'; ++p)
-        if (*p >= '0' && *p <= '9') d.digits.push_back(*p);
-    d.exponent = std::atoi(*p ? p + 1 : p) + 1;
-    TrimTrailingZeros(d);
-    return d;
-}
-
-// Keeps `keep` leading digits, rounding half away from zero on the decimal digits.
-void RoundDigits(Decimal& d, int keep) {
-    if (d.IsZero() || keep >= static_cast<int>(d.digits.size())) return;
-    if (keep < 0) {
-        d.digits.clear();
-        d.exponent = 0;
-        return;
-    }
-    const bool up = d.digits[keep] >= '5';
-    d.digits.resize(keep);
-    if (up) {
-        int i = keep - 1;
-        while (i >= 0 && d.digits[i] == '9') d.digits[i--] = '0';
-        if (i >= 0) {
-            ++d.digits[i];
-        } else {
-            d.digits.insert(d.digits.begin(), '1');
-            ++d.exponent;
-        }
-    }
-    TrimTrailingZeros(d);
-}
-
-void RoundDecimals(Decimal& d, int decimals) { RoundDigits(d, d.exponent + decimals); }
+using Decimal = TDecimalDigits;
 
 QString SpecialValue(long double value) {
     if (std::isnan(value)) return "NAN";
@@ -68,8 +19,8 @@ QString SpecialValue(long double value) {
 
 QString GeneralForm(long double value, int precision, const TFormatSettings& fs) {
     if (!std::isfinite(value)) return SpecialValue(value);
-    Decimal d = ToDecimal(value);
-    RoundDigits(d, precision);
+    Decimal d = ExtendedDigits(value);
+    RoundSignificant(d, precision);
     if (d.IsZero()) return "0";
     QString out = value < 0 ? "-" : "";
     const int n = static_cast<int>(d.digits.size());
@@ -220,25 +171,68 @@ bool IsGroupSeparator(QChar c, const TFormatSettings& fs) {
 
 }  // namespace
 
-QString FormatFloat(const QString& format, long double value, const TFormatSettings& fs) {
-    if (!std::isfinite(value)) return SpecialValue(value);
+// Formats exact digits; `general` gives the general form when the format asks for it or the value
+// is too large for digit placeholders.
+template <typename General>
+QString FormatDigits(const QString& format, Decimal d, const TFormatSettings& fs, General general) {
     const QStringList sections = SplitSections(format);
-    if (sections[0].isEmpty() && (sections.size() == 1 || value >= 0)) return GeneralForm(value, 15, fs);
+    const bool negative = d.negative && !d.IsZero();
+    if (sections[0].isEmpty() && (sections.size() == 1 || !negative)) return general();
     auto pick = [&](int index) { return index < sections.size() && !sections[index].isEmpty() ? index : 0; };
-    int index = pick(value < 0 ? 1 : value == 0 ? 2 : 0);
+    int index = pick(negative ? 1 : d.IsZero() ? 2 : 0);
     Layout layout = Analyse(sections[index]);
-    Decimal d = ToDecimal(value);
-    RoundDecimals(d, layout.decCount);
+    RoundDecimalsHalfAway(d, layout.decCount);
     if (d.IsZero() && index != pick(2)) {
         index = pick(2);
         layout = Analyse(sections[index]);
     }
-    if (d.exponent > 18) return GeneralForm(value, 15, fs);
-    const bool minus = value < 0 && !d.IsZero() && index == 0;
+    if (d.exponent > 18) return general();
+    const bool minus = negative && !d.IsZero() && index == 0;
     return ApplySection(sections[index], layout, d, minus, fs);
 }
 
+QString FormatFloat(const QString& format, long double value, const TFormatSettings& fs) {
+    if (!std::isfinite(value)) return SpecialValue(value);
+    return FormatDigits(format, ExtendedDigits(value), fs, [&] { return GeneralForm(value, 15, fs); });
+}
+
 QString FloatToStr(long double value, const TFormatSettings& fs) { return GeneralForm(value, 15, fs); }
+
+QString FormatCurr(const QString& format, Currency value, const TFormatSettings& fs) {
+    return FormatDigits(format, ScaledDigits(value.Raw(), 4), fs, [&] { return CurrToStr(value, fs); });
+}
+
+QString CurrToStr(Currency value, const TFormatSettings& fs) {
+    const Decimal d = ScaledDigits(value.Raw(), 4);
+    if (d.IsZero()) return "0";
+    // At most four decimals and nineteen digits: the general form never needs an exponent here.
+    QString out = d.negative ? "-" : "";
+    const int n = static_cast<int>(d.digits.size());
+    if (d.exponent <= 0)
+        return out + "0" + fs.DecimalSeparator + QString(-d.exponent, '0') + QString::fromLatin1(d.digits);
+    for (int i = 0; i < d.exponent; ++i) out += QChar(i < n ? d.digits[i] : '0');
+    if (n > d.exponent)
+        out += fs.DecimalSeparator + QString::fromLatin1(d.digits.data() + d.exponent, n - d.exponent);
+    return out;
+}
+
+bool TryStrToCurr(const QString& text, Currency& value, const TFormatSettings& fs) {
+    long double v = 0;
+    if (!TryStrToFloat(text, v, fs) || std::fabs(v) >= 922337203685477.0L) return false;
+    // Rounded on the decimal digits of the text, not on the nearest binary fraction, so "0,00005"
+    // is an exact half and goes to the even neighbour as the float conversion would.
+    TDecimalDigits d = ExtendedDigits(v);
+    RoundDecimalsHalfEven(d, 4);
+    value = Currency::FromRaw(static_cast<int64_t>(std::llroundl(DigitsToExtended(d) * Currency::kScale)));
+    return true;
+}
+
+Currency StrToCurr(const QString& text, const TFormatSettings& fs) {
+    Currency v;
+    if (!TryStrToCurr(text, v, fs))
+        throw EConvertError(QString("'%1' is not a valid floating point value").arg(text));
+    return v;
+}
 
 bool TryStrToFloat(const QString& text, long double& value, const TFormatSettings& fs) {
     const QString t = text.trimmed();

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "platform/text/Currency.h"
 #include "platform/text/FormatSettings.h"
 
 // Numbers to text and back with the meanings the whole program's display formats were written for.
@@ -40,3 +41,11 @@ bool TryStrToInt64(const QString& text, qint64& value);
 int StrToInt(const QString& text);       // EConvertError
 qint64 StrToInt64(const QString& text);  // EConvertError
 int StrToIntDef(const QString& text, int def);
+
+// Currency amounts are formatted from their exact ten-thousandths, so no binary fraction can shift
+// a rounding; the general form shows up to four decimals. Text is read as a number and rounded to
+// ten-thousandths half to even, as the conversion from floats does.
+QString FormatCurr(const QString& format, Currency value, const TFormatSettings& fs = FormatSettings);
+QString CurrToStr(Currency value, const TFormatSettings& fs = FormatSettings);
+bool TryStrToCurr(const QString& text, Currency& value, const TFormatSettings& fs = FormatSettings);
+Currency StrToCurr(const QString& text, const TFormatSettings& fs = FormatSettings);  // EConvertError
