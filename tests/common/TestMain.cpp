@@ -26,6 +26,8 @@ int HoldLock(const char* path, const char* mode) {
 
 }  // namespace
 
+#include "common/ScriptedDialogs.h"
+
 // Every test program runs inside one offscreen application with the fixed font and resolution
 // the windows are laid out for, so pixel measurements are the same on every machine.
 int main(int argc, char** argv) {
@@ -36,5 +38,7 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     QApplication::setFont(QFont("DejaVu Sans", 8));
+    // A message box nobody scripted would wait for a click forever; this fails the test instead.
+    TScriptedDialogs noMessageExpected;
     return RUN_ALL_TESTS();
 }
