@@ -776,6 +776,24 @@ void TDataSet::RebuildView() {
     bof_ = view_.empty();
 }
 
+void TDataSet::ReorderAfterReload() {
+    order_ = OpenOrder();
+    try {
+        CheckFilterBinding();
+    } catch (const EFilterError&) {
+        filtered_ = false;
+        filterExpr_.reset();
+        RebuildView();
+        DataEvent(deDataSetChange, 0);
+        throw;
+    }
+    RebuildView();
+    SetCursor(0);
+    bof_ = true;
+    eof_ = view_.empty();
+    DataEvent(deDataSetChange, 0);
+}
+
 // --- controls
 
 void TDataSet::DisableControls() {

@@ -190,6 +190,9 @@ protected:
     std::vector<TSortKey> ParseOrder(const QString& text) const;
     // Rebuilds the visible list and keeps the cursor on its record where that is still visible.
     void RebuildView();
+    // After the records (and perhaps the fields) were replaced while open: binds the order and
+    // the filter to the fields again and shows the new records from the first one.
+    void ReorderAfterReload();
     int CompareRows(uint32_t a, uint32_t b) const;
     int CompareValues(const QVariant& a, const QVariant& b, TFieldType type) const;
 

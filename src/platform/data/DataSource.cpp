@@ -116,6 +116,13 @@ void TDataLink::SetActiveRecord(int record) {
     ds->SetDisplayPosition(pos == std::max(0, ds->RecNo() - 1) ? -1 : pos);
 }
 
+void TDataLink::PlaceActiveRecord(int activeRecord) {
+    if (!active_) return;
+    first_ = std::max(0, DataSet()->RecNo() - 1 - std::clamp(activeRecord, 0, bufferCount_ - 1));
+    AdjustWindow();
+    DataSetChanged();
+}
+
 void TDataLink::UpdateRecord() { UpdateData(); }
 
 void TDataLink::DataEvent(TDataEvent event, intptr_t info) {

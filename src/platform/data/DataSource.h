@@ -66,6 +66,9 @@ public:
     void SetActiveRecord(int record);
     // Position (0-based, in the dataset's order) of the window's first record.
     int FirstRecord() const { return first_; }
+    // Moves the window so that the cursor's record stands at row activeRecord (as far as the
+    // data allows), for a grid that restores a saved screen position.
+    void PlaceActiveRecord(int activeRecord);
 
     bool Eof() const { return DataSet() && DataSet()->Eof(); }
     bool Bof() const { return DataSet() && DataSet()->Bof(); }

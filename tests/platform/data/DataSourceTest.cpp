@@ -71,6 +71,17 @@ TEST_F(DataLinkTest, WindowFollowsTheCursorWithTheDistanceItMoved) {
     t.First();
     EXPECT_EQ(link.scrolls.back(), -6);
     EXPECT_EQ(link.ActiveRecord(), 0);
+
+    // A saved screen position puts the record back on its row, as far as the data allows.
+    t.SetRecNo(6);
+    link.PlaceActiveRecord(1);
+    EXPECT_EQ(Window(), (std::vector<qint64>{5, 6, 7, 8}));
+    t.SetRecNo(2);
+    link.PlaceActiveRecord(3);
+    EXPECT_EQ(link.ActiveRecord(), 1);
+    t.SetRecNo(10);
+    link.PlaceActiveRecord(0);
+    EXPECT_EQ(Window(), (std::vector<qint64>{7, 8, 9, 10}));
 }
 
 TEST_F(DataLinkTest, WindowStaysFullNearTheEndAndShrinksForShortData) {
