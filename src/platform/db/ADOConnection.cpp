@@ -84,8 +84,26 @@ void BindBlob(sqlite3_stmt* stmt, int index, const QByteArray& b) {
 
 int BindValue(sqlite3_stmt* stmt, int index, const TParameter& p) {
     const QVariant& v = p.Value;
-    if (!v.isValid() || v.isNull()) return sqlite3_bind_null(stmt, index);
     const int type = v.typeId();
+    // The common cases of a long run first, without conversions.
+    if (p.DataType == ftUnknown) {
+        switch (type) {
+            case QMetaType::QString:
+                BindText(stmt, index, *static_cast<const QString*>(v.constData()));
+                return SQLITE_OK;
+            case QMetaType::Double:
+                return sqlite3_bind_double(stmt, index, *static_cast<const double*>(v.constData()));
+            case QMetaType::Int:
+                return sqlite3_bind_int(stmt, index, *static_cast<const int*>(v.constData()));
+            case QMetaType::LongLong:
+                return sqlite3_bind_int64(stmt, index, *static_cast<const qlonglong*>(v.constData()));
+            case QMetaType::Bool:
+                return sqlite3_bind_int(stmt, index, *static_cast<const bool*>(v.constData()) ? 1 : 0);
+            default:
+                break;
+        }
+    }
+    if (!v.isValid() || v.isNull()) return sqlite3_bind_null(stmt, index);
     // Dates are stored as OLE days, whichever way the caller holds them.
     if (type == QMetaType::QDateTime) return sqlite3_bind_double(stmt, index, QDateTimeToOle(v.toDateTime()));
     if (type == QMetaType::QDate) return sqlite3_bind_double(stmt, index, DateTimeToOle(v.toDate()));
@@ -324,10 +342,20 @@ void TADOConnection::ExecRaw(const char* sql) {
     }
 }
 
-void TADOConnection::ClearCache() { cache_.clear(); }
+void TADOConnection::ClearCache() {
+    last_ = nullptr;
+    lastSql_.clear();
+    cache_.clear();
+}
 
 TADOConnection::Prepared& TADOConnection::Prepare(const QString& sql) {
-    if (auto it = cache_.find(sql); it != cache_.end()) return *it->second;
+    // A command run over and over hands in the very text it handed in before.
+    if (last_ && sql.constData() == lastSql_.constData() && sql.size() == lastSql_.size()) return *last_;
+    if (auto it = cache_.find(sql); it != cache_.end()) {
+        lastSql_ = it->first;
+        last_ = it->second.get();
+        return *last_;
+    }
     TJetTranslation t = TranslateJetSql(sql);
     auto p = std::make_unique<Prepared>();
     const void* tail = nullptr;
@@ -344,12 +372,19 @@ TADOConnection::Prepared& TADOConnection::Prepare(const QString& sql) {
     p->paramNames = t.ParamNames;
     p->changesData = t.ChangesData;
     if (cache_.size() >= kCacheLimit) ClearCache();
-    return *cache_.emplace(sql, std::move(p)).first->second;
+    const auto it = cache_.emplace(sql, std::move(p)).first;
+    lastSql_ = it->first;
+    last_ = it->second.get();
+    return *last_;
 }
 
 void TADOConnection::Bind(Prepared& p, const TParameters& params, const QString& sql) {
     for (qsizetype i = 0; i < p.paramNames.size(); ++i) {
-        const TParameter* prm = params.FindParam(p.paramNames[i]);
+        // Parameters parsed from the same text stand in the same order.
+        const int at = static_cast<int>(i);
+        const TParameter* prm = at < params.Count() && params[at].Name == p.paramNames[i]
+                                    ? &params[at]
+                                    : params.FindParam(p.paramNames[i]);
         if (!prm)
             throw EDatabaseError(QStringLiteral("No value given for one or more required parameters (%1).")
                                      .arg(p.paramNames[i]),

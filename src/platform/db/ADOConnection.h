@@ -92,4 +92,6 @@ private:
     QString password_;
     bool inTransaction_ = false;
     std::unordered_map<QString, std::unique_ptr<Prepared>> cache_;
+    QString lastSql_;  // shares its text with the cache key of last_
+    Prepared* last_ = nullptr;
 };

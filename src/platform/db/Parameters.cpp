@@ -10,6 +10,9 @@ void TParameters::ParseSQL(const QString& sql) {
 }
 
 TParameter* TParameters::FindParam(const QString& name) {
+    // Callers nearly always spell a name as the statement does; the exact match is far cheaper.
+    for (TParameter& p : items_)
+        if (p.Name == name) return &p;
     for (TParameter& p : items_)
         if (p.Name.compare(name, Qt::CaseInsensitive) == 0) return &p;
     return nullptr;
@@ -28,4 +31,13 @@ TParameter* TParameters::AddParameter(const QString& name) {
     if (TParameter* p = FindParam(name)) return p;
     items_.push_back(TParameter{name, QVariant(), ftUnknown});
     return &items_.back();
+}
+
+TParameter* TParameters::ParamByName(const char* name) {
+    const QLatin1String latin(name);
+    for (TParameter& p : items_)
+        if (p.Name == latin) return &p;
+    for (TParameter& p : items_)
+        if (p.Name.compare(latin, Qt::CaseInsensitive) == 0) return &p;
+    return ParamByName(QString::fromUtf8(name));
 }

@@ -27,6 +27,8 @@ public:
     const TParameter* FindParam(const QString& name) const;
     // Throws EDatabaseError when the statement has no such parameter.
     TParameter* ParamByName(const QString& name);
+    // The usual call with a literal name, without building a QString per row of a long run.
+    TParameter* ParamByName(const char* name);
     TParameter* AddParameter(const QString& name);
 
     int Count() const { return static_cast<int>(items_.size()); }
