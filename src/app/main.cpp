@@ -1,32 +1,11 @@
 #include "core/Main.h"
 
-#include <QApplication>
-#include <QMessageBox>
-#include <exception>
+#include "platform/ui/Application.h"
 
-namespace {
-
-// An exception that no window caught is shown and the message loop goes on, as users of the
-// program expect from a desktop application: one failed action must not end the session.
-class TVnApplication : public QApplication {
-public:
-    using QApplication::QApplication;
-
-    bool notify(QObject* receiver, QEvent* event) override {
-        try {
-            return QApplication::notify(receiver, event);
-        } catch (const std::exception& e) {
-            QMessageBox::critical(activeWindow(), QString::fromUtf8("Chyba"), QString::fromUtf8(e.what()));
-        }
-        return false;
-    }
-};
-
-}  // namespace
-
+// No display name is set: the window system would append it to every caption ("Dotaz — Varnobis").
 int main(int argc, char* argv[]) {
     TVnApplication app(argc, argv);
-    app.setApplicationName("Varnobis");
+    app.setApplicationName(QString::fromUtf8(kApplicationTitle));
     TfrmMain frmMain;
     frmMain.show();
     return app.exec();

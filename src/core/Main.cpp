@@ -1,9 +1,5 @@
 #include "core/Main.h"
 
-namespace {
-const char* const kApplicationTitle = "Varnobis";
-}
-
 TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName("frmMain");
     setWindowTitle(QString::fromUtf8(kApplicationTitle));

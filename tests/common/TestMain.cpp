@@ -2,15 +2,43 @@
 
 #include <QApplication>
 #include <QFont>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/files/FileLock.h"
+
+namespace {
+
+// The far end of LockHolder: takes the lock, says "held", keeps it until its input closes.
+int HoldLock(const char* path, const char* mode) {
+    TFileLock lock;
+    if (!lock.Open(QString::fromLocal8Bit(path), std::strcmp(mode, "exclusive") == 0, true)) {
+        std::puts("refused");
+        return 2;
+    }
+    std::puts("held");
+    std::fflush(stdout);
+    char buffer[256];
+    while (std::fread(buffer, 1, sizeof buffer, stdin) > 0) {
+    }
+    return 0;
+}
+
+}  // namespace
+
+#include "common/ScriptedDialogs.h"
 
 // Every test program runs inside one offscreen application with the fixed font and resolution
 // the windows are laid out for, so pixel measurements are the same on every machine.
 int main(int argc, char** argv) {
+    if (argc >= 4 && std::strcmp(argv[1], "--vn-hold-lock") == 0) return HoldLock(argv[2], argv[3]);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_FONT_DPI", "96");
     qputenv("LC_ALL", "C.UTF-8");
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     QApplication::setFont(QFont("DejaVu Sans", 8));
+    // A message box nobody scripted would wait for a click forever; this fails the test instead.
+    TScriptedDialogs noMessageExpected;
     return RUN_ALL_TESTS();
 }

@@ -4,7 +4,8 @@
 
 namespace {
 
-const QDate kOleEpoch(1899, 12, 30);
+// 30.12.1899 as a constant, so that dates built by other files' static initialisers are right too.
+constexpr QDate kOleEpoch = QDate::fromJulianDay(2415019);
 
 // Splits an OLE date into whole days from the epoch and milliseconds into that day.
 void SplitOle(TDateTime value, qint64& days, qint64& msecs) {

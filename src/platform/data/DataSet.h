@@ -1,0 +1,256 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/data/DataSetError.h"
+#include "platform/data/Field.h"
+
+class TDataSource;
+class TFilterExpr;
+
+enum TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
+
+enum TLocateOption : unsigned { loCaseInsensitive = 1, loPartialKey = 2 };
+using TLocateOptions = unsigned;
+
+// A bookmark names a record, not a position. Datasets with an integer ID field use the ID, so a
+// bookmark taken before a requery still finds its record afterwards; others use the record's slot
+// in the table. Grids keep marks as these strings; an empty one is no bookmark.
+using TBookmark = QString;
+
+enum TDataEvent {
+    deFieldChange,
+    deRecordChange,
+    deDataSetChange,
+    deDataSetScroll,
+    deLayoutChange,
+    deUpdateRecord,
+    deUpdateState,
+};
+
+// One key of a record order: a field, its direction.
+struct TSortKey {
+    int Field = -1;
+    bool Descending = false;
+};
+
+// A table of records in memory with a cursor, the edit states, bookmarks, ordering, filtering and
+// locating. Queries and memory tables fill it; windows and grids read it through its fields.
+//
+// Records live in one flat array, row after row, so a query's snapshot moves in without copying a
+// value. The order the cursor walks is a separate list of record numbers: sorting, filtering
+// and master/detail ranges rebuild that list and never touch the values.
+class TDataSet {
+public:
+    using TDataSetNotifyEvent = std::function<void(TDataSet*)>;
+
+    TDataSet();
+    TDataSet(const TDataSet&) = delete;
+    TDataSet& operator=(const TDataSet&) = delete;
+    virtual ~TDataSet();
+
+    // --- fields
+    const TFields& Fields() const { return fields_; }
+    int FieldCount() const { return fields_.Count(); }
+    TField* FindField(const QString& name) const { return fields_.FindField(name); }
+    TField* FieldByName(const QString& name) const { return fields_.FieldByName(name); }
+
+    // --- opening
+    bool Active() const { return state_ != dsInactive; }
+    void SetActive(bool active);
+    void Open() { SetActive(true); }
+    void Close() { SetActive(false); }
+    TDataSetState State() const { return state_; }
+
+    // --- cursor
+    void First();
+    void Last();
+    void Next() { MoveBy(1); }
+    void Prior() { MoveBy(-1); }
+    // Moves up to distance records and answers how far it really went (negative backwards).
+    // Running into an end stops there and raises Eof or Bof.
+    int MoveBy(int distance);
+    bool Eof() const { return eof_; }
+    bool Bof() const { return bof_; }
+    // 1-based position of the current record; 0 for an empty or closed dataset.
+    int RecNo() const;
+    void SetRecNo(int recNo);
+    int RecordCount() const { return static_cast<int>(view_.size()); }
+    bool IsEmpty() const { return view_.empty(); }
+
+    // --- editing
+    void Append();
+    void Insert();
+    void Edit();
+    void Post();
+    void Cancel();
+    void Delete();
+    // Leaves edit or insert state: posts a modified record, cancels an untouched one.
+    void CheckBrowseMode();
+    bool Modified() const { return modified_; }
+    bool CanModify() const { return !readOnly_; }
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
+
+    // --- bookmarks
+    TBookmark GetBookmark() const;
+    void GotoBookmark(const TBookmark& bookmark);
+    bool BookmarkValid(const TBookmark& bookmark) const;
+    // Order of two bookmarks in the current record order: -1, 0, 1. An empty or stale bookmark
+    // comes before every valid one.
+    int CompareBookmarks(const TBookmark& a, const TBookmark& b) const;
+    void FreeBookmark(TBookmark&) const {}
+
+    // --- searching
+    // fields: names separated by ";"; values: one value, or a QVariantList with one per field.
+    // Texts match exactly unless loCaseInsensitive (then as the database compares them:
+    // case-insensitive, accent-sensitive) and loPartialKey lets a text value be a prefix.
+    bool Locate(const QString& fields, const QVariant& values, TLocateOptions options = 0);
+
+    // --- ordering and filtering
+    // "Field", "A;B", "A ASC, B DESC": texts in Czech order (case-insensitive), NULLs first.
+    const QString& Sort() const { return sort_; }
+    void SetSort(const QString& sort);
+    const QString& Filter() const { return filter_; }
+    // The text is read at once: a text that cannot be read raises EFilterError and leaves the
+    // previous filter in place.
+    void SetFilter(const QString& filter);
+    bool Filtered() const { return filtered_; }
+    // Switching on binds the filter to the fields; an unknown field raises EFilterError and
+    // leaves filtering off.
+    void SetFiltered(bool filtered);
+    std::function<void(TDataSet*, bool& accept)> OnFilterRecord;
+
+    // --- controls
+    // Nested: the controls hear nothing until the outermost EnableControls, which then tells
+    // them once that the data changed (if anything happened meanwhile).
+    void DisableControls();
+    void EnableControls();
+    bool ControlsDisabled() const { return disableCount_ > 0; }
+    // Tells every control to re-read the data (after a change made behind the cursor's back).
+    void Resync() { DataEvent(deDataSetChange, 0); }
+
+    // --- events
+    TDataSetNotifyEvent BeforeOpen, AfterOpen, BeforeClose, AfterClose;
+    TDataSetNotifyEvent BeforeScroll, AfterScroll;
+    TDataSetNotifyEvent BeforeInsert, AfterInsert, BeforeEdit, AfterEdit;
+    TDataSetNotifyEvent BeforePost, AfterPost, BeforeCancel, AfterCancel;
+    TDataSetNotifyEvent BeforeDelete, AfterDelete, OnNewRecord;
+
+    // --- for fields, data links and the data layer
+    const QVariant& FieldValue(int field) const;
+    void SetFieldValue(int field, const QVariant& value);
+    // The record (view position) fields read while a grid paints another row; -1 for the cursor.
+    void SetDisplayPosition(int position);
+    int DisplayPosition() const { return displayPos_; }
+    // Which position in the current order holds a bookmark's record; -1 when none.
+    int BookmarkPosition(const TBookmark& bookmark) const;
+    // The records in cursor order and their stored values, for copying between datasets.
+    const std::vector<uint32_t>& View() const { return view_; }
+    const QVariant& RecordValue(uint32_t row, int field) const { return Cell(row, field); }
+
+protected:
+    // Subclasses build fields and records here; Open has already cleared the old records.
+    virtual void InternalOpen() = 0;
+    virtual void InternalClose() {}
+    // Master/detail ranges and the like: records outside are hidden like filtered ones.
+    virtual bool RecordInRange(uint32_t) const { return true; }
+    // Called before a new record gets its OnNewRecord: a detail table fills its link fields here.
+    virtual void InitNewRecord() {}
+    // After InternalOpen, once the fields exist and before the first view is built.
+    virtual void AfterInternalOpen() {}
+    // The order a freshly opened dataset shows.
+    virtual std::vector<TSortKey> OpenOrder();
+
+    // Replaces the fields; the old fields are destroyed unless the new ones match them by name
+    // and type, in which case they are kept with their display settings.
+    void SetFields(const std::vector<TFieldDef>& defs);
+    TField* AddField(const QString& name, TFieldType type, int size, bool required = false);
+    void ClearFieldsAndRecords();
+
+    // Record storage.
+    void ClearRecords();
+    uint32_t AppendRecordValues();  // a record of NULLs, last in the natural order
+    void TakeRecords(std::vector<QVariant>&& cells);
+    QVariant& Cell(uint32_t row, int field) { return cells_[static_cast<size_t>(row) * stride_ + field]; }
+    const QVariant& Cell(uint32_t row, int field) const {
+        return cells_[static_cast<size_t>(row) * stride_ + field];
+    }
+    uint32_t CurrentRow() const { return view_[static_cast<size_t>(cur_)]; }
+
+    // The ordering subclasses install (memory-table indexes); empty for the natural order.
+    void SetOrder(std::vector<TSortKey> keys);
+    const std::vector<TSortKey>& Order() const { return order_; }
+    std::vector<TSortKey> ParseOrder(const QString& text) const;
+    // Rebuilds the visible list and keeps the cursor on its record where that is still visible.
+    void RebuildView();
+    // After the records (and perhaps the fields) were replaced while open: binds the order and
+    // the filter to the fields again and shows the new records from the first one.
+    void ReorderAfterReload();
+    int CompareRows(uint32_t a, uint32_t b) const;
+    int CompareValues(const QVariant& a, const QVariant& b, TFieldType type) const;
+
+    void DataEvent(TDataEvent event, intptr_t info);
+    void FirePositionChange(int oldPos);
+    void SetCursor(int position);
+    static void Fire(const TDataSetNotifyEvent& event, TDataSet* self) {
+        if (event) event(self);
+    }
+
+private:
+    friend class TDataSource;
+    friend class TField;
+
+    bool Accept(uint32_t row) const;
+    void CheckActive() const;
+    void CheckFilterBinding();
+    void BeginNewRecord(bool append);
+    int PositionOfRow(uint32_t row) const;
+    bool FindRowOfBookmark(const TBookmark& bookmark, uint32_t& row) const;
+    int IdFieldIndex() const;
+    void InvalidateIdIndex() { idIndexBuilt_ = false; }
+    bool LookupId(qint64 id, uint32_t& row) const;
+    void PlaceInView(uint32_t row, bool wasInView, int anchor);
+    bool MatchesLocate(uint32_t row, const std::vector<int>& fields, const QVariantList& values,
+                       TLocateOptions options) const;
+
+    TFields fields_;
+    int stride_ = 0;
+    std::vector<QVariant> cells_;
+    std::vector<uint8_t> live_;   // per record slot: 0 once deleted
+    std::vector<uint32_t> base_;  // live records in natural order
+    std::vector<uint32_t> view_;  // records the cursor walks, in order
+    mutable std::vector<int32_t> viewPos_;
+    mutable bool viewPosValid_ = false;
+
+    TDataSetState state_ = dsInactive;
+    int cur_ = 0;
+    bool eof_ = true;
+    bool bof_ = true;
+    int displayPos_ = -1;
+    int32_t readRow_ = -1;  // record fields read while the filter event looks at it
+
+    std::vector<QVariant> editBuf_;
+    bool modified_ = false;
+    bool readOnly_ = false;
+
+    QString sort_;
+    std::vector<TSortKey> order_;
+    QString filter_;
+    bool filtered_ = false;
+    std::unique_ptr<TFilterExpr> filterExpr_;
+
+    int disableCount_ = 0;
+    bool pendingChange_ = false;
+    std::vector<TDataSource*> sources_;
+
+    mutable std::unordered_map<qint64, uint32_t> idIndex_;
+    mutable bool idIndexBuilt_ = false;
+    mutable bool idIndexUnique_ = true;
+};

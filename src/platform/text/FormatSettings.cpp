@@ -1,0 +1,3 @@
+#include "platform/text/FormatSettings.h"
+
+TFormatSettings FormatSettings;

@@ -1,0 +1,220 @@
+#include "platform/text/JetText.h"
+
+#include <array>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A primary weight takes three bytes: the class of the character in the top three bits and its
+// place within the class below. Every class is at least 1, so the first byte of a weight is never
+// zero and the zero byte that ends the primary level sorts a shorter word before a longer one.
+enum WeightClass : uint32_t { kSymbol = 1, kDigit = 2, kCzechLetter = 3, kOtherLetter = 4 };
+
+constexpr uint32_t Weight(WeightClass cls, uint32_t value) {
+    return (static_cast<uint32_t>(cls) << 21) | value;
+}
+
+constexpr char32_t kCaron = 0x030C;
+
+// Places in the Czech alphabet. Letters with a caron that are letters of their own get a place
+// after their base letter; "ch" gets one after "h".
+uint32_t CzechPlace(char32_t letter) { return (static_cast<uint32_t>(letter - U'a') + 1) * 2; }
+constexpr uint32_t kAfter = 1;
+
+bool IsMark(char32_t cp) {
+    if (cp < 0x300) return false;
+    if (cp < 0x370) return true;
+    switch (QChar::category(cp)) {
+        case QChar::Mark_NonSpacing:
+        case QChar::Mark_SpacingCombining:
+        case QChar::Mark_Enclosing:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void AppendDecomposed(char32_t cp, std::u32string& out) {
+    if (QChar::decompositionTag(cp) == QChar::Canonical) {
+        const QString parts = QChar::decomposition(cp);
+        for (char32_t part : parts.toUcs4()) AppendDecomposed(part, out);
+        return;
+    }
+    out.push_back(QChar::toCaseFolded(cp));
+}
+
+// Czech text lives almost entirely below U+0250, so the decomposed and folded forms of that range
+// are worked out once; everything above is decomposed as it comes.
+constexpr char32_t kTableEnd = 0x250;
+
+struct FoldedChar {
+    char32_t cp[4] = {};
+    uint8_t n = 0;
+};
+
+const std::array<FoldedChar, kTableEnd>& FoldTable() {
+    static const std::array<FoldedChar, kTableEnd> table = [] {
+        std::array<FoldedChar, kTableEnd> t;
+        std::u32string parts;
+        for (char32_t cp = 0; cp < kTableEnd; ++cp) {
+            parts.clear();
+            AppendDecomposed(cp, parts);
+            Q_ASSERT(parts.size() <= 4);
+            for (char32_t part : parts) t[cp].cp[t[cp].n++] = part;
+        }
+        return t;
+    }();
+    return table;
+}
+
+void FoldInto(QStringView text, std::u32string& out) {
+    out.clear();
+    const auto& table = FoldTable();
+    const qsizetype n = text.size();
+    const QChar* data = text.data();
+    for (qsizetype i = 0; i < n; ++i) {
+        char32_t cp = data[i].unicode();
+        if (cp < 0x80) {
+            out.push_back(cp >= U'A' && cp <= U'Z' ? cp + 32 : cp);
+            continue;
+        }
+        if (QChar::isHighSurrogate(cp) && i + 1 < n && data[i + 1].isLowSurrogate()) {
+            cp = QChar::surrogateToUcs4(data[i].unicode(), data[i + 1].unicode());
+            ++i;
+        }
+        if (cp < kTableEnd)
+            out.append(table[cp].cp, table[cp].n);
+        else
+            AppendDecomposed(cp, out);
+    }
+}
+
+uint32_t PrimaryOf(char32_t cp) {
+    if (cp >= U'a' && cp <= U'z') return Weight(kCzechLetter, CzechPlace(cp));
+    if (cp >= U'0' && cp <= U'9') return Weight(kDigit, cp);
+    if (QChar::isDigit(cp)) return Weight(kDigit, cp);
+    if (QChar::isLetter(cp)) return Weight(kOtherLetter, cp);
+    return Weight(kSymbol, cp);
+}
+
+char* PutWeight(char* out, uint32_t w) {
+    out[0] = static_cast<char>((w >> 16) & 0xFF);
+    out[1] = static_cast<char>((w >> 8) & 0xFF);
+    out[2] = static_cast<char>(w & 0xFF);
+    return out + 3;
+}
+
+// The longest key `folded` can give: three bytes per letter, the level byte, and per letter its
+// accents and their closing byte.
+size_t MaxKeySize(const std::u32string& folded) { return folded.size() * 7 + 1; }
+
+// Builds the key in two levels: the primary weights of all letters, a zero byte, then for every
+// letter its accents (three bytes each, never starting with zero) closed by a zero byte. Words that
+// carry no accent at all leave the second level out: their key is then a prefix of the key of any
+// accented word with the same letters, which still sorts them first, as the full key would.
+// Writes into `out`, which holds at least MaxKeySize bytes, and answers the key's length.
+size_t BuildKey(const std::u32string& folded, char* out) {
+    char* p = out;
+    const size_t n = folded.size();
+    const char32_t* f = folded.data();
+    bool anyMark = false;
+    for (size_t i = 0; i < n; ++i) {
+        const char32_t cp = f[i];
+        if (IsMark(cp) && p != out) {
+            anyMark = true;
+            continue;
+        }
+        const char32_t next = i + 1 < n ? f[i + 1] : 0;
+        uint32_t w;
+        if ((cp == U'c' || cp == U'r' || cp == U's' || cp == U'z') && next == kCaron) {
+            w = Weight(kCzechLetter, CzechPlace(cp) + kAfter);
+            ++i;
+        } else if (cp == U'c' && next == U'h') {
+            w = Weight(kCzechLetter, CzechPlace(U'h') + kAfter);
+            ++i;
+        } else {
+            w = PrimaryOf(cp);
+        }
+        p = PutWeight(p, w);
+    }
+    *p++ = '\0';
+    if (!anyMark) return static_cast<size_t>(p - out);
+    // Second pass over the same letters, now writing only their accents.
+    bool first = true;
+    for (size_t i = 0; i < n; ++i) {
+        const char32_t cp = f[i];
+        if (IsMark(cp) && !first) {
+            p = PutWeight(p, 0x010000 + cp);
+            continue;
+        }
+        if (!first) *p++ = '\0';
+        first = false;
+        const char32_t next = i + 1 < n ? f[i + 1] : 0;
+        if (((cp == U'c' || cp == U'r' || cp == U's' || cp == U'z') && next == kCaron) ||
+            (cp == U'c' && next == U'h'))
+            ++i;
+    }
+    *p++ = '\0';
+    return static_cast<size_t>(p - out);
+}
+
+// Folds case and composes accents so that one letter is one code point whatever form it came in.
+std::u32string LikeForm(const QString& text) {
+    const QList<uint> ucs4 = text.normalized(QString::NormalizationForm_C).toCaseFolded().toUcs4();
+    return std::u32string(ucs4.begin(), ucs4.end());
+}
+
+// Iterative wildcard matching: on a mismatch after a "many" wildcard, the wildcard takes one more
+// character and matching resumes. Linear memory and no recursion whatever the pattern.
+bool WildMatch(const QString& text, const QString& pattern, char32_t many, char32_t one) {
+    const std::u32string t = LikeForm(text);
+    const std::u32string p = LikeForm(pattern);
+    size_t ti = 0, pi = 0;
+    size_t starP = std::u32string::npos, starT = 0;
+    while (ti < t.size()) {
+        if (pi < p.size() && (p[pi] == one || p[pi] == t[ti])) {
+            ++ti;
+            ++pi;
+        } else if (pi < p.size() && p[pi] == many) {
+            starP = pi++;
+            starT = ti;
+        } else if (starP != std::u32string::npos) {
+            pi = starP + 1;
+            ti = ++starT;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && p[pi] == many) ++pi;
+    return pi == p.size();
+}
+
+}  // namespace
+
+int CompareJetText(const QString& a, const QString& b) {
+    thread_local std::u32string foldedA, foldedB;
+    thread_local std::vector<char> keyA, keyB;
+    FoldInto(a, foldedA);
+    FoldInto(b, foldedB);
+    if (keyA.size() < MaxKeySize(foldedA)) keyA.resize(MaxKeySize(foldedA));
+    if (keyB.size() < MaxKeySize(foldedB)) keyB.resize(MaxKeySize(foldedB));
+    const size_t lenA = BuildKey(foldedA, keyA.data());
+    const size_t lenB = BuildKey(foldedB, keyB.data());
+    const int c = std::memcmp(keyA.data(), keyB.data(), std::min(lenA, lenB));
+    if (c != 0) return c < 0 ? -1 : 1;
+    return lenA < lenB ? -1 : lenA > lenB ? 1 : 0;
+}
+
+QByteArray JetSortKey(const QString& text) {
+    thread_local std::u32string folded;
+    thread_local std::vector<char> key;
+    FoldInto(text, folded);
+    if (key.size() < MaxKeySize(folded)) key.resize(MaxKeySize(folded));
+    return QByteArray(key.data(), static_cast<qsizetype>(BuildKey(folded, key.data())));
+}
+
+bool JetLike(const QString& text, const QString& pattern) { return WildMatch(text, pattern, U'%', U'_'); }
+
+bool FilterLike(const QString& text, const QString& pattern) { return WildMatch(text, pattern, U'*', U'?'); }

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QApplication>
+#include <exception>
+
+#include "platform/ui/Dialogs.h"
+
+// Shows an exception that no window caught as an error box with its text.
+void ShowUncaughtException(std::exception_ptr error);
+
+// Runs one delivery of work; an exception that escapes it is shown and false is returned, so that
+// one failed action ends only itself and the message loop goes on.
+template <class Deliver>
+bool RunShowingExceptions(Deliver&& deliver) {
+    try {
+        return deliver();
+    } catch (...) {
+        ShowUncaughtException(std::current_exception());
+    }
+    return false;
+}
+
+// The application object of the program: every event goes through the exception guard.
+class TVnApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        return RunShowingExceptions([&] { return QApplication::notify(receiver, event); });
+    }
+};

@@ -1,0 +1,110 @@
+#include "pricelist/PriceRules.h"
+
+#include <cmath>
+
+namespace {
+
+const char* const kZaokTexts[] = {"nezaokrouhlovat", "na koruny", "na desetníky"};
+
+}  // namespace
+
+int ZaokDecimals(int zaok) {
+    switch (zaok) {
+        case ZaokCrowns:
+            return 0;
+        case ZaokTenths:
+            return 1;
+        default:
+            return 4;
+    }
+}
+
+QStringList ZaokTexts() {
+    QStringList texts;
+    for (const char* text : kZaokTexts) texts << QString::fromUtf8(text);
+    return texts;
+}
+
+long double CalcVat(bool withVat, int kind, long double price, long double rate) {
+    // The VAT share of a gross price is rounded to four decimals (21 % gives 0.1736), so a gross
+    // price of 121 has a net price of 99.9944 and not 100; stored prices depend on it.
+    long double coefficient = 0;
+    if (rate != 0) coefficient = withVat ? RoundPrice(1, 4, rate / (rate + 100)) : rate / 100;
+
+    const long double vat = price * coefficient;
+    const long double net = withVat ? price - vat : price;
+    const long double gross = withVat ? price : price + vat;
+    switch (kind) {
+        case VatKindNet:
+            return net;
+        case VatKindGross:
+            return gross;
+        case VatKindAmount:
+            return vat;
+        default:
+            return 0;
+    }
+}
+
+long double RoundPrice(uint8_t mode, uint8_t decimals, long double value) {
+    if (mode == 0) return value;
+
+    // The power is a 32-bit integer that wraps like the original's; only 0 to 4 decimals occur.
+    uint32_t power = 1;
+    for (int i = 0; i < decimals; ++i) power *= 10;
+    const long double p = static_cast<int32_t>(power);
+
+    const long double t = value * p;
+    long double w = std::trunc(t);
+    const long double f = std::fabs(t - w);
+    const long double away = value >= 0 ? 1 : -1;
+
+    if (mode == 1) {
+        // The fraction is first rounded to a tenth, through a double and an extended division by 0.1
+        // with ties to even. That makes 0.45 and above count as a half (0.1 in extended precision is
+        // slightly above a tenth, the double of 0.45 slightly above 0.45), so 0.45 rounds up while
+        // 0.44 truncates. Prices rounded this way are stored, so the steps must stay as they are.
+        const double fraction = static_cast<double>(f);
+        const long double tenths = std::nearbyint(fraction / 0.1L) * 0.1L;
+        if (tenths >= 0.5L) w += away;
+    } else if (mode == 2) {
+        if (f > 1e-7L) w += away;
+    }
+    // A negative value that rounds to nothing would come back as a negative zero, which prints
+    // with a minus sign; adding zero turns it into a plain zero without changing any other value.
+    return w / p + 0.0L;
+}
+
+void CalcRuleLevelPrice(int typHodnoty, long double hodnota, long double startPrice, bool startWithVat,
+                        int decimals, long double vatRate, long double& net, long double& gross) {
+    const long double s = startPrice;
+    const long double h = hodnota;
+    long double q = 0;
+    switch (typHodnoty) {
+        case TypHodnotySleva:
+            q = s - s * h / 100;
+            break;
+        case TypHodnotyMarze:
+            q = (h + 100) * s / 100;
+            break;
+        case TypHodnotyRabat:
+            // A rabat of the whole price has no price to scale up to; zero instead of a division by zero.
+            q = h == 100 ? 0 : s * 100 / (100 - h);
+            break;
+        default:
+            net = 0;
+            gross = 0;
+            return;
+    }
+
+    // The price of the start's own kind is rounded first and the other derived from the rounded one,
+    // so the pair always agrees with what CalcVat gives for the displayed price.
+    const auto d = static_cast<uint8_t>(decimals);
+    if (startWithVat) {
+        gross = RoundPrice(1, d, q);
+        net = RoundPrice(1, d, CalcVat(true, VatKindNet, gross, vatRate));
+    } else {
+        net = RoundPrice(1, d, q);
+        gross = RoundPrice(1, d, CalcVat(false, VatKindGross, net, vatRate));
+    }
+}

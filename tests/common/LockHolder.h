@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QString>
+
+// "Another station" for tests: a second process (this same test program, started with
+// --vn-hold-lock) that takes a lock on a file and keeps it until told to let go. Locks of another
+// process are what the stations see of each other, so this is the honest way to test them.
+class LockHolder {
+public:
+    LockHolder(const QString& path, bool exclusive) : path_(path), exclusive_(exclusive) {}
+    ~LockHolder() { Stop(); }
+    LockHolder(const LockHolder&) = delete;
+    LockHolder& operator=(const LockHolder&) = delete;
+
+    // Starts the holder and waits until it reports the lock taken; false when it could not take it.
+    bool Start() {
+        process_.setProcessChannelMode(QProcess::SeparateChannels);
+        process_.start(QCoreApplication::applicationFilePath(),
+                       {"--vn-hold-lock", path_, exclusive_ ? "exclusive" : "shared"});
+        if (!process_.waitForStarted(10000)) return false;
+        while (!process_.canReadLine()) {
+            if (process_.state() == QProcess::NotRunning) return false;
+            if (!process_.waitForReadyRead(10000)) return false;
+        }
+        return process_.readLine().trimmed() == "held";
+    }
+
+    // Lets go in order: the holder closes its file and ends.
+    void Stop() {
+        if (process_.state() == QProcess::NotRunning) return;
+        process_.closeWriteChannel();
+        if (!process_.waitForFinished(10000)) Kill();
+    }
+
+    // Ends the holder as a crash would, without any clean-up of its own.
+    void Kill() {
+        if (process_.state() == QProcess::NotRunning) return;
+        process_.kill();
+        process_.waitForFinished(10000);
+    }
+
+private:
+    QString path_;
+    bool exclusive_;
+    QProcess process_;
+};

@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include "DataFixture.h"
+#include "platform/data/DataSource.h"
+
+namespace {
+
+using V = std::vector<qint64>;
+
+class MemTableTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        BuildItems(t, {{1, "kabel", 10.0, Day(2024, 1, 5), true},
+                       {2, "Čep", 3.0, Day(2024, 2, 1), false},
+                       {3, "chránička", 10.0, QVariant(), QVariant()},
+                       {4, "cívka", 7.0, Day(2023, 12, 31), true},
+                       {5, "Hadice", 120.0, Day(2024, 3, 1), false}});
+    }
+    TMemTable t;
+};
+
+TEST_F(MemTableTest, NamedIndexesSwitchOnAndOff) {
+    t.AddIndex("Cena", "Cena;ID");
+    t.AddIndex("CenaDesc", "Cena", ixDescending);
+    t.SetIndexName("Cena");
+    EXPECT_EQ(Ids(t), (V{2, 4, 1, 3, 5}));
+    t.SetIndexName("CenaDesc");
+    EXPECT_EQ(Ids(t), (V{5, 1, 3, 4, 2}));  // equal keys keep the natural order
+    t.SetIndexesActive(false);
+    EXPECT_EQ(Ids(t), (V{1, 2, 3, 4, 5}));
+    t.SetIndexesActive(true);
+    EXPECT_EQ(Ids(t), (V{5, 1, 3, 4, 2}));
+    t.SetIndexName("");
+    EXPECT_EQ(Ids(t), (V{1, 2, 3, 4, 5}));
+    EXPECT_THROW(t.SetIndexName("Neni"), EDataSetError);
+
+    // The index keeps new records in place and survives closing and reopening.
+    t.SetIndexFieldNames("Cena");
+    t.Append();
+    t.FieldByName("ID")->SetAsInteger(6);
+    t.FieldByName("Cena")->SetAsFloat(5);
+    t.Post();
+    EXPECT_EQ(t.RecNo(), 2);
+    t.Close();
+    t.Open();
+    EXPECT_TRUE(t.IsEmpty());  // a closed memory table drops its records
+    EXPECT_EQ(t.IndexFieldNames(), "Cena");
+}
+
+TEST_F(MemTableTest, FindKeyAndFindNearestOnTheCurrentIndex) {
+    t.SetIndexFieldNames("Cena;ID");
+    EXPECT_TRUE(t.FindKey({10.0}));
+    EXPECT_EQ(t.FieldByName("ID")->AsInteger(), 1);  // the first of equal keys
+    EXPECT_TRUE(t.FindKey({10.0, 3}));
+    EXPECT_EQ(t.FieldByName("ID")->AsInteger(), 3);
+    EXPECT_FALSE(t.FindKey({11.0}));
+    EXPECT_EQ(t.FieldByName("ID")->AsInteger(), 3);  // a miss does not move
+    EXPECT_THROW(t.FindKey({1.0, 2, 3}), EDataSetError);
+
+    struct Case {
+        QVariant key;
+        qint64 id;
+    };
+    const Case nearest[] = {{0.0, 2}, {3.0, 2}, {8.0, 1}, {10.0, 1}, {500.0, 5}};
+    for (const Case& c : nearest) {
+        SCOPED_TRACE(c.key.toDouble());
+        t.FindNearest({c.key});
+        EXPECT_EQ(t.FieldByName("ID")->AsInteger(), c.id);
+    }
+
+    // Texts: the nearest record for a typed prefix, in the index's order.
+    t.SetIndexFieldNames("Popis");
+    t.FindNearest({"ch"});
+    EXPECT_EQ(t.FieldByName("ID")->AsInteger(), 3);
+    t.FindNearest({"C"});
+    EXPECT_EQ(t.FieldByName("ID")->AsInteger(), 4);
+
+    TMemTable none;
+    BuildItems(none, {});
+    EXPECT_THROW(none.FindKey({1}), EDataSetError);
+    none.SetIndexFieldNames("ID");
+    none.FindNearest({1});  // nothing to find, nothing happens
+    EXPECT_FALSE(none.FindKey({1}));
+}
+
+TEST_F(MemTableTest, MasterDetailShowsTheMastersRecords) {
+    TMemTable groups;
+    BuildItems(groups, {{10, "Kabely", {}, {}, {}}, {20, "Spojky", {}, {}, {}}, {30, "Prázdná", {}, {}, {}}});
+    TDataSource dsGroups(&groups);
+
+    TMemTable items;
+    items.FieldDefs().Add("ID", ftInteger);
+    items.FieldDefs().Add("Skupina", ftInteger);
+    items.CreateTable();
+    const int rows[][2] = {{1, 10}, {2, 20}, {3, 10}, {4, 20}, {5, 10}};
+    for (const auto& r : rows) {
+        items.Append();
+        items.FieldByName("ID")->SetAsInteger(r[0]);
+        items.FieldByName("Skupina")->SetAsInteger(r[1]);
+        items.Post();
+    }
+    items.SetMasterFields("ID");
+    items.SetDetailFields("Skupina");
+    items.SetMasterSource(&dsGroups);
+    EXPECT_EQ(Ids(items), (V{1, 3, 5}));
+    groups.Next();
+    EXPECT_EQ(Ids(items), (V{2, 4}));
+    groups.Next();
+    EXPECT_TRUE(items.IsEmpty());
+
+    // A new detail record takes the master's key.
+    items.Append();
+    items.FieldByName("ID")->SetAsInteger(6);
+    items.Post();
+    EXPECT_EQ(items.FieldByName("Skupina")->AsInteger(), 30);
+    EXPECT_EQ(Ids(items), (V{6}));
+
+    groups.First();
+    items.SetIndexFieldNames("ID");
+    EXPECT_EQ(Ids(items), (V{1, 3, 5}));
+
+    // Unlinking shows everything again.
+    items.SetMasterSource(nullptr);
+    EXPECT_EQ(items.RecordCount(), 6);
+}
+
+TEST_F(MemTableTest, LoadFromDataSetCopiesWhatTheSourceShows) {
+    t.SetSort("Cena DESC");
+    t.SetFilter("Cena > 5");
+    t.SetFiltered(true);
+    t.FieldByName("Popis")->SetDisplayLabel("Popis položky");
+    t.Locate("ID", 3);
+
+    TMemTable copy;
+    copy.LoadFromDataSet(&t);
+    EXPECT_EQ(Ids(copy), (V{5, 1, 3, 4}));
+    EXPECT_EQ(copy.FieldByName("Popis")->DisplayLabel(), "Popis položky");
+    EXPECT_EQ(copy.FieldByName("Popis")->Size(), 50);
+    EXPECT_EQ(t.FieldByName("ID")->AsInteger(), 3);  // the source keeps its position
+    copy.Last();
+    EXPECT_TRUE(copy.FieldByName("Aktivni")->AsBoolean());
+
+    // Into existing fields by name; fields the source lacks stay NULL.
+    TMemTable narrow;
+    narrow.FieldDefs().Add("Popis", ftString, 20);
+    narrow.FieldDefs().Add("Poznamka", ftMemo);
+    narrow.CreateTable();
+    narrow.LoadFromDataSet(&t, false);
+    EXPECT_EQ(narrow.RecordCount(), 4);
+    EXPECT_EQ(narrow.FieldByName("Popis")->AsString(), "Hadice");
+    EXPECT_TRUE(narrow.FieldByName("Poznamka")->IsNull());
+
+    copy.EmptyTable();
+    EXPECT_TRUE(copy.Active());
+    EXPECT_TRUE(copy.IsEmpty());
+}
+
+}  // namespace

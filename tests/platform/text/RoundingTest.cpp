@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <QRegularExpression>
+#include <QSet>
+
+#include "platform/text/Cp1250.h"
+#include "platform/text/Guid.h"
+#include "platform/text/NumberFormat.h"
+#include "platform/text/Rounding.h"
+
+TEST(Rounding, HalfAwayAndHalfEvenOnDecimalDigits) {
+    struct Case {
+        long double value;
+        int decimals;
+        long double away;
+        long double even;
+    };
+    const Case kCases[] = {
+        {0.125L, 2, 0.13L, 0.12L},
+        {0.135L, 2, 0.14L, 0.14L},
+        {-0.125L, 2, -0.13L, -0.12L},
+        {2.5L, 0, 3, 2},
+        {3.5L, 0, 4, 4},
+        {-2.5L, 0, -3, -2},
+        {2.675, 2, 2.67L, 2.67L},   // a double just below the half
+        {2.675L, 2, 2.68L, 2.68L},  // extended: the half itself, up to 18 digits, and odd below it
+        {1.005, 2, 1.0L, 1.0L},
+        {0.005, 2, 0.01L, 0.01L},
+        {1234.56785L, 4, 1234.5679L, 1234.5678L},
+        {0.004L, 2, 0, 0},
+        {-0.004L, 2, 0, 0},
+        {99.995L, 2, 100, 100},
+        {12345.0L, 2, 12345, 12345},
+        {0, 2, 0, 0},
+        {1.23456789L, 6, 1.234568L, 1.234568L},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(FormatFloat("0.000000000", c.value).toStdString() + " to " + std::to_string(c.decimals));
+        EXPECT_EQ(RoundHalfAway(c.value, c.decimals), c.away);
+        EXPECT_EQ(RoundHalfEven(c.value, c.decimals), c.even);
+    }
+    // A rounded value shows exactly as the format of its decimals shows the original.
+    for (long double v : {0.125L, 2.675L, 1234.565L, -7.005L}) {
+        EXPECT_EQ(FormatFloat("0.00", RoundHalfAway(v, 2)), FormatFloat("0.00", v));
+    }
+    EXPECT_FALSE(std::signbit(RoundHalfAway(-0.001L, 2)));
+}
+
+TEST(Currency, TextConversions) {
+    struct Case {
+        const char* text;
+        int64_t raw;
+        const char* general;
+        const char* formatted;  // with ",0.00;-,0.00"
+    };
+    const Case kCases[] = {
+        {"12,5", 125000, "12,5", "12,50"}, {"-1 234,5678", -12345678, "-1234,5678", "-1 234,57"},
+        {"0,00005", 0, "0", "0,00"},  // an exact half in the text goes to even
+        {"0,00015", 2, "0,0002", "0,00"},  {"0,00025", 2, "0,0002", "0,00"},
+        {"0,005", 50, "0,005", "0,01"},    {"0", 0, "0", "0,00"},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.text);
+        Currency v;
+        ASSERT_TRUE(TryStrToCurr(QString::fromUtf8(c.text), v));
+        EXPECT_EQ(v.Raw(), c.raw);
+        const Currency exact = Currency::FromRaw(c.raw);
+        EXPECT_EQ(CurrToStr(exact).toStdString(), c.general);
+        EXPECT_EQ(FormatCurr(",0.00;-,0.00", exact).toStdString(), c.formatted);
+    }
+    EXPECT_EQ(CurrToStr(Currency::FromRaw(INT64_MIN)).toStdString(), "-922337203685477,5808");
+    EXPECT_EQ(FormatCurr(",0.00", Currency::FromRaw(INT64_MAX)).toStdString(), "922 337 203 685 477,58");
+    Currency v;
+    EXPECT_FALSE(TryStrToCurr("1e20", v));
+    EXPECT_FALSE(TryStrToCurr("abc", v));
+    EXPECT_THROW(StrToCurr("x"), EConvertError);
+}
+
+TEST(Cp1250, CzechLettersBothWays) {
+    const QString czech = QString::fromUtf8("Příliš žluťoučký kůň úpěl ďábelské ódy ŘŠČŽÝÁÍÉŮÚĚŤĎŇ €„“–");
+    const QByteArray bytes = EncodeCp1250(czech);
+    EXPECT_EQ(bytes.size(), czech.size());
+    EXPECT_FALSE(bytes.contains('?'));
+    EXPECT_EQ(DecodeCp1250(bytes), czech);
+    // Known code points of the page.
+    EXPECT_EQ(EncodeCp1250(QString::fromUtf8("čřšžě€")), QByteArray("\xE8\xF8\x9A\x9E\xEC\x80"));
+    EXPECT_EQ(DecodeCp1250("\xC8\xD8\x8A\x8E"), QString::fromUtf8("ČŘŠŽ"));
+}
+
+TEST(Cp1250, NeverFailsOnWhatItCannotHold) {
+    struct Case {
+        QString text;
+        QByteArray bytes;
+    };
+    const Case kCases[] = {
+        {QString::fromUtf8("日本"), "??"},
+        {QString::fromUtf8("a😀b"), "a?b"},     // one character outside the basic plane, one "?"
+        {QString(QChar(0xD800)) + "x", "?x"},  // a lone surrogate
+        {QString::fromUtf8("ñø"), "??"},
+        {QString("a") + QChar(0) + "b", QByteArray("a\0b", 3)},
+        {QString(), QByteArray()},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.text.toStdString());
+        EXPECT_EQ(EncodeCp1250(c.text), c.bytes);
+    }
+    QByteArray all;
+    for (int b = 0; b < 256; ++b) all.append(static_cast<char>(b));
+    const QString decoded = DecodeCp1250(all);
+    ASSERT_EQ(decoded.size(), 256);
+    EXPECT_EQ(decoded[0x81], QChar(0x81));  // undefined in the page, kept as Windows keeps it
+    EXPECT_EQ(EncodeCp1250(decoded), all);
+}
+
+TEST(Guid, BracedUpperCaseAndNew) {
+    static const QRegularExpression kForm(
+        "^\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}$");
+    QSet<QString> seen;
+    for (int i = 0; i < 100; ++i) {
+        const QString g = NewGuidText();
+        ASSERT_TRUE(kForm.match(g).hasMatch()) << g.toStdString();
+        seen.insert(g);
+    }
+    EXPECT_EQ(seen.size(), 100);
+}
