@@ -4,10 +4,13 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QThread>
 #include <QUuid>
 
 #include "platform/db/JetFunctions.h"
 #include "platform/db/JetSql.h"
+#include "platform/db/Presence.h"
+#include "platform/files/FileUtils.h"
 #include "platform/text/OleDate.h"
 
 namespace {
@@ -297,8 +300,32 @@ void TADOConnection::Open(const QString& path, const QString& password) {
         db_ = nullptr;
         throw;
     }
+    try {
+        EnterPresence(path);
+    } catch (...) {
+        Close();
+        throw;
+    }
     path_ = path;
     password_ = password;
+}
+
+void TADOConnection::EnterPresence(const QString& databasePath) {
+    const QString file = PresenceFileOf(databasePath);
+    // A station probing for others holds the file exclusively for a moment and deletes it;
+    // a connection that meets that moment waits it out and comes back to a fresh file.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (presence_.Open(file)) {
+            if (FileExists(file)) return;
+            presence_.Close();  // got the lock on a file the prober just deleted
+        }
+        QThread::msleep(20);
+    }
+    throw EDatabaseError(QStringLiteral("Could not use '%1'; file already in use.").arg(file));
+}
+
+QString TADOConnection::PresenceFileName() const {
+    return path_.isEmpty() ? QString() : PresenceFileOf(path_);
 }
 
 void TADOConnection::Close() {
@@ -308,6 +335,7 @@ void TADOConnection::Close() {
     sqlite3_close_v2(db_);
     db_ = nullptr;
     inTransaction_ = false;
+    presence_.Close();
 }
 
 void TADOConnection::CreateDatabase(const QString& path) {

@@ -11,6 +11,7 @@
 #include "platform/db/DatabaseError.h"
 #include "platform/db/Parameters.h"
 #include "platform/db/Rowset.h"
+#include "platform/files/FileLock.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -51,6 +52,8 @@ public:
     bool Connected() const { return db_ != nullptr; }
     const QString& FileName() const { return path_; }
     const QString& Password() const { return password_; }
+    // The presence file this connection holds while it is open ("Global.ldb" for "Global.MDB").
+    QString PresenceFileName() const;
 
     // An empty database file, for the tools that build the templates.
     static void CreateDatabase(const QString& path);
@@ -86,11 +89,13 @@ private:
     [[noreturn]] void Fail(const QString& sql) const;
     void ExecRaw(const char* sql);
     void ClearCache();
+    void EnterPresence(const QString& databasePath);
 
     sqlite3* db_ = nullptr;
     QString path_;
     QString password_;
     bool inTransaction_ = false;
+    TPresenceFile presence_;
     std::unordered_map<QString, std::unique_ptr<Prepared>> cache_;
     QString lastSql_;  // shares its text with the cache key of last_
     Prepared* last_ = nullptr;

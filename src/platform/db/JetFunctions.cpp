@@ -6,26 +6,10 @@
 #include <QRegularExpression>
 #include <cmath>
 
+#include "platform/text/JetText.h"
 #include "platform/text/OleDate.h"
 
 namespace {
-
-// Case-insensitive comparison and LIKE until the Czech text order is available to this layer.
-int CompareJetText(const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive); }
-
-bool LikeFrom(const QString& t, qsizetype ti, const QString& p, qsizetype pi) {
-    for (; pi < p.size(); ++pi, ++ti) {
-        if (p[pi] == u'%') {
-            for (qsizetype k = ti; k <= t.size(); ++k)
-                if (LikeFrom(t, k, p, pi + 1)) return true;
-            return false;
-        }
-        if (ti >= t.size()) return false;
-        if (p[pi] != u'_' && p[pi].toCaseFolded() != t[ti].toCaseFolded()) return false;
-    }
-    return ti == t.size();
-}
-bool JetLike(const QString& text, const QString& pattern) { return LikeFrom(text, 0, pattern, 0); }
 
 QString Text(sqlite3_value* v) {
     const void* p = sqlite3_value_text16(v);

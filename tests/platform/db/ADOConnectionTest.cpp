@@ -149,6 +149,9 @@ TEST_F(ADOConnectionTest, TextCollation) {
     EXPECT_EQ(Count("SELECT Count(*) FROM (SELECT DISTINCT Nazev FROM Adresar)"), 6);
     EXPECT_EQ(Count("SELECT Count(*) FROM (SELECT Nazev FROM Adresar GROUP BY Nazev)"), 6);
 
+    EXPECT_EQ(
+        Column("SELECT Nazev FROM Adresar WHERE Nazev IN ('hrad', 'chata', 'cesta') ORDER BY Nazev, ID"),
+        QStringList({"cesta", "hrad", "chata", "CHATA"}));
     // Rows equal but for case cannot stand under a unique index.
     EXPECT_THROW(con.Execute("CREATE UNIQUE INDEX Nazev ON Adresar (Nazev)"), EDatabaseError);
 }
