@@ -558,7 +558,10 @@ void TVnCustomGrid::DragMove(int x, int y) {
         return;
     }
     const bool beyondLast = x > info.Horz.FullVisBoundary && col != ColCount() - 1;
-    if (col != dropColumn_ || dropTarget_ != 1 || afterLast != dropAfterLast_ || beyondLast) {
+    // Left of the scrolling columns every move counts as a change, so holding the title there keeps
+    // scrolling one column per move.
+    const bool beforeFirst = x < info.Horz.FixedBoundary;
+    if (col != dropColumn_ || dropTarget_ != 1 || afterLast != dropAfterLast_ || beyondLast || beforeFirst) {
         EraseArrows();
         dropAfterLast_ = afterLast;
         if (x < info.Horz.FixedBoundary) {

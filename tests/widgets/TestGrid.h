@@ -113,6 +113,8 @@ public:
         TVnCustomGrid::ColumnMoved(fromIndex, toIndex);
     }
 
+    void ColumnMovedForTest(int fromIndex, int toIndex) { ColumnMoved(fromIndex, toIndex); }
+
     QStringList captions;
     std::map<int, int> sortMarks;
     std::unique_ptr<TVnFooter> footer;
