@@ -129,12 +129,14 @@ private:
     QByteArray ReadChain(quint32 start, const std::vector<quint32>& table, quint32 unit,
                          const QByteArray* mini, quint64 wanted, bool exact) const {
         QByteArray out;
-        quint64 steps = 0;
+        std::vector<bool> seen;
         quint64 limit = mini ? quint64(mini->size()) / unit : sectorCount_;
         quint32 cur = start;
         while (cur != kEndOfChain && (!exact || quint64(out.size()) < wanted)) {
             if (cur >= table.size() || cur >= limit) Corrupt("sector chain leaves the file");
-            if (++steps > table.size()) Corrupt("loop in a sector chain");
+            if (seen.empty()) seen.resize(table.size());
+            if (seen[cur]) Corrupt("loop in a sector chain");
+            seen[cur] = true;
             if (mini)
                 out.append(mini->constData() + qint64(cur) * unit, unit);
             else
