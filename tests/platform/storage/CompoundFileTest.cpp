@@ -1,5 +1,3 @@
-#include "platform/storage/CompoundFile.h"
-
 #include <gtest/gtest.h>
 
 #include <QCryptographicHash>
@@ -7,6 +5,7 @@
 #include <QProcess>
 
 #include "common/TempDir.h"
+#include "platform/storage/CompoundFile.h"
 
 namespace {
 
@@ -36,13 +35,14 @@ QByteArray Pattern(int size, int seed) {
 QStringList OlefileListing(const QString& path) {
     QProcess p;
     // The Debian interpreter, which the checker packages are installed for.
-    p.start(QFile::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3", {"-c",
-                        "import sys, olefile, hashlib\n"
-                        "o = olefile.OleFileIO(sys.argv[1])\n"
-                        "for e in o.listdir(streams=True, storages=False):\n"
-                        "    d = o.openstream(e).read()\n"
-                        "    print('/'.join(e), len(d), hashlib.md5(d).hexdigest())\n",
-                        path});
+    p.start(QFile::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3",
+            {"-c",
+             "import sys, olefile, hashlib\n"
+             "o = olefile.OleFileIO(sys.argv[1])\n"
+             "for e in o.listdir(streams=True, storages=False):\n"
+             "    d = o.openstream(e).read()\n"
+             "    print('/'.join(e), len(d), hashlib.md5(d).hexdigest())\n",
+             path});
     EXPECT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
     QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
@@ -54,8 +54,11 @@ void Flatten(const TCompoundEntry& e, const QString& prefix, QStringList& out) {
     for (const auto& c : e.Children) {
         QString path = prefix.isEmpty() ? c.Name : prefix + "/" + c.Name;
         if (c.Type == TCompoundEntryType::Stream)
-            out << QString("%1 %2 %3").arg(path).arg(c.Data.size()).arg(
-                QString::fromLatin1(QCryptographicHash::hash(c.Data, QCryptographicHash::Md5).toHex()));
+            out << QString("%1 %2 %3")
+                       .arg(path)
+                       .arg(c.Data.size())
+                       .arg(QString::fromLatin1(
+                           QCryptographicHash::hash(c.Data, QCryptographicHash::Md5).toHex()));
         else
             Flatten(c, path, out);
     }
@@ -75,10 +78,11 @@ TEST_F(CompoundFileTest, TreeRoundTripsAndIndependentReaderAgrees) {
     root.Children.push_back(Stream("Exactly4096", Pattern(4096, 3)));
     root.Children.push_back(Stream("Tiny", Pattern(1, 4)));
     root.Children.push_back(Stream("Empty", {}));
-    root.Children.push_back(Storage("_VBA_PROJECT_CUR",
-                                    {Stream("PROJECT", Pattern(700, 5)),
-                                     Storage("VBA", {Stream("dir", Pattern(64, 6)), Stream("Module1", Pattern(9000, 7)),
-                                                     Stream("ThisWorkbook", Pattern(65, 8))})}));
+    root.Children.push_back(
+        Storage("_VBA_PROJECT_CUR",
+                {Stream("PROJECT", Pattern(700, 5)),
+                 Storage("VBA", {Stream("dir", Pattern(64, 6)), Stream("Module1", Pattern(9000, 7)),
+                                 Stream("ThisWorkbook", Pattern(65, 8))})}));
     root.Children.push_back(Stream(QString::fromUtf8("Přílohy žluťoučký"), Pattern(100, 9)));
     for (int i = 0; i < 20; ++i) root.Children.push_back(Stream(QString("S%1").arg(i), Pattern(10 * i, i)));
 
@@ -101,12 +105,18 @@ TEST_F(CompoundFileTest, TreeRoundTripsAndIndependentReaderAgrees) {
 TEST_F(CompoundFileTest, ChildrenComeInDirectoryOrder) {
     TCompoundEntry root;
     root.Type = TCompoundEntryType::Root;
-    for (QString n : {"Workbook", "b", "A", "aa", "C", "\x01" "CompObj", "Ab"})
+    for (QString n : {"Workbook", "b", "A", "aa", "C",
+                      "\x01"
+                      "CompObj",
+                      "Ab"})
         root.Children.push_back(Stream(n, QByteArray("x")));
     TCompoundEntry back = ReadCompoundFile(WriteCompoundFile(root));
     QStringList names;
     for (const auto& c : back.Children) names << c.Name;
-    EXPECT_EQ(names, (QStringList{"A", "b", "C", "aa", "Ab", "\x01" "CompObj", "Workbook"}));
+    EXPECT_EQ(names, (QStringList{"A", "b", "C", "aa", "Ab",
+                                  "\x01"
+                                  "CompObj",
+                                  "Workbook"}));
 }
 
 // Past 109 FAT sectors the sector table needs DIFAT sectors of its own.
@@ -176,7 +186,8 @@ TEST_F(CompoundFileTest, DamagedFilesAreRefused) {
         {"bad version", [](QByteArray& b) { b[0x1A] = 7; }},
         {"fat count beyond file", [&](QByteArray& b) { put32(b, 0x2C, 100000); }},
         {"fat sector out of file", [&](QByteArray& b) { put32(b, 0x4C, 0x00FFFFFF); }},
-        {"loop in the fat", [&](QByteArray& b) {
+        {"loop in the fat",
+         [&](QByteArray& b) {
              // The Workbook stream's first sector points to itself.
              for (int i = 0; i < 6; ++i) {
                  int e = dirOffset + 128 * i;
@@ -185,13 +196,15 @@ TEST_F(CompoundFileTest, DamagedFilesAreRefused) {
          }},
         {"directory loop", [&](QByteArray& b) { put32(b, dirOffset + 128 + 68, 0); }},
         {"child out of range", [&](QByteArray& b) { put32(b, dirOffset + 76, 5000); }},
-        {"size beyond chain", [&](QByteArray& b) {
+        {"size beyond chain",
+         [&](QByteArray& b) {
              for (int i = 1; i < 6; ++i)
                  if (b[dirOffset + 128 * i + 66] == 2) put32(b, dirOffset + 128 * i + 120, 0x7FFFFFFF);
          }},
         {"mini stream size beyond chain", [&](QByteArray& b) { put32(b, dirOffset + 120, 0x00FFFFFF); }},
         {"odd name length", [&](QByteArray& b) { b[dirOffset + 128 + 64] = 65; }},
-        {"difat loop", [&](QByteArray& b) {
+        {"difat loop",
+         [&](QByteArray& b) {
              put32(b, 0x2C, 200);
              put32(b, 0x44, 0);
              put32(b, 0x48, 1);
