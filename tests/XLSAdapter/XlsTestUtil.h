@@ -57,7 +57,7 @@ inline std::vector<std::pair<quint16, QByteArray>> Split(const QByteArray& strea
 }
 
 template <typename T>
-QByteArray Saved(const T& thing) {
+QByteArray Saved(T&& thing) {
     QBuffer out;
     out.open(QIODevice::WriteOnly);
     thing.SaveToStream(out);
