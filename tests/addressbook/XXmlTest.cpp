@@ -65,7 +65,9 @@ TEST(XXml, TokenStreams) {
         // constructs are skipped.
         {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<a/>\r\n",
          {"0|xml|version=\"1.0\" encoding=\"UTF-8\"", "4|a|", "5|a|"}},
-        {"<?pi?><?pi  a ? b ?" "?><a/>", {"0|pi|", "0|pi|a ? b ?", "4|a|", "5|a|"}},
+        {"<?pi?><?pi  a ? b ?"
+         "?><a/>",
+         {"0|pi|", "0|pi|a ? b ?", "4|a|", "5|a|"}},
         // Inside an element blanks and line breaks are text.
         {"<a>\r\n  <b>x</b>\n</a>", {"4|a|", "7||\r\n  ", "4|b|", "7||x", "5|b|", "7||\n", "5|a|"}},
         {"< a ></a >", {"4|a|", "5|a|"}},
