@@ -25,7 +25,7 @@ TfrmInformace* g_instance = nullptr;
 
 }  // namespace
 
-TfrmInformace::TfrmInformace(QWidget* parent) : QDialog(parent) {
+TfrmInformace::TfrmInformace(QWidget* parent) : TVnDialog(parent) {
     setObjectName("frmInformace");
     setWindowTitle(QString::fromUtf8(kCaption));
     resize(kWidth, kHeight);
@@ -100,7 +100,7 @@ QStringList TfrmInformace::Lines() const {
 int TfrmInformace::ShowModal() { return exec(); }
 
 void TfrmInformace::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
+    TVnDialog::showEvent(event);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
@@ -123,6 +123,6 @@ void TfrmInformace::keyPressEvent(QKeyEvent* event) {
             event->accept();
             return;
         default:
-            QDialog::keyPressEvent(event);
+            TVnDialog::keyPressEvent(event);
     }
 }

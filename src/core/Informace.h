@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QDialog>
 #include <QString>
 #include <QStringList>
+
+#include "platform/ui/VnDialog.h"
 
 class QAction;
 class QPushButton;
@@ -11,7 +12,7 @@ class QTextEdit;
 // The shared information window into which bulk operations and checks write their list of
 // problems. It is made once at start-up and reused: a caller clears the memo, adds a heading and one
 // line per problem, and shows the window modally when there was at least one problem.
-class TfrmInformace : public QDialog {
+class TfrmInformace : public TVnDialog {
     Q_OBJECT
 public:
     explicit TfrmInformace(QWidget* parent = nullptr);

@@ -1,6 +1,11 @@
 #include "pricelist/PriceRules.h"
 
 #include <cmath>
+#include <stdexcept>
+
+#include "platform/data/DataSet.h"
+#include "platform/data/Field.h"
+#include "platform/data/MemTable.h"
 
 namespace {
 
@@ -107,4 +112,110 @@ void CalcRuleLevelPrice(int typHodnoty, long double hodnota, long double startPr
         net = RoundPrice(1, d, q);
         gross = RoundPrice(1, d, CalcVat(false, VatKindGross, net, vatRate));
     }
+}
+
+namespace {
+
+TPriceRuleData g_data;
+
+template <typename T>
+T& Need(T* component) {
+    if (!component) throw std::logic_error("price rules used before the main window handed over its data");
+    return *component;
+}
+
+QString SlotField(const char* name, int slot) { return QString::fromLatin1(name) + QString::number(slot); }
+
+}  // namespace
+
+void SetPriceRuleData(const TPriceRuleData& data) { g_data = data; }
+
+const TPriceRuleData& PriceRuleData() { return g_data; }
+
+void CreatePriceRuleTables(TMemTable& mtCenSkupPol, TMemTable& mtCenSkup) {
+    mtCenSkupPol.Close();
+    TFieldDefs& rules = mtCenSkupPol.FieldDefs();
+    rules.Clear();
+    rules.Add("IDCenSkup", ftInteger);
+    rules.Add("Hodnota", ftFloat);
+    rules.Add("TypHodnoty", ftInteger);
+    rules.Add("VychCena", ftInteger);
+    rules.Add("Prevzato", ftBoolean);
+    rules.Add("Zaok", ftInteger);
+    rules.Add("Prepocitat", ftBoolean);
+    rules.Add("SDPH", ftBoolean);
+    rules.Add("Zkratka", ftString, 10);
+    mtCenSkupPol.CreateTable();
+
+    mtCenSkup.Close();
+    TFieldDefs& groups = mtCenSkup.FieldDefs();
+    groups.Clear();
+    groups.Add("ID", ftInteger);
+    groups.Add("Popis", ftString, 50);
+    groups.Add("SDPH", ftBoolean);
+    groups.Add("Prepocitat", ftBoolean);
+    groups.Add("Zkratka", ftString, 10);
+    groups.Add("Zaok", ftInteger);
+    groups.Add("Vlastni", ftBoolean);
+    groups.Add("TypHodnoty", ftInteger);
+    groups.Add("Marze", ftFloat);
+    groups.Add("Rabat", ftFloat);
+    mtCenSkup.CreateTable();
+}
+
+int CalcLevelPrice(int groupId, const QString& levelCode, bool baseWithVat, long double purchasePrice,
+                   long double basePrice, long double vatRate, const TDataSet& item, long double& net,
+                   long double& gross) {
+    if (levelCode.isEmpty()) return -1;
+    TMemTable& rules = Need(g_data.mtCenSkupPol);
+    // A card that has finished with the rules closes the table; pricing after that finds no rule
+    // instead of failing on a closed table, and the caller falls back as for any missing rule.
+    if (!rules.Active()) return -1;
+
+    // The filter stays on the group afterwards: the cards walk the group's rules right after.
+    rules.SetFilter("IDCenSkup = " + QString::number(groupId));
+    rules.SetFiltered(true);
+    if (!rules.Locate("Zkratka", levelCode, loCaseInsensitive)) return -1;
+
+    long double levelNet = 0;
+    long double levelGross = 0;
+    if (!rules.FieldByName("Prepocitat")->AsBoolean()) {
+        // A fixed level's prices are typed on the item; they are taken as stored.
+        const int slot = FindFixedLevelSlot(levelCode, item);
+        if (slot > 0) {
+            levelNet = item.FieldByName(SlotField("PrCenaBDPH", slot))->AsFloat();
+            levelGross = item.FieldByName(SlotField("PrCenaSDPH", slot))->AsFloat();
+        }
+    } else {
+        const int decimals = ZaokDecimals(rules.FieldByName("Zaok")->AsInteger());
+        const int typHodnoty = rules.FieldByName("TypHodnoty")->AsInteger();
+        const long double hodnota = rules.FieldByName("Hodnota")->AsFloat();
+        switch (rules.FieldByName("VychCena")->AsInteger()) {
+            case VychCenaProdejni:
+                CalcRuleLevelPrice(typHodnoty, hodnota, basePrice, baseWithVat, decimals, vatRate, levelNet,
+                                   levelGross);
+                break;
+            case VychCenaNakupni:
+                CalcRuleLevelPrice(typHodnoty, hodnota, purchasePrice, false, decimals, vatRate, levelNet,
+                                   levelGross);
+                break;
+            default:
+                // No card offers another start price; such a rule prices at zero, as an unknown kind does.
+                break;
+        }
+    }
+    net = levelNet;
+    gross = levelGross;
+    return 0;
+}
+
+int FindFixedLevelSlot(const QString& levelCode, const TDataSet& item) {
+    const QString wanted = levelCode.toUpper();
+    for (int slot = 1; slot <= 3; ++slot) {
+        // Slots are filled from the first; an empty one ends the item's list of fixed levels.
+        const QString code = item.FieldByName(SlotField("CenHlad", slot))->AsString();
+        if (code.isEmpty()) return 0;
+        if (code.toUpper() == wanted) return slot;
+    }
+    return 0;
 }

@@ -53,3 +53,51 @@ enum : int {
 // other is derived from that rounded price. An unknown kind gives two zero prices.
 void CalcRuleLevelPrice(int typHodnoty, long double hodnota, long double startPrice, bool startWithVat,
                         int decimals, long double vatRate, long double& net, long double& gross);
+
+class TADOQuery;
+class TDataSet;
+class TMemTable;
+
+// The main window's components that the price rules work on: the firm scratch query, the shared
+// price-level and price-group list queries, and the memory tables of level rules and price groups.
+// The main window owns them and hands them over when it is made.
+struct TPriceRuleData {
+    TADOQuery* adqAgendaFree1 = nullptr;
+    TADOQuery* adqCenHlad = nullptr;
+    TADOQuery* adqCenSkup = nullptr;
+    TMemTable* mtCenSkupPol = nullptr;
+    TMemTable* mtCenSkup = nullptr;
+};
+void SetPriceRuleData(const TPriceRuleData& data);
+const TPriceRuleData& PriceRuleData();
+
+// Gives the two memory tables their fields, in the order the rules and their callers expect.
+void CreatePriceRuleTables(TMemTable& mtCenSkupPol, TMemTable& mtCenSkup);
+
+// The price of an item at one price level, through the rule that the item's price group holds for
+// it in mtCenSkupPol (loaded by LoadPriceGroupRules). 0 when a rule was found and the outputs are
+// written; -1 when the code is empty or the group has no rule for the level, with the outputs
+// untouched. item supplies the fixed-level slots of the price-list row.
+int CalcLevelPrice(int groupId, const QString& levelCode, bool baseWithVat, long double purchasePrice,
+                   long double basePrice, long double vatRate, const TDataSet& item, long double& net,
+                   long double& gross);
+// The fixed-level slot 1..3 of the item that carries the level, 0 when none does.
+int FindFixedLevelSlot(const QString& levelCode, const TDataSet& item);
+
+// Fills mtCenSkupPol with the rules of one group, or of every group when groupId is 0.
+void LoadPriceGroupRules(int groupId);
+// Fills mtCenSkup with every price group, ordered by code.
+void LoadPriceGroups();
+
+// The ID of the price level or price group of a code, -1 when there is none. The list query stays
+// open on the found row.
+int FindPriceLevelId(const QString& code);
+int FindPriceGroupId(const QString& code);
+// The code of a price group, empty when there is no such group. With queryOpen the list query is
+// searched as it stands, else it is reopened on every group first.
+void GetPriceGroupAbbrev(int groupId, bool queryOpen, QString& code);
+
+// Checks that every level rule names an existing price level and that a rule taken over from its
+// level still matches it. true ("stop") after the first fault has been shown in the information
+// window; false when all is consistent.
+bool CheckPriceGroups();

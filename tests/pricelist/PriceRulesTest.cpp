@@ -3,7 +3,10 @@
 #include <cmath>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "platform/data/Field.h"
+#include "platform/data/MemTable.h"
 #include "pricelist/PriceRules.h"
 
 namespace {
@@ -134,7 +137,96 @@ TEST(CalcVat, KeepsExtendedPrecision) {
     EXPECT_NE(CalcVat(false, VatKindAmount, 1, 7), static_cast<long double>(0.07));
 }
 
-TEST(CalcRuleLevelPrice, EveryKindStartAndRounding) {
+TEST(CalcRuleLevelPrice, WorkedExamplesAndLimits) {
+    long double net = -1, gross = -1;
+
+    // A 20 % margin on a purchase price of 100 at 21 %, in whole units: 120 and 145.2 shown as 145.
+    CalcRuleLevelPrice(TypHodnotyMarze, 20, 100, false, 0, 21, net, gross);
+    EXPECT_EQ(net, 120);
+    EXPECT_EQ(gross, 145);
+
+    // The net price comes from the rounded gross one: 99.5 rounds to 100, whose net is 82.64 → 83;
+    // from the unrounded 99.5 it would have been 82.
+    CalcRuleLevelPrice(TypHodnotySleva, 0.5L, 100, true, 0, 21, net, gross);
+    EXPECT_EQ(gross, 100);
+    EXPECT_EQ(net, 83);
+
+    // A rabat of the whole price gives zero prices rather than a division by zero.
+    CalcRuleLevelPrice(TypHodnotyRabat, 100, 250, true, 4, 21, net, gross);
+    EXPECT_EQ(net, 0);
+    EXPECT_EQ(gross, 0);
+
+    // An unknown kind writes two zero prices.
+    net = gross = -1;
+    CalcRuleLevelPrice(7, 10, 250, false, 4, 21, net, gross);
+    EXPECT_EQ(net, 0);
+    EXPECT_EQ(gross, 0);
+}
+
+namespace {
+
+struct Slot {
+    const char* code;
+    double net;
+    double gross;
+};
+
+// The main window's rule tables and one price-list row with its three fixed-level slots.
+class LevelPriceTest : public ::testing::Test {
+protected:
+    TMemTable rules;
+    TMemTable groups;
+    TMemTable item;
+
+    void SetUp() override {
+        CreatePriceRuleTables(rules, groups);
+        TPriceRuleData data;
+        data.mtCenSkupPol = &rules;
+        data.mtCenSkup = &groups;
+        SetPriceRuleData(data);
+
+        for (int n = 1; n <= 3; ++n) {
+            item.FieldDefs().Add(QString("CenHlad%1").arg(n), ftString, 10);
+            item.FieldDefs().Add(QString("PrCenaBDPH%1").arg(n), ftFloat);
+            item.FieldDefs().Add(QString("PrCenaSDPH%1").arg(n), ftFloat);
+        }
+        item.CreateTable();
+        SetSlots({});
+    }
+    void TearDown() override { SetPriceRuleData(TPriceRuleData()); }
+
+    void AddRule(int group, const QString& code, int typHodnoty, double hodnota, int vychCena, int zaok,
+                 bool prepocitat = true) {
+        rules.Append();
+        rules.FieldByName("IDCenSkup")->SetAsInteger(group);
+        rules.FieldByName("Hodnota")->SetAsFloat(hodnota);
+        rules.FieldByName("TypHodnoty")->SetAsInteger(typHodnoty);
+        rules.FieldByName("VychCena")->SetAsInteger(vychCena);
+        rules.FieldByName("Prevzato")->SetAsBoolean(false);
+        rules.FieldByName("Zaok")->SetAsInteger(zaok);
+        rules.FieldByName("Prepocitat")->SetAsBoolean(prepocitat);
+        rules.FieldByName("SDPH")->SetAsBoolean(false);
+        rules.FieldByName("Zkratka")->SetAsString(code);
+        rules.Post();
+    }
+
+    void SetSlots(const std::vector<Slot>& levels) {
+        item.EmptyTable();
+        item.Append();
+        int n = 1;
+        for (const Slot& slot : levels) {
+            item.FieldByName(QString("CenHlad%1").arg(n))->SetAsString(slot.code);
+            item.FieldByName(QString("PrCenaBDPH%1").arg(n))->SetAsFloat(slot.net);
+            item.FieldByName(QString("PrCenaSDPH%1").arg(n))->SetAsFloat(slot.gross);
+            ++n;
+        }
+        item.Post();
+    }
+};
+
+}  // namespace
+
+TEST_F(LevelPriceTest, EveryKindStartAndRounding) {
     // One item: base sale price 121 with VAT, purchase price 80, VAT 21 %, every rule at 15 %.
     struct Case {
         int typHodnoty;
@@ -163,40 +255,121 @@ TEST(CalcRuleLevelPrice, EveryKindStartAndRounding) {
         {TypHodnotyRabat, VychCenaNakupni, ZaokCrowns, 94, 114},
         {TypHodnotyRabat, VychCenaNakupni, ZaokTenths, 94.1L, 113.9L},
     };
+    int group = 1;
     for (const Case& c : kCases) {
         SCOPED_TRACE("kind " + std::to_string(c.typHodnoty) + ", start " + std::to_string(c.vychCena) +
                      ", rounding " + std::to_string(c.zaok));
-        const bool fromBase = c.vychCena == VychCenaProdejni;
+        AddRule(group, "HL", c.typHodnoty, 15, c.vychCena, c.zaok);
         long double net = -1, gross = -1;
-        CalcRuleLevelPrice(c.typHodnoty, 15, fromBase ? 121 : 80, fromBase, ZaokDecimals(c.zaok), 21, net,
-                           gross);
+        EXPECT_EQ(CalcLevelPrice(group, "HL", true, 80, 121, 21, item, net, gross), 0);
         EXPECT_EQ(net, c.net) << Show(net);
         EXPECT_EQ(gross, c.gross) << Show(gross);
+        ++group;
     }
 }
 
-TEST(CalcRuleLevelPrice, WorkedExamplesAndLimits) {
+TEST_F(LevelPriceTest, StartPriceKindComesFromTheItem) {
+    // A base price without VAT is rounded as the net price and the gross one derived from it.
+    AddRule(1, "HL", TypHodnotySleva, 15, VychCenaProdejni, ZaokCrowns);
     long double net = -1, gross = -1;
+    EXPECT_EQ(CalcLevelPrice(1, "HL", false, 80, 100, 21, item, net, gross), 0);
+    EXPECT_EQ(net, 85);
+    EXPECT_EQ(gross, 103);
 
-    // A 20 % margin on a purchase price of 100 at 21 %, in whole units: 120 and 145.2 shown as 145.
-    CalcRuleLevelPrice(TypHodnotyMarze, 20, 100, false, 0, 21, net, gross);
+    // The purchase price is a price without VAT whatever the base price's kind.
+    AddRule(2, "HL", TypHodnotyMarze, 20, VychCenaNakupni, ZaokCrowns);
+    EXPECT_EQ(CalcLevelPrice(2, "HL", true, 100, 999, 21, item, net, gross), 0);
     EXPECT_EQ(net, 120);
     EXPECT_EQ(gross, 145);
 
-    // The net price comes from the rounded gross one: 99.5 rounds to 100, whose net is 82.64 → 83;
-    // from the unrounded 99.5 it would have been 82.
-    CalcRuleLevelPrice(TypHodnotySleva, 0.5L, 100, true, 0, 21, net, gross);
-    EXPECT_EQ(gross, 100);
-    EXPECT_EQ(net, 83);
-
-    // A rabat of the whole price gives zero prices rather than a division by zero.
-    CalcRuleLevelPrice(TypHodnotyRabat, 100, 250, true, 4, 21, net, gross);
+    AddRule(3, "HL", TypHodnotyRabat, 100, VychCenaProdejni, ZaokNone);
+    EXPECT_EQ(CalcLevelPrice(3, "HL", true, 100, 999, 21, item, net, gross), 0);
     EXPECT_EQ(net, 0);
     EXPECT_EQ(gross, 0);
 
-    // An unknown kind writes two zero prices.
+    // A start price no card offers prices at zero rather than at a guessed price.
+    AddRule(4, "HL", TypHodnotySleva, 10, 5, ZaokNone);
     net = gross = -1;
-    CalcRuleLevelPrice(7, 10, 250, false, 4, 21, net, gross);
+    EXPECT_EQ(CalcLevelPrice(4, "HL", true, 100, 999, 21, item, net, gross), 0);
     EXPECT_EQ(net, 0);
     EXPECT_EQ(gross, 0);
+}
+
+TEST_F(LevelPriceTest, RuleIsFoundByGroupAndCodeInAnyCase) {
+    AddRule(1, "VIP", TypHodnotySleva, 10, VychCenaNakupni, ZaokCrowns);
+    AddRule(2, "VIP", TypHodnotySleva, 50, VychCenaNakupni, ZaokCrowns);
+    AddRule(2, "MO", TypHodnotySleva, 20, VychCenaNakupni, ZaokCrowns);
+
+    long double net = -1, gross = -1;
+    EXPECT_EQ(CalcLevelPrice(2, "vip", false, 100, 0, 0, item, net, gross), 0);
+    EXPECT_EQ(net, 50);
+    EXPECT_EQ(CalcLevelPrice(1, "Vip", false, 100, 0, 0, item, net, gross), 0);
+    EXPECT_EQ(net, 90);
+
+    // The cards walk the group's rules right after pricing, so the filter stays on the group.
+    EXPECT_EQ(CalcLevelPrice(2, "MO", false, 100, 0, 0, item, net, gross), 0);
+    EXPECT_TRUE(rules.Filtered());
+    EXPECT_EQ(rules.RecordCount(), 2);
+
+    // No rule: -1, and the caller's values stay as they were.
+    struct Case {
+        int group;
+        const char* code;
+    };
+    const Case kMissing[] = {{1, "MO"}, {3, "VIP"}, {-1, "VIP"}, {2, ""}, {2, "VI"}};
+    for (const Case& c : kMissing) {
+        SCOPED_TRACE(std::to_string(c.group) + " " + c.code);
+        net = 11;
+        gross = 22;
+        EXPECT_EQ(CalcLevelPrice(c.group, c.code, false, 100, 0, 0, item, net, gross), -1);
+        EXPECT_EQ(net, 11);
+        EXPECT_EQ(gross, 22);
+    }
+
+    // A card that has closed the rules finds none.
+    rules.Close();
+    EXPECT_EQ(CalcLevelPrice(1, "VIP", false, 100, 0, 0, item, net, gross), -1);
+    EXPECT_EQ(net, 11);
+}
+
+TEST_F(LevelPriceTest, FixedLevelTakesTheItemsStoredPrices) {
+    AddRule(1, "AKCE", TypHodnotySleva, 50, VychCenaProdejni, ZaokCrowns, false);
+    long double net = -1, gross = -1;
+
+    // Stored prices come back as they are: no rounding, no VAT recalculation.
+    SetSlots({{"MO", 1, 2}, {"akce", 100.12345, 130.98765}});
+    EXPECT_EQ(CalcLevelPrice(1, "Akce", true, 80, 121, 21, item, net, gross), 0);
+    EXPECT_EQ(net, static_cast<long double>(100.12345));
+    EXPECT_EQ(gross, static_cast<long double>(130.98765));
+
+    // The slot list ends at the first empty code, so a level stored after a gap is not found.
+    SetSlots({{"", 1, 2}, {"AKCE", 100, 121}});
+    net = gross = -1;
+    EXPECT_EQ(CalcLevelPrice(1, "AKCE", true, 80, 121, 21, item, net, gross), 0);
+    EXPECT_EQ(net, 0);
+    EXPECT_EQ(gross, 0);
+
+    SetSlots({{"MO", 1, 2}});
+    net = gross = -1;
+    EXPECT_EQ(CalcLevelPrice(1, "AKCE", true, 80, 121, 21, item, net, gross), 0);
+    EXPECT_EQ(net, 0);
+    EXPECT_EQ(gross, 0);
+}
+
+TEST_F(LevelPriceTest, FixedLevelSlots) {
+    struct Case {
+        std::vector<Slot> levels;
+        const char* code;
+        int expected;
+    };
+    const Case kCases[] = {
+        {{{"A", 0, 0}, {"B", 0, 0}, {"C", 0, 0}}, "a", 1}, {{{"A", 0, 0}, {"B", 0, 0}, {"C", 0, 0}}, "c", 3},
+        {{{"A", 0, 0}, {"", 0, 0}, {"C", 0, 0}}, "C", 0},  {{{"", 0, 0}, {"B", 0, 0}}, "B", 0},
+        {{{"A", 0, 0}, {"B", 0, 0}, {"C", 0, 0}}, "D", 0}, {{}, "A", 0},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.code);
+        SetSlots(c.levels);
+        EXPECT_EQ(FindFixedLevelSlot(c.code, item), c.expected);
+    }
 }
