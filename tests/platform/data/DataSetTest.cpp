@@ -275,6 +275,21 @@ TEST_F(DataSetTest, LocateByIdFollowsEditsAndDeletes) {
     t.First();
     EXPECT_TRUE(t.Locate("ID", 20));
     EXPECT_EQ(t.RecNo(), 5);
+    // A second record with the same ID: the first in the current order is the one found.
+    t.Append();
+    t.FieldByName("ID")->SetAsInteger(20);
+    t.FieldByName("Popis")->SetAsString("druhý");
+    t.Post();
+    t.First();
+    EXPECT_TRUE(t.Locate("ID", 20));
+    EXPECT_EQ(t.RecNo(), 5);
+    t.SetSort("Popis DESC");  // the other one has no text, so now comes last
+    EXPECT_TRUE(t.Locate("ID", 20));
+    EXPECT_EQ(t.FieldByName("Popis")->AsString(), "druhý");
+    t.SetSort("");
+    t.Last();
+    t.Delete();
+
     // Hidden by a filter: not found, though the record exists.
     t.SetFilter("ID < 10");
     t.SetFiltered(true);
