@@ -1,11 +1,14 @@
 #include "pricelist/PriceRules.h"
 
 #include <cmath>
+#include <memory>
 #include <stdexcept>
 
+#include "core/Informace.h"
 #include "platform/data/DataSet.h"
 #include "platform/data/Field.h"
 #include "platform/data/MemTable.h"
+#include "platform/db/ADOQuery.h"
 
 namespace {
 
@@ -218,4 +221,154 @@ int FindFixedLevelSlot(const QString& levelCode, const TDataSet& item) {
         if (code.toUpper() == wanted) return slot;
     }
     return 0;
+}
+
+namespace {
+
+const char* const kFaultHeading = "Zjištěna nekonzistence v databázi:";
+const char* const kFaultGroup = "Cenová skupina \"%1\"";
+const char* const kFaultMissingLevel = "• cenová hladina \"%1\" neexistuje v seznamu cenových hladin";
+const char* const kFaultTakenOver =
+    "• cenová hladina \"%1\" - přebírá hodnoty z původní cen. hladiny, ale některý parametr neodpovídá";
+const char* const kFaultFooter = "Nelze pokračovat, nejprve opravte cenovou skupinu!";
+
+void Reopen(TADOQuery& query, const QString& sql) {
+    query.Close();
+    query.SetSQL(sql);
+    query.Open();
+}
+
+void CopyFields(const TDataSet& from, TDataSet& to, std::initializer_list<const char*> names) {
+    for (const char* name : names) to.FieldByName(name)->SetValue(from.FieldByName(name)->Value());
+}
+
+// Empties a memory table and drops any filter a previous user left on it.
+void Restart(TMemTable& table) {
+    table.Close();
+    table.SetFilter(QString());
+    table.SetFiltered(false);
+    table.Open();
+}
+
+}  // namespace
+
+void LoadPriceGroupRules(int groupId) {
+    TMemTable& rules = Need(g_data.mtCenSkupPol);
+    TADOQuery& query = Need(g_data.adqAgendaFree1);
+    Restart(rules);
+
+    // Within a group the rules come in the order they were written, so the slot a fixed level
+    // takes on the item and the order of the level rows never depend on the engine.
+    Reopen(query, groupId == 0 ? QStringLiteral("SELECT * FROM CenSkupPol ORDER BY IDCenSkup, ID")
+                               : "SELECT * FROM CenSkupPol WHERE IDCenSkup = " + QString::number(groupId) +
+                                     " ORDER BY ID");
+    for (query.First(); !query.Eof(); query.Next()) {
+        rules.Append();
+        CopyFields(query, rules,
+                   {"IDCenSkup", "Hodnota", "TypHodnoty", "VychCena", "Prevzato", "Zaok", "Prepocitat",
+                    "SDPH", "Zkratka"});
+        rules.Post();
+    }
+    query.Close();
+}
+
+void LoadPriceGroups() {
+    TMemTable& groups = Need(g_data.mtCenSkup);
+    TADOQuery& query = Need(g_data.adqAgendaFree1);
+    Restart(groups);
+
+    Reopen(query, "SELECT * FROM CenSkup ORDER BY Zkratka");
+    for (query.First(); !query.Eof(); query.Next()) {
+        groups.Append();
+        CopyFields(query, groups,
+                   {"ID", "Popis", "Marze", "SDPH", "Prepocitat", "Zkratka", "Zaok", "Vlastni", "TypHodnoty",
+                    "Rabat"});
+        groups.Post();
+    }
+    query.Close();
+}
+
+int FindPriceLevelId(const QString& code) {
+    TADOQuery& levels = Need(g_data.adqCenHlad);
+    Reopen(levels, "SELECT * FROM CenHlad");
+    if (!levels.Locate("Zkratka", code, loCaseInsensitive)) return -1;
+    return levels.FieldByName("ID")->AsInteger();
+}
+
+int FindPriceGroupId(const QString& code) {
+    TADOQuery& groups = Need(g_data.adqCenSkup);
+    Reopen(groups, "SELECT * FROM CenSkup");
+    if (!groups.Locate("Zkratka", code, loCaseInsensitive)) return -1;
+    return groups.FieldByName("ID")->AsInteger();
+}
+
+void GetPriceGroupAbbrev(int groupId, bool queryOpen, QString& code) {
+    code.clear();
+    TADOQuery& groups = Need(g_data.adqCenSkup);
+    if (!queryOpen) Reopen(groups, "SELECT * FROM CenSkup");
+    if (groups.Locate("ID", groupId)) code = groups.FieldByName("Zkratka")->AsString();
+}
+
+bool CheckPriceGroups() {
+    TADOQuery& rules = Need(g_data.adqAgendaFree1);
+    TADOQuery& levels = Need(g_data.adqCenHlad);
+    TADOQuery& groups = Need(g_data.adqCenSkup);
+
+    QStringList report = {QString::fromUtf8(kFaultHeading)};
+    // Only the first fault is reported; reading the rules in the order they were written makes it
+    // the same fault on every engine and every run.
+    Reopen(rules, "SELECT * FROM CenSkupPol ORDER BY ID");
+    if (rules.IsEmpty()) {
+        rules.Close();
+        return false;
+    }
+    Reopen(levels, "SELECT * FROM CenHlad");
+
+    bool fault = false;
+    for (rules.First(); !rules.Eof() && !fault; rules.Next()) {
+        QString groupCode;
+        GetPriceGroupAbbrev(rules.FieldByName("IDCenSkup")->AsInteger(), groups.Active(), groupCode);
+        if (groupCode.isEmpty()) continue;  // the rule of a deleted group prices nothing
+
+        const QString levelCode = rules.FieldByName("Zkratka")->AsString();
+        // Codes are stored upper-cased by the cards, so a rule that differs from its level in letter
+        // case has been written around them: it counts as a missing level here.
+        if (!levels.Locate("Zkratka", levelCode)) {
+            report << QString::fromUtf8(kFaultGroup).arg(groupCode)
+                   << QString::fromUtf8(kFaultMissingLevel).arg(levelCode);
+            fault = true;
+        } else if (rules.FieldByName("Prevzato")->AsBoolean()) {
+            const bool same =
+                rules.FieldByName("Hodnota")->AsFloat() == levels.FieldByName("Hodnota")->AsFloat() &&
+                rules.FieldByName("TypHodnoty")->AsInteger() ==
+                    levels.FieldByName("TypHodnoty")->AsInteger() &&
+                rules.FieldByName("VychCena")->AsInteger() == levels.FieldByName("VychCena")->AsInteger() &&
+                rules.FieldByName("Zaok")->AsInteger() == levels.FieldByName("Zaok")->AsInteger() &&
+                rules.FieldByName("Prepocitat")->AsBoolean() ==
+                    levels.FieldByName("Prepocitat")->AsBoolean() &&
+                rules.FieldByName("SDPH")->AsBoolean() == levels.FieldByName("SDPH")->AsBoolean();
+            if (!same) {
+                report << QString::fromUtf8(kFaultGroup).arg(groupCode)
+                       << QString::fromUtf8(kFaultTakenOver).arg(levelCode);
+                fault = true;
+            }
+        }
+    }
+    levels.Close();
+    rules.Close();
+    groups.Close();
+    if (!fault) return false;
+
+    report << QString() << QString::fromUtf8(kFaultFooter);
+    // The window is made at start-up; a run without one (a tool, a test) still shows the list.
+    std::unique_ptr<TfrmInformace> own;
+    TfrmInformace* window = TfrmInformace::Instance();
+    if (!window) {
+        own = std::make_unique<TfrmInformace>();
+        window = own.get();
+    }
+    window->Clear();
+    for (const QString& line : report) window->AddLine(line);
+    window->ShowModal();
+    return true;
 }

@@ -1,12 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QTimer>
 #include <cmath>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "common/TempDir.h"
+#include "core/Informace.h"
 #include "platform/data/Field.h"
 #include "platform/data/MemTable.h"
+#include "platform/db/ADOConnection.h"
+#include "platform/db/ADOQuery.h"
 #include "pricelist/PriceRules.h"
 
 namespace {
@@ -371,5 +377,325 @@ TEST_F(LevelPriceTest, FixedLevelSlots) {
         SCOPED_TRACE(c.code);
         SetSlots(c.levels);
         EXPECT_EQ(FindFixedLevelSlot(c.code, item), c.expected);
+    }
+}
+
+namespace {
+
+// The texts of the consistency report, as the user reads them.
+const char* const kHeading = "Zjištěna nekonzistence v databázi:";
+const char* const kFooter = "Nelze pokračovat, nejprve opravte cenovou skupinu!";
+
+struct Level {
+    const char* code;
+    double hodnota;
+    int typHodnoty;
+    int vychCena;
+    int zaok;
+    bool prepocitat;
+    bool sdph;
+};
+
+// A firm database with the three price tables, and the main window's components on it.
+class PriceGroupDbTest : public TempDirTest {
+protected:
+    TADOConnection connection;
+    TADOQuery adqAgendaFree1{&connection};
+    TADOQuery adqCenHlad{&connection};
+    TADOQuery adqCenSkup{&connection};
+    TMemTable mtCenSkupPol;
+    TMemTable mtCenSkup;
+
+    void SetUp() override {
+        TADOConnection::CreateDatabase(PathOf("Firma.MDB"));
+        connection.Open(PathOf("Firma.MDB"));
+        connection.Execute(
+            "CREATE TABLE CenHlad (ID AUTOINCREMENT CONSTRAINT ID PRIMARY KEY, Zkratka TEXT(10), Popis "
+            "TEXT(50), "
+            "Hodnota DOUBLE, SDPH BIT, Prepocitat BIT, Zaok INTEGER, TypHodnoty INTEGER, VychCena INTEGER)");
+        connection.Execute(
+            "CREATE TABLE CenSkup (ID AUTOINCREMENT CONSTRAINT ID PRIMARY KEY, Popis TEXT(50), Marze DOUBLE, "
+            "Rabat DOUBLE, SDPH BIT, Prepocitat BIT, Zkratka TEXT(10), Zaok INTEGER, Vlastni BIT, "
+            "TypHodnoty INTEGER)");
+        connection.Execute(
+            "CREATE TABLE CenSkupPol (ID AUTOINCREMENT CONSTRAINT ID PRIMARY KEY, IDCenSkup INTEGER, "
+            "Hodnota DOUBLE, TypHodnoty INTEGER, VychCena INTEGER, Prevzato BIT, Zaok INTEGER, Prepocitat "
+            "BIT, "
+            "SDPH BIT, Zkratka TEXT(10))");
+
+        CreatePriceRuleTables(mtCenSkupPol, mtCenSkup);
+        SetPriceRuleData({&adqAgendaFree1, &adqCenHlad, &adqCenSkup, &mtCenSkupPol, &mtCenSkup});
+    }
+    void TearDown() override { SetPriceRuleData(TPriceRuleData()); }
+
+    int AddLevel(const Level& l) {
+        TParameters p;
+        const QString sql =
+            "INSERT INTO CenHlad (Zkratka, Popis, Hodnota, SDPH, Prepocitat, Zaok, TypHodnoty, VychCena) "
+            "VALUES (:Zkratka, :Popis, :Hodnota, :SDPH, :Prepocitat, :Zaok, :TypHodnoty, :VychCena)";
+        p.ParseSQL(sql);
+        p.ParamByName("Zkratka")->Value = QString(l.code);
+        p.ParamByName("Popis")->Value = QString("hladina ") + l.code;
+        p.ParamByName("Hodnota")->Value = l.hodnota;
+        p.ParamByName("SDPH")->Value = l.sdph;
+        p.ParamByName("Prepocitat")->Value = l.prepocitat;
+        p.ParamByName("Zaok")->Value = l.zaok;
+        p.ParamByName("TypHodnoty")->Value = l.typHodnoty;
+        p.ParamByName("VychCena")->Value = l.vychCena;
+        connection.Execute(sql, p);
+        return LastId();
+    }
+
+    int AddGroup(const QString& code, const QString& popis = "skupina") {
+        TParameters p;
+        const QString sql =
+            "INSERT INTO CenSkup (Popis, Marze, Rabat, SDPH, Prepocitat, Zkratka, Zaok, Vlastni, TypHodnoty) "
+            "VALUES (:Popis, 12.5, 7.25, True, True, :Zkratka, 2, True, 1)";
+        p.ParseSQL(sql);
+        p.ParamByName("Popis")->Value = popis;
+        p.ParamByName("Zkratka")->Value = code;
+        connection.Execute(sql, p);
+        return LastId();
+    }
+
+    // A rule with the level's own values, taken over or not.
+    void AddRule(int group, const Level& l, bool prevzato) {
+        TParameters p;
+        const QString sql =
+            "INSERT INTO CenSkupPol (IDCenSkup, Hodnota, TypHodnoty, VychCena, Prevzato, Zaok, Prepocitat, "
+            "SDPH, "
+            "Zkratka) VALUES (:IDCenSkup, :Hodnota, :TypHodnoty, :VychCena, :Prevzato, :Zaok, :Prepocitat, "
+            ":SDPH, "
+            ":Zkratka)";
+        p.ParseSQL(sql);
+        p.ParamByName("IDCenSkup")->Value = group;
+        p.ParamByName("Hodnota")->Value = l.hodnota;
+        p.ParamByName("TypHodnoty")->Value = l.typHodnoty;
+        p.ParamByName("VychCena")->Value = l.vychCena;
+        p.ParamByName("Prevzato")->Value = prevzato;
+        p.ParamByName("Zaok")->Value = l.zaok;
+        p.ParamByName("Prepocitat")->Value = l.prepocitat;
+        p.ParamByName("SDPH")->Value = l.sdph;
+        p.ParamByName("Zkratka")->Value = QString(l.code);
+        connection.Execute(sql, p);
+    }
+
+    int LastId() {
+        auto rows = connection.OpenRowset("SELECT @@IDENTITY");
+        return rows->Value(0, 0).toInt();
+    }
+
+    QStringList Column(TDataSet& table, const char* field) {
+        QStringList values;
+        for (table.First(); !table.Eof(); table.Next()) values << table.FieldByName(field)->AsString();
+        return values;
+    }
+
+    struct CheckRun {
+        bool stop = false;
+        bool shown = false;
+        QStringList lines;
+    };
+
+    // Runs the check, reading and closing the information window should it come up.
+    CheckRun RunCheck() {
+        CheckRun run;
+        QTimer watcher;
+        watcher.setInterval(0);
+        QObject::connect(&watcher, &QTimer::timeout, [&run] {
+            if (auto* window = qobject_cast<TfrmInformace*>(QApplication::activeModalWidget())) {
+                run.shown = true;
+                run.lines = window->Lines();
+                window->reject();
+            }
+        });
+        watcher.start();
+        run.stop = CheckPriceGroups();
+        return run;
+    }
+};
+
+const Level kVip = {"VIP", 10, TypHodnotySleva, VychCenaProdejni, ZaokCrowns, true, true};
+const Level kMo = {"MO", 25.5, TypHodnotyMarze, VychCenaNakupni, ZaokTenths, true, false};
+const Level kAkce = {"AKCE", 0, TypHodnotySleva, VychCenaProdejni, ZaokNone, false, false};
+
+}  // namespace
+
+TEST_F(PriceGroupDbTest, RulesLoadByGroupInTheOrderTheyWereWritten) {
+    const int second = AddGroup("B");
+    const int first = AddGroup("A");
+    AddRule(second, kVip, true);
+    AddRule(first, kMo, false);
+    AddRule(second, kAkce, true);
+    AddRule(first, kVip, false);
+
+    // A filter left by the last pricing must not hide the newly loaded rules.
+    mtCenSkupPol.SetFilter("IDCenSkup = 999");
+    mtCenSkupPol.SetFiltered(true);
+
+    LoadPriceGroupRules(0);
+    EXPECT_FALSE(mtCenSkupPol.Filtered());
+    EXPECT_EQ(Column(mtCenSkupPol, "Zkratka"), QStringList({"VIP", "AKCE", "MO", "VIP"}));
+    EXPECT_EQ(Column(mtCenSkupPol, "IDCenSkup"),
+              QStringList({QString::number(second), QString::number(second), QString::number(first),
+                           QString::number(first)}));
+    EXPECT_FALSE(adqAgendaFree1.Active());
+
+    // Every value of a rule arrives with its type.
+    mtCenSkupPol.SetRecNo(3);
+    EXPECT_DOUBLE_EQ(mtCenSkupPol.FieldByName("Hodnota")->AsFloat(), 25.5);
+    EXPECT_EQ(mtCenSkupPol.FieldByName("TypHodnoty")->AsInteger(), TypHodnotyMarze);
+    EXPECT_EQ(mtCenSkupPol.FieldByName("VychCena")->AsInteger(), VychCenaNakupni);
+    EXPECT_EQ(mtCenSkupPol.FieldByName("Zaok")->AsInteger(), ZaokTenths);
+    EXPECT_FALSE(mtCenSkupPol.FieldByName("Prevzato")->AsBoolean());
+    EXPECT_TRUE(mtCenSkupPol.FieldByName("Prepocitat")->AsBoolean());
+    EXPECT_FALSE(mtCenSkupPol.FieldByName("SDPH")->AsBoolean());
+    mtCenSkupPol.SetRecNo(1);
+    EXPECT_TRUE(mtCenSkupPol.FieldByName("Prevzato")->AsBoolean());
+    EXPECT_TRUE(mtCenSkupPol.FieldByName("SDPH")->AsBoolean());
+
+    LoadPriceGroupRules(first);
+    EXPECT_EQ(Column(mtCenSkupPol, "Zkratka"), QStringList({"MO", "VIP"}));
+
+    // A group without rules leaves the table open and empty.
+    LoadPriceGroupRules(AddGroup("C"));
+    EXPECT_TRUE(mtCenSkupPol.Active());
+    EXPECT_TRUE(mtCenSkupPol.IsEmpty());
+
+    // Loaded rules price an item straight away.
+    LoadPriceGroupRules(0);
+    TMemTable item;
+    item.FieldDefs().Add("CenHlad1", ftString, 10);
+    item.CreateTable();
+    item.Append();
+    item.Post();
+    long double net = -1, gross = -1;
+    EXPECT_EQ(CalcLevelPrice(first, "mo", false, 100, 0, 21, item, net, gross), 0);
+    EXPECT_EQ(net, 125.5L);
+    EXPECT_EQ(gross, 151.9L);
+}
+
+TEST_F(PriceGroupDbTest, GroupsLoadOrderedByCode) {
+    AddGroup("VO", "velkoobchod");
+    AddGroup("MO", "maloobchod");
+    AddGroup("akce", "akční");
+    mtCenSkup.SetFilter("Zkratka = 'MO'");
+    mtCenSkup.SetFiltered(true);
+
+    LoadPriceGroups();
+    EXPECT_FALSE(mtCenSkup.Filtered());
+    EXPECT_EQ(Column(mtCenSkup, "Zkratka"), QStringList({"akce", "MO", "VO"}));
+    EXPECT_EQ(Column(mtCenSkup, "Popis"), QStringList({"akční", "maloobchod", "velkoobchod"}));
+    mtCenSkup.First();
+    EXPECT_EQ(mtCenSkup.FieldByName("ID")->AsInteger(), 3);
+    EXPECT_DOUBLE_EQ(mtCenSkup.FieldByName("Marze")->AsFloat(), 12.5);
+    EXPECT_DOUBLE_EQ(mtCenSkup.FieldByName("Rabat")->AsFloat(), 7.25);
+    EXPECT_TRUE(mtCenSkup.FieldByName("SDPH")->AsBoolean());
+    EXPECT_TRUE(mtCenSkup.FieldByName("Prepocitat")->AsBoolean());
+    EXPECT_TRUE(mtCenSkup.FieldByName("Vlastni")->AsBoolean());
+    EXPECT_EQ(mtCenSkup.FieldByName("Zaok")->AsInteger(), 2);
+    EXPECT_EQ(mtCenSkup.FieldByName("TypHodnoty")->AsInteger(), 1);
+    EXPECT_FALSE(adqAgendaFree1.Active());
+}
+
+TEST_F(PriceGroupDbTest, LookupsByCodeAndId) {
+    const int vip = AddLevel(kVip);
+    const int mo = AddLevel(kMo);
+    const int group = AddGroup("SK'1");
+
+    EXPECT_EQ(FindPriceLevelId("vip"), vip);
+    EXPECT_EQ(FindPriceLevelId("Mo"), mo);
+    // The list query stays open on the found row for the caller.
+    EXPECT_TRUE(adqCenHlad.Active());
+    EXPECT_EQ(adqCenHlad.FieldByName("Zkratka")->AsString(), "MO");
+    EXPECT_EQ(FindPriceLevelId("V"), -1);
+    EXPECT_EQ(FindPriceLevelId(""), -1);
+
+    EXPECT_EQ(FindPriceGroupId("sk'1"), group);
+    EXPECT_EQ(FindPriceGroupId("SK"), -1);
+
+    QString code = "stale";
+    GetPriceGroupAbbrev(group, false, code);
+    EXPECT_EQ(code, "SK'1");
+    GetPriceGroupAbbrev(group + 1, false, code);
+    EXPECT_EQ(code, "");
+
+    // With the query said to be open it is searched as it stands, without reading new groups.
+    const int later = AddGroup("NOVA");
+    GetPriceGroupAbbrev(later, true, code);
+    EXPECT_EQ(code, "");
+    GetPriceGroupAbbrev(later, false, code);
+    EXPECT_EQ(code, "NOVA");
+}
+
+TEST_F(PriceGroupDbTest, ConsistentRulesPass) {
+    // No rules at all: nothing to check, nothing shown.
+    CheckRun run = RunCheck();
+    EXPECT_FALSE(run.stop);
+    EXPECT_FALSE(run.shown);
+
+    AddLevel(kVip);
+    AddLevel(kMo);
+    AddLevel(kAkce);
+    const int group = AddGroup("MO");
+    AddRule(group, kVip, true);
+    AddRule(group, kAkce, true);
+    // A rule with values of its own may differ from its level.
+    AddRule(group, {"MO", 3, TypHodnotyRabat, VychCenaProdejni, ZaokNone, true, true}, false);
+    // The rule of a deleted group is not checked.
+    AddRule(group + 1, {"CHYBI", 0, 0, 0, 0, true, false}, false);
+
+    run = RunCheck();
+    EXPECT_FALSE(run.stop);
+    EXPECT_FALSE(run.shown);
+    EXPECT_FALSE(adqAgendaFree1.Active());
+    EXPECT_FALSE(adqCenHlad.Active());
+    EXPECT_FALSE(adqCenSkup.Active());
+}
+
+TEST_F(PriceGroupDbTest, MissingLevelIsReported) {
+    AddLevel(kVip);
+    const int group = AddGroup("VO");
+    AddRule(group, kVip, true);
+    // Letter case counts here: "Vip" is not the level "VIP".
+    AddRule(group, {"Vip", 10, TypHodnotySleva, VychCenaProdejni, ZaokCrowns, true, true}, false);
+    // A second fault is not reported.
+    AddRule(group, {"NIC", 10, TypHodnotySleva, VychCenaProdejni, ZaokCrowns, true, true}, false);
+
+    const CheckRun run = RunCheck();
+    EXPECT_TRUE(run.stop);
+    EXPECT_TRUE(run.shown);
+    EXPECT_EQ(run.lines,
+              QStringList({kHeading, "Cenová skupina \"VO\"",
+                           "• cenová hladina \"Vip\" neexistuje v seznamu cenových hladin", "", kFooter}));
+    EXPECT_FALSE(adqAgendaFree1.Active());
+    EXPECT_FALSE(adqCenHlad.Active());
+    EXPECT_FALSE(adqCenSkup.Active());
+}
+
+TEST_F(PriceGroupDbTest, TakenOverRuleMustMatchItsLevelInEveryValue) {
+    const QString kLine =
+        "• cenová hladina \"VIP\" - přebírá hodnoty z původní cen. hladiny, ale některý parametr neodpovídá";
+    struct Case {
+        const char* name;
+        Level rule;
+    };
+    const Case kCases[] = {
+        {"Hodnota", {"VIP", 10.0000001, TypHodnotySleva, VychCenaProdejni, ZaokCrowns, true, true}},
+        {"TypHodnoty", {"VIP", 10, TypHodnotyMarze, VychCenaProdejni, ZaokCrowns, true, true}},
+        {"VychCena", {"VIP", 10, TypHodnotySleva, VychCenaNakupni, ZaokCrowns, true, true}},
+        {"Zaok", {"VIP", 10, TypHodnotySleva, VychCenaProdejni, ZaokTenths, true, true}},
+        {"Prepocitat", {"VIP", 10, TypHodnotySleva, VychCenaProdejni, ZaokCrowns, false, true}},
+        {"SDPH", {"VIP", 10, TypHodnotySleva, VychCenaProdejni, ZaokCrowns, true, false}},
+    };
+    AddLevel(kVip);
+    const int group = AddGroup("VO");
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        connection.Execute("DELETE FROM CenSkupPol");
+        AddRule(group, c.rule, true);
+        const CheckRun run = RunCheck();
+        EXPECT_TRUE(run.stop);
+        EXPECT_EQ(run.lines, QStringList({kHeading, "Cenová skupina \"VO\"", kLine, "", kFooter}));
     }
 }
