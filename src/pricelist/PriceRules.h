@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <limits>
 
+class TADOQuery;
+class TDataSet;
+class TMemTable;
+
 // Every amount of the price rules is an extended-precision number: prices stored by earlier
 // versions were computed with a 64-bit mantissa, and the same inputs must give the same last digit.
 static_assert(std::numeric_limits<long double>::digits == 64,
@@ -53,10 +57,6 @@ enum : int {
 // other is derived from that rounded price. An unknown kind gives two zero prices.
 void CalcRuleLevelPrice(int typHodnoty, long double hodnota, long double startPrice, bool startWithVat,
                         int decimals, long double vatRate, long double& net, long double& gross);
-
-class TADOQuery;
-class TDataSet;
-class TMemTable;
 
 // The main window's components that the price rules work on: the firm scratch query, the shared
 // price-level and price-group list queries, and the memory tables of level rules and price groups.
