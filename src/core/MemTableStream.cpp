@@ -277,7 +277,7 @@ QString WriteTable(TMemTable& table, TMemTableSaveFlags flags) {
     }
     if (!(flags & mtfSaveNoHeader)) {
         // The delimiter follows every column but the table's last field, so a skipped last field
-        // leaves one more delimiter; readers have always taken the header this way.
+        // leaves an empty title at the end; record lines never reach that column.
         for (int i : columns) {
             out += Quoted(table.Fields()[i]->DisplayLabel());
             if (i != count - 1) out += kFieldDelimiter;

@@ -42,8 +42,8 @@ void SaveTableToStream(TMemTable& table, QIODevice& stream, TMemTableSaveFlags f
 // EConvertError for a value that is not of its field's type.
 void LoadTableFromStream(TMemTable& table, QIODevice& stream);
 
-// The same through a string, the form in which memo columns keep the stream: each byte of the
-// windows-1250 text is one character of the string.
+// The same through a string, the form in which memo columns keep the stream: the windows-1250
+// text read into characters.
 QString SaveTableToString(TMemTable& table, TMemTableSaveFlags flags);
 void LoadTableFromString(TMemTable& table, const QString& text);
 

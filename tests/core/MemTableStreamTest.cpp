@@ -389,6 +389,10 @@ TEST(MemTableStreamTest, SavingDeltasFailsBeforeWriting) {
     EXPECT_TRUE(buffer.data().isEmpty());
     TMemTable closed;
     EXPECT_THROW(SaveTableToStream(closed, buffer, mtfSaveData), EDataSetError);
+    // A stream that refuses the bytes is an error, not a quietly lost setting.
+    QBuffer readOnly;
+    readOnly.open(QIODevice::ReadOnly);
+    EXPECT_THROW(SaveTableToStream(*t, readOnly, mtfSaveData), EDataSetError);
 }
 
 // Damaged or cut-off streams load what they hold and never read past their text.
