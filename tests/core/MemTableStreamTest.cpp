@@ -10,15 +10,15 @@
 
 namespace {
 
-struct FieldSpec {
+struct NewField {
     const char* name;
     TFieldType type;
     int size;
 };
 
-std::unique_ptr<TMemTable> MakeTable(std::initializer_list<FieldSpec> fields) {
+std::unique_ptr<TMemTable> MakeTable(std::initializer_list<NewField> fields) {
     auto t = std::make_unique<TMemTable>();
-    for (const FieldSpec& f : fields) t->FieldDefs().Add(f.name, f.type, f.size);
+    for (const NewField& f : fields) t->FieldDefs().Add(f.name, f.type, f.size);
     t->CreateTable();
     return t;
 }
@@ -184,14 +184,14 @@ TEST(MemTableStreamTest, LocalFormatWritesTheStationsNumbersAndDates) {
 }
 
 TEST(MemTableStreamTest, EveryLoadableTypeRoundTripsWithItsDefinition) {
-    const FieldSpec kFields[] = {
+    const NewField kFields[] = {
         {"S", ftString, 30}, {"SI", ftSmallint, 0}, {"I", ftInteger, 0},   {"W", ftWord, 0},
         {"B", ftBoolean, 0}, {"F", ftFloat, 0},     {"C", ftCurrency, 0},  {"N", ftBCD, 0},
         {"D", ftDate, 0},    {"T", ftTime, 0},      {"DT", ftDateTime, 0}, {"A", ftAutoInc, 0},
         {"BL", ftBlob, 0},   {"M", ftMemo, 0},      {"G", ftGraphic, 0},   {"L", ftLargeint, 0},
     };
     TMemTable t;
-    for (const FieldSpec& f : kFields) t.FieldDefs().Add(f.name, f.type, f.size, f.type == ftInteger);
+    for (const NewField& f : kFields) t.FieldDefs().Add(f.name, f.type, f.size, f.type == ftInteger);
     t.CreateTable();
     TField* s = t.FieldByName("S");
     s->SetDisplayLabel("Název \"položky\", krátký");
