@@ -9,13 +9,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "platform/text/DateFormat.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/VnDialog.h"
 
 namespace {
 
 const char* const kDefaultDialogTitle = "Vyberte datum";
-const char* const kShortDateFormat = "d.M.yyyy";
 
 // A small calendar sheet for the button; drawn so that it looks the same under every theme.
 QIcon CalendarIcon() {
@@ -46,10 +46,13 @@ TDateEdit::TDateEdit(QWidget* parent)
 }
 
 QDate TDateEdit::ParseText(const QString& text) {
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty()) return {};
-    return QDate::fromString(trimmed, QString::fromLatin1(kShortDateFormat));
+    if (text.trimmed().isEmpty()) return {};
+    TDateTime value = 0;
+    if (!TryStrToDate(text, value)) return {};
+    return OleToDate(value);
 }
+
+QString TDateEdit::DateText(QDate date) { return DateToStr(DateTimeToOle(date)); }
 
 TDateTime TDateEdit::Date() const {
     if (IsEmpty()) return 0;
@@ -63,7 +66,7 @@ void TDateEdit::SetDate(TDateTime date) {
         Clear();
         return;
     }
-    setText(OleToDate(date).toString(QString::fromLatin1(kShortDateFormat)));
+    setText(DateText(OleToDate(date)));
 }
 
 bool TDateEdit::IsEmpty() const { return text().trimmed().isEmpty(); }
@@ -80,7 +83,7 @@ void TDateEdit::Normalize() {
     const QDate date = ParseText(text());
     const QDate shown = date.isValid() ? date : lastValid_;
     if (shown.isValid())
-        setText(shown.toString(QString::fromLatin1(kShortDateFormat)));
+        setText(DateText(shown));
     else
         clear();
 }
@@ -112,6 +115,6 @@ bool TDateEdit::PopupCalendar() {
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     connect(calendar, &QCalendarWidget::activated, &dialog, &QDialog::accept);
     if (dialog.exec() != QDialog::Accepted) return false;
-    setText(calendar->selectedDate().toString(QString::fromLatin1(kShortDateFormat)));
+    setText(DateText(calendar->selectedDate()));
     return true;
 }

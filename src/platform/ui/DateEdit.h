@@ -8,8 +8,9 @@
 class QAction;
 
 // Date entry that may be left empty, with a button that picks the date from a calendar.
-// The text is the Czech short date "d.M.yyyy"; an empty field reads as the date 0, as the cards
-// expect from an unset date.
+// The text is the station's short date ("d.M.yyyy"), read as any date typed in the program is, so
+// "5.3." is the 5th of March this year. An empty field reads as the date 0, as the cards expect
+// from an unset date.
 class TDateEdit : public QLineEdit {
     Q_OBJECT
 public:
@@ -38,6 +39,8 @@ protected:
 private:
     // The date the text stands for; invalid for an empty text or one that is not a date.
     static QDate ParseText(const QString& text);
+    // The station's short date.
+    static QString DateText(QDate date);
     void Normalize();
 
     QString dialogTitle_;

@@ -30,14 +30,17 @@ TEST(DateEditTest, EmptyFieldReadsAsZero) {
 TEST(DateEditTest, TypedTextAndSetDates) {
     struct Case {
         const char* typed;
-        QDate date;         // invalid: the field reads as empty
-        const char* shown;  // after leaving the field
+        QDate date;     // invalid: the field reads as empty
+        QString shown;  // after leaving the field
     };
     const Case kCases[] = {
         {"5.3.2024", QDate(2024, 3, 5), "5.3.2024"},
         {"05.03.2024", QDate(2024, 3, 5), "5.3.2024"},
         {" 31.12.2024 ", QDate(2024, 12, 31), "31.12.2024"},
         {"29.2.2024", QDate(2024, 2, 29), "29.2.2024"},
+        // a date without its year is in this year
+        {"1.2.", QDate(QDate::currentDate().year(), 2, 1),
+         QString("1.2.%1").arg(QDate::currentDate().year())},
         {"   ", QDate(), ""},
     };
     for (const Case& c : kCases) {
@@ -59,7 +62,7 @@ TEST(DateEditTest, TypedTextAndSetDates) {
 TEST(DateEditTest, MistypedDateFallsBackToTheLastDateNotToEmpty) {
     TDateEdit edit;
     edit.SetDate(DateTimeToOle(QDate(2024, 3, 5)));
-    for (const char* typed : {"30.2.2024", "5.3.", "zítra"}) {
+    for (const char* typed : {"30.2.2024", "5.13.2024", "zítra"}) {
         SCOPED_TRACE(typed);
         edit.setText(typed);
         EXPECT_EQ(edit.Date(), DateTimeToOle(QDate(2024, 3, 5)));

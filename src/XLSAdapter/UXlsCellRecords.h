@@ -1,0 +1,93 @@
+#pragma once
+
+#include "XLSAdapter/UXlsBaseRecords.h"
+
+// The RK form of a number, when it has one that gives back exactly the same number.
+bool EncodeRK(double value, quint32& rk);
+double DecodeRK(quint32 rk);
+
+class TBlankRecord : public TCellRecord {
+    XLS_CLONEABLE(TBlankRecord)
+    TBlankRecord(quint16 id, QByteArray data);
+    TBlankRecord(quint16 row, quint16 column, quint16 xf);
+};
+
+class TNumberRecord : public TCellRecord {
+    XLS_CLONEABLE(TNumberRecord)
+    TNumberRecord(quint16 id, QByteArray data);
+    TNumberRecord(quint16 row, quint16 column, quint16 xf);
+    QVariant GetValue() const override;
+    void SetValue(const QVariant& value) override;
+};
+
+class TRKRecord : public TCellRecord {
+    XLS_CLONEABLE(TRKRecord)
+    TRKRecord(quint16 id, QByteArray data);
+    TRKRecord(quint16 row, quint16 column, quint16 xf);
+    QVariant GetValue() const override;
+    void SetValue(const QVariant& value) override;
+};
+
+class TBoolErrRecord : public TCellRecord {
+    XLS_CLONEABLE(TBoolErrRecord)
+    TBoolErrRecord(quint16 id, QByteArray data);
+    TBoolErrRecord(quint16 row, quint16 column, quint16 xf);
+    QVariant GetValue() const override;
+    void SetValue(const QVariant& value) override;
+};
+
+// A formula cell as far as the record layer goes: it owns the TABLE that followed it and writes
+// it back right after itself.
+class TFormulaRecord : public TCellRecord {
+public:
+    using TCellRecord::TCellRecord;
+    std::unique_ptr<TBaseRecord> TableRecord;
+    bool IsFormula() const override { return true; }
+    std::unique_ptr<TBaseRecord> Clone() const override;
+    void SaveToStream(QIODevice& stream) const override;
+    qint64 TotalSize() const override;
+
+protected:
+    std::unique_ptr<TBaseRecord> CreateLike(quint16 id, QByteArray data) const override;
+};
+
+// MULRK and MULBLANK: several cells of one row, split into single cells when loaded.
+class TMultipleValueRecord : public TBaseRecord {
+public:
+    TMultipleValueRecord(quint16 id, QByteArray data);
+    int CurrentCol = 0;
+    virtual bool Eof() const = 0;
+    virtual std::unique_ptr<TCellRecord> NextRecord() = 0;
+};
+
+class TMulRKRecord : public TMultipleValueRecord {
+    XLS_CLONEABLE(TMulRKRecord)
+    using TMultipleValueRecord::TMultipleValueRecord;
+    bool Eof() const override { return CurrentCol * 6 + 10 >= DataSize(); }
+    std::unique_ptr<TCellRecord> NextRecord() override;
+};
+
+class TMulBlankRecord : public TMultipleValueRecord {
+    XLS_CLONEABLE(TMulBlankRecord)
+    using TMultipleValueRecord::TMultipleValueRecord;
+    bool Eof() const override { return CurrentCol * 2 + 6 >= DataSize(); }
+    std::unique_ptr<TCellRecord> NextRecord() override;
+};
+
+class TRowRecord : public TBaseRowColRecord {
+    XLS_CLONEABLE(TRowRecord)
+    TRowRecord(quint16 id, QByteArray data);
+    explicit TRowRecord(quint16 row);
+    enum : quint16 { roCustomHeight = 0x40, roFormatted = 0x80, roAlwaysSet = 0x100 };
+
+    quint16 MinCol() const { return GetWord(Data, 2); }
+    quint16 MaxCol() const { return GetWord(Data, 4); }
+    void SetMinCol(quint16 column) { SetWord(Data, 2, column); }
+    void SetMaxCol(quint16 column) { SetWord(Data, 4, column); }
+    quint16 Height() const { return GetWord(Data, 6); }
+    void SetHeight(quint16 height);
+    quint16 Options() const { return GetWord(Data, 12); }
+    bool IsFormatted() const { return Options() & roFormatted; }
+    quint16 XF() const { return IsFormatted() ? GetWord(Data, 14) & 0x0FFF : 0; }
+    void SetXF(quint16 xf);
+};

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "XLSAdapter/UXlsBaseRecords.h"
+#include "XLSAdapter/UXlsStrings.h"
+
+class TSSTRecord : public TBaseRecord {
+    XLS_CLONEABLE(TSSTRecord)
+    TSSTRecord(quint16 id, QByteArray data);
+    quint32 UniqueCount() const { return GetLongWord(Data, 4); }
+};
+
+struct TSSTEntry {
+    explicit TSSTEntry(TExcelString str) : Str(std::move(str)) {}
+    TExcelString Str;
+    int Refs = 0;
+    quint32 AbsStreamPos = 0;
+    quint16 RecordStreamPos = 0;
+    int PosInTable = 0;
+};
+
+// The shared string table: one entry per distinct text, counted by the text cells that use it.
+class TSST {
+public:
+    int Count() const { return int(entries_.size()); }
+    TSSTEntry& operator[](int i) const { return *entries_[size_t(i)]; }
+
+    void LoadFromRecord(const TSSTRecord& record);
+    void Sort();
+    // The index of the entry for `text`, which gains one reference (made when missing).
+    int AddString(const QString& text);
+    // Drops entries no cell refers to any more.
+    void FixRefs();
+    // SST with its CONTINUE records, then a new EXTSST. `streamOffset` is where the stream's
+    // position 0 lies in the workbook stream (for the offsets EXTSST records).
+    void SaveToStream(QIODevice& stream, qint64 streamOffset = 0);
+    qint64 TotalSize() const;
+
+private:
+    std::vector<std::unique_ptr<TSSTEntry>> entries_;
+    // How the strings are cut into records: the number of strings of each record.
+    std::vector<int> CutRecords() const;
+};
+
+// A text cell pointing at its SST entry, whose index it writes at save time.
+class TLabelSSTRecord : public TCellRecord {
+public:
+    TLabelSSTRecord(quint16 id, QByteArray data);
+    TLabelSSTRecord(quint16 row, TSST* sst, quint16 xf, quint16 column);
+    ~TLabelSSTRecord() override;
+
+    // Links a loaded cell to its entry; an index beyond the table means the file is invalid.
+    void AttachToSST(TSST* sst);
+    TSSTEntry* SSTEntry() const { return entry_; }
+
+    QVariant GetValue() const override;
+    void SetValue(const QVariant& value) override;
+    std::unique_ptr<TBaseRecord> Clone() const override;
+    void SaveToStream(QIODevice& stream) const override;
+
+private:
+    TSST* sst_ = nullptr;
+    TSSTEntry* entry_ = nullptr;
+};
+
+// The text a value turns into when it is stored as a string.
+QString VariantToText(const QVariant& value);

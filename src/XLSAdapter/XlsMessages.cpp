@@ -1,0 +1,3 @@
+#include "XLSAdapter/XlsMessages.h"
+
+void XlsError(const char* message) { throw EExcelException(QString::fromUtf8(message)); }

@@ -1,0 +1,565 @@
+#include "platform/db/ADOConnection.h"
+
+#include <sqlite3.h>
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QThread>
+#include <QUuid>
+
+#include "platform/db/JetFunctions.h"
+#include "platform/db/JetSql.h"
+#include "platform/db/Presence.h"
+#include "platform/files/FileUtils.h"
+#include "platform/text/OleDate.h"
+
+namespace {
+
+// Prepared statements are kept per SQL text; texts that splice in record numbers make new
+// entries all the time, so the cache is simply emptied when it grows past this.
+constexpr size_t kCacheLimit = 256;
+
+// Every statement waits this long for another station's write to end before failing.
+constexpr int kBusyTimeoutMs = 10000;
+
+QString ErrorText(sqlite3* db) { return QString::fromUtf8(db ? sqlite3_errmsg(db) : "out of memory"); }
+
+TFieldType FieldTypeOf(const TJetColumnType& t) {
+    static const std::pair<const char*, TFieldType> kTypes[] = {
+        {"AutoNumber", ftAutoInc}, {"Long Integer", ftInteger}, {"Integer", ftSmallint},
+        {"Byte", ftWord},          {"Yes/No", ftBoolean},       {"Memo", ftMemo},
+        {"Money", ftCurrency},     {"Decimal", ftFloat},        {"Double", ftFloat},
+        {"Single", ftFloat},       {"Date-time", ftDateTime},   {"GUID", ftGuid},
+        {"Binary", ftBlob},
+    };
+    if (t.JetName.startsWith(u"Text(")) return ftString;
+    for (const auto& [name, type] : kTypes)
+        if (t.JetName == QLatin1String(name)) return type;
+    return ftUnknown;
+}
+
+// A statement of our own (schema lookup, transactions) that never goes through the cache.
+class RawStatement {
+public:
+    RawStatement(sqlite3* db, const char* sql) : db_(db) {
+        if (sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK)
+            throw EDatabaseError(ErrorText(db), QString::fromUtf8(sql));
+    }
+    ~RawStatement() { sqlite3_finalize(stmt_); }
+    RawStatement(const RawStatement&) = delete;
+    RawStatement& operator=(const RawStatement&) = delete;
+
+    void BindText(int index, const QString& s) {
+        const QByteArray utf8 = s.toUtf8();
+        sqlite3_bind_text(stmt_, index, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    }
+    bool Next() {
+        const int rc = sqlite3_step(stmt_);
+        if (rc == SQLITE_ROW) return true;
+        if (rc == SQLITE_DONE) return false;
+        throw EDatabaseError(ErrorText(db_), QString::fromUtf8(sqlite3_sql(stmt_)));
+    }
+    QString Text(int column) const {
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column)),
+                                 sqlite3_column_bytes(stmt_, column));
+    }
+    qint64 Int(int column) const { return sqlite3_column_int64(stmt_, column); }
+
+private:
+    sqlite3* db_;
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+void BindText(sqlite3_stmt* stmt, int index, const QString& s) {
+    // A null QString would bind as NULL; the program means the empty text.
+    static const char16_t kEmpty[] = u"";
+    const void* data = s.isNull() ? static_cast<const void*>(kEmpty) : static_cast<const void*>(s.utf16());
+    sqlite3_bind_text16(stmt, index, data, static_cast<int>(s.size() * 2), SQLITE_TRANSIENT);
+}
+
+void BindBlob(sqlite3_stmt* stmt, int index, const QByteArray& b) {
+    // A zero-length blob is a value, not NULL.
+    if (b.isEmpty())
+        sqlite3_bind_zeroblob(stmt, index, 0);
+    else
+        sqlite3_bind_blob(stmt, index, b.constData(), static_cast<int>(b.size()), SQLITE_TRANSIENT);
+}
+
+int BindValue(sqlite3_stmt* stmt, int index, const TParameter& p) {
+    const QVariant& v = p.Value;
+    const int type = v.typeId();
+    // The common cases of a long run first, without conversions.
+    if (p.DataType == ftUnknown) {
+        switch (type) {
+            case QMetaType::QString:
+                BindText(stmt, index, *static_cast<const QString*>(v.constData()));
+                return SQLITE_OK;
+            case QMetaType::Double:
+                return sqlite3_bind_double(stmt, index, *static_cast<const double*>(v.constData()));
+            case QMetaType::Int:
+                return sqlite3_bind_int(stmt, index, *static_cast<const int*>(v.constData()));
+            case QMetaType::LongLong:
+                return sqlite3_bind_int64(stmt, index, *static_cast<const qlonglong*>(v.constData()));
+            case QMetaType::Bool:
+                return sqlite3_bind_int(stmt, index, *static_cast<const bool*>(v.constData()) ? 1 : 0);
+            default:
+                break;
+        }
+    }
+    if (!v.isValid() || v.isNull()) return sqlite3_bind_null(stmt, index);
+    // Dates are stored as OLE days, whichever way the caller holds them.
+    if (type == QMetaType::QDateTime) return sqlite3_bind_double(stmt, index, QDateTimeToOle(v.toDateTime()));
+    if (type == QMetaType::QDate) return sqlite3_bind_double(stmt, index, DateTimeToOle(v.toDate()));
+    if (type == QMetaType::QTime)
+        return sqlite3_bind_double(stmt, index, DateTimeToOle(QDate(1899, 12, 30), v.toTime()));
+    switch (p.DataType) {
+        case ftBoolean:
+            return sqlite3_bind_int(stmt, index, v.toBool() ? 1 : 0);
+        case ftSmallint:
+        case ftInteger:
+        case ftWord:
+        case ftAutoInc:
+        case ftLargeint:
+            return sqlite3_bind_int64(stmt, index, v.toLongLong());
+        case ftFloat:
+        case ftCurrency:
+        case ftBCD:
+        case ftDate:
+        case ftTime:
+        case ftDateTime:
+            return sqlite3_bind_double(stmt, index, v.toDouble());
+        case ftString:
+        case ftMemo:
+        case ftWideString:
+        case ftGuid:
+            BindText(stmt, index, v.toString());
+            return SQLITE_OK;
+        case ftBlob:
+        case ftGraphic:
+            BindBlob(stmt, index, v.toByteArray());
+            return SQLITE_OK;
+        default:
+            break;
+    }
+    switch (type) {
+        case QMetaType::Bool:
+            return sqlite3_bind_int(stmt, index, v.toBool() ? 1 : 0);
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::Long:
+        case QMetaType::ULong:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::Char:
+        case QMetaType::SChar:
+        case QMetaType::UChar:
+            return sqlite3_bind_int64(stmt, index, v.toLongLong());
+        case QMetaType::Double:
+        case QMetaType::Float:
+            return sqlite3_bind_double(stmt, index, v.toDouble());
+        case QMetaType::QByteArray:
+            BindBlob(stmt, index, v.toByteArray());
+            return SQLITE_OK;
+        case QMetaType::QUuid:
+            BindText(stmt, index, v.toUuid().toString(QUuid::WithBraces).toUpper());
+            return SQLITE_OK;
+        default:
+            BindText(stmt, index, v.toString());
+            return SQLITE_OK;
+    }
+}
+
+// How a column's values are read into the rowset.
+enum class ReadAs { Integer, Boolean, Real, Text, Blob, ByValue };
+
+ReadAs ReadAsOf(TFieldType t) {
+    switch (t) {
+        case ftSmallint:
+        case ftInteger:
+        case ftWord:
+        case ftAutoInc:
+        case ftLargeint:
+            return ReadAs::Integer;
+        case ftBoolean:
+            return ReadAs::Boolean;
+        case ftFloat:
+        case ftCurrency:
+        case ftDateTime:
+            return ReadAs::Real;
+        case ftString:
+        case ftMemo:
+        case ftGuid:
+            return ReadAs::Text;
+        case ftBlob:
+            return ReadAs::Blob;
+        default:
+            return ReadAs::ByValue;
+    }
+}
+
+QVariant ReadValue(sqlite3_stmt* stmt, int i, ReadAs as) {
+    const int stored = sqlite3_column_type(stmt, i);
+    if (stored == SQLITE_NULL) return QVariant();
+    if (as == ReadAs::ByValue) {
+        as = stored == SQLITE_INTEGER ? ReadAs::Integer
+             : stored == SQLITE_FLOAT ? ReadAs::Real
+             : stored == SQLITE_BLOB  ? ReadAs::Blob
+                                      : ReadAs::Text;
+    }
+    switch (as) {
+        case ReadAs::Integer:
+            return QVariant(static_cast<qint64>(sqlite3_column_int64(stmt, i)));
+        case ReadAs::Boolean:
+            return QVariant(sqlite3_column_int64(stmt, i) != 0);
+        case ReadAs::Real:
+            return QVariant(sqlite3_column_double(stmt, i));
+        case ReadAs::Blob: {
+            const void* p = sqlite3_column_blob(stmt, i);
+            return QVariant(QByteArray(static_cast<const char*>(p), sqlite3_column_bytes(stmt, i)));
+        }
+        default: {
+            const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+            return QVariant(QString::fromUtf8(p, sqlite3_column_bytes(stmt, i)));
+        }
+    }
+}
+
+// A computed column has no declared type: Jet types it by its values, and so do we.
+void TypeByValues(TRowset& rs, size_t column) {
+    bool text = false, real = false, blob = false;
+    qsizetype longest = 0;
+    const size_t rows = rs.RowCount();
+    for (size_t r = 0; r < rows; ++r) {
+        const QVariant& v = rs.Value(r, column);
+        switch (v.typeId()) {
+            case QMetaType::QString:
+                text = true;
+                longest = std::max(longest, v.toString().size());
+                break;
+            case QMetaType::Double:
+                real = true;
+                break;
+            case QMetaType::QByteArray:
+                blob = true;
+                break;
+            default:
+                break;
+        }
+    }
+    TRowsetColumn& col = rs.Columns[column];
+    TFieldType type = text ? (longest > 255 ? ftMemo : ftString) : blob ? ftBlob : real ? ftFloat : ftInteger;
+    col.DataType = type;
+    col.Size = type == ftString ? 255 : 0;
+    for (size_t r = 0; r < rows; ++r) {
+        QVariant& v = rs.Values[r * rs.Columns.size() + column];
+        if (!v.isValid()) continue;
+        if (type == ftString || type == ftMemo)
+            v = v.toString();
+        else if (type == ftFloat)
+            v = v.toDouble();
+    }
+}
+
+}  // namespace
+
+struct TADOConnection::Prepared {
+    sqlite3_stmt* stmt = nullptr;
+    QStringList paramNames;
+    bool changesData = false;
+    ~Prepared() { sqlite3_finalize(stmt); }
+};
+
+TADOConnection::TADOConnection() = default;
+
+TADOConnection::~TADOConnection() { Close(); }
+
+void TADOConnection::Open(const QString& path, const QString& password) {
+    Close();
+    if (!QFileInfo(path).isFile())
+        throw EDatabaseError(QStringLiteral("Could not find file '%1'.").arg(path));
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString message = ErrorText(db);
+        sqlite3_close(db);
+        throw EDatabaseError(message);
+    }
+    db_ = db;
+    try {
+        sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+        // The data folder may be a network share: no WAL (it needs shared memory), and every
+        // commit reaches the disk before the program goes on.
+        ExecRaw("PRAGMA journal_mode = DELETE");
+        ExecRaw("PRAGMA synchronous = FULL");
+        ExecRaw("PRAGMA foreign_keys = OFF");
+        if (RegisterJetFunctions(db_) != SQLITE_OK) throw EDatabaseError(ErrorText(db_));
+    } catch (...) {
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw;
+    }
+    try {
+        EnterPresence(path);
+    } catch (...) {
+        Close();
+        throw;
+    }
+    path_ = path;
+    password_ = password;
+}
+
+void TADOConnection::EnterPresence(const QString& databasePath) {
+    const QString file = PresenceFileOf(databasePath);
+    // A station probing for others holds the file exclusively for a moment and deletes it;
+    // a connection that meets that moment waits it out and comes back to a fresh file.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (presence_.Open(file)) {
+            if (FileExists(file)) return;
+            presence_.Close();  // got the lock on a file the prober just deleted
+        }
+        QThread::msleep(20);
+    }
+    throw EDatabaseError(QStringLiteral("Could not use '%1'; file already in use.").arg(file));
+}
+
+QString TADOConnection::PresenceFileName() const {
+    return path_.isEmpty() ? QString() : PresenceFileOf(path_);
+}
+
+void TADOConnection::Close() {
+    if (!db_) return;
+    ClearCache();
+    // An open transaction is rolled back by the engine as the connection closes.
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+    inTransaction_ = false;
+    presence_.Close();
+}
+
+void TADOConnection::CreateDatabase(const QString& path) {
+    if (QFileInfo::exists(path))
+        throw EDatabaseError(QStringLiteral("Database '%1' already exists.").arg(path));
+    sqlite3* db = nullptr;
+    int rc =
+        sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc == SQLITE_OK) {
+        // Writes the header, so the file is a database from now on and not an empty file.
+        rc = sqlite3_exec(db, "PRAGMA journal_mode = DELETE; CREATE TABLE t(x); DROP TABLE t;", nullptr,
+                          nullptr, nullptr);
+    }
+    const QString message = rc == SQLITE_OK ? QString() : ErrorText(db);
+    sqlite3_close(db);
+    if (rc != SQLITE_OK) throw EDatabaseError(message);
+}
+
+void TADOConnection::CheckOpen(const QString& sql) const {
+    if (!db_)
+        throw EDatabaseError(QStringLiteral("Operation is not allowed when the object is closed."), sql);
+}
+
+void TADOConnection::Fail(const QString& sql) const { throw EDatabaseError(ErrorText(db_), sql); }
+
+void TADOConnection::ExecRaw(const char* sql) {
+    char* error = nullptr;
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+        const QString message = QString::fromUtf8(error ? error : sqlite3_errmsg(db_));
+        sqlite3_free(error);
+        throw EDatabaseError(message, QString::fromUtf8(sql));
+    }
+}
+
+void TADOConnection::ClearCache() {
+    last_ = nullptr;
+    lastSql_.clear();
+    cache_.clear();
+}
+
+TADOConnection::Prepared& TADOConnection::Prepare(const QString& sql) {
+    // A command run over and over hands in the very text it handed in before.
+    if (last_ && sql.constData() == lastSql_.constData() && sql.size() == lastSql_.size()) return *last_;
+    if (auto it = cache_.find(sql); it != cache_.end()) {
+        lastSql_ = it->first;
+        last_ = it->second.get();
+        return *last_;
+    }
+    TJetTranslation t = TranslateJetSql(sql);
+    auto p = std::make_unique<Prepared>();
+    const void* tail = nullptr;
+    const int rc = sqlite3_prepare16_v3(db_, t.Sql.utf16(), static_cast<int>(t.Sql.size() * 2),
+                                        SQLITE_PREPARE_PERSISTENT, &p->stmt, &tail);
+    if (rc != SQLITE_OK) Fail(sql);
+    if (!p->stmt) throw EDatabaseError(QStringLiteral("Invalid SQL statement."), sql);
+    // One statement per call: whatever follows it would otherwise be dropped without a word.
+    const auto* rest = static_cast<const QChar*>(tail);
+    const auto* end = reinterpret_cast<const QChar*>(t.Sql.utf16()) + t.Sql.size();
+    for (; rest < end; ++rest)
+        if (!rest->isSpace() && *rest != u';')
+            throw EDatabaseError(QStringLiteral("Characters found after end of SQL statement."), sql);
+    p->paramNames = t.ParamNames;
+    p->changesData = t.ChangesData;
+    if (cache_.size() >= kCacheLimit) ClearCache();
+    const auto it = cache_.emplace(sql, std::move(p)).first;
+    lastSql_ = it->first;
+    last_ = it->second.get();
+    return *last_;
+}
+
+void TADOConnection::Bind(Prepared& p, const TParameters& params, const QString& sql) {
+    for (qsizetype i = 0; i < p.paramNames.size(); ++i) {
+        // Parameters parsed from the same text stand in the same order.
+        const int at = static_cast<int>(i);
+        const TParameter* prm = at < params.Count() && params[at].Name == p.paramNames[i]
+                                    ? &params[at]
+                                    : params.FindParam(p.paramNames[i]);
+        if (!prm)
+            throw EDatabaseError(QStringLiteral("No value given for one or more required parameters (%1).")
+                                     .arg(p.paramNames[i]),
+                                 sql);
+        if (BindValue(p.stmt, static_cast<int>(i) + 1, *prm) != SQLITE_OK) Fail(sql);
+    }
+}
+
+int TADOConnection::Execute(const QString& sql, const TParameters& params) {
+    CheckOpen(sql);
+    Prepared& p = Prepare(sql);
+    Bind(p, params, sql);
+    int rc;
+    while ((rc = sqlite3_step(p.stmt)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE) {
+        const QString message = ErrorText(db_);
+        sqlite3_reset(p.stmt);
+        throw EDatabaseError(message, sql);
+    }
+    const int rows = p.changesData ? sqlite3_changes(db_) : 0;
+    const bool changesData = p.changesData;
+    sqlite3_reset(p.stmt);
+    if (changesData && OnExecuteComplete) OnExecuteComplete(sql, rows);
+    return rows;
+}
+
+std::unique_ptr<TRowset> TADOConnection::OpenRowset(const QString& sql, const TParameters& params) {
+    CheckOpen(sql);
+    Prepared& p = Prepare(sql);
+    Bind(p, params, sql);
+    sqlite3_stmt* stmt = p.stmt;
+    auto rs = std::make_unique<TRowset>();
+    const int columns = sqlite3_column_count(stmt);
+    std::vector<ReadAs> readAs;
+    for (int i = 0; i < columns; ++i) {
+        TRowsetColumn col;
+        col.Name = QString::fromUtf8(sqlite3_column_name(stmt, i));
+        const char* declared = sqlite3_column_decltype(stmt, i);
+        if (declared) {
+            int autoInc = 0;
+            const char* table = sqlite3_column_table_name(stmt, i);
+            const char* origin = sqlite3_column_origin_name(stmt, i);
+            if (table && origin)
+                sqlite3_table_column_metadata(db_, sqlite3_column_database_name(stmt, i), table, origin,
+                                              nullptr, nullptr, nullptr, nullptr, &autoInc);
+            const TJetColumnType t = JetTypeOfDeclared(QString::fromUtf8(declared), autoInc != 0);
+            col.DataType = FieldTypeOf(t);
+            col.Size = t.Size;
+        }
+        readAs.push_back(declared ? ReadAsOf(col.DataType) : ReadAs::ByValue);
+        rs->Columns.push_back(col);
+    }
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+        for (int i = 0; i < columns; ++i)
+            rs->Values.push_back(ReadValue(stmt, i, readAs[static_cast<size_t>(i)]));
+    if (rc != SQLITE_DONE) {
+        const QString message = ErrorText(db_);
+        sqlite3_reset(stmt);
+        throw EDatabaseError(message, sql);
+    }
+    sqlite3_reset(stmt);
+    for (int i = 0; i < columns; ++i)
+        if (readAs[static_cast<size_t>(i)] == ReadAs::ByValue) TypeByValues(*rs, static_cast<size_t>(i));
+    return rs;
+}
+
+void TADOConnection::BeginTrans() {
+    CheckOpen(QStringLiteral("BEGIN"));
+    if (inTransaction_) throw EDatabaseError(QStringLiteral("Transactions do not nest."));
+    // Takes the write lock at once: two stations that both start reading and then want to
+    // write would otherwise have to fail one of them instead of waiting.
+    ExecRaw("BEGIN IMMEDIATE");
+    inTransaction_ = true;
+}
+
+void TADOConnection::CommitTrans() {
+    CheckOpen(QStringLiteral("COMMIT"));
+    if (!inTransaction_) throw EDatabaseError(QStringLiteral("No transaction is active."));
+    ExecRaw("COMMIT");  // a commit refused as busy leaves the transaction open, to retry or roll back
+    inTransaction_ = false;
+}
+
+void TADOConnection::RollbackTrans() {
+    CheckOpen(QStringLiteral("ROLLBACK"));
+    if (!inTransaction_) throw EDatabaseError(QStringLiteral("No transaction is active."));
+    inTransaction_ = false;
+    // Some errors end the transaction inside the engine already; nothing is left to undo then.
+    if (sqlite3_get_autocommit(db_)) return;
+    ExecRaw("ROLLBACK");
+}
+
+QStringList TADOConnection::GetTableNames() {
+    CheckOpen(QString());
+    QStringList names;
+    RawStatement st(
+        db_,
+        "SELECT name FROM sqlite_schema WHERE type = 'table' AND name NOT GLOB 'sqlite_*' ORDER BY rowid");
+    while (st.Next()) names << st.Text(0);
+    return names;
+}
+
+std::vector<TSchemaColumn> TADOConnection::GetColumns(const QString& table) {
+    std::vector<TSchemaColumn> out;
+    for (const QString& name : GetTableNames()) {
+        if (!table.isEmpty() && name.compare(table, Qt::CaseInsensitive) != 0) continue;
+        RawStatement st(db_, "SELECT name, type, \"notnull\", pk FROM pragma_table_info(?1) ORDER BY cid");
+        st.BindText(1, name);
+        while (st.Next()) {
+            TSchemaColumn c;
+            c.TableName = name;
+            c.ColumnName = st.Text(0);
+            int autoInc = 0;
+            sqlite3_table_column_metadata(db_, "main", name.toUtf8().constData(),
+                                          c.ColumnName.toUtf8().constData(), nullptr, nullptr, nullptr,
+                                          nullptr, &autoInc);
+            const TJetColumnType t = JetTypeOfDeclared(st.Text(1), autoInc != 0);
+            c.JetType = t.JetName;
+            c.DataType = FieldTypeOf(t);
+            c.Size = t.Size;
+            c.Nullable = st.Int(2) == 0 && st.Int(3) == 0;
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+std::vector<TSchemaIndex> TADOConnection::GetIndexes(const QString& table) {
+    std::vector<TSchemaIndex> out;
+    for (const QString& name : GetTableNames()) {
+        if (name.compare(table, Qt::CaseInsensitive) != 0) continue;
+        RawStatement list(
+            db_, "SELECT name, \"unique\" FROM pragma_index_list(?1) WHERE origin <> 'pk' ORDER BY seq");
+        list.BindText(1, name);
+        while (list.Next()) {
+            TSchemaIndex ix;
+            ix.TableName = name;
+            const QString stored = list.Text(0);
+            ix.IndexName = JetIndexName(stored);
+            ix.Unique = list.Int(1) != 0;
+            RawStatement info(db_, "SELECT name FROM pragma_index_info(?1) ORDER BY seqno");
+            info.BindText(1, stored);
+            while (info.Next()) ix.Columns << info.Text(0);
+            out.push_back(ix);
+        }
+    }
+    std::reverse(out.begin(), out.end());  // pragma_index_list lists the newest first
+    return out;
+}

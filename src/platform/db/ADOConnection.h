@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/data/FieldType.h"
+#include "platform/db/DatabaseError.h"
+#include "platform/db/Parameters.h"
+#include "platform/db/Rowset.h"
+#include "platform/files/FileLock.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// A column as schema lookup reports it.
+struct TSchemaColumn {
+    QString TableName;
+    QString ColumnName;
+    QString JetType;  // "Text(50)", "Memo", "Money", "Yes/No", "Date-time", "AutoNumber", ...
+    TFieldType DataType = ftUnknown;
+    int Size = 0;  // characters of a text column
+    bool Nullable = true;
+};
+
+struct TSchemaIndex {
+    QString TableName;
+    QString IndexName;  // the name given in CREATE INDEX
+    bool Unique = false;
+    QStringList Columns;
+};
+
+// One open database, as the program's data layer sees it: Jet SQL in, rows and row counts
+// out. Statements are translated once and kept prepared per text, so a command that runs the
+// same SQL with new parameter values costs no more than a raw prepared statement.
+//
+// Transactions do not nest: BeginTrans inside a transaction is an error.
+class TADOConnection {
+public:
+    TADOConnection();
+    ~TADOConnection();
+    TADOConnection(const TADOConnection&) = delete;
+    TADOConnection& operator=(const TADOConnection&) = delete;
+
+    // Opens an existing database. The password is kept for whoever asks, but the files carry
+    // none. Throws EDatabaseError when the file is missing or not a database.
+    void Open(const QString& path, const QString& password = QString());
+    void Close();
+    bool Connected() const { return db_ != nullptr; }
+    const QString& FileName() const { return path_; }
+    const QString& Password() const { return password_; }
+    // The presence file this connection holds while it is open ("Global.ldb" for "Global.MDB").
+    QString PresenceFileName() const;
+
+    // An empty database file, for the tools that build the templates.
+    static void CreateDatabase(const QString& path);
+
+    // Runs a statement; rows affected for INSERT, UPDATE and DELETE, 0 for anything else.
+    int Execute(const QString& sql, const TParameters& params = TParameters());
+    // Runs a query and reads all its rows.
+    std::unique_ptr<TRowset> OpenRowset(const QString& sql, const TParameters& params = TParameters());
+
+    void BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+    bool InTransaction() const { return inTransaction_; }
+
+    // Called after every INSERT, UPDATE or DELETE that succeeded, with the statement as the
+    // caller wrote it and the rows it affected (the change stamps hang on it).
+    std::function<void(const QString& sql, int rowsAffected)> OnExecuteComplete;
+
+    // Schema lookup. Names of tables are compared without regard to letter case.
+    QStringList GetTableNames();
+    // All columns of one table, or of every table when the name is empty, in table order.
+    std::vector<TSchemaColumn> GetColumns(const QString& table = QString());
+    std::vector<TSchemaIndex> GetIndexes(const QString& table);
+
+    sqlite3* Handle() const { return db_; }
+
+private:
+    struct Prepared;
+
+    Prepared& Prepare(const QString& sql);
+    void Bind(Prepared& p, const TParameters& params, const QString& sql);
+    void CheckOpen(const QString& sql) const;
+    [[noreturn]] void Fail(const QString& sql) const;
+    void ExecRaw(const char* sql);
+    void ClearCache();
+    void EnterPresence(const QString& databasePath);
+
+    sqlite3* db_ = nullptr;
+    QString path_;
+    QString password_;
+    bool inTransaction_ = false;
+    TPresenceFile presence_;
+    std::unordered_map<QString, std::unique_ptr<Prepared>> cache_;
+    QString lastSql_;  // shares its text with the cache key of last_
+    Prepared* last_ = nullptr;
+};
