@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core/DataFolder.h"
+#include "platform/db/ADOConnection.h"
 #include "platform/files/FileUtils.h"
 #include "platform/ui/Dialogs.h"
 
@@ -177,4 +178,8 @@ QString ChangedTableOfStatement(const QString& sql) {
 void StampChangedTable(const QString& sql) {
     const QString table = ChangedTableOfStatement(sql);
     if (!table.isEmpty()) TableChangeStamp(tsWrite, table);
+}
+
+void HookChangeStamps(TADOConnection& firmConnection) {
+    firmConnection.OnExecuteComplete = [](const QString& sql, int) { StampChangedTable(sql); };
 }

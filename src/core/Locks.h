@@ -77,3 +77,8 @@ bool ChangeStampDiffers(const QString& tableName);
 QString ChangedTableOfStatement(const QString& sql);
 // What the firm connection runs after every statement it executed.
 void StampChangedTable(const QString& sql);
+
+class TADOConnection;
+// Hangs the change stamps on the firm connection: every INSERT, UPDATE or DELETE it runs stamps
+// its table. The main and import connections stamp nothing.
+void HookChangeStamps(TADOConnection& firmConnection);

@@ -8,6 +8,7 @@
 #include "common/TempDir.h"
 #include "core/DataFolder.h"
 #include "core/Locks.h"
+#include "platform/db/ADOConnection.h"
 
 namespace {
 
@@ -205,6 +206,23 @@ TEST_F(LocksTest, AnyDifferentStampMeansRequery) {
     writeStamp(44999.0);
     EXPECT_TRUE(ChangeStampDiffers("Skupiny"));
     EXPECT_EQ(LastSeenStamp[2], 44999.0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LocksTest, FirmConnectionStampsWhatItChanges) {
+    TADOConnection::CreateDatabase(Folder() + "FIRMA.MDB");
+    TADOConnection con;
+    con.Open(Folder() + "FIRMA.MDB");
+    HookChangeStamps(con);
+    con.Execute("CREATE TABLE Zasoby (ID AUTOINCREMENT CONSTRAINT ID PRIMARY KEY, Popis STRING(50))");
+    EXPECT_FALSE(QFile::exists(ChangeStampPath("Zasoby")));
+    con.Execute("insert into zasoby (Popis) VALUES ('a')");
+    EXPECT_TRUE(QFile::exists(ChangeStampPath("Zasoby")));
+    EXPECT_FALSE(QFile::exists(ChangeStampPath("Adresar")));
+    EXPECT_NE(LastSeenStamp[1], 0.0);
 }
 
 }  // namespace
