@@ -16,6 +16,7 @@
 
 #include "platform/db/ADOCommand.h"
 #include "platform/db/ADOConnection.h"
+#include "platform/db/ADOQuery.h"
 
 namespace {
 
@@ -137,6 +138,111 @@ void BM_InsertRawSqlite(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kRows);
 }
 
+// Reading: a query loads the whole table into memory on Open, and must stay within twice the
+// time of a bare step loop that reads every column. Locating by ID and sorting by a Czech text
+// then work on the loaded rows.
+Database& FilledDatabase() {
+    static Database* db = [] {
+        auto* d = new Database;
+        TADOCommand cmd;
+        cmd.Connection = &d->con;
+        cmd.SetCommandText(kInsertJet);
+        d->con.BeginTrans();
+        for (const Row& r : Rows()) {
+            cmd.Parameters.ParamByName("Popis")->Value = r.popis;
+            cmd.Parameters.ParamByName("Katalog")->Value = r.katalog;
+            cmd.Parameters.ParamByName("Poznamka")->Value = r.poznamka;
+            cmd.Parameters.ParamByName("NakCena")->Value = r.nakCena;
+            cmd.Parameters.ParamByName("PrCenaSDPH")->Value = r.cena;
+            cmd.Parameters.ParamByName("SDPH")->Value = r.sdph;
+            cmd.Parameters.ParamByName("Skupina")->Value = r.skupina;
+            cmd.Parameters.ParamByName("Marze")->Value = r.marze;
+            cmd.Parameters.ParamByName("Znacka")->Value = r.znacka;
+            cmd.Parameters.ParamByName("RepID")->Value = r.repId;
+            cmd.Execute();
+        }
+        d->con.CommitTrans();
+        return d;
+    }();
+    return *db;
+}
+
+void BM_OpenQuery(benchmark::State& state) {
+    Database& db = FilledDatabase();
+    for (auto _ : state) {
+        TADOQuery q(&db.con);
+        q.SetSQL("SELECT * FROM Zasoby");
+        q.Open();
+        if (q.RecordCount() != kRows) state.SkipWithError("rows missing");
+        state.PauseTiming();
+        q.Close();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+
+void BM_ReadRawSqlite(benchmark::State& state) {
+    sqlite3* h = FilledDatabase().con.Handle();
+    for (auto _ : state) {
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(h, "SELECT * FROM Zasoby", -1, &stmt, nullptr);
+        const int columns = sqlite3_column_count(stmt);
+        int rows = 0;
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            for (int c = 0; c < columns; ++c) {
+                switch (sqlite3_column_type(stmt, c)) {
+                    case SQLITE_INTEGER:
+                        benchmark::DoNotOptimize(sqlite3_column_int64(stmt, c));
+                        break;
+                    case SQLITE_FLOAT:
+                        benchmark::DoNotOptimize(sqlite3_column_double(stmt, c));
+                        break;
+                    case SQLITE_TEXT:
+                        benchmark::DoNotOptimize(sqlite3_column_text16(stmt, c));
+                        benchmark::DoNotOptimize(sqlite3_column_bytes16(stmt, c));
+                        break;
+                    default:
+                        break;
+                }
+            }
+            ++rows;
+        }
+        sqlite3_finalize(stmt);
+        if (rows != kRows) state.SkipWithError("rows missing");
+    }
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+
+void BM_LocateById(benchmark::State& state) {
+    TADOQuery q(&FilledDatabase().con);
+    q.SetSQL("SELECT * FROM Zasoby");
+    q.Open();
+    qint64 id = 1;
+    for (auto _ : state) {
+        id = (id * 7919) % kRows + 1;
+        if (!q.Locate("ID", id)) state.SkipWithError("not found");
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void BM_SortByCzechText(benchmark::State& state) {
+    TADOQuery q(&FilledDatabase().con);
+    q.SetSQL("SELECT * FROM Zasoby");
+    q.Open();
+    for (auto _ : state) {
+        q.SetSort("Popis DESC");
+        state.PauseTiming();
+        q.SetSort("");
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+
+BENCHMARK(BM_OpenQuery)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ReadRawSqlite)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_LocateById)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SortByCzechText)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 // The machine may be busy with other work: medians of several runs compare more fairly.
 BENCHMARK(BM_InsertThroughCommand)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_InsertRawSqlite)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
@@ -156,6 +262,10 @@ public:
         const auto raw = times_.find("BM_InsertRawSqlite");
         if (cmd != times_.end() && raw != times_.end() && raw->second > 0)
             std::printf("command / raw insert time: %.2f (limit 1.50)\n", cmd->second / raw->second);
+        const auto open = times_.find("BM_OpenQuery");
+        const auto read = times_.find("BM_ReadRawSqlite");
+        if (open != times_.end() && read != times_.end() && read->second > 0)
+            std::printf("query open / raw read time: %.2f (limit 2.00)\n", open->second / read->second);
     }
 
 private:

@@ -320,15 +320,45 @@ void TDataSet::Post() {
         row = CurrentRow();
         wasInView = true;
     }
+    const int idField = IdFieldIndex();
+    const QVariant oldId = wasInView && idField >= 0 ? Cell(row, idField) : QVariant();
     std::copy(editBuf_.begin(), editBuf_.end(), cells_.begin() + static_cast<ptrdiff_t>(row) * stride_);
     editBuf_.clear();
     state_ = dsBrowse;
     modified_ = false;
-    InvalidateIdIndex();
-    PlaceInView(row, wasInView, anchor);
+    NoteIdChange(row, wasInView, oldId);
+    if (wasInView && StaysInPlace(row)) {
+        eof_ = bof_ = false;
+    } else {
+        PlaceInView(row, wasInView, anchor);
+    }
     DataEvent(deUpdateState, 0);
     DataEvent(deDataSetChange, 0);
     Fire(AfterPost, this);
+}
+
+// Keeps the ID index in step with one posted record instead of rebuilding it, so that a loop
+// that edits records and locates them by ID stays linear.
+void TDataSet::NoteIdChange(uint32_t row, bool edited, const QVariant& oldId) {
+    const int idField = IdFieldIndex();
+    if (!idIndexBuilt_ || idField < 0) return;
+    const QVariant& newId = Cell(row, idField);
+    if (edited && oldId == newId) return;
+    if (edited || !idIndexUnique_) {
+        InvalidateIdIndex();
+        return;
+    }
+    if (newId.isValid() && !idIndex_.emplace(newId.toLongLong(), row).second) idIndexUnique_ = false;
+}
+
+// An edited record that still passes the filter and still sorts between its neighbours keeps
+// its place; moving it would cost a pass over the whole list.
+bool TDataSet::StaysInPlace(uint32_t row) const {
+    if (cur_ >= RecordCount() || CurrentRow() != row || !Accept(row)) return false;
+    if (order_.empty()) return true;
+    if (cur_ > 0 && CompareRows(view_[static_cast<size_t>(cur_ - 1)], row) > 0) return false;
+    if (cur_ + 1 < RecordCount() && CompareRows(row, view_[static_cast<size_t>(cur_ + 1)]) > 0) return false;
+    return true;
 }
 
 // Puts a posted record where the order and the filter want it, and the cursor on it; a record

@@ -217,6 +217,8 @@ private:
     void InvalidateIdIndex() { idIndexBuilt_ = false; }
     bool LookupId(qint64 id, uint32_t& row) const;
     void PlaceInView(uint32_t row, bool wasInView, int anchor);
+    bool StaysInPlace(uint32_t row) const;
+    void NoteIdChange(uint32_t row, bool edited, const QVariant& oldId);
     bool MatchesLocate(uint32_t row, const std::vector<int>& fields, const QVariantList& values,
                        TLocateOptions options) const;
 

@@ -5,6 +5,8 @@
 #include <cmath>
 
 #include "platform/data/DataSet.h"
+#include "platform/text/DateFormat.h"
+#include "platform/text/NumberFormat.h"
 
 namespace {
 
@@ -54,19 +56,12 @@ bool ParseDateTimeText(const QString& text, TFieldType type, double& out) {
 
 }  // namespace
 
-QString FloatToText(double value) {
-    QString s = QString::number(value, 'g', 15);
-    s.replace(u'.', u',');
-    return s;
-}
+QString FloatToText(double value) { return FloatToStr(value); }
 
 QString OleDateToText(TDateTime value, TFieldType type) {
-    const QDateTime dt = OleToQDateTime(value);
-    const QString date = dt.date().toString(QStringLiteral("d.M.yyyy"));
-    const QString time = dt.time().toString(QStringLiteral("H:mm:ss"));
-    if (type == ftDate) return date;
-    if (type == ftTime) return time;
-    return dt.time() == QTime(0, 0) ? date : date + u' ' + time;
+    if (type == ftDate) return DateToStr(value);
+    if (type == ftTime) return TimeToStr(value);
+    return DateTimeToStr(value);
 }
 
 TField::TField(TDataSet* dataSet, const QString& fieldName, TFieldType dataType, int size)
@@ -160,8 +155,11 @@ TDateTime TField::AsDateTime() const {
 }
 
 QString TField::DisplayText() const {
-    // DisplayFormat is applied by the grid's formatter when it knows the station's format
-    // routines; the bare text form is the fallback every caller can rely on.
+    const QVariant& v = Value();
+    if (!v.isValid() || displayFormat_.isEmpty()) return AsString();
+    if (dataType_ == ftCurrency) return FormatCurr(displayFormat_, AsCurrency());
+    if (IsNumeric()) return FormatFloat(displayFormat_, AsFloat());
+    if (IsDateType(dataType_)) return FormatDateTime(displayFormat_, AsDateTime());
     return AsString();
 }
 

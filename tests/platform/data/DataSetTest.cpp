@@ -79,9 +79,19 @@ TEST_F(DataSetTest, FieldConversions) {
     EXPECT_EQ(t.FindField("Neni"), nullptr);
     EXPECT_THROW(t.FieldByName("Neni"), EDataSetError);
 
+    // Lists show money with a display format; a NULL shows nothing whatever the format.
+    price->SetDisplayFormat("# ### ### ##0.00");
+    EXPECT_EQ(price->DisplayText(), "10,50");
+    t.FieldByName("DatVystaveni")->SetDisplayFormat("dd.mm.yyyy");
+    EXPECT_EQ(t.FieldByName("DatVystaveni")->DisplayText(), "05.01.2024");
+    t.SetRecNo(3);
+    EXPECT_EQ(price->DisplayText(), "");
+    t.First();
+
     t.Edit();
     price->SetAsString("1 234,5");
     EXPECT_DOUBLE_EQ(price->AsFloat(), 1234.5);
+    EXPECT_EQ(price->DisplayText(), "1 234,50");
     t.FieldByName("DatVystaveni")->SetAsString("29.2.2024 13:05");
     EXPECT_EQ(t.FieldByName("DatVystaveni")->AsString(), "29.2.2024 13:05:00");
     t.FieldByName("ID")->SetAsString("");
@@ -265,6 +275,21 @@ TEST_F(DataSetTest, LocateByIdFollowsEditsAndDeletes) {
     t.First();
     EXPECT_TRUE(t.Locate("ID", 20));
     EXPECT_EQ(t.RecNo(), 5);
+    // A second record with the same ID: the first in the current order is the one found.
+    t.Append();
+    t.FieldByName("ID")->SetAsInteger(20);
+    t.FieldByName("Popis")->SetAsString("druhý");
+    t.Post();
+    t.First();
+    EXPECT_TRUE(t.Locate("ID", 20));
+    EXPECT_EQ(t.RecNo(), 5);
+    t.SetSort("Popis DESC");  // the other one has no text, so now comes last
+    EXPECT_TRUE(t.Locate("ID", 20));
+    EXPECT_EQ(t.FieldByName("Popis")->AsString(), "druhý");
+    t.SetSort("");
+    t.Last();
+    t.Delete();
+
     // Hidden by a filter: not found, though the record exists.
     t.SetFilter("ID < 10");
     t.SetFiltered(true);
