@@ -1,6 +1,7 @@
 #include "core/VyberLocNet.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QDir>
 #include <QHBoxLayout>
@@ -43,8 +44,11 @@ QLabel* NoteLabel(const char* text, QWidget* parent) {
 }
 
 void SetEditColour(QLineEdit* edit, bool enabled) {
+    // Taken from the application's palette each time: the edit's own one may already carry the
+    // colour of the other state.
+    const QPalette standard = QApplication::palette(edit);
     QPalette pal = edit->palette();
-    pal.setColor(QPalette::Base, pal.color(enabled ? QPalette::Base : QPalette::Button));
+    pal.setColor(QPalette::Base, standard.color(enabled ? QPalette::Base : QPalette::Button));
     edit->setPalette(pal);
 }
 

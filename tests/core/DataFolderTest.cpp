@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -212,6 +213,19 @@ TEST_F(DataFolderTest, NormalizeFolderPath) {
     EXPECT_EQ(NormalizeFolderPath("  /data/firma  "), "/data/firma/");
     EXPECT_EQ(NormalizeFolderPath("/data/"), "/data/");
     EXPECT_EQ(NormalizeFolderPath("   "), "");
+}
+
+TEST_F(DataFolderTest, NetworkEditFollowsTheRadioButtons) {
+    TfrmVyberLocNet window(ProgramFolder);
+    const QColor face = QApplication::palette().color(QPalette::Button);
+    const QColor base = QApplication::palette().color(QPalette::Base);
+    EXPECT_EQ(window.edtLocSlozkaData->palette().color(QPalette::Base), face);
+    for (bool network : {true, false, true}) {
+        SCOPED_TRACE(network);
+        (network ? window.rbSitove : window.rbLokalni)->setChecked(true);
+        EXPECT_EQ(window.edtNetSlozkaData->isEnabled(), network);
+        EXPECT_EQ(window.edtNetSlozkaData->palette().color(QPalette::Base), network ? base : face);
+    }
 }
 
 TEST_F(DataFolderTest, HelpButtonAsksForItsPage) {

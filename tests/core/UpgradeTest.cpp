@@ -295,6 +295,16 @@ TEST_F(UpgradeTest, VersionDecidesWhetherStepsRun) {
         EXPECT_EQ(StructureOf(fresh, "Login"), before);
         EXPECT_EQ(Rows(fresh, "SELECT VerID FROM Verze"), QVariantList{6});
     }
+    {
+        SCOPED_TRACE("no version row: the oldest structure, and the row is written");
+        BuildMainTemplate(Folder() + "norow.MDB");
+        TADOConnection norow;
+        norow.Open(Folder() + "norow.MDB");
+        norow.Execute("DELETE FROM Verze");
+        TScriptedDialogs dialogs;
+        EXPECT_FALSE(UpgradeMainDatabase(norow));
+        EXPECT_EQ(Rows(norow, "SELECT VerID FROM Verze"), QVariantList{6});
+    }
 }
 
 TEST_F(UpgradeTest, AnotherStationBlocksTheUpgradeAndStaleLockFileDoesNot) {
