@@ -1,13 +1,12 @@
 #include "core/Upgrade.h"
 
-#include <QUuid>
-
 #include "core/DataFolder.h"
 #include "core/DbSchema.h"
 #include "core/Working.h"
 #include "platform/db/ADOConnection.h"
 #include "platform/db/Presence.h"
 #include "platform/files/FileUtils.h"
+#include "platform/text/Guid.h"
 #include "platform/ui/Dialogs.h"
 
 QString MainDbPassword;
@@ -160,7 +159,7 @@ void BuildDatabasePasswords() {
     FirmDbPassword = UnscrambleStoredString(reinterpret_cast<const char*>(kStoredFirmPassword));
 }
 
-QString NewGuidString() { return QUuid::createUuid().toString(QUuid::WithBraces).toUpper(); }
+QString NewGuidString() { return NewGuidText(); }
 
 int SetAllowZeroLength(int) { return 0; }
 
