@@ -1,0 +1,131 @@
+#include "core/CommonUtils.h"
+
+#include <QFileInfo>
+#include <QLocale>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTextEdit>
+#include <QUrl>
+
+#include "platform/text/NumberFormat.h"
+
+namespace {
+
+const char* const kOfferStates[] = {
+    "rozpracovaná (zatím neodeslaná)",
+    "odeslaná (čekáme na vyjádření odběratele)",
+    "korekce (dodatečná úprava)",
+    "uzavřená (odběratel nabídku akceptoval)",
+    "bez reakce (vyhrála konkurence ?)",
+    "zamítnutá (nechceme pokračovat, jiný důvod)",
+    "stornovaná",
+};
+
+const char* const kMoneyFormat = "# ### ### ##0.00";
+
+// Result codes of the shell's open call that callers test for.
+constexpr int kShellOk = 42;
+constexpr int kShellFileNotFound = 2;
+constexpr int kShellNoAssociation = 31;
+
+bool LooksLikeUrl(const QString& target) {
+    static const char* const kSchemes[] = {"http://", "https://", "mailto:", "ftp://", "file://"};
+    for (const char* scheme : kSchemes)
+        if (target.startsWith(QLatin1String(scheme), Qt::CaseInsensitive)) return true;
+    return target.startsWith(QLatin1String("www."), Qt::CaseInsensitive);
+}
+
+int XdgOpen(const QString& target) {
+    if (!LooksLikeUrl(target) && !QFileInfo::exists(target)) return kShellFileNotFound;
+    const QString program = QStandardPaths::findExecutable("xdg-open");
+    if (program.isEmpty()) return kShellNoAssociation;
+    QString argument = target;
+    if (target.startsWith(QLatin1String("www."), Qt::CaseInsensitive)) argument = "http://" + target;
+    // xdg-open waits for some handlers; the program must not, so it runs detached.
+    return QProcess::startDetached(program, {argument}) ? kShellOk : kShellNoAssociation;
+}
+
+}  // namespace
+
+int (*ShellOpenLauncher)(const QString& target) = XdgOpen;
+
+QString OfferStateName(unsigned int state) {
+    if (state >= std::size(kOfferStates)) return {};
+    return QString::fromUtf8(kOfferStates[state]);
+}
+
+QString FormatMoney(Currency value) { return FormatCurr(QString::fromLatin1(kMoneyFormat), value); }
+
+std::unique_ptr<QStringList> SplitToStringList(const QString& delimiter, const QString& text) {
+    auto parts = std::make_unique<QStringList>();
+    if (text.isEmpty()) return parts;
+    if (delimiter.isEmpty()) {
+        parts->append(text);
+        return parts;
+    }
+    // Matches are tried left to right and never overlap, so ";;" gives an empty part between the
+    // two delimiters and a delimiter at either end gives an empty part there.
+    qsizetype start = 0;
+    qsizetype at = 0;
+    while ((at = text.indexOf(delimiter, at, Qt::CaseSensitive)) >= 0) {
+        parts->append(text.mid(start, at - start));
+        at += delimiter.size();
+        start = at;
+    }
+    parts->append(text.mid(start));
+    return parts;
+}
+
+bool GetWindowsVersion(int& major, int& minor) {
+    major = 0;
+    minor = 0;
+    return false;
+}
+
+bool ParseWindowsVersion(const QString& value, int& major, int& minor) {
+    major = 0;
+    minor = 0;
+    const qsizetype dot = value.indexOf('.');
+    if (dot < 0) return false;
+    int ma = 0, mi = 0;
+    if (!TryStrToInt(value.left(dot), ma) || !TryStrToInt(value.mid(dot + 1), mi)) return false;
+    major = ma;
+    minor = mi;
+    return true;
+}
+
+QString JetDateLiteral(TDateTime date) {
+    const QDate day = OleToDate(date);
+    return QString("#%1-%2-%3#").arg(day.year()).arg(day.month()).arg(day.day());
+}
+
+QString CapitalizeFirst(const QString& text) {
+    if (text.isEmpty()) return text;
+    // Upper-casing one character may give two ("ß"); the rest of the text stays as it is.
+    return QLocale(QLocale::Czech).toUpper(text.left(1)) + text.mid(1);
+}
+
+int ShellOpen(const QString& path) { return ShellOpenLauncher(path); }
+
+void LoadRichText(const QString& text, QTextEdit* edit) {
+    // Until the rich-text reader is in place every text, formatted or not, is shown as it stands,
+    // so nothing of it is lost.
+    edit->setPlainText(text);
+}
+
+QString CommentTargetTable(int targetKind) { return targetKind == 0 ? QStringLiteral("Nabidky") : QString(); }
+
+namespace {
+std::function<void(const QString&)>& HelpTopicHandler() {
+    static std::function<void(const QString&)> handler;
+    return handler;
+}
+}  // namespace
+
+void ShowHelpTopic(const QString& page) {
+    if (HelpTopicHandler()) HelpTopicHandler()(page);
+}
+
+void SetHelpTopicHandler(std::function<void(const QString& page)> handler) {
+    HelpTopicHandler() = std::move(handler);
+}

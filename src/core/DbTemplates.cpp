@@ -1,0 +1,75 @@
+#include "core/DbTemplates.h"
+
+#include <QFile>
+
+#include "core/DbSchema.h"
+#include "platform/db/ADOConnection.h"
+#include "platform/db/Presence.h"
+
+namespace {
+
+const char* const kDemoFirmName = "DEMO - fiktivní firma";
+const char* const kFirmNameDescription = "Firma - název";
+
+void Insert(TADOConnection& con, const QString& sql,
+            std::initializer_list<std::pair<const char*, QVariant>> values) {
+    TParameters params;
+    for (const auto& [name, value] : values) params.AddParameter(QLatin1String(name))->Value = value;
+    con.Execute(sql, params);
+}
+
+// A database with every table of the structure and its version row, left open on `con`.
+void CreateStructure(TADOConnection& con, const QString& path, const std::vector<TTableDef>& tables,
+                     int version) {
+    QFile::remove(path);
+    TADOConnection::CreateDatabase(path);
+    con.Open(path);
+    con.BeginTrans();
+    for (const TTableDef& table : tables)
+        for (const QString& statement : CreateTableStatements(table)) con.Execute(statement);
+    Insert(con, "INSERT INTO Verze (VerID) VALUES (:VerID)", {{"VerID", version}});
+    con.CommitTrans();
+}
+
+// A template is a file to copy, not an open database: no presence file is left beside it.
+void Finish(TADOConnection& con, const QString& path) {
+    con.Close();
+    ProbePresence(PresenceFileOf(path));
+}
+
+}  // namespace
+
+void BuildEmptyFirmTemplate(const QString& path) {
+    // A new firm gets its number series and its name when it is first opened, and its first
+    // price-list sheet then too.
+    TADOConnection con;
+    CreateStructure(con, path, FirmDbTables(), ExpectedFirmDbVersion);
+    Finish(con, path);
+}
+
+void BuildMainTemplate(const QString& path) {
+    // No user yet: the first start runs with every right until users are set up. The backup
+    // counter lives in the first row of KonfigTab.
+    TADOConnection con;
+    CreateStructure(con, path, MainDbTables(), ExpectedMainDbVersion);
+    Insert(con, "INSERT INTO KonfigTab (IDZalohy) VALUES (:IDZalohy)", {{"IDZalohy", 0}});
+    Finish(con, path);
+}
+
+void BuildDemoFirmTemplate(const QString& path) {
+    // Its first price-list sheet, with the sheet's basic group, is made when the firm is first opened.
+    TADOConnection con;
+    CreateStructure(con, path, FirmDbTables(), ExpectedFirmDbVersion);
+    con.BeginTrans();
+    Insert(con, "INSERT INTO Nastaveni (IDHodnoty, Hodnota, Popis) VALUES (:IDHodnoty, :Hodnota, :Popis)",
+           {{"IDHodnoty", 1},
+            {"Hodnota", QString::fromUtf8(kDemoFirmName)},
+            {"Popis", QString::fromUtf8(kFirmNameDescription)}});
+    Insert(
+        con,
+        "INSERT INTO CisRady (PrefixOzn, Cislo, PocetMist, ModulOzn) VALUES (:PrefixOzn, :Cislo, :PocetMist, "
+        ":ModulOzn)",
+        {{"PrefixOzn", "NB"}, {"Cislo", 1}, {"PocetMist", 5}, {"ModulOzn", "NB"}});
+    con.CommitTrans();
+    Finish(con, path);
+}

@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <QTextEdit>
+
+#include "core/CommonUtils.h"
+
+TEST(CommonUtilsTest, OfferStateNames) {
+    EXPECT_EQ(OfferStateName(0), QString::fromUtf8("rozpracovaná (zatím neodeslaná)"));
+    EXPECT_EQ(OfferStateName(3), QString::fromUtf8("uzavřená (odběratel nabídku akceptoval)"));
+    EXPECT_EQ(OfferStateName(6), QString::fromUtf8("stornovaná"));
+    EXPECT_EQ(OfferStateName(7), QString());
+    // A negative state stored by mistake arrives as a huge unsigned value.
+    EXPECT_EQ(OfferStateName(static_cast<unsigned>(-1)), QString());
+}
+
+TEST(CommonUtilsTest, SplitToStringList) {
+    struct Case {
+        const char* delimiter;
+        const char* text;
+        QStringList parts;
+    };
+    const Case kCases[] = {
+        {";", "a;b;", {"a", "b", ""}},
+        {";", ";a", {"", "a"}},
+        {";", "", {}},
+        {";", "abc", {"abc"}},
+        {"::", "a::b", {"a", "b"}},
+        {";", "a;;b", {"a", "", "b"}},
+        {"", "a;b", {"a;b"}},
+        // Matches do not overlap: ":::" holds one "::" and a ":" left over.
+        {"::", "x:::y", {"x", ":y"}},
+        {"ab", "a", {"a"}},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(std::string(c.delimiter) + " | " + c.text);
+        const std::unique_ptr<QStringList> parts = SplitToStringList(c.delimiter, c.text);
+        EXPECT_EQ(*parts, c.parts);
+    }
+}
+
+TEST(CommonUtilsTest, WindowsVersion) {
+    struct Case {
+        const char* value;
+        bool ok;
+        int major, minor;
+    };
+    const Case kCases[] = {
+        {"6.3", true, 6, 3},  {"10", false, 0, 0}, {"6.x", false, 0, 0},
+        {"a.1", false, 0, 0}, {"", false, 0, 0},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.value);
+        int major = -1, minor = -1;
+        EXPECT_EQ(ParseWindowsVersion(c.value, major, minor), c.ok);
+        EXPECT_EQ(major, c.major);
+        EXPECT_EQ(minor, c.minor);
+    }
+    int major = -1, minor = -1;
+    EXPECT_FALSE(GetWindowsVersion(major, minor));
+    EXPECT_EQ(major, 0);
+    EXPECT_EQ(minor, 0);
+}
+
+TEST(CommonUtilsTest, TextHelpers) {
+    EXPECT_EQ(JetDateLiteral(DateTimeToOle(QDate(2024, 3, 5))), "#2024-3-5#");
+    EXPECT_EQ(JetDateLiteral(DateTimeToOle(QDate(2024, 12, 31), QTime(23, 59))), "#2024-12-31#");
+    EXPECT_EQ(FormatMoney(Currency::FromDouble(1234567.5)), "1 234 567,50");
+    EXPECT_EQ(FormatMoney(Currency::FromDouble(-0.5)), "-0,50");
+    EXPECT_EQ(CapitalizeFirst(QString::fromUtf8("čtvrtek je")), QString::fromUtf8("Čtvrtek je"));
+    EXPECT_EQ(CapitalizeFirst(""), "");
+    EXPECT_EQ(CommentTargetTable(0), "Nabidky");
+    EXPECT_EQ(CommentTargetTable(1), "");
+
+    QTextEdit edit;
+    LoadRichText("a\r\nb", &edit);
+    EXPECT_EQ(edit.toPlainText(), "a\nb");
+}
+
+TEST(CommonUtilsTest, ShellOpenOfMissingFileIsFileNotFound) {
+    EXPECT_EQ(ShellOpen("/nonexistent/folder/file.pdf"), 2);
+
+    int (*previous)(const QString&) = ShellOpenLauncher;
+    static QString opened;
+    ShellOpenLauncher = [](const QString& target) {
+        opened = target;
+        return 42;
+    };
+    EXPECT_EQ(ShellOpen("http://www.varnobis.cz"), 42);
+    EXPECT_EQ(opened, "http://www.varnobis.cz");
+    ShellOpenLauncher = previous;
+}
