@@ -16,21 +16,21 @@ bool IsIdType(TFieldType t) {
 }
 bool IsTextType(TFieldType t) { return t == ftString || t == ftMemo || t == ftWideString || t == ftGuid; }
 
-QStringList SplitNames(const QString& names) {
-    QStringList out;
-    for (const QString& part : names.split(u';')) {
-        const QString name = part.trimmed();
-        if (!name.isEmpty()) out << name;
-    }
-    return out;
-}
-
 }  // namespace
 
 TDataSet::TDataSet() = default;
 
 TDataSet::~TDataSet() {
     for (TDataSource* source : sources_) source->dataSet_ = nullptr;
+}
+
+QStringList TDataSet::SplitFieldNames(const QString& names) {
+    QStringList out;
+    for (const QString& part : names.split(u';')) {
+        const QString name = part.trimmed();
+        if (!name.isEmpty()) out << name;
+    }
+    return out;
 }
 
 // --- fields
@@ -571,7 +571,7 @@ bool TDataSet::MatchesLocate(uint32_t row, const std::vector<int>& fields, const
 bool TDataSet::Locate(const QString& fieldNames, const QVariant& values, TLocateOptions options) {
     CheckActive();
     CheckBrowseMode();
-    const QStringList names = SplitNames(fieldNames);
+    const QStringList names = SplitFieldNames(fieldNames);
     std::vector<int> fields;
     for (const QString& name : names) fields.push_back(FieldByName(name)->Index());
     if (fields.empty()) return false;
@@ -625,7 +625,7 @@ std::vector<TSortKey> TDataSet::ParseOrder(const QString& text) const {
     std::vector<TSortKey> keys;
     QString spec = text;
     spec.replace(u',', u';');
-    for (const QString& part : SplitNames(spec)) {
+    for (const QString& part : SplitFieldNames(spec)) {
         QStringList words = part.split(u' ', Qt::SkipEmptyParts);
         TSortKey key;
         if (words.size() > 1) {
