@@ -11,11 +11,6 @@ namespace {
 
 const QVariant kNull;
 
-bool IsIdType(TFieldType t) {
-    return t == ftInteger || t == ftAutoInc || t == ftSmallint || t == ftWord || t == ftLargeint;
-}
-bool IsTextType(TFieldType t) { return t == ftString || t == ftMemo || t == ftWideString || t == ftGuid; }
-
 }  // namespace
 
 TDataSet::TDataSet() = default;
@@ -450,7 +445,7 @@ void TDataSet::CheckBrowseMode() {
 
 int TDataSet::IdFieldIndex() const {
     const int i = fields_.IndexOf(QStringLiteral("ID"));
-    return i >= 0 && IsIdType(fields_[i]->DataType()) ? i : -1;
+    return i >= 0 && IsIntegerType(fields_[i]->DataType()) ? i : -1;
 }
 
 TBookmark TDataSet::GetBookmark() const {
@@ -673,7 +668,7 @@ void TDataSet::SetOrder(std::vector<TSortKey> keys) {
 int TDataSet::CompareValues(const QVariant& a, const QVariant& b, TFieldType type) const {
     if (!a.isValid() || !b.isValid()) return static_cast<int>(a.isValid()) - static_cast<int>(b.isValid());
     if (IsTextType(type)) return DataCompareText(a.toString(), b.toString());
-    if (IsIdType(type)) {
+    if (IsIntegerType(type)) {
         const qint64 x = a.toLongLong(), y = b.toLongLong();
         return x < y ? -1 : (x > y ? 1 : 0);
     }
