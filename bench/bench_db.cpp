@@ -74,6 +74,28 @@ private:
     QString path_;
 };
 
+// Every row through one prepared command inside one transaction.
+void InsertThroughCommand(TADOConnection& con, const std::vector<Row>& rows) {
+    TADOCommand cmd;
+    cmd.Connection = &con;
+    cmd.SetCommandText(kInsertJet);
+    con.BeginTrans();
+    for (const Row& r : rows) {
+        cmd.Parameters.ParamByName("Popis")->Value = r.popis;
+        cmd.Parameters.ParamByName("Katalog")->Value = r.katalog;
+        cmd.Parameters.ParamByName("Poznamka")->Value = r.poznamka;
+        cmd.Parameters.ParamByName("NakCena")->Value = r.nakCena;
+        cmd.Parameters.ParamByName("PrCenaSDPH")->Value = r.cena;
+        cmd.Parameters.ParamByName("SDPH")->Value = r.sdph;
+        cmd.Parameters.ParamByName("Skupina")->Value = r.skupina;
+        cmd.Parameters.ParamByName("Marze")->Value = r.marze;
+        cmd.Parameters.ParamByName("Znacka")->Value = r.znacka;
+        cmd.Parameters.ParamByName("RepID")->Value = r.repId;
+        cmd.Execute();
+    }
+    con.CommitTrans();
+}
+
 void BM_InsertThroughCommand(benchmark::State& state) {
     Database db;
     const auto& rows = Rows();
@@ -81,24 +103,7 @@ void BM_InsertThroughCommand(benchmark::State& state) {
         state.PauseTiming();
         db.Empty();
         state.ResumeTiming();
-        TADOCommand cmd;
-        cmd.Connection = &db.con;
-        cmd.SetCommandText(kInsertJet);
-        db.con.BeginTrans();
-        for (const Row& r : rows) {
-            cmd.Parameters.ParamByName("Popis")->Value = r.popis;
-            cmd.Parameters.ParamByName("Katalog")->Value = r.katalog;
-            cmd.Parameters.ParamByName("Poznamka")->Value = r.poznamka;
-            cmd.Parameters.ParamByName("NakCena")->Value = r.nakCena;
-            cmd.Parameters.ParamByName("PrCenaSDPH")->Value = r.cena;
-            cmd.Parameters.ParamByName("SDPH")->Value = r.sdph;
-            cmd.Parameters.ParamByName("Skupina")->Value = r.skupina;
-            cmd.Parameters.ParamByName("Marze")->Value = r.marze;
-            cmd.Parameters.ParamByName("Znacka")->Value = r.znacka;
-            cmd.Parameters.ParamByName("RepID")->Value = r.repId;
-            cmd.Execute();
-        }
-        db.con.CommitTrans();
+        InsertThroughCommand(db.con, rows);
     }
     state.SetItemsProcessed(state.iterations() * kRows);
 }
@@ -144,24 +149,7 @@ void BM_InsertRawSqlite(benchmark::State& state) {
 Database& FilledDatabase() {
     static Database* db = [] {
         auto* d = new Database;
-        TADOCommand cmd;
-        cmd.Connection = &d->con;
-        cmd.SetCommandText(kInsertJet);
-        d->con.BeginTrans();
-        for (const Row& r : Rows()) {
-            cmd.Parameters.ParamByName("Popis")->Value = r.popis;
-            cmd.Parameters.ParamByName("Katalog")->Value = r.katalog;
-            cmd.Parameters.ParamByName("Poznamka")->Value = r.poznamka;
-            cmd.Parameters.ParamByName("NakCena")->Value = r.nakCena;
-            cmd.Parameters.ParamByName("PrCenaSDPH")->Value = r.cena;
-            cmd.Parameters.ParamByName("SDPH")->Value = r.sdph;
-            cmd.Parameters.ParamByName("Skupina")->Value = r.skupina;
-            cmd.Parameters.ParamByName("Marze")->Value = r.marze;
-            cmd.Parameters.ParamByName("Znacka")->Value = r.znacka;
-            cmd.Parameters.ParamByName("RepID")->Value = r.repId;
-            cmd.Execute();
-        }
-        d->con.CommitTrans();
+        InsertThroughCommand(d->con, Rows());
         return d;
     }();
     return *db;

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "XLSAdapter/XlsMessages.h"
+#include "platform/data/VariantType.h"
 
 namespace {
 
@@ -22,27 +23,6 @@ struct TErrorCode {
 };
 const TErrorCode kErrorCodes[] = {{0x00, "#NULL!"}, {0x07, "#DIV/0!"}, {0x0F, "#VALUE!"}, {0x17, "#REF!"},
                                   {0x1D, "#NAME?"}, {0x24, "#NUM!"},   {0x2A, "#N/A"}};
-
-bool IsNumberType(const QVariant& v) {
-    switch (v.typeId()) {
-        case QMetaType::Short:
-        case QMetaType::UShort:
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::Long:
-        case QMetaType::ULong:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong:
-        case QMetaType::Char:
-        case QMetaType::SChar:
-        case QMetaType::UChar:
-        case QMetaType::Float:
-        case QMetaType::Double:
-            return true;
-        default:
-            return false;
-    }
-}
 
 }  // namespace
 
@@ -110,7 +90,7 @@ QVariant TRKRecord::GetValue() const { return DecodeRK(GetLongWord(Data, 6)); }
 
 void TRKRecord::SetValue(const QVariant& value) {
     quint32 rk;
-    bool ok = IsNumberType(value);
+    bool ok = IsNumberVariant(value);
     if (!ok) value.toDouble(&ok);
     if (!ok || !EncodeRK(value.toDouble(), rk)) XlsError(XlsMessages::ErrInvalidCellValue, value.toString());
     SetLongWord(Data, 6, rk);

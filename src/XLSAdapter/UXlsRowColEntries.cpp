@@ -6,6 +6,7 @@
 #include "XLSAdapter/UXlsColInfo.h"
 #include "XLSAdapter/UXlsSST.h"
 #include "XLSAdapter/XlsMessages.h"
+#include "platform/data/VariantType.h"
 
 namespace {
 
@@ -71,27 +72,15 @@ TXlsCellValue TCellList::GetValue(int row, int column) const {
 std::unique_ptr<TCellRecord> TCellList::MakeCell(int row, int column, int xf, int defaultXF,
                                                  const QVariant& value) const {
     quint16 r = quint16(row), c = quint16(column), x = quint16(xf);
+    if (IsNumberVariant(value)) {
+        quint32 rk;
+        if (EncodeRK(value.toDouble(), rk)) return std::make_unique<TRKRecord>(r, c, x);
+        return std::make_unique<TNumberRecord>(r, c, x);
+    }
     switch (value.typeId()) {
         case QMetaType::UnknownType:
         case QMetaType::Nullptr:
             break;
-        case QMetaType::Short:
-        case QMetaType::UShort:
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::Long:
-        case QMetaType::ULong:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong:
-        case QMetaType::Char:
-        case QMetaType::SChar:
-        case QMetaType::UChar:
-        case QMetaType::Float:
-        case QMetaType::Double: {
-            quint32 rk;
-            if (EncodeRK(value.toDouble(), rk)) return std::make_unique<TRKRecord>(r, c, x);
-            return std::make_unique<TNumberRecord>(r, c, x);
-        }
         case QMetaType::QDate:
         case QMetaType::QDateTime:
             return std::make_unique<TLabelSSTRecord>(r, sst_, x, c);

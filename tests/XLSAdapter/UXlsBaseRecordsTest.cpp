@@ -13,15 +13,6 @@ using namespace xlstest;
 
 namespace {
 
-QString MessageOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EExcelException& e) {
-        return e.Message();
-    }
-    return "(no exception)";
-}
-
 const QByteArray kBof = Rec(0x0809, Words({0x0600, 0x0005, 0, 0, 0, 0, 0, 0}));
 
 }  // namespace

@@ -8,19 +8,6 @@
 
 using namespace xlstest;
 
-namespace {
-
-QString MessageOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EExcelException& e) {
-        return e.Message();
-    }
-    return "(no exception)";
-}
-
-}  // namespace
-
 TEST(Formats, FormatStringsComeFromTheWorkbookElseBuiltIn) {
     TFormatRecordList formats;
     QByteArray custom = Words({164, 8}) + QByteArray(1, '\0') + "0.000 Kc";

@@ -17,15 +17,6 @@ using namespace xlstest;
 
 namespace {
 
-QString MessageOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EExcelException& e) {
-        return e.Message();
-    }
-    return "(no exception)";
-}
-
 class CellsTest : public ::testing::Test {
 protected:
     TSST sst;

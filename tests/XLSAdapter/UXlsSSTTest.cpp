@@ -10,15 +10,6 @@ using namespace xlstest;
 
 namespace {
 
-QString MessageOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EExcelException& e) {
-        return e.Message();
-    }
-    return "(no exception)";
-}
-
 QByteArray Counts(quint32 total, quint32 unique) {
     QByteArray b(8, '\0');
     SetLongWord(b, 0, total);

@@ -7,19 +7,13 @@
 #include "XLSAdapter/WOLE2Stream.h"
 #include "XLSAdapter/XlsBaseTemplateStore.h"
 #include "XLSAdapter/XlsMessages.h"
+#include "XlsTestUtil.h"
 #include "common/TempDir.h"
 #include "platform/storage/CompoundFile.h"
 
-namespace {
+using xlstest::MessageOf;
 
-QString MessageOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EExcelException& e) {
-        return e.Message();
-    }
-    return "(no exception)";
-}
+namespace {
 
 TCompoundEntry Entry(const QString& name, QByteArray data, std::vector<TCompoundEntry> children = {}) {
     TCompoundEntry e;

@@ -5,10 +5,12 @@
 #include <QBuffer>
 #include <QFile>
 #include <QProcess>
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "XLSAdapter/UXlsBaseRecords.h"
+#include "XLSAdapter/XlsMessages.h"
 
 namespace xlstest {
 
@@ -54,6 +56,16 @@ inline std::vector<std::pair<quint16, QByteArray>> Split(const QByteArray& strea
         pos += 4 + size;
     }
     return out;
+}
+
+// The message a call fails with, so that tests compare it with the text the user is shown.
+inline QString MessageOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const EExcelException& e) {
+        return e.Message();
+    }
+    return "(no exception)";
 }
 
 template <typename T>

@@ -11,26 +11,21 @@ namespace {
 
 const QVariant kNull;
 
-bool IsIdType(TFieldType t) {
-    return t == ftInteger || t == ftAutoInc || t == ftSmallint || t == ftWord || t == ftLargeint;
-}
-bool IsTextType(TFieldType t) { return t == ftString || t == ftMemo || t == ftWideString || t == ftGuid; }
-
-QStringList SplitNames(const QString& names) {
-    QStringList out;
-    for (const QString& part : names.split(u';')) {
-        const QString name = part.trimmed();
-        if (!name.isEmpty()) out << name;
-    }
-    return out;
-}
-
 }  // namespace
 
 TDataSet::TDataSet() = default;
 
 TDataSet::~TDataSet() {
     for (TDataSource* source : sources_) source->dataSet_ = nullptr;
+}
+
+QStringList TDataSet::SplitFieldNames(const QString& names) {
+    QStringList out;
+    for (const QString& part : names.split(u';')) {
+        const QString name = part.trimmed();
+        if (!name.isEmpty()) out << name;
+    }
+    return out;
 }
 
 // --- fields
@@ -450,7 +445,7 @@ void TDataSet::CheckBrowseMode() {
 
 int TDataSet::IdFieldIndex() const {
     const int i = fields_.IndexOf(QStringLiteral("ID"));
-    return i >= 0 && IsIdType(fields_[i]->DataType()) ? i : -1;
+    return i >= 0 && IsIntegerType(fields_[i]->DataType()) ? i : -1;
 }
 
 TBookmark TDataSet::GetBookmark() const {
@@ -571,7 +566,7 @@ bool TDataSet::MatchesLocate(uint32_t row, const std::vector<int>& fields, const
 bool TDataSet::Locate(const QString& fieldNames, const QVariant& values, TLocateOptions options) {
     CheckActive();
     CheckBrowseMode();
-    const QStringList names = SplitNames(fieldNames);
+    const QStringList names = SplitFieldNames(fieldNames);
     std::vector<int> fields;
     for (const QString& name : names) fields.push_back(FieldByName(name)->Index());
     if (fields.empty()) return false;
@@ -625,7 +620,7 @@ std::vector<TSortKey> TDataSet::ParseOrder(const QString& text) const {
     std::vector<TSortKey> keys;
     QString spec = text;
     spec.replace(u',', u';');
-    for (const QString& part : SplitNames(spec)) {
+    for (const QString& part : SplitFieldNames(spec)) {
         QStringList words = part.split(u' ', Qt::SkipEmptyParts);
         TSortKey key;
         if (words.size() > 1) {
@@ -673,7 +668,7 @@ void TDataSet::SetOrder(std::vector<TSortKey> keys) {
 int TDataSet::CompareValues(const QVariant& a, const QVariant& b, TFieldType type) const {
     if (!a.isValid() || !b.isValid()) return static_cast<int>(a.isValid()) - static_cast<int>(b.isValid());
     if (IsTextType(type)) return DataCompareText(a.toString(), b.toString());
-    if (IsIdType(type)) {
+    if (IsIntegerType(type)) {
         const qint64 x = a.toLongLong(), y = b.toLongLong();
         return x < y ? -1 : (x > y ? 1 : 0);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <cstdint>
 #include <functional>
@@ -188,6 +189,8 @@ protected:
     void SetOrder(std::vector<TSortKey> keys);
     const std::vector<TSortKey>& Order() const { return order_; }
     std::vector<TSortKey> ParseOrder(const QString& text) const;
+    // Field lists ("Nazev;ICO") as index, lookup and master/detail links name them.
+    static QStringList SplitFieldNames(const QString& names);
     // Rebuilds the visible list and keeps the cursor on its record where that is still visible.
     void RebuildView();
     // After the records (and perhaps the fields) were replaced while open: binds the order and

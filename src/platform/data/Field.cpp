@@ -10,13 +10,6 @@
 
 namespace {
 
-bool IsIntegerType(TFieldType t) {
-    return t == ftSmallint || t == ftInteger || t == ftWord || t == ftAutoInc || t == ftLargeint;
-}
-bool IsFloatType(TFieldType t) { return t == ftFloat || t == ftCurrency || t == ftBCD; }
-bool IsDateType(TFieldType t) { return t == ftDate || t == ftTime || t == ftDateTime; }
-bool IsTextType(TFieldType t) { return t == ftString || t == ftMemo || t == ftWideString || t == ftGuid; }
-
 [[noreturn]] void ConversionError(const QVariant& value, const char* what, const QString& fieldName) {
     throw EDataSetError(QStringLiteral("'%1' není platná hodnota typu %2 pro pole '%3'.")
                             .arg(value.toString(), QLatin1String(what), fieldName));

@@ -23,3 +23,13 @@ enum TFieldType {
     ftLargeint,
     ftGuid,
 };
+
+// Kinds of field types; conversions, sorting and locating by ID must agree on which type is which.
+inline bool IsIntegerType(TFieldType t) {
+    return t == ftSmallint || t == ftInteger || t == ftWord || t == ftAutoInc || t == ftLargeint;
+}
+inline bool IsFloatType(TFieldType t) { return t == ftFloat || t == ftCurrency || t == ftBCD; }
+inline bool IsDateType(TFieldType t) { return t == ftDate || t == ftTime || t == ftDateTime; }
+inline bool IsTextType(TFieldType t) {
+    return t == ftString || t == ftMemo || t == ftWideString || t == ftGuid;
+}

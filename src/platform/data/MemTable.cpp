@@ -16,19 +16,6 @@ private:
     TMemTable* owner_;
 };
 
-namespace {
-
-QStringList SplitFieldNames(const QString& names) {
-    QStringList out;
-    for (const QString& part : names.split(u';')) {
-        const QString name = part.trimmed();
-        if (!name.isEmpty()) out << name;
-    }
-    return out;
-}
-
-}  // namespace
-
 TMemTable::TMemTable() : masterLink_(std::make_unique<TMasterLink>(this)) {}
 
 TMemTable::~TMemTable() { masterLink_->SetDataSource(nullptr); }

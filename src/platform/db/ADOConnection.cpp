@@ -7,6 +7,7 @@
 #include <QThread>
 #include <QUuid>
 
+#include "platform/data/VariantType.h"
 #include "platform/db/JetFunctions.h"
 #include "platform/db/JetSql.h"
 #include "platform/db/Presence.h"
@@ -141,24 +142,11 @@ int BindValue(sqlite3_stmt* stmt, int index, const TParameter& p) {
         default:
             break;
     }
+    if (IsIntegerVariant(v)) return sqlite3_bind_int64(stmt, index, v.toLongLong());
+    if (IsNumberVariant(v)) return sqlite3_bind_double(stmt, index, v.toDouble());
     switch (type) {
         case QMetaType::Bool:
             return sqlite3_bind_int(stmt, index, v.toBool() ? 1 : 0);
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::Long:
-        case QMetaType::ULong:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong:
-        case QMetaType::Short:
-        case QMetaType::UShort:
-        case QMetaType::Char:
-        case QMetaType::SChar:
-        case QMetaType::UChar:
-            return sqlite3_bind_int64(stmt, index, v.toLongLong());
-        case QMetaType::Double:
-        case QMetaType::Float:
-            return sqlite3_bind_double(stmt, index, v.toDouble());
         case QMetaType::QByteArray:
             BindBlob(stmt, index, v.toByteArray());
             return SQLITE_OK;
