@@ -115,10 +115,6 @@ std::optional<TFieldType> LoadableType(const QString& name) {
 bool IsStreamText(TFieldType t) { return t == ftString || t == ftMemo || t == ftWideString; }
 bool IsStreamBinary(TFieldType t) { return t == ftBlob || t == ftGraphic; }
 bool IsBlobType(TFieldType t) { return t == ftBlob || t == ftMemo || t == ftGraphic; }
-bool IsIntegerType(TFieldType t) {
-    return t == ftSmallint || t == ftInteger || t == ftWord || t == ftAutoInc || t == ftLargeint;
-}
-bool IsFloatType(TFieldType t) { return t == ftFloat || t == ftCurrency || t == ftBCD; }
 
 // The formats every stream is read with and, unless asked otherwise, written with. Only the long
 // time format stays the station's own, as the format has always had it.
