@@ -5,9 +5,9 @@
 
 #include "common/LockHolder.h"
 #include "common/ScriptedDialogs.h"
-#include "common/TempDir.h"
 #include "core/CardProtocol.h"
 #include "core/DataFolder.h"
+#include "core/FirmFolderTest.h"
 #include "platform/data/Field.h"
 #include "platform/db/ADOConnection.h"
 #include "platform/db/ADOQuery.h"
@@ -16,15 +16,10 @@ namespace {
 
 // A firm with one stamped table of three addresses, a list on it, and a second connection that
 // plays the other station.
-class CardProtocolTest : public TempDirTest {
+class CardProtocolTest : public FirmFolderTest {
 protected:
     void SetUp() override {
-        DataFolder = Folder();
-        LockFolder = Folder() + "LOCK/";
-        QDir().mkpath(LockFolder);
-        CurrentFirm = "FIRMA";
-        ChangeStampsSuspended = false;
-        LastSeenStamp = {0, 0, 0};
+        FirmFolderTest::SetUp();
         TADOConnection::CreateDatabase(Folder() + "FIRMA.MDB");
         con_.Open(Folder() + "FIRMA.MDB");
         HookChangeStamps(con_);

@@ -5,24 +5,15 @@
 
 #include "common/LockHolder.h"
 #include "common/ScriptedDialogs.h"
-#include "common/TempDir.h"
 #include "core/DataFolder.h"
+#include "core/FirmFolderTest.h"
 #include "core/Locks.h"
 #include "platform/db/ADOConnection.h"
 
 namespace {
 
-class LocksTest : public TempDirTest {
+class LocksTest : public FirmFolderTest {
 protected:
-    void SetUp() override {
-        DataFolder = Folder();
-        LockFolder = Folder() + "LOCK/";
-        QDir().mkpath(LockFolder);
-        CurrentFirm = "FIRMA";
-        ChangeStampsSuspended = false;
-        LastSeenStamp = {0, 0, 0};
-    }
-
     static void Touch(const QString& path) {
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
