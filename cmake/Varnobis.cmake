@@ -66,5 +66,5 @@ function(vn_add_test_folder dir)
     vn_target_defaults(${name})
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
         WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-        PROPERTIES ENVIRONMENT "VN_BUILD_DIR=${CMAKE_BINARY_DIR};VN_SOURCE_DIR=${CMAKE_SOURCE_DIR};ASAN_OPTIONS=detect_leaks=0")
+        PROPERTIES ENVIRONMENT "VN_BUILD_DIR=${CMAKE_BINARY_DIR}")
 endfunction()
