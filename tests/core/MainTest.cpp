@@ -59,8 +59,8 @@ TEST_F(MainHelpTest, HelpRequestsOfTheWindowsOpenPagesOfTheProgramsHelpFile) {
 }
 
 TEST_F(MainHelpTest, ShippedPageOfTheDataFolderDialogIsShown) {
-    // The program folder as the build lays it out: help/ comes from the sources' resources/.
-    ProgramFolder = qEnvironmentVariable("VN_SOURCE_DIR", QDir::currentPath()) + "/resources/";
+    // The program folder as the build lays it out, with the help pages copied from the sources.
+    ProgramFolder = qEnvironmentVariable("VN_BUILD_DIR", QDir::currentPath()) + "/bin/";
     TfrmMain frmMain;
     ShowHelpTopic("pgSitovyProvoz.htm");
     THelpViewer* viewer = nullptr;
