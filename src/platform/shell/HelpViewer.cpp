@@ -1,5 +1,6 @@
 #include "platform/shell/HelpViewer.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QPointer>
@@ -18,8 +19,9 @@ const char* const kMissingPage = "Stránka nápovědy \"%1\" nebyla nalezena.";
 // The page a request without a page of its own (contents, index) shows.
 const char* const kStartPage = "pgUvod.htm";
 
-// The file of the page inside the folder, found whatever the case of its name, as the help of the
-// original found its pages; empty when it is not there or lies outside the folder.
+// The file of the page inside the folder, found whatever the case of its name (page names in links
+// and in the windows are not always spelled as the files are); empty when it is not there or lies
+// outside the folder.
 QString PageFile(const QString& folder, const QString& name) {
     if (name.isEmpty()) return {};
     const QString path = QDir::cleanPath(folder + '/' + name);
@@ -68,7 +70,13 @@ public:
 
 private:
     bool Show(const QString& folder, const QString& page) {
-        if (!viewer_) viewer_ = new THelpViewer;
+        // A modal window would block the help that was asked for from it, unless the help window
+        // belongs to it; it then goes when that window goes, and the next request makes a new one.
+        QWidget* owner = QApplication::activeModalWidget();
+        if (!viewer_)
+            viewer_ = new THelpViewer(owner);
+        else if (viewer_->parentWidget() != owner)
+            viewer_->setParent(owner, Qt::Window);
         const bool shown = viewer_->ShowPage(folder, page);
         viewer_->show();
         viewer_->raise();

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QPixmap>
@@ -129,7 +131,7 @@ TEST_F(HelpViewerTest, PagesOutsideTheFolderOrMissingGiveTheMessage) {
         EXPECT_EQ(Text(viewer), MissingHelpPageText(QString::fromUtf8(page)));
         EXPECT_TRUE(viewer.CurrentPage().isEmpty());
     }
-    // Page names are found whatever their case, as the help file of the original found them.
+    // Page names are found whatever their case.
     EXPECT_TRUE(viewer.ShowPage(HelpFolder(), "PGSITOVYPROVOZ.HTM"));
     EXPECT_EQ(viewer.CurrentPage(), "pgSitovyProvoz.htm");
 }
@@ -168,6 +170,33 @@ TEST_F(HelpViewerTest, EngineOpensTheViewerWindowOnTheRequestedPage) {
 
     EXPECT_TRUE(engine->HtmlHelp({}, HH_CLOSE_ALL, {}));
     EXPECT_FALSE(viewer->isVisible());
+}
+
+TEST_F(HelpViewerTest, HelpAskedForFromAModalWindowBelongsToIt) {
+    std::unique_ptr<IHtmlHelp> engine = LoadHelpViewerEngine();
+    const QString target = PathOf("Varnobis.chm") + "::/pgUvod.htm";
+    auto findViewer = [] {
+        THelpViewer* found = nullptr;
+        for (QWidget* w : QApplication::allWidgets())
+            if (auto* v = qobject_cast<THelpViewer*>(w); v && v->isVisible()) found = v;
+        return found;
+    };
+    {
+        QDialog dialog;
+        dialog.setWindowModality(Qt::ApplicationModal);
+        dialog.show();
+        ASSERT_EQ(QApplication::activeModalWidget(), &dialog);
+        ASSERT_TRUE(engine->HtmlHelp(target, HH_DISPLAY_TOPIC, {}));
+        THelpViewer* viewer = findViewer();
+        ASSERT_NE(viewer, nullptr);
+        EXPECT_EQ(viewer->parentWidget(), &dialog);
+        EXPECT_TRUE(viewer->isWindow());
+    }
+    // The dialog took its help window along; the next request opens a free-standing one.
+    EXPECT_EQ(findViewer(), nullptr);
+    ASSERT_TRUE(engine->HtmlHelp(target, HH_DISPLAY_TOPIC, {}));
+    ASSERT_NE(findViewer(), nullptr);
+    EXPECT_EQ(findViewer()->parentWidget(), nullptr);
 }
 
 TEST(DesktopUrlTest, AddressesAsTheDesktopGetsThem) {
