@@ -1,7 +1,21 @@
 #include "core/Main.h"
 
+#include "core/CommonUtils.h"
+#include "core/DataFolder.h"
+#include "widgets/HelpRouter.h"
+
 TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName("frmMain");
     setWindowTitle(QString::fromUtf8(kApplicationTitle));
     resize(800, 560);
+
+    HelpRouter1 = new THelpRouter(this);
+    HelpRouter1->setObjectName("HelpRouter1");
+    HelpRouter1->HelpType = htHTMLhelp;
+    // The program folder is known only once start-up has run, so the file is found at each request.
+    SetHelpTopicHandler([this](const QString& page) {
+        HelpRouter1->ShowHelpTopic(ProgramFolder + QString::fromLatin1(kApplicationHelpFile), page);
+    });
 }
+
+TfrmMain::~TfrmMain() { SetHelpTopicHandler(nullptr); }
