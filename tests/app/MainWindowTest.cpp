@@ -4,16 +4,10 @@
 #include <QPixmap>
 #include <QTest>
 
+#include "common/Artifacts.h"
 #include "core/Main.h"
 
 namespace {
-
-// Where pictures of windows go: artifacts/ under the build folder.
-QString ArtifactPath(const QString& name) {
-    const QString build = qEnvironmentVariable("VN_BUILD_DIR", QDir::currentPath());
-    QDir(build).mkpath("artifacts");
-    return build + "/artifacts/" + name;
-}
 
 TEST(MainWindowTest, ShowsTheApplicationTitleAndIsPictured) {
     TfrmMain frmMain;

@@ -10,15 +10,10 @@
 #include <QTest>
 #include <cmath>
 
+#include "common/Artifacts.h"
 #include "widgets/SchemeButton.h"
 
 namespace {
-
-QString ArtifactPath(const QString& name) {
-    const QString build = qEnvironmentVariable("VN_BUILD_DIR", QDir::currentPath());
-    QDir(build).mkpath("artifacts");
-    return build + "/artifacts/" + name;
-}
 
 TColor PixelAt(const QImage& image, int x, int y) { return FromQColor(image.pixelColor(x, y)); }
 

@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "TestGrid.h"
+#include "common/Artifacts.h"
 #include "widgets/VnGrids.h"
 
 namespace {
@@ -361,9 +362,7 @@ TEST_F(GridTest, PictureOfFrozenColumnsFooterAndSortMarks) {
     grid->Panel(3)->SetText(QStringLiteral("a very long total that cannot fit"));
     QApplication::processEvents();
     const QImage picture = window.grab().toImage();
-    const QString dir = qEnvironmentVariable("VN_BUILD_DIR", QDir::tempPath()) + QStringLiteral("/artifacts");
-    QDir().mkpath(dir);
-    ASSERT_TRUE(picture.save(dir + QStringLiteral("/grid-frozen-footer-sort.png")));
+    ASSERT_TRUE(picture.save(ArtifactPath(QStringLiteral("grid-frozen-footer-sort.png"))));
     // The frozen column stays in place while the others scroll; the footer sits under the rows.
     EXPECT_EQ(grid->CellRect(1, 0).Left, 13);
     EXPECT_TRUE(grid->CellRect(2, 0).IsEmpty());

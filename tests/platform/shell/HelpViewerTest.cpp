@@ -9,18 +9,13 @@
 #include <QTest>
 #include <QTextBrowser>
 
+#include "common/Artifacts.h"
 #include "common/TempDir.h"
 #include "platform/shell/HelpViewer.h"
 #include "platform/shell/HtmlHelp.h"
 #include "platform/shell/OpenUrl.h"
 
 namespace {
-
-QString ArtifactPath(const QString& name) {
-    const QString build = qEnvironmentVariable("VN_BUILD_DIR", QDir::currentPath());
-    QDir(build).mkpath("artifacts");
-    return build + "/artifacts/" + name;
-}
 
 // Records what would have gone to the desktop instead of opening it.
 struct TFakeLauncher {
