@@ -35,6 +35,7 @@ TField* TDataSet::AddField(const QString& name, TFieldType type, int size, bool 
     field->SetRequired(required);
     TField* raw = field.get();
     fields_.Add(std::move(field));
+    ++fieldsVersion_;
     stride_ = fields_.Count();
     InvalidateIdIndex();
     return raw;
@@ -51,6 +52,7 @@ void TDataSet::SetFields(const std::vector<TFieldDef>& defs) {
         return;
     }
     fields_.Clear();
+    ++fieldsVersion_;
     stride_ = 0;
     for (const TFieldDef& def : defs) AddField(def.Name, def.DataType, def.Size, def.Required);
     DataEvent(deLayoutChange, 0);
@@ -59,6 +61,7 @@ void TDataSet::SetFields(const std::vector<TFieldDef>& defs) {
 void TDataSet::ClearFieldsAndRecords() {
     ClearRecords();
     fields_.Clear();
+    ++fieldsVersion_;
     stride_ = 0;
     filterExpr_.reset();
 }
