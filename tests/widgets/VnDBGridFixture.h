@@ -46,7 +46,11 @@ struct DBGridFixture : ::testing::Test {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     }
 
-    void SetUp() override {}
+    // The grid goes before the table and the source it shows.
+    void TearDown() override {
+        delete grid;
+        grid = nullptr;
+    }
 
     // Rows with data under the titles.
     int DataRows() { return grid->RowCount() - grid->TitleOffset(); }
