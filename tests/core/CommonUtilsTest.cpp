@@ -109,12 +109,9 @@ TEST(CommonUtilsTest, GridColumnIndexMatchesFieldNamesExactly) {
         int index;
     };
     const Case kCases[] = {
-        {"Nazev", 0},  // the first of two columns showing the field
-        {"ID", 1},
-        {"nazev", -1},  // the dataset would find it, the grid's columns do not
-        {"Id", -1},
-        {"Cena", -1},
-        {"", -1},
+        {"Nazev", 0},                 // the first of two columns showing the field
+        {"ID", 1},    {"nazev", -1},  // the dataset would find it, the grid's columns do not
+        {"Id", -1},   {"Cena", -1},  {"", -1},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);

@@ -157,6 +157,13 @@ TEST_F(DBGridTest, RowHeightFollowsTheFontUnlessUserSet) {
     EXPECT_EQ(grid->RowHeights(1), 30);
     // The title row keeps its own height, taken from the title font.
     EXPECT_EQ(grid->RowHeights(0), QFontMetrics(grid->TitleFont(), grid).height() + 4);
+
+    // Without titles the first row shows data at the data rows' height.
+    grid->SetOptions(grid->Options() & ~dgTitles);
+    EXPECT_EQ(grid->TitleOffset(), 0);
+    EXPECT_EQ(grid->RowHeights(0), 30);
+    EXPECT_EQ(grid->RowKind(0, 0), rkData);
+    EXPECT_EQ(grid->GetCellText(grid->Columns().ColumnAt(1)), QString::fromUtf8("Položka 1"));
 }
 
 TEST_F(DBGridTest, BufferHoldsTheVisibleRowsAndFollowsTheCursor) {
@@ -237,6 +244,32 @@ TEST_F(DBGridTest, DataSourceSetterClearsMarks) {
     grid->SetDataSource(nullptr);
     EXPECT_FALSE(grid->DataLink()->Active());
     EXPECT_EQ(DataRows(), 1);
+}
+
+TEST_F(DBGridTest, DataGoneWhileShownUnbindsTheGrid) {
+    Build(3);
+    MakeGrid();
+    {
+        TMemTable other;
+        other.FieldDefs().Add("Kod", ftString, 10);
+        other.CreateTable();
+        source.SetDataSet(&other);
+        grid->SetDataSource(&source);
+        grid->Columns().AddColumn()->SetFieldName("Kod");
+        ASSERT_NE(grid->Columns().ColumnAt(0)->BoundField(), nullptr);
+    }
+    EXPECT_FALSE(grid->DataLink()->Active());
+    EXPECT_EQ(grid->Columns().ColumnAt(0)->BoundField(), nullptr);
+    EXPECT_EQ(grid->GetCellText(grid->Columns().ColumnAt(0)), "");
+    EXPECT_EQ(DataRows(), 1);
+    {
+        TDataSource shortLived(&table);
+        grid->SetDataSource(&shortLived);
+        EXPECT_TRUE(grid->DataLink()->Active());
+    }
+    EXPECT_EQ(grid->DataSource(), nullptr);
+    EXPECT_FALSE(grid->DataLink()->Active());
+    EXPECT_EQ(grid->Columns().ColumnAt(0)->BoundField(), nullptr);
 }
 
 TEST_F(DBGridTest, CellTextWithDisplayFormats) {
