@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QFontMetrics>
 #include <QScrollBar>
 
@@ -213,6 +214,20 @@ TEST_F(DBGridTest, BufferHoldsTheVisibleRowsAndFollowsTheCursor) {
     table.SetFiltered(true);
     EXPECT_EQ(DataRows(), 3);
     EXPECT_FALSE(bar->isEnabled());
+}
+
+TEST_F(DBGridTest, HorizontalBarTakesRoomFromTheRows) {
+    Build(100);
+    MakeGrid(200, 300);
+    grid->SetDataSource(&source);
+    const int rows = grid->DataLink()->BufferCount();
+    for (int i = 0; i < grid->Columns().Count(); ++i) grid->Columns().ColumnAt(i)->SetWidth(150);
+    QApplication::processEvents();
+    ASSERT_TRUE(grid->horizontalScrollBar()->isVisible());
+    EXPECT_LE(grid->DataLink()->BufferCount(), rows);
+    EXPECT_LE(grid->CellRect(1, grid->RowCount() - 1).Bottom, grid->ClientRect().Bottom);
+    EXPECT_GT(grid->CellRect(1, grid->RowCount() - 1).Bottom + grid->DefaultRowHeight() + 1,
+              grid->ClientRect().Bottom);
 }
 
 TEST_F(DBGridTest, DataSourceSetterClearsMarks) {
