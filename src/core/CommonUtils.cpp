@@ -8,6 +8,7 @@
 #include <QUrl>
 
 #include "platform/text/NumberFormat.h"
+#include "widgets/VnDBGrids.h"
 
 namespace {
 
@@ -114,6 +115,13 @@ void LoadRichText(const QString& text, QTextEdit* edit) {
 }
 
 QString CommentTargetTable(int targetKind) { return targetKind == 0 ? QStringLiteral("Nabidky") : QString(); }
+
+int GridColumnIndex(TVnCustomDBGrid* grid, const QString& fieldName) {
+    // Stored column layouts name fields as the grid does; a name in another case is another field.
+    for (int i = 0; i < grid->Columns().Count(); ++i)
+        if (grid->Columns().ColumnAt(i)->FieldName().compare(fieldName, Qt::CaseSensitive) == 0) return i;
+    return -1;
+}
 
 namespace {
 std::function<void(const QString&)>& HelpTopicHandler() {

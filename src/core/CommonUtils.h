@@ -9,6 +9,7 @@
 #include "platform/text/OleDate.h"
 
 class QTextEdit;
+class TVnCustomDBGrid;
 
 // Small helpers that every part of the program shares.
 
@@ -48,6 +49,10 @@ void LoadRichText(const QString& text, QTextEdit* edit);
 
 // The table a comment of the kind is appended to: "Nabidky" for an offer, empty for other kinds.
 QString CommentTargetTable(int targetKind);
+
+// Position of the grid's first column that shows the field, named exactly (case matters);
+// -1 when no column does.
+int GridColumnIndex(TVnCustomDBGrid* grid, const QString& fieldName);
 
 // Opens a page of the help ("pgSitovyProvoz.htm"). Windows call this; the help router installs the
 // handler when it is created, and until then a help request does nothing.

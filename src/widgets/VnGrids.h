@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/data/Field.h"  // TAlignment, shared with the fields a data grid shows
 #include "platform/ui/CustomGrid.h"
 #include "widgets/VnEditTools.h"
 
@@ -20,7 +21,6 @@ class TVnFooters;
 class TVnFooterPanels;
 
 enum TBevelStyle { beNone, beLowered, beRaised, beFlat, beSingle };
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 // Hit codes of the grid, as the popup-menu event and the cursors use them.
 enum TGridHitTest {

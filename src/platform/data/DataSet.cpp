@@ -16,7 +16,9 @@ const QVariant kNull;
 TDataSet::TDataSet() = default;
 
 TDataSet::~TDataSet() {
-    for (TDataSource* source : sources_) source->dataSet_ = nullptr;
+    // The links hear that their data is gone, so that no control keeps reading it.
+    const std::vector<TDataSource*> sources = sources_;
+    for (TDataSource* source : sources) source->SetDataSet(nullptr);
 }
 
 QStringList TDataSet::SplitFieldNames(const QString& names) {
@@ -35,6 +37,7 @@ TField* TDataSet::AddField(const QString& name, TFieldType type, int size, bool 
     field->SetRequired(required);
     TField* raw = field.get();
     fields_.Add(std::move(field));
+    ++fieldsVersion_;
     stride_ = fields_.Count();
     InvalidateIdIndex();
     return raw;
@@ -51,6 +54,7 @@ void TDataSet::SetFields(const std::vector<TFieldDef>& defs) {
         return;
     }
     fields_.Clear();
+    ++fieldsVersion_;
     stride_ = 0;
     for (const TFieldDef& def : defs) AddField(def.Name, def.DataType, def.Size, def.Required);
     DataEvent(deLayoutChange, 0);
@@ -59,6 +63,7 @@ void TDataSet::SetFields(const std::vector<TFieldDef>& defs) {
 void TDataSet::ClearFieldsAndRecords() {
     ClearRecords();
     fields_.Clear();
+    ++fieldsVersion_;
     stride_ = 0;
     filterExpr_.reset();
 }

@@ -61,6 +61,9 @@ public:
     int FieldCount() const { return fields_.Count(); }
     TField* FindField(const QString& name) const { return fields_.FindField(name); }
     TField* FieldByName(const QString& name) const { return fields_.FieldByName(name); }
+    // Rises whenever fields are added or the field list is replaced: a control that keeps a
+    // field pointer checks it before use, since the old fields are gone by then.
+    uint64_t FieldsVersion() const { return fieldsVersion_; }
 
     // --- opening
     bool Active() const { return state_ != dsInactive; }
@@ -226,6 +229,7 @@ private:
                        TLocateOptions options) const;
 
     TFields fields_;
+    uint64_t fieldsVersion_ = 1;
     int stride_ = 0;
     std::vector<QVariant> cells_;
     std::vector<uint8_t> live_;   // per record slot: 0 once deleted

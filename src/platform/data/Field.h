@@ -52,6 +52,9 @@ public:
     void SetDefaultExpression(const QString& expression) { defaultExpression_ = expression; }
     TFieldKind FieldKind() const { return fieldKind_; }
     void SetFieldKind(TFieldKind kind) { fieldKind_ = kind; }
+    // A free number for the program; a grid hides the default column of a field tagged -1.
+    int Tag() const { return tag_; }
+    void SetTag(int tag) { tag_ = tag; }
 
     bool IsNull() const { return !Value().isValid(); }
     bool IsText() const;
@@ -104,6 +107,7 @@ private:
     QString editMask_;
     QString defaultExpression_;
     TFieldKind fieldKind_ = fkData;
+    int tag_ = 0;
 };
 
 // The fields of a dataset in column order. Names are found without regard to case, as the

@@ -525,9 +525,11 @@ void TCustomGrid::UpdateScrollRanges() {
     horizontalScrollBar()->setRange(fixedCols_, maxLeft);
     horizontalScrollBar()->setPageStep(std::max(1, info.Horz.LastFullVisibleCell - topLeft_.X + 1));
     horizontalScrollBar()->setValue(topLeft_.X);
-    verticalScrollBar()->setRange(fixedRows_, maxTop);
-    verticalScrollBar()->setPageStep(std::max(1, info.Vert.LastFullVisibleCell - topLeft_.Y + 1));
-    verticalScrollBar()->setValue(topLeft_.Y);
+    if (SyncsVerticalBar()) {
+        verticalScrollBar()->setRange(fixedRows_, maxTop);
+        verticalScrollBar()->setPageStep(std::max(1, info.Vert.LastFullVisibleCell - topLeft_.Y + 1));
+        verticalScrollBar()->setValue(topLeft_.Y);
+    }
     syncingBars_ = false;
 }
 
@@ -536,7 +538,7 @@ void TCustomGrid::scrollContentsBy(int, int) {
     const int left = horizontalScrollBar()->value();
     const int top = verticalScrollBar()->value();
     if (left != topLeft_.X) SetLeftCol(left);
-    if (top != topLeft_.Y) SetTopRow(top);
+    if (SyncsVerticalBar() && top != topLeft_.Y) SetTopRow(top);
 }
 
 void TCustomGrid::resizeEvent(QResizeEvent* event) {

@@ -240,6 +240,9 @@ protected:
 
     // Brings the scroll bars in line with the counts, sizes and scroll position.
     void UpdateScrollRanges();
+    // A grid whose rows scroll through something else (a dataset) keeps the vertical bar itself:
+    // the cell grid then neither sets it nor scrolls by it.
+    virtual bool SyncsVerticalBar() const { return true; }
 
 private:
     TGridAxisDrawInfo CalcAxis(const std::vector<int>& sizes, int fixedCount, int firstCell, int extent,
