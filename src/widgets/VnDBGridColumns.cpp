@@ -568,12 +568,13 @@ void TDBGridColumns::Assign(const TDBGridColumns& source) {
 }
 
 TDBGridColumnsState TDBGridColumns::State() const {
-    return !items_.empty() && items_.front()->Stored() ? csCustom : csDefault;
+    return !items_.empty() && items_.front()->Stored() ? TDBGridColumnsState::csCustom
+                                                       : TDBGridColumnsState::csDefault;
 }
 
 void TDBGridColumns::SetState(TDBGridColumnsState value) {
     if (value == State()) return;
-    if (value == csDefault)
+    if (value == TDBGridColumnsState::csDefault)
         Clear();
     else
         RebuildColumns();

@@ -332,7 +332,7 @@ void TVnCustomDBGrid::InternalLayout() {
 void TVnCustomDBGrid::DefineFieldMap() {
     TDataSet* ds = dataLink_->DataSet();
     if (!ds) return;
-    if (columns_->State() == csCustom) {
+    if (columns_->State() == TDBGridColumnsState::csCustom) {
         // Custom columns may name fields the dataset does not have: they stay empty.
         dataLink_->SetInUpdateData(true);
         try {
@@ -352,7 +352,7 @@ void TVnCustomDBGrid::DefineFieldMap() {
 }
 
 void TVnCustomDBGrid::RebuildDefaultColumns() {
-    if (columns_->State() == csCustom) {
+    if (columns_->State() == TDBGridColumnsState::csCustom) {
         for (int i = 0; i < columns_->Count(); ++i) columns_->ColumnAt(i)->ClearField();
         return;
     }

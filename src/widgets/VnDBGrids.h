@@ -100,7 +100,8 @@ enum TColumnValue : uint32_t {
 };
 using TColumnValues = uint32_t;
 
-enum TDBGridColumnsState { csDefault, csCustom };
+// Scoped: the push button has a colour scheme of the same name.
+enum class TDBGridColumnsState { csDefault, csCustom };
 
 // Column-comment modes the grid sends: the mouse is over a title, the mouse left the titles.
 constexpr int kCommentShow = 160;

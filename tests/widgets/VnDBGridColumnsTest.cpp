@@ -13,7 +13,7 @@ TEST_F(DBGridColumnsTest, CustomColumnTitlesFollowTheFieldLabel) {
     TDBGridColumns& columns = grid->Columns();
     columns.Clear();
     TColumn* column = columns.AddColumn();
-    EXPECT_EQ(columns.State(), csCustom);
+    EXPECT_EQ(columns.State(), TDBGridColumnsState::csCustom);
     column->SetFieldName("Nazev");
     ASSERT_EQ(columns.Count(), 1);
     EXPECT_EQ(column->BoundField(), table.FieldByName("Nazev"));
@@ -40,7 +40,7 @@ TEST_F(DBGridColumnsTest, CustomColumnTitlesFollowTheFieldLabel) {
 
     // Clearing custom columns gives the default ones again.
     columns.Clear();
-    EXPECT_EQ(columns.State(), csDefault);
+    EXPECT_EQ(columns.State(), TDBGridColumnsState::csDefault);
     EXPECT_EQ(columns.Count(), 5);
 }
 
@@ -125,7 +125,7 @@ TEST_F(DBGridColumnsTest, PositionsAndIndexErrors) {
     grid->SetDataSource(&source);
     TDBGridColumns& columns = grid->Columns();
     columns.RebuildColumns();
-    EXPECT_EQ(columns.State(), csCustom);
+    EXPECT_EQ(columns.State(), TDBGridColumnsState::csCustom);
     ASSERT_EQ(columns.Count(), 5);
     TColumn* price = columns.ColumnAt(2);
     price->FooterPanel()->SetText("suma");

@@ -18,7 +18,7 @@ TEST_F(DBGridTest, DefaultColumnsFollowTheVisibleFields) {
 
     TDBGridColumns& columns = grid->Columns();
     ASSERT_EQ(columns.Count(), 4);
-    EXPECT_EQ(columns.State(), csDefault);
+    EXPECT_EQ(columns.State(), TDBGridColumnsState::csDefault);
     const char* names[] = {"ID", "Nazev", "Cena", "Aktivni"};
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
