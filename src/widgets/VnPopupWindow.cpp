@@ -1,0 +1,338 @@
+#include "widgets/VnPopupWindow.h"
+
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScreen>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+TRect DesktopRect() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        return TRect::FromQRect(screen->virtualGeometry());
+    return {0, 0, 1024, 768};
+}
+
+TRect PrimaryScreenRect() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        return {0, 0, screen->size().width(), screen->size().height()};
+    return {0, 0, 1024, 768};
+}
+
+// Whole numbers as the platform rounds them: halves go to the even neighbour.
+int RoundEven(double value) { return static_cast<int>(std::nearbyint(value)); }
+
+constexpr Qt::WindowFlags kFloatingFlags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                                           Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint;
+
+}  // namespace
+
+QEvent::Type TVnPopupPlacementEvent::EventType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
+// ---- shadow -----------------------------------------------------------------------------------------
+
+TVnControlShadow::TVnControlShadow(TVnPopupWindow* popup)
+    : QWidget(popup, kFloatingFlags | Qt::WindowTransparentForInput), popup_(popup) {
+    setObjectName(QStringLiteral("Shadow"));
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void TVnControlShadow::Notify() {
+    if (popup_) popup_->ShadowChanged(this);
+}
+
+void TVnControlShadow::SetAngle(int value) {
+    if (value == angle_) return;
+    angle_ = value;
+    Notify();
+}
+
+void TVnControlShadow::SetDistance(unsigned value) {
+    if (value == distance_) return;
+    distance_ = value;
+    Notify();
+}
+
+void TVnControlShadow::SetSize(unsigned value) {
+    if (value == size_) return;
+    size_ = value;
+    Notify();
+}
+
+void TVnControlShadow::SetShadowVisible(bool value) {
+    if (value == visible_) return;
+    visible_ = value;
+    Notify();
+}
+
+void TVnControlShadow::SetShadowRegion(const QRegion& region) {
+    shadowRegion_ = region;
+    update();
+}
+
+QPoint TVnControlShadow::ShadowOffset() const {
+    if (!visible_) return {};
+    const double angle = angle_ * M_PI / 180.0;
+    return {RoundEven(-std::cos(angle) * distance_), RoundEven(std::sin(angle) * distance_)};
+}
+
+void TVnControlShadow::ShowShadow() {
+    if (!visible_ || width() <= 0 || height() <= 0) return;
+    show();
+    // Just below the popup: the popup goes back on top of it.
+    if (popup_) popup_->raise();
+}
+
+void TVnControlShadow::HideShadow() { hide(); }
+
+QImage TVnControlShadow::RenderShadow() const {
+    // The soft shadow is rendered on white and its darkness becomes the alpha of a black window, so
+    // that whatever lies under the popup shows through as through the platform's screen copy.
+    QImage light(width() + 3, height() + 3, QImage::Format_RGB32);
+    light.fill(Qt::white);
+    DrawSoftShadow(light, shadowRegion_, clWhite, clBlack, static_cast<int>(size_), blendLevel_, QPoint(1, 1),
+                   false);
+    QImage out(width(), height(), QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < out.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(light.constScanLine(y + 1));
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x) line[x] = qRgba(0, 0, 0, 255 - qGreen(in[x + 1]));
+    }
+    return out;
+}
+
+void TVnControlShadow::paintEvent(QPaintEvent*) {
+    if (width() <= 0 || height() <= 0) return;
+    QPainter canvas(this);
+    canvas.setCompositionMode(QPainter::CompositionMode_Source);
+    canvas.drawImage(0, 0, RenderShadow());
+}
+
+// ---- popup ------------------------------------------------------------------------------------------
+
+TVnPopupWindow::TVnPopupWindow(QWidget* owner) : QWidget(owner, kFloatingFlags), owner_(owner) {
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFocusPolicy(Qt::NoFocus);
+    shadow_ = new TVnControlShadow(this);
+    hide();
+}
+
+TVnPopupWindow::~TVnPopupWindow() {
+    if (shown_) HidePopup();
+    SetParentFormHook(false);
+}
+
+void TVnPopupWindow::SetColor(TColor value) {
+    color_ = value;
+    update();
+}
+
+void TVnPopupWindow::SetPlacement(int value) {
+    if (value == placement_) return;
+    placement_ = value;
+    if (shown_) ShowPopup();
+}
+
+int TVnPopupWindow::CalcPlacement(int placement, const TVnOwnerGeometry* owner, const TRect& popupRect,
+                                  bool fit, const TRect& desktop, const TRect& primaryScreen,
+                                  QPoint& position) {
+    const int w = popupRect.Width(), h = popupRect.Height();
+    if (!owner) {
+        int left = popupRect.Left, top = popupRect.Top;
+        if (fit) {
+            left = std::max(std::min(left, primaryScreen.Right - w), 0);
+            top = std::max(std::min(top, primaryScreen.Bottom - h), 0);
+        }
+        position = {left, top};
+        return -1;
+    }
+    const QRect& outer = owner->Outer;
+    const QRect& client = owner->Client;
+    const int outerRight = outer.x() + outer.width(), outerBottom = outer.y() + outer.height();
+    QPoint p;
+    switch (placement) {
+        case ppBelow:
+            p = {outer.x(), outerBottom};
+            break;
+        case ppBelowRight:
+            p = {outerRight - w, outerBottom};
+            break;
+        case ppClientPoint:
+            p = client.topLeft() + QPoint(popupRect.Left, popupRect.Top);
+            break;
+        case ppRight:
+            p = {client.x() + client.width(), outer.y()};
+            break;
+        default:
+            position = {popupRect.Left, popupRect.Top};
+            return -1;
+    }
+    if (!fit) {
+        position = p;
+        return 0;
+    }
+    // The offsets make the toolkit's fitting put a raised popup on the owner's top edge and a popup
+    // pushed from the right beside the owner's left edge where the placement hangs on the owner.
+    QPoint offset;
+    if (placement == ppBelow || placement == ppBelowRight) offset.setY(desktop.Bottom - outer.y());
+    if (placement == ppRight) offset.setX(desktop.Right - outer.x());
+    TRect r{p.x(), p.y(), p.x() + w, p.y() + h};
+    const int result = ::FitToScreen(r, w, h, offset, desktop);
+    position = {r.Left, r.Top};
+    return result;
+}
+
+TVnOwnerGeometry TVnPopupWindow::OwnerGeometry(const QWidget* owner) {
+    TVnOwnerGeometry g;
+    g.Outer = QRect(owner->mapToGlobal(QPoint(0, 0)), owner->size());
+    QRect client = owner->contentsRect();
+    if (const auto* area = qobject_cast<const QAbstractScrollArea*>(owner))
+        client = area->viewport()->geometry();
+    g.Client = QRect(owner->mapToGlobal(client.topLeft()), client.size());
+    return g;
+}
+
+int TVnPopupWindow::Place(QPoint& position) const {
+    if (!owner_)
+        return CalcPlacement(placement_, nullptr, popupRect_, fitToScreen_, DesktopRect(),
+                             PrimaryScreenRect(), position);
+    const TVnOwnerGeometry g = OwnerGeometry(owner_);
+    return CalcPlacement(placement_, &g, popupRect_, fitToScreen_, DesktopRect(), PrimaryScreenRect(),
+                         position);
+}
+
+QRegion TVnPopupWindow::GetPopupRegion() { return QRegion(rect()); }
+
+bool TVnPopupWindow::ParentFormWndProc(QEvent* event) {
+    // The form stays active by itself, since the popup never takes the focus; what is left is a
+    // press on the form's title bar, which hides the popup unless the form is minimised.
+    if (event->type() == QEvent::NonClientAreaMouseButtonPress) {
+        const auto* e = static_cast<QMouseEvent*>(event);
+        if (e->button() == Qt::LeftButton && hookedForm_ && !hookedForm_->isMinimized()) HidePopup();
+    }
+    return false;
+}
+
+void TVnPopupWindow::SetParentFormHook(bool on) {
+    if (on) {
+        if (!hookParentForm_ || hookedForm_ || !owner_) return;
+        hookedForm_ = owner_->window();
+        if (hookedForm_ == this) {
+            hookedForm_ = nullptr;
+            return;
+        }
+        hookedForm_->installEventFilter(this);
+    } else if (hookedForm_) {
+        hookedForm_->removeEventFilter(this);
+        hookedForm_ = nullptr;
+    }
+}
+
+bool TVnPopupWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == hookedForm_ && watched != this) {
+        // Whatever the popup does with the form's event must not break the form's own handling.
+        try {
+            return ParentFormWndProc(event);
+        } catch (...) {
+            return false;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TVnPopupWindow::mousePressEvent(QMouseEvent* event) {
+    raise();
+    QWidget::mousePressEvent(event);
+}
+
+void TVnPopupWindow::paintEvent(QPaintEvent*) {}
+
+void TVnPopupWindow::SetPopupBounds(int left, int top, int width, int height) {
+    popupRect_ = {left, top, left + width, top + height};
+    if (shown_)
+        ShowPopup();
+    else
+        setGeometry(left, top, width, height);
+}
+
+void TVnPopupWindow::SetBounds(int left, int top, int width, int height) {
+    if (shown_) shadow_->HideShadow();
+    popupRect_ = {left, top, left + width, top + height};
+    if (shown_) {
+        // The requested place may be a point of the owner; the window goes where the placement says.
+        QPoint p;
+        const int result = Place(p);
+        setGeometry(p.x(), p.y(), width, height);
+        if (result != -1) SetPlacementResult(result);
+    } else {
+        setGeometry(left, top, width, height);
+    }
+    UpdateShadow(shown_);
+}
+
+void TVnPopupWindow::UpdateShadow(bool showAfter) {
+    if (popupRect_.Width() <= 0 || popupRect_.Height() <= 0) return;
+    if (!shown_ && !showAfter) return;
+    QPoint p;
+    const int result = Place(p);
+    if (result != -1) placementResult_ = result;
+    const QRegion region = GetPopupRegion();
+    const QRect box = region.boundingRect();
+    const QPoint extra = GetShadowOffset();
+    const QPoint offset = shadow_->ShadowOffset();
+    shadow_->setGeometry(QRect(p + extra + offset, box.size()));
+    shadow_->SetShadowRegion(region);
+    shadow_->setMask(region.subtracted(region.translated(-offset)));
+    if (showAfter) shadow_->ShowShadow();
+}
+
+void TVnPopupWindow::ShadowChanged(TVnControlShadow* shadow) {
+    if (shadow != shadow_ || !shown_) return;
+    if (shadow_->ShadowVisible())
+        UpdateShadow(true);
+    else
+        shadow_->HideShadow();
+}
+
+void TVnPopupWindow::ShowPopup() {
+    if (!shown_) {
+        if (shadow_->ShadowVisible()) UpdateShadow(false);
+        SetParentFormHook(true);
+    }
+    QPoint p;
+    const int result = Place(p);
+    if (owner_) {
+        TVnPopupPlacementEvent notice(this, p.x(), p.y());
+        QCoreApplication::sendEvent(owner_, &notice);
+    }
+    const QSize size(popupRect_.Width() > 0 ? popupRect_.Width() : width(),
+                     popupRect_.Height() > 0 ? popupRect_.Height() : height());
+    setGeometry(QRect(p, size));
+    const QRegion region = GetPopupRegion();
+    if (region == QRegion(rect()))
+        clearMask();
+    else
+        setMask(region);
+    show();
+    raise();
+    if (result != -1) SetPlacementResult(result);
+    shown_ = true;
+    if (shadow_->ShadowVisible()) UpdateShadow(true);
+}
+
+void TVnPopupWindow::HidePopup() {
+    SetParentFormHook(false);
+    shadow_->HideShadow();
+    hide();
+    shown_ = false;
+}
