@@ -111,6 +111,14 @@ QImage TVnControlShadow::RenderShadow() const {
     return out;
 }
 
+bool TVnControlShadow::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && popup_ && popup_->OwnerControl()) {
+        QWidget* form = popup_->OwnerControl()->window();
+        if (form && form->isVisible()) form->activateWindow();
+    }
+    return QWidget::event(event);
+}
+
 void TVnControlShadow::paintEvent(QPaintEvent*) {
     if (width() <= 0 || height() <= 0) return;
     QPainter canvas(this);
@@ -248,6 +256,16 @@ bool TVnPopupWindow::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+bool TVnPopupWindow::event(QEvent* event) {
+    // A window system that activates every window it shows is overruled: the activation goes back
+    // to the owner's form, which keeps its focused control.
+    if (event->type() == QEvent::WindowActivate && owner_) {
+        QWidget* form = owner_->window();
+        if (form && form != this && form->isVisible()) form->activateWindow();
+    }
+    return QWidget::event(event);
 }
 
 void TVnPopupWindow::mousePressEvent(QMouseEvent* event) {
