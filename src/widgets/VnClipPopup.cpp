@@ -128,21 +128,25 @@ void TVnAssistButton::PaintGlyph(QPainter& canvas, const TRect& rect) {
 }
 
 void TVnAssistButton::PaintCaption(QPainter& canvas, const TRect& rect) {
+    if (IsSeparator()) return;  // its line is all it shows
     TRect r = rect;
     const int mgw = Holder() ? Holder()->MaxGlyphWidth() : 0;
     if (assistKind_ == akMenuItem && mgw > 0) {
+        int left = rect.Left;
         if (GlyphSize().isEmpty()) {
             // Captions of items without a glyph line up with those that have one.
-            const int column = GlyphColumnRight() + 4;
-            r.Left = Layout() == blGlyphRight ? std::max(column, rect.Left - 4) : column;
+            const int column = paintOrigin_ + GlyphColumnRight() + 4;
+            left = Layout() == blGlyphRight ? std::max(column, rect.Left - 4) : column;
         }
-        r.Left += 7;
+        left += 7;
+        r = {left, rect.Top, left + rect.Width(), rect.Bottom};
     }
     TVnEditButton::PaintCaption(canvas, r);
 }
 
 void TVnAssistButton::PaintContent(QPainter& canvas, const TRect& rect) {
-    // The items draw disabled as normal, so the base painting is run with that state in mind.
+    // Captions line up on the glyph column, which is measured from the button's own left edge.
+    paintOrigin_ = rect.Left;
     TVnEditButton::PaintContent(canvas, rect);
 }
 
@@ -367,6 +371,12 @@ void TCustomClipPopup::PaintFrame(QPainter& canvas) {
 TComboClipPopup::TComboClipPopup(IVnPopupHolder* holder)
     : TCustomClipPopup(holder ? holder->GetControl() : nullptr), holder_(holder) {}
 
+namespace {
+void ForgetShared(TComboClipPopup* popup);
+}
+
+TComboClipPopup::~TComboClipPopup() { ForgetShared(this); }
+
 void TComboClipPopup::AddEmptyItem(const QString& caption) {
     TVnAssistButton* item = AddItem(QStringLiteral("#Empty"), QString(), 0, 0, caption);
     item->SetEnabled(false);
@@ -484,6 +494,14 @@ void InstallHook() {
     qApp->installEventFilter(HookSlot());
 }
 
+// A shared popup destroyed with its holder's control leaves the slot and takes the watch with it; the
+// holder is going too, so it is told nothing.
+void ForgetShared(TComboClipPopup* popup) {
+    if (SharedSlot().data() != popup) return;
+    SharedSlot() = nullptr;
+    RemoveHook();
+}
+
 bool InsideShared(const QPoint& global) {
     TComboClipPopup* popup = SharedSlot();
     if (!popup) return false;
@@ -514,9 +532,14 @@ bool TSharedPopupHook::eventFilter(QObject* watched, QEvent* event) {
                 OpenSharedPopup(nullptr);
             return false;
         }
-        case QEvent::FocusOut:
-            if (watched == control) OpenSharedPopup(nullptr);
+        case QEvent::FocusOut: {
+            // A window system that activates the popup itself takes the focus only on its way back
+            // to the form; that is no loss of the focus.
+            QWidget* active = QApplication::activeWindow();
+            const bool toPopup = active && (active == popup || active->parentWidget() == popup);
+            if (watched == control && !toPopup) OpenSharedPopup(nullptr);
             return false;
+        }
         case QEvent::Close:
             if (control && watched == control->window()) OpenSharedPopup(nullptr);
             return false;

@@ -88,6 +88,7 @@ private:
     int row_ = 0, column_ = 0;
     TColor downColor_ = 0xB59285;
     std::optional<TVnClipItem> record_;
+    int paintOrigin_ = 0;
 };
 
 // A popup whose items are drawn buttons, with a border of its own.
@@ -176,6 +177,7 @@ class TComboClipPopup : public TCustomClipPopup, public IVnClipItems {
     Q_OBJECT
 public:
     explicit TComboClipPopup(IVnPopupHolder* holder);
+    ~TComboClipPopup() override;
 
     IVnPopupHolder* Holder() const { return holder_; }
 
