@@ -5,8 +5,11 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPainterPath>
+#include <QResizeEvent>
 #include <QScreen>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -353,4 +356,229 @@ void TVnPopupWindow::HidePopup() {
     shadow_->HideShadow();
     hide();
     shown_ = false;
+}
+
+// ---- message window ---------------------------------------------------------------------------------
+
+QEvent::Type TVnMessageShowEvent::EventType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
+TVnMessageWindow::TVnMessageWindow(QWidget* owner) : TVnPopupWindow(owner) {
+    SetHookParentForm(true);
+    buttons_ = new TVnEditButtons(this);
+    buttons_->SetDefaultColor(clBtnFace);
+    buttons_->SetSetFlag(sfKeyboardNavigation, true);
+    buttons_->SetSetFlag(sfPaintOnErase, false);
+    buttons_->HookControl();
+    buttons_->OnChange = [this](TVnEditButtons*) {
+        setAttribute(Qt::WA_TransparentForMouseEvents, buttons_->Count() == 0);
+    };
+    setAttribute(Qt::WA_TransparentForMouseEvents, true);
+    showTimer_.setSingleShot(true);
+    connect(&showTimer_, &QTimer::timeout, this, [this] { ShowNow(); });
+    SetColor(kBackground);
+}
+
+TVnMessageWindow::~TVnMessageWindow() {
+    showTimer_.stop();
+    buttons_->OnChange = nullptr;
+    buttons_->MarkDestroying();
+}
+
+void TVnMessageWindow::SetText(const QString& value) {
+    if (value == text_) return;
+    text_ = value;
+    if (autoSize_) Relayout();
+    update();
+}
+
+void TVnMessageWindow::SetKind(int value) {
+    kind_ = value;
+    if (kind_ == mkInvalidValue) icon_ = LoadBitmapResource(QStringLiteral("VN_MV_INVALIDVALUE"));
+    if (kind_ == mkPlain) icon_ = QImage();
+    if (autoSize_) Relayout();
+}
+
+void TVnMessageWindow::SetIcon(const QImage& value) {
+    icon_ = value;
+    if (autoSize_) Relayout();
+}
+
+void TVnMessageWindow::SetShape(int value) {
+    shape_ = value;
+    if (autoSize_) Relayout();
+    ApplyRegion();
+}
+
+int TVnMessageWindow::BodyTop() const {
+    if (shape_ != msBalloon) return 0;
+    const int r = PlacementResult();
+    return r == 0 || r == 2 || r == 4 ? tailHeight_ : 0;
+}
+
+int TVnMessageWindow::BodyBottom() const {
+    if (shape_ != msBalloon) return height();
+    const int r = PlacementResult();
+    return r == 1 || r == 3 ? height() - tailHeight_ : height();
+}
+
+TRect TVnMessageWindow::TextRect() const {
+    const int inset = shape_ == msRectangle ? 1 : cornerRadius_ - 3;
+    const int iconPart = icon_.isNull() ? 0 : icon_.width() + kIconSpacing;
+    int bottom = BodyBottom() - inset - margins_.bottom();
+    if (buttons_->Count() > 0) bottom = BodyTop() + inset + margins_.top() + textSize_.height();
+    return {inset + margins_.left() + iconPart, BodyTop() + inset + margins_.top(),
+            width() - inset - margins_.right(), bottom};
+}
+
+void TVnMessageWindow::Relayout() {
+    if (!autoSize_) return;
+    QImage scratch(1, 1, QImage::Format_RGB32);
+    QPainter canvas(&scratch);
+    canvas.setFont(font());
+    QPoint extent;
+    DrawMarkupText(canvas, text_, TRect{0, 0, INT_MAX / 4, INT_MAX / 4}, false, DT_LEFT, nullptr, extent);
+    textSize_ = QSize(extent.x(), extent.y());
+    const int iconPart = icon_.isNull() ? 0 : icon_.width() + kIconSpacing;
+    const TRect row = buttons_->ButtonsRect();
+    const int rowHeight = buttons_->Count() > 0 ? row.Height() + 5 : 0;
+    int contentWidth = std::max(iconPart + textSize_.width(), row.Width());
+    if (maxWidth_ > 0 && maxWidth_ < contentWidth) {
+        const int excess = contentWidth - maxWidth_;
+        for (int i = 0; i < buttons_->Count(); ++i) {
+            TVnEditButton* b = buttons_->Buttons(i);
+            b->SetLeft(b->Left() - excess);
+        }
+        DrawMarkupText(canvas, text_, TRect{0, 0, maxWidth_ - iconPart, 500}, false, DT_LEFT | DT_WORDBREAK,
+                       nullptr, extent);
+        textSize_ = QSize(std::min(extent.x(), maxWidth_ - iconPart), std::min(extent.y(), 500));
+        contentWidth = maxWidth_;
+    }
+    const int contentHeight = std::max(textSize_.height(), icon_.isNull() ? 0 : icon_.height()) + rowHeight;
+    int w = contentWidth + margins_.left() + margins_.right();
+    int h = contentHeight + margins_.top() + margins_.bottom();
+    if (shape_ == msRectangle) {
+        w += 2;
+        h += 2;
+    } else {
+        w += (cornerRadius_ - 3) * 2;
+        h += (cornerRadius_ - 3) * 2;
+        if (shape_ == msBalloon) h += tailHeight_;
+    }
+    // The buttons' row goes under the text.
+    const int inset = shape_ == msRectangle ? 1 : cornerRadius_ - 3;
+    const int rowTop = BodyTop() + inset + margins_.top() + std::max(textSize_.height(), icon_.height()) + 5;
+    for (int i = 0; i < buttons_->Count(); ++i) {
+        TVnEditButton* b = buttons_->Buttons(i);
+        b->SetTop(rowTop + b->Top() - row.Top);
+    }
+    SetBounds(PopupRect().Left, PopupRect().Top, w, h);
+    ApplyRegion();
+}
+
+QRegion TVnMessageWindow::GetPopupRegion() {
+    const int w = width();
+    if (shape_ == msRectangle) return QRegion(rect());
+    QPainterPath path;
+    path.addRoundedRect(QRectF(0, BodyTop(), w, BodyBottom() - BodyTop()), cornerRadius_, cornerRadius_);
+    if (shape_ == msBalloon && BodyTop() > 0) {
+        const int r = PlacementResult();
+        const int t = tailHeight_;
+        int x = 8;  // the tail's foot starts here and its tip stands over it
+        if (r == 2) x = w - 8 - t;
+        if (r == 4) x = (w - t) / 2;
+        QPolygonF tail;
+        tail << QPointF(x, t + 1) << QPointF(x + t, t + 1) << QPointF(r == 2 ? x + t : x, 0);
+        path.addPolygon(tail);
+        path = path.simplified();
+    }
+    return QRegion(path.toFillPolygon().toPolygon());
+}
+
+void TVnMessageWindow::ApplyRegion() {
+    const QRegion region = GetPopupRegion();
+    if (region == QRegion(rect()))
+        clearMask();
+    else
+        setMask(region);
+}
+
+void TVnMessageWindow::resizeEvent(QResizeEvent* event) {
+    TVnPopupWindow::resizeEvent(event);
+    ApplyRegion();
+}
+
+QImage TVnMessageWindow::Render() {
+    QImage image(size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter canvas(&image);
+    const QRegion region = GetPopupRegion();
+    canvas.setClipRegion(region);
+    FillRect(canvas, {0, 0, width(), height()}, Color());
+    const TRect r{0, 0, width(), height()};
+    if (shape_ == msRectangle) {
+        DrawEdge(canvas, r, BDR_SUNKENOUTER, BF_LEFT | BF_TOP);
+        DrawEdge(canvas, r, BDR_RAISEDOUTER, BF_RIGHT | BF_BOTTOM);
+    } else {
+        // The outline: every pixel of the shape that has a neighbour outside it.
+        const QRegion inner = region.intersected(region.translated(1, 0))
+                                  .intersected(region.translated(-1, 0))
+                                  .intersected(region.translated(0, 1))
+                                  .intersected(region.translated(0, -1));
+        for (const QRect& part : region.subtracted(inner)) canvas.fillRect(part, ToQColor(clBtnShadow));
+    }
+    const int inset = shape_ == msRectangle ? 1 : cornerRadius_ - 3;
+    if (!icon_.isNull())
+        DrawTransparent(canvas, icon_, {inset + margins_.left(), BodyTop() + inset + margins_.top(), 0, 0},
+                        false, 0xFFFFFF);
+    TRect text = TextRect();
+    canvas.setFont(font());
+    canvas.setPen(ToQColor(clInfoText));
+    if (!OnDrawText || !OnDrawText(this, canvas, text)) {
+        if (centerText_) {
+            QPoint extent;
+            DrawMarkupText(canvas, text_, text, false, TextFormat(), nullptr, extent);
+            const int spare = text.Height() - extent.y();
+            if (spare > 0) text.Top += spare / 2;
+        }
+        QPoint extent;
+        DrawMarkupText(canvas, text_, text, true, TextFormat(), nullptr, extent);
+    }
+    return image;
+}
+
+void TVnMessageWindow::paintEvent(QPaintEvent*) {
+    QPainter canvas(this);
+    canvas.drawImage(0, 0, Render());
+}
+
+bool TVnMessageWindow::event(QEvent* event) {
+    if (event->type() == QEvent::Leave) buttons_->UpdateHotState();
+    return TVnPopupWindow::event(event);
+}
+
+void TVnMessageWindow::ShowPopup() {
+    int delay = 0;
+    if (OwnerControl()) {
+        TVnMessageShowEvent request(this);
+        QCoreApplication::sendEvent(OwnerControl(), &request);
+        delay = request.Delay;
+    }
+    if (delay > 0)
+        showTimer_.start(delay);
+    else
+        ShowNow();
+}
+
+void TVnMessageWindow::ShowNow() {
+    showTimer_.stop();
+    TVnPopupWindow::ShowPopup();
+    ApplyRegion();
+}
+
+void TVnMessageWindow::HidePopup() {
+    showTimer_.stop();
+    TVnPopupWindow::HidePopup();
 }

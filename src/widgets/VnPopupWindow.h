@@ -1,10 +1,14 @@
 #pragma once
 
 #include <QEvent>
+#include <QImage>
 #include <QPointer>
 #include <QRegion>
+#include <QTimer>
 #include <QWidget>
+#include <functional>
 
+#include "widgets/VnEditButton.h"
 #include "widgets/VnEditTools.h"
 
 class TVnPopupWindow;
@@ -142,4 +146,89 @@ private:
     bool hookParentForm_ = false;
     bool shown_ = false;
     TColor color_ = clBtnFace;
+};
+
+// Sent to the owner of a message window before it shows; the owner may ask for a delay (milliseconds,
+// 0 meaning at once).
+class TVnMessageShowEvent : public QEvent {
+public:
+    static QEvent::Type EventType();
+    explicit TVnMessageShowEvent(TVnPopupWindow* window) : QEvent(EventType()), Window(window) {}
+    TVnPopupWindow* Window;
+    int Delay = 0;
+};
+
+enum TVnMessageKind { mkPlain, mkInvalidValue, mkCustomIcon };
+enum TVnMessageShape { msRectangle, msRoundRect, msBalloon };
+
+// A small pale-yellow window with a markup text, an optional icon and optional buttons.
+class TVnMessageWindow : public TVnPopupWindow {
+    Q_OBJECT
+public:
+    static constexpr TColor kBackground = 0xEFFFFF;  // RGB (255, 255, 239)
+    static constexpr int kIconSpacing = 6;
+
+    explicit TVnMessageWindow(QWidget* owner);
+    ~TVnMessageWindow() override;
+
+    TVnEditButtons& Buttons() { return *buttons_; }
+    QString Text() const { return text_; }
+    void SetText(const QString& value);
+    int Kind() const { return kind_; }
+    void SetKind(int value);
+    const QImage& Icon() const { return icon_; }
+    void SetIcon(const QImage& value);
+    int Shape() const { return shape_; }
+    void SetShape(int value);
+    bool AutoSize() const { return autoSize_; }
+    void SetAutoSize(bool value) { autoSize_ = value; }
+    int CornerRadius() const { return cornerRadius_; }
+    int TailHeight() const { return tailHeight_; }
+    QMargins Margins() const { return margins_; }
+    void SetMargins(const QMargins& value) { margins_ = value; }
+    int MaxWidth() const { return maxWidth_; }
+    void SetMaxWidth(int value) { maxWidth_ = value; }
+    bool CenterText() const { return centerText_; }
+    void SetCenterText(bool value) { centerText_ = value; }
+    // Whether a delayed showing is pending.
+    bool ShowPending() const { return showTimer_.isActive(); }
+
+    // May draw the text itself; answers true when it did.
+    std::function<bool(TVnMessageWindow*, QPainter&, const TRect&)> OnDrawText;
+
+    void Relayout();
+    QRegion GetPopupRegion() override;
+    void ShowPopup() override;
+    void HidePopup() override;
+    // The whole look, as it is painted onto the window.
+    QImage Render();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void ShowNow();
+    void ApplyRegion();
+    // The text's rectangle in the window.
+    TRect TextRect() const;
+    unsigned TextFormat() const { return DT_WORDBREAK | DT_END_ELLIPSIS; }
+    // Where the round shapes start from the top: below the tail of a balloon that has one.
+    int BodyTop() const;
+    int BodyBottom() const;
+
+    TVnEditButtons* buttons_;
+    QString text_;
+    int kind_ = mkPlain;
+    QImage icon_;
+    int shape_ = msRectangle;
+    bool autoSize_ = true;
+    int cornerRadius_ = 11;
+    int tailHeight_ = 11;
+    QMargins margins_{4, 2, 2, 2};
+    int maxWidth_ = 0;
+    bool centerText_ = false;
+    QSize textSize_;
+    QTimer showTimer_;
 };

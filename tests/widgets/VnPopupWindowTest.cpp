@@ -326,3 +326,124 @@ TEST_F(PopupOnForm, PictureOfAPopupWithItsShadow) {
 }
 
 }  // namespace
+
+namespace {
+
+QSize MarkupSize(const QFont& font, const QString& text) {
+    QImage scratch(1, 1, QImage::Format_RGB32);
+    QPainter p(&scratch);
+    p.setFont(font);
+    QPoint extent;
+    DrawMarkupText(p, text, TRect{0, 0, 100000, 100000}, false, DT_LEFT, nullptr, extent);
+    return {extent.x(), extent.y()};
+}
+
+class MessageWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        owner = std::make_unique<QWidget>();
+        owner->setGeometry(100, 100, 200, 40);
+        owner->show();
+        QApplication::processEvents();
+        window = new TVnMessageWindow(owner.get());
+        window->SetPlacement(ppBelow);
+    }
+    std::unique_ptr<QWidget> owner;
+    TVnMessageWindow* window = nullptr;
+};
+
+TEST_F(MessageWindowTest, SizesItselfToItsTextAndShape) {
+    const QString text = QStringLiteral("Zadaná hodnota /bnení/b0 platná");
+    window->SetText(text);
+    const QSize t = MarkupSize(window->font(), text);
+    ASSERT_GT(t.width(), 0);
+    EXPECT_EQ(window->size(), QSize(t.width() + 6 + 2, t.height() + 4 + 2));
+    EXPECT_EQ(window->GetPopupRegion(), QRegion(window->rect()));
+
+    window->SetShape(msRoundRect);
+    EXPECT_EQ(window->size(), QSize(t.width() + 6 + 16, t.height() + 4 + 16));
+    const QRegion round = window->GetPopupRegion();
+    EXPECT_FALSE(round.contains(QPoint(0, 0)));
+    EXPECT_TRUE(round.contains(QPoint(window->width() / 2, window->height() / 2)));
+
+    // A balloon below its owner has its tail on the top edge, 8 pixels from the left.
+    window->SetShape(msBalloon);
+    EXPECT_EQ(window->height(), t.height() + 4 + 16 + 11);
+    QRegion balloon = window->GetPopupRegion();
+    EXPECT_TRUE(balloon.contains(QPoint(9, 3)));
+    EXPECT_FALSE(balloon.contains(QPoint(window->width() / 2, 3)));
+    EXPECT_TRUE(balloon.contains(QPoint(window->width() / 2, 14)));
+
+    // A maximal width wraps the text.
+    window->SetShape(msRectangle);
+    window->SetText(QStringLiteral("Zadaná hodnota není platná a musí být opravena"));
+    const QSize plain = MarkupSize(window->font(), window->Text());
+    window->SetMaxWidth(plain.width() / 2);
+    window->Relayout();
+    EXPECT_LE(window->width(), plain.width() / 2 + 8);
+    EXPECT_GT(window->height(), plain.height() + 6);
+}
+
+TEST_F(MessageWindowTest, ButtonsGoUnderTheTextAndMakeTheWindowTakeTheMouse) {
+    window->SetText(QStringLiteral("Uložit změny?"));
+    EXPECT_TRUE(window->testAttribute(Qt::WA_TransparentForMouseEvents));
+    TVnEditButton* yes = window->Buttons().AddButton();
+    yes->SetCaption(QStringLiteral("Ano"));
+    yes->SetBoundsRect(0, 0, 50, 20);
+    EXPECT_FALSE(window->testAttribute(Qt::WA_TransparentForMouseEvents));
+    window->Relayout();
+    const QSize t = MarkupSize(window->font(), window->Text());
+    EXPECT_EQ(yes->Top(), 1 + 2 + t.height() + 5);
+    EXPECT_EQ(window->height(), t.height() + 5 + 20 + 4 + 2);
+    EXPECT_GE(window->width(), 50 + 6 + 2);
+}
+
+TEST_F(MessageWindowTest, TheOwnerMayDelayTheShowing) {
+    struct Delayer : QObject {
+        int delay = 40;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == TVnMessageShowEvent::EventType())
+                static_cast<TVnMessageShowEvent*>(e)->Delay = delay;
+            return false;
+        }
+    } delayer;
+    owner->installEventFilter(&delayer);
+    window->SetText(QStringLiteral("Chvilku strpení"));
+    window->ShowPopup();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(window->ShowPending());
+    QTRY_VERIFY_WITH_TIMEOUT(window->isVisible(), 2000);
+    EXPECT_FALSE(window->ShowPending());
+    window->HidePopup();
+
+    // Hidden before its time, it does not come up later.
+    window->ShowPopup();
+    window->HidePopup();
+    QTest::qWait(80);
+    EXPECT_FALSE(window->isVisible());
+
+    delayer.delay = 0;
+    window->ShowPopup();
+    EXPECT_TRUE(window->isVisible());
+    owner->removeEventFilter(&delayer);
+}
+
+TEST_F(MessageWindowTest, PictureOfTheShapes) {
+    window->SetText(QStringLiteral("Hodnota /bmusí/b0 být kladná"));
+    QImage sheet(560, 70, QImage::Format_RGB32);
+    sheet.fill(QColor(240, 240, 240));
+    QPainter p(&sheet);
+    int x = 5;
+    for (int shape : {msRectangle, msRoundRect, msBalloon}) {
+        window->SetShape(shape);
+        const QImage look = window->Render();
+        p.drawImage(x, 5, look);
+        x += look.width() + 10;
+    }
+    p.end();
+    ASSERT_TRUE(sheet.save(ArtifactPath(QStringLiteral("message-window.png"))));
+    // The rectangle's face is pale yellow inside its sunken-raised frame.
+    EXPECT_EQ(FromQColor(sheet.pixelColor(5 + 5, 5 + 5)), TVnMessageWindow::kBackground);
+}
+
+}  // namespace
