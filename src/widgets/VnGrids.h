@@ -474,7 +474,7 @@ public:
     virtual std::unique_ptr<TSelectedArea> CreateSelectedArea();
     virtual int DataToRawColumn(int dataColumn) const = 0;
     virtual bool HasData() { return true; }
-    virtual void ClipButtonClick(TVnAssistButton* /*item*/) {}
+    virtual void ClipButtonClick(int /*item*/) {}
     virtual void TitleClick(Qt::KeyboardModifiers /*shift*/, int /*column*/) {}
     virtual void GroupAdded(int column, int position, bool& accept);
     virtual void GroupMoved(int fromIndex, int toIndex, bool& accept);
@@ -509,7 +509,8 @@ public:
 
     // The grid as the holder of its clip popups.
     QObject* GetObject() override { return this; }
-    void ItemClicked(TVnAssistButton* item) override { ClipButtonClick(item); }
+    // The grid reads a clicked item's column as its command value.
+    void ItemClicked(TVnAssistButton* item) override { ClipButtonClick(item ? item->Column() : -1); }
     void GetHolderRect(TRect& rect) override { PopupExcludeRect(rect); }
     void GetPopupPosition(int& left, int& top, int& side, int& width) override {
         PopupAnchor(left, top, side, width);

@@ -443,8 +443,8 @@ public:
         side = 1;
         width = 13;
     }
-    void ClipButtonClick(TVnAssistButton* item) override { clicked << item->Name(); }
-    QStringList clicked;
+    void ClipButtonClick(int item) override { clicked.push_back(item); }
+    std::vector<int> clicked;
 };
 
 TEST(GridClipPopup, TheGridAnswersAsTheHolderOfItsClipMenu) {
@@ -457,6 +457,7 @@ TEST(GridClipPopup, TheGridAnswersAsTheHolderOfItsClipMenu) {
     menu.BeginUpdate();
     menu.SetViewStyle(vsList);
     menu.AddItem(QStringLiteral("#SelectAll"), QString(), 0, 0, QStringLiteral("Выделить все"));
+    menu.AddItem(QStringLiteral("#DeselectAll"), QString(), 1, 0, QStringLiteral("Снять все отметки"));
     menu.EndUpdate();
     int left = 0, top = 0, side = 0, width = 0;
     grid.GetPopupPosition(left, top, side, width);
@@ -469,8 +470,8 @@ TEST(GridClipPopup, TheGridAnswersAsTheHolderOfItsClipMenu) {
     menu.GetJoinRect({0, 0, menu.width(), menu.height()}, join);
     EXPECT_EQ(join, (TRect{1, 0, 12, 1}));
     EXPECT_EQ(menu.geometry().topLeft(), grid.viewport()->mapToGlobal(QPoint(0, 19)));
-    QTest::mouseClick(&menu, Qt::LeftButton, Qt::NoModifier, Center(menu.Items(0)));
-    EXPECT_EQ(grid.clicked, QStringList{QStringLiteral("#SelectAll")});
+    QTest::mouseClick(&menu, Qt::LeftButton, Qt::NoModifier, Center(menu.Items(1)));
+    EXPECT_EQ(grid.clicked, std::vector<int>{1});
     menu.HidePopup();
 }
 
