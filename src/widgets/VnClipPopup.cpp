@@ -136,7 +136,7 @@ void TVnAssistButton::PaintCaption(QPainter& canvas, const TRect& rect) {
         if (GlyphSize().isEmpty()) {
             // Captions of items without a glyph line up with those that have one.
             const int column = paintOrigin_ + GlyphColumnRight() + 4;
-            left = Layout() == blGlyphRight ? std::max(column, rect.Left - 4) : column;
+            left = Layout() == eblGlyphRight ? std::max(column, rect.Left - 4) : column;
         }
         left += 7;
         r = {left, rect.Top, left + rect.Width(), rect.Bottom};
@@ -244,13 +244,13 @@ TVnAssistButton* TCustomClipPopup::AddItem(const QString& name, const QString& r
     item->SetOption(boTabStop, true);
     if (viewStyle_ == vsList) {
         item->SetCaption(caption);
-        item->SetLayout(blGlyphLeft);
+        item->SetLayout(eblGlyphLeft);
         item->SetAssistKind(akMenuItem);
         item->SetHotColor(kMenuHot);
         item->SetColor(kMenuFace);
     } else {
         item->SetHint(caption);
-        item->SetLayout(blGlyphCenter);
+        item->SetLayout(eblGlyphCenter);
         item->OnHotChange = [this](TVnEditButton* b, bool entered) {
             ShowItemHint(static_cast<TVnAssistButton*>(b), !entered);
         };

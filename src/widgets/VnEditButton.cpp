@@ -305,19 +305,19 @@ void TVnEditButton::CalcLayout(TRect& glyph, TRect& caption) const {
     int gx = 3, gy = 3;
     if (hasGlyph) {
         switch (layout_) {
-            case blGlyphLeft:
+            case eblGlyphLeft:
                 gx = 3;
                 gy = (h - gh) / 2;
                 break;
-            case blGlyphRight:
+            case eblGlyphRight:
                 gx = w - gw - 3;
                 gy = (h - gh) / 2;
                 break;
-            case blGlyphTop:
+            case eblGlyphTop:
                 gx = 3 + (w - 6 - gw) / 2;
                 gy = 3 + (h - gh - ch - b) / 2;
                 break;
-            case blGlyphBottom:
+            case eblGlyphBottom:
                 gx = 3 + (w - 6 - gw) / 2;
                 gy = 3 + a + ch + (h - gh - ch - b) / 2;
                 break;
@@ -332,23 +332,23 @@ void TVnEditButton::CalcLayout(TRect& glyph, TRect& caption) const {
     }
     TRect band;
     switch (layout_) {
-        case blGlyphLeft:
+        case eblGlyphLeft:
             band = {glyph.Right + a, 0, glyph.Right + a + cw, h};
             break;
-        case blGlyphRight:
+        case eblGlyphRight:
             band = {std::max(glyph.Right + a, w - cw - 3), 0, w - 3, h};
             break;
-        case blGlyphTop:
+        case eblGlyphTop:
             band = {3, glyph.Bottom + a, w - 3, h};
             break;
-        case blGlyphBottom:
+        case eblGlyphBottom:
             band = {3, 0, w - 3, glyph.Top - a};
             break;
         default:
             band = {glyph.Right + a, 0, w - 3, h};
             break;
     }
-    if (layout_ == blGlyphTop || layout_ == blGlyphBottom) {
+    if (layout_ == eblGlyphTop || layout_ == eblGlyphBottom) {
         const int left = band.Left + (band.Width() - cw) / 2;
         caption = {left, band.Top, left + cw, band.Bottom};
     } else {
@@ -576,7 +576,7 @@ void TVnEditButton::PaintGlyph(QPainter& canvas, const TRect& rect) {
 void TVnEditButton::PaintCaption(QPainter& canvas, const TRect& rect) {
     if (!HasCaption()) return;
     unsigned format = (Flag(bfWordWrap) ? DT_WORDBREAK : DT_SINGLELINE) | DT_END_ELLIPSIS | DT_NOPREFIX;
-    if (layout_ == blGlyphCenter || layout_ == blGlyphTop || layout_ == blGlyphBottom) format |= DT_CENTER;
+    if (layout_ == eblGlyphCenter || layout_ == eblGlyphTop || layout_ == eblGlyphBottom) format |= DT_CENTER;
     canvas.setFont(font_);
     SetTextColors(canvas, rect, state_);
     auto draw = [&](const TRect& r) {

@@ -19,11 +19,11 @@ class TVnEditButton;
 class TVnEditButtons;
 
 enum TVnButtonLayout {
-    blGlyphLeft = 0,
-    blGlyphRight = 1,
-    blGlyphCenter = 2,
-    blGlyphTop = 3,
-    blGlyphBottom = 4
+    eblGlyphLeft = 0,
+    eblGlyphRight = 1,
+    eblGlyphCenter = 2,
+    eblGlyphTop = 3,
+    eblGlyphBottom = 4
 };
 
 enum TVnButtonStyle {
@@ -288,7 +288,7 @@ private:
     QImage glyph_;
     const TImageList* images_ = nullptr;
     int imageIndex_ = -1;
-    int layout_ = blGlyphCenter;
+    int layout_ = eblGlyphCenter;
     int style_ = ebsStandard;
     int kind_ = bkPush;
     int disabledStyle_ = dsGrey;

@@ -218,7 +218,7 @@ TEST_F(ClipPopupTest, PictureOfAMarkerLikeMenu) {
     popup->AddItem(QStringLiteral("#SepLine"), QString(), -1, 0, QStringLiteral("-"));
     TVnAssistButton* info = popup->AddItem(QStringLiteral("#BookmarsInfo"), QString(), 1, 0,
                                            QStringLiteral("3/12 %1 ").arg(RecordWord(12)));
-    info->SetLayout(blGlyphRight);
+    info->SetLayout(eblGlyphRight);
     info->SetEnabled(false);
     popup->EndUpdate();
     popup->SetPopupBounds(10, 10, popup->width(), popup->height());

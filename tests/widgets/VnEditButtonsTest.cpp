@@ -300,7 +300,7 @@ TEST_F(ButtonHost, KeyboardMovesThroughSelectableButtonsAndWraps) {
 TEST_F(ButtonHost, StoredFormKeepsEveryFieldExceptTheNewerStyles) {
     TVnEditButton* a = Add(5, 6, 70, 22, QStringLiteral("Žluťoučký kůň"));
     a->SetHint(QStringLiteral("Nápověda"));
-    a->SetLayout(blGlyphTop);
+    a->SetLayout(eblGlyphTop);
     a->SetData(-123456);
     a->SetButtonStyle(ebsHotTrack);
     a->SetKind(bkToggle);
@@ -324,7 +324,7 @@ TEST_F(ButtonHost, StoredFormKeepsEveryFieldExceptTheNewerStyles) {
     EXPECT_EQ(r->Caption(), a->Caption());
     EXPECT_EQ(r->Hint(), a->Hint());
     EXPECT_EQ(r->BoundsRect(), a->BoundsRect());
-    EXPECT_EQ(r->Layout(), blGlyphTop);
+    EXPECT_EQ(r->Layout(), eblGlyphTop);
     EXPECT_EQ(r->Data(), -123456);
     EXPECT_EQ(r->ButtonStyle(), ebsFlat);  // 7 and 8 come back as flat
     EXPECT_EQ(r->Kind(), bkToggle);
@@ -387,13 +387,13 @@ TEST(EditButtonLayout, GlyphAndCaptionRectanglesFollowTheLayout) {
     };
     const int spare = (100 - 16 - cw - 9) / 2;
     const Case cases[] = {
-        {blGlyphLeft, {3, 14, 19, 26}, {22, (40 - ch) / 2, 22 + cw + 2, (40 - ch) / 2 + ch + 2}},
+        {eblGlyphLeft, {3, 14, 19, 26}, {22, (40 - ch) / 2, 22 + cw + 2, (40 - ch) / 2 + ch + 2}},
         // The caption band of a right glyph starts after the glyph and so has no room beside it.
-        {blGlyphRight, {81, 14, 97, 26}, {100, (40 - ch) / 2, 99, (40 - ch) / 2 + ch + 2}},
-        {blGlyphCenter,
+        {eblGlyphRight, {81, 14, 97, 26}, {100, (40 - ch) / 2, 99, (40 - ch) / 2 + ch + 2}},
+        {eblGlyphCenter,
          {3 + spare, 14, 19 + spare, 26},
          {22 + spare, (40 - ch) / 2, 99, (40 - ch) / 2 + ch + 2}},
-        {blGlyphTop,
+        {eblGlyphTop,
          {42, 3 + (40 - 12 - ch - 9) / 2, 58, 15 + (40 - 12 - ch - 9) / 2},
          {3 + (94 - cw) / 2, 18 + (40 - 12 - ch - 9) / 2, 5 + (94 - cw) / 2 + cw, 42}},
     };
@@ -407,7 +407,7 @@ TEST(EditButtonLayout, GlyphAndCaptionRectanglesFollowTheLayout) {
     }
     // Without a glyph the glyph rectangle is the empty one at (3, 3) and the caption has no gap.
     b.SetGlyph(QImage());
-    b.SetLayout(blGlyphLeft);
+    b.SetLayout(eblGlyphLeft);
     TRect g, t;
     b.CalcLayout(g, t);
     EXPECT_EQ(g, (TRect{3, 3, 3, 3}));
@@ -508,6 +508,28 @@ TEST_F(ButtonHost, StylesPaintTheirFacesAndFrames) {
     for (int x = 0; x < 108 && !greyGlyph; ++x)
         for (int y = 0; y < 34 && !greyGlyph; ++y) greyGlyph = pixel(buttons[2], x, y) == 0x787878;
     EXPECT_TRUE(greyGlyph);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ButtonHost, ANewDefaultColourReachesOnlyButtonsThatKeptTheOldOne) {
+    TVnEditButton* plain = Add(10, 10, 40, 20, QStringLiteral("A"));
+    TVnEditButton* own = Add(60, 10, 40, 20, QStringLiteral("B"));
+    own->SetColor(clWhite);
+    EXPECT_EQ(plain->Color(), clBtnFace);
+    set->SetDefaultColor(clInfoBk);
+    EXPECT_EQ(plain->Color(), clInfoBk);
+    EXPECT_EQ(own->Color(), clWhite);
+    EXPECT_EQ(Add(110, 10, 40, 20, QStringLiteral("C"))->Color(), clInfoBk);
+    // New buttons are named by their place in the set and take its defaults.
+    EXPECT_EQ(own->Name(), QStringLiteral("Button1"));
+    EXPECT_EQ(own->Index(), 1);
+    EXPECT_TRUE(own->Flag(bfInSet));
+    set->MoveButton(1, 0);
+    EXPECT_EQ(own->Index(), 0);
+    EXPECT_EQ(set->Buttons(1), plain);
 }
 
 }  // namespace
