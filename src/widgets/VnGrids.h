@@ -13,6 +13,7 @@
 
 #include "platform/data/Field.h"  // TAlignment, shared with the fields a data grid shows
 #include "platform/ui/CustomGrid.h"
+#include "widgets/VnClipPopup.h"
 #include "widgets/VnEditTools.h"
 
 class TVnCustomGrid;
@@ -397,7 +398,7 @@ class TVnGroupBoxWidget;
 // selected areas, title dragging with drop arrows, automatic column sizing, an update lock and a hit
 // test that names every part of the control. Data, columns and their numbering are left to the
 // data-aware grid through the virtual operations below.
-class TVnCustomGrid : public TCustomGrid {
+class TVnCustomGrid : public TCustomGrid, public IVnPopupHolder {
     Q_OBJECT
 public:
     enum TGridFlag { gfAutoSize = 1, gfAdvancedSelect = 2 };
@@ -487,17 +488,17 @@ public:
     virtual int FixedFrameStyle() { return 0; }
     virtual void PopupExcludeRect(TRect& rect) { rect = {}; }
     virtual void PopupAnchor(int& left, int& top, int& side, int& width) = 0;
-    virtual bool CanClosePopup() { return true; }
+    bool CanClosePopup() override { return true; }
     virtual int DragColumnWidth(int column) { return ColWidths(column); }
     virtual int GroupBoxHeight();
     virtual bool IsActiveControl();
     virtual void SelectionMouseMove(Qt::KeyboardModifiers shift, int x, int y);
     virtual int RawToDataColumn(int rawColumn) const = 0;
     virtual int RawToDataRow(int rawRow) const = 0;
-    virtual void PopupClosed() {}
+    void PopupClosed() override {}
     virtual bool SetColumnWidth(int column, int width);
     virtual void StartAutoScroll(int dx, int dy, int interval);
-    virtual void SetDroppedDown(bool /*value*/) {}
+    void SetDroppedDown(bool /*value*/) override {}
     virtual void SelectColumnCell(int column, bool keepAnchor);
     virtual bool UpdateRowCount() { return false; }
     virtual int HitTest(int x, int y);
@@ -505,6 +506,18 @@ public:
     virtual int RowKind(int rawRow, int offset) = 0;
     virtual bool GroupingAllowed() { return true; }
     virtual void CloseClipPopup() {}
+
+    // The grid as the holder of its clip popups.
+    QObject* GetObject() override { return this; }
+    // The grid reads a clicked item's column as its command value.
+    void ItemClicked(TVnAssistButton* item) override { ClipButtonClick(item ? item->Column() : -1); }
+    void GetHolderRect(TRect& rect) override { PopupExcludeRect(rect); }
+    void GetPopupPosition(int& left, int& top, int& side, int& width) override {
+        PopupAnchor(left, top, side, width);
+    }
+    QWidget* GetControl() override { return this; }
+    // The grid does not keep the popup it is handed.
+    int SetPopup(TComboClipPopup* /*popup*/) override { return 1; }
 
     // Tests and the data-aware grid drive the drag with these, as the mouse handlers do.
     void DragMove(int x, int y);
