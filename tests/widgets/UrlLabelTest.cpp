@@ -4,24 +4,11 @@
 #include <QEnterEvent>
 #include <QTest>
 
+#include "common/FakeUrlLauncher.h"
 #include "platform/shell/OpenUrl.h"
 #include "widgets/UrlLabel.h"
 
 namespace {
-
-struct TFakeLauncher {
-    static inline QStringList opened;
-    static bool Launch(const QString& target) {
-        opened << target;
-        return true;
-    }
-    bool (*saved)(const QString&) = UrlLauncher;
-    TFakeLauncher() {
-        opened.clear();
-        UrlLauncher = Launch;
-    }
-    ~TFakeLauncher() { UrlLauncher = saved; }
-};
 
 void Enter(QWidget& widget) {
     QEnterEvent event(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));

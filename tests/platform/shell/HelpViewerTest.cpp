@@ -10,27 +10,13 @@
 #include <QTextBrowser>
 
 #include "common/Artifacts.h"
+#include "common/FakeUrlLauncher.h"
 #include "common/TempDir.h"
 #include "platform/shell/HelpViewer.h"
 #include "platform/shell/HtmlHelp.h"
 #include "platform/shell/OpenUrl.h"
 
 namespace {
-
-// Records what would have gone to the desktop instead of opening it.
-struct TFakeLauncher {
-    static inline QStringList opened;
-    static bool Launch(const QString& target) {
-        opened << target;
-        return true;
-    }
-    bool (*saved)(const QString&) = UrlLauncher;
-    TFakeLauncher() {
-        opened.clear();
-        UrlLauncher = Launch;
-    }
-    ~TFakeLauncher() { UrlLauncher = saved; }
-};
 
 // A program folder with a help file name beside a help/ folder of three pages that link each other.
 class HelpViewerTest : public TempDirTest {
