@@ -10,10 +10,6 @@
 #include "platform/ui/Dialogs.h"
 #include "widgets/VnDBGrids.h"
 
-// The library's own questions before deleting, kept in English as it ships them.
-const char* const kSDeleteRecordQuestion = "Delete record?";
-const char* const kSDeleteMultipleRecordsQuestion = "Delete all selected records?";
-
 namespace {
 
 // A title press becomes a column drag once the pointer has gone further than this.
@@ -468,29 +464,18 @@ void TVnCustomDBGrid::TimedScroll(int dx, int dy) {
 // ---- mouse ----------------------------------------------------------------------------------------------
 
 bool TVnCustomDBGrid::viewportEvent(QEvent* event) {
-    if (event->type() == QEvent::MouseButtonDblClick) {
-        // The press before it has already been handled as a single click; only a double click on
-        // a data cell adds something.
-        auto* me = static_cast<QMouseEvent*>(event);
-        const QPoint p = me->position().toPoint();
-        if (HasData() && me->button() == Qt::LeftButton) {
-            const TGridCoord cell = MouseCoord(p.x(), p.y());
-            if (cell.X >= IndicatorOffset() && cell.Y >= TitleOffset()) {
-                pendingDblClick_ = true;
-                pendingDblClickColumn_ = RawToDataColumn(cell.X);
-            }
-        }
-        return true;
-    }
-    return TVnCustomGrid::viewportEvent(event);
-}
-
-void TVnCustomDBGrid::FirePendingDblClick() {
-    if (!pendingDblClick_) return;
-    pendingDblClick_ = false;
+    if (event->type() != QEvent::MouseButtonDblClick) return TVnCustomGrid::viewportEvent(event);
+    // The press before it has already been handled as a single click, so a double click anywhere
+    // but on a data cell adds nothing.
+    auto* me = static_cast<QMouseEvent*>(event);
+    const QPoint p = me->position().toPoint();
+    if (!HasData() || me->button() != Qt::LeftButton) return true;
+    const TGridCoord cell = MouseCoord(p.x(), p.y());
+    if (cell.X < IndicatorOffset() || cell.Y < TitleOffset()) return true;
     if (OnDblClick) OnDblClick(this);
-    const int dataColumn = pendingDblClickColumn_;
-    if (dataColumn >= 0 && dataColumn < Columns().Count()) CellDblClick(Columns().ColumnAt(dataColumn));
+    const int dataColumn = RawToDataColumn(cell.X);
+    if (dataColumn < Columns().Count()) CellDblClick(Columns().ColumnAt(dataColumn));
+    return true;
 }
 
 void TVnCustomDBGrid::SetPlatformColMoving(bool on) {
@@ -614,7 +599,6 @@ void TVnCustomDBGrid::MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers 
 void TVnCustomDBGrid::MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
     ReleaseMouse(button, shift, x, y);
     if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
-    FirePendingDblClick();
 }
 
 void TVnCustomDBGrid::ReleaseMouse(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
@@ -734,11 +718,14 @@ void TVnCustomDBGrid::ColumnMoved(int fromIndex, int toIndex) {
 }
 
 void TVnCustomDBGrid::ColWidthsChanged() {
-    if (Columns().UpdateCount() > 0 || IsUpdateLocked() || InLayout() ||
+    // The layout ends with this same notification; the widths it wrote are the columns' already.
+    if (inColWidths_ || Columns().UpdateCount() > 0 || IsUpdateLocked() || InLayout() ||
         (Columns().State() == csDefault && !DataLink()->Active()))
         return;
+    inColWidths_ = true;
     BeginLayout();
     try {
+        if (!(Options() & dgAutoSize)) TVnCustomGrid::ColWidthsChanged();
         for (int i = 0; i < Columns().Count() && DataToRawColumn(i) < ColCount(); ++i) {
             TColumn* column = Columns().ColumnAt(i);
             // A hidden column keeps the width it will come back with.
@@ -746,9 +733,11 @@ void TVnCustomDBGrid::ColWidthsChanged() {
         }
     } catch (...) {
         EndLayout();
+        inColWidths_ = false;
         throw;
     }
     EndLayout();
+    inColWidths_ = false;
 }
 
 void TVnCustomDBGrid::RowHeightsChanged() {

@@ -3,9 +3,6 @@
 
 #include "widgets/VnDBGrids.h"
 
-// The library's own text for a grid without data, kept in Russian as it ships.
-const char* const kSNoDataToShow = "Нет данных для просмотра";
-
 namespace {
 
 // Colours of the selection that are not system colours.

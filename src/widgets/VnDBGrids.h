@@ -618,6 +618,11 @@ public:
 
     // Painting and input
 public:
+    // The library's own texts, kept in the languages it ships them in.
+    static constexpr const char* kSDeleteRecordQuestion = "Delete record?";
+    static constexpr const char* kSDeleteMultipleRecordsQuestion = "Delete all selected records?";
+    static constexpr const char* kSNoDataToShow = "Нет данных для просмотра";
+
     int FrozenCols() const { return frozenCols_; }
     void SetFrozenCols(int value);
     // Makes the frozen columns fixed columns beside the indicator, keeping the current column.
@@ -684,7 +689,6 @@ private:
     void TabToColumn(bool backwards);
     void SetPlatformColMoving(bool on);
     void ReleaseMouse(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    void FirePendingDblClick();
     void RepaintCurrentRow();
     bool SelectionShown();
     void AddFlatLines(TRect& rect);
@@ -705,8 +709,7 @@ private:
     int lastScrolledCol_ = -1;
     bool inColExit_ = false;
     bool inRowHeights_ = false;
-    bool pendingDblClick_ = false;
-    int pendingDblClickColumn_ = -1;
+    bool inColWidths_ = false;
     int wheelDelta_ = 0;
     bool collectingLines_ = false;
     TLineBatch flatLines_;
