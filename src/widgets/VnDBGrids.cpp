@@ -294,7 +294,7 @@ void TVnCustomDBGrid::InternalLayout() {
     RebuildDefaultColumns();
 
     SetColCount(columns_->Count() + indicatorOffset_);
-    if (FixedCols() != indicatorOffset_ && frozenCols_ == 0) SetFixedCols(indicatorOffset_);
+    if (FixedCols() != indicatorOffset_ && FrozenCols() == 0) SetFixedCols(indicatorOffset_);
     titleOffset_ = (options_ & dgTitles) ? 1 : 0;
 
     const int rowHeight = FontRowHeight();
@@ -382,7 +382,12 @@ void TVnCustomDBGrid::RebuildDefaultColumns() {
 }
 
 void TVnCustomDBGrid::UpdateTitleHeight() {
-    if (!(options_ & dgTitles) || RowCount() < 1) return;
+    if (RowCount() < 1) return;
+    if (!(options_ & dgTitles)) {
+        // The former title row is a data row now.
+        if (RowHeights(0) != DefaultRowHeight()) SetRowHeights(0, DefaultRowHeight());
+        return;
+    }
     int height = 0;
     for (int i = 0; i < columns_->Count(); ++i) {
         TColumn* column = columns_->ColumnAt(i);

@@ -3,6 +3,8 @@
 #include <QTextEdit>
 
 #include "core/CommonUtils.h"
+#include "platform/data/MemTable.h"
+#include "widgets/VnDBGrids.h"
 
 TEST(CommonUtilsTest, OfferStateNames) {
     EXPECT_EQ(OfferStateName(0), QString::fromUtf8("rozpracovaná (zatím neodeslaná)"));
@@ -88,4 +90,31 @@ TEST(CommonUtilsTest, ShellOpenOfMissingFileIsFileNotFound) {
     EXPECT_EQ(ShellOpen("http://www.varnobis.cz"), 42);
     EXPECT_EQ(opened, "http://www.varnobis.cz");
     ShellOpenLauncher = previous;
+}
+
+TEST(CommonUtilsTest, GridColumnIndexMatchesFieldNamesExactly) {
+    TMemTable table;
+    table.FieldDefs().Add("ID", ftInteger);
+    table.FieldDefs().Add("Nazev", ftString, 20);
+    table.CreateTable();
+    TDataSource source(&table);
+    TVnDBGrid grid;
+    grid.SetDataSource(&source);
+    TDBGridColumns& columns = grid.Columns();
+    columns.Clear();
+    for (const char* name : {"Nazev", "ID", "Nazev"}) columns.AddColumn()->SetFieldName(name);
+
+    struct Case {
+        const char* name;
+        int index;
+    };
+    const Case kCases[] = {
+        {"Nazev", 0},                 // the first of two columns showing the field
+        {"ID", 1},    {"nazev", -1},  // the dataset would find it, the grid's columns do not
+        {"Id", -1},   {"Cena", -1},  {"", -1},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(GridColumnIndex(&grid, c.name), c.index);
+    }
 }

@@ -16,7 +16,9 @@ const QVariant kNull;
 TDataSet::TDataSet() = default;
 
 TDataSet::~TDataSet() {
-    for (TDataSource* source : sources_) source->dataSet_ = nullptr;
+    // The links hear that their data is gone, so that no control keeps reading it.
+    const std::vector<TDataSource*> sources = sources_;
+    for (TDataSource* source : sources) source->SetDataSet(nullptr);
 }
 
 QStringList TDataSet::SplitFieldNames(const QString& names) {

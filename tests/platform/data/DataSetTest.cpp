@@ -382,3 +382,26 @@ TEST_F(DataSetTest, PostedRecordHiddenByFilterMovesTheCursorOn) {
 }
 
 }  // namespace
+
+// Controls keep field pointers; the version tells them when those fields are gone.
+TEST(DataSetFieldsTest, FieldsVersionRisesOnlyWhenTheFieldListIsReplaced) {
+    TMemTable t;
+    BuildItems(t, {{1, "kabel", 1.0, QVariant(), true}});
+    TField* name = t.FieldByName("Popis");
+    EXPECT_EQ(name->Tag(), 0);
+    name->SetTag(-1);
+    const uint64_t version = t.FieldsVersion();
+
+    // Closing and opening keeps the fields with their settings.
+    t.Close();
+    t.Open();
+    EXPECT_EQ(t.FieldsVersion(), version);
+    EXPECT_EQ(t.FieldByName("Popis"), name);
+    EXPECT_EQ(name->Tag(), -1);
+
+    t.FieldDefs().Clear();
+    t.FieldDefs().Add("Kod", ftString, 10);
+    t.CreateTable();
+    EXPECT_GT(t.FieldsVersion(), version);
+    EXPECT_EQ(t.FieldByName("Kod")->Tag(), 0);
+}

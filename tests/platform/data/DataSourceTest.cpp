@@ -163,8 +163,12 @@ TEST_F(DataLinkTest, DestroyingEitherSideUnhooksTheOther) {
         BuildItems(temp, {{1, "a", 1.0, {}, {}}});
         ds.SetDataSet(&temp);
         EXPECT_TRUE(link.Active());
+        link.log.clear();
     }
     EXPECT_EQ(ds.DataSet(), nullptr);
+    // The link is told, instead of staying active on a dataset that is gone.
+    EXPECT_FALSE(link.Active());
+    EXPECT_EQ(link.log, std::vector<std::string>{"active"});
     {
         TDataSource other(&t);
         RecordingLink second;
