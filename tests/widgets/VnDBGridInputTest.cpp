@@ -5,7 +5,7 @@
 #include <QTest>
 #include <QWheelEvent>
 
-#include "DBGridFixture.h"
+#include "DBGridUiFixture.h"
 #include "TestGrid.h"
 #include "common/ScriptedDialogs.h"
 
@@ -14,7 +14,7 @@ constexpr const char* kSDeleteMultipleRecordsQuestion = TVnCustomDBGrid::kSDelet
 
 namespace {
 
-using InputTest = DBGridFixture;
+using InputTest = DBGridUiFixture;
 
 void Key(QWidget* w, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     QTest::keyClick(w, key, mods);

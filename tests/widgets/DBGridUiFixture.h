@@ -11,7 +11,7 @@
 
 // A grid in a window over a memory table of numbered items: ID, name, price, unit and date, in ID
 // order. Rows are 18 pixels high with the test font, so the window shows a little over ten.
-struct DBGridFixture : ::testing::Test {
+struct DBGridUiFixture : ::testing::Test {
     static constexpr int kRecords = 40;
 
     QWidget window;
@@ -49,6 +49,12 @@ struct DBGridFixture : ::testing::Test {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
         grid->setFocus();
         QApplication::processEvents();
+    }
+
+    // The grid goes before the table and the source it shows.
+    void TearDown() override {
+        delete grid;
+        grid = nullptr;
     }
 
     // Custom columns: each field name with a width.
