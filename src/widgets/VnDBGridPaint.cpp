@@ -257,9 +257,24 @@ void TVnCustomDBGrid::PaintMarkerCell(QPainter& canvas, int row, bool framed) {
     TRect rect = CellRect(markerCol, row);
     if (rect.IsEmpty()) return;
     FillRect(canvas, rect, FixedColor());
-    if (MarkedRows().IsCurrentRowMarked())
-        GridIndicatorImages().Draw(canvas, rect.Right - 12,
-                                   (rect.Top + rect.Bottom - GridIndicatorImages().Height()) / 2, iiCheck);
+    const int dataRow = RawToDataRow(row);
+    if (dataRow >= 0 && dataRow < DataLink()->RecordCount()) {
+        // The mark belongs to the record shown on this row, not to the cursor's.
+        const int current = DataLink()->ActiveRecord();
+        DataLink()->SetActiveRecord(dataRow);
+        bool marked = false;
+        try {
+            marked = MarkedRows().IsCurrentRowMarked();
+        } catch (...) {
+            DataLink()->SetActiveRecord(current);
+            throw;
+        }
+        DataLink()->SetActiveRecord(current);
+        if (marked)
+            GridIndicatorImages().Draw(canvas, rect.Right - 12,
+                                       (rect.Top + rect.Bottom - GridIndicatorImages().Height()) / 2,
+                                       iiCheck);
+    }
     const int style = FixedFrameStyle();
     if (framed && style != 2)
         DrawCellFrame(canvas, style == 3 ? rect.Inflated(1, 1) : rect, style, 0, FixedColor());
