@@ -62,8 +62,9 @@ void TVnCustomDBGrid::ApplyFrozenCols(int count) {
             TCustomGrid::SetFixedCols(fixed);
             MoveColRow(col, Row(), true, true);
             EndUpdateLock(true);
-            for (int i = 0; i < fixed && i < ColCount(); ++i) SetTabStops(i, false);
         }
+        // Tab walks the scrolling columns only, also after the column attributes were set anew.
+        for (int i = 0; i < fixed && i < ColCount(); ++i) SetTabStops(i, false);
     } else {
         TCustomGrid::SetFixedCols(std::min(ColCount() - 1, fixed));
     }

@@ -712,6 +712,7 @@ private:
     bool inColWidths_ = false;
     int wheelDelta_ = 0;
     bool collectingLines_ = false;
+    bool emptyBarsHidden_ = false;
     TLineBatch flatLines_;
     bool verticalBarHooked_ = HookVerticalBar();
     // End of painting and input

@@ -380,4 +380,94 @@ TEST_F(InputTest, TabWalksTheTabStopColumnsAndWrapsToTheNextRow) {
     EXPECT_EQ(Id(), 1);
 }
 
+TEST_F(InputTest, ShiftMovesMarkFromAnAnchorWithMultiSelect) {
+    UseColumns({{"ID", 60}, {"Nazev", 150}});
+    grid->SetOptions(grid->Options() | dgMultiSelect);
+    auto marked = [&] {
+        QStringList ids;
+        const TBookmark here = table.GetBookmark();
+        for (int i = 0; i < grid->MarkedRows().MarkCount(); ++i) {
+            table.GotoBookmark(grid->MarkedRows().MarkAt(i));
+            ids << QString::number(Id());
+        }
+        table.GotoBookmark(here);
+        ids.sort();
+        return ids.join(QLatin1Char(' '));
+    };
+    table.MoveBy(4);  // record 5
+    Key(grid, Qt::Key_Down, Qt::ShiftModifier);
+    Key(grid, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(marked(), QStringLiteral("5 6 7"));
+    // Back towards the anchor takes the marks off again.
+    Key(grid, Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(Id(), 6);
+    EXPECT_EQ(marked(), QStringLiteral("5 6"));
+    // A move without Shift clears the marks.
+    Key(grid, Qt::Key_Down);
+    EXPECT_EQ(marked(), QString());
+
+    // A click marks its record alone; Ctrl adds or takes off one.
+    const int first = grid->IndicatorOffset();
+    QTest::mouseClick(vp(), Qt::LeftButton, Qt::NoModifier, CellCenter(first, 2));
+    QTest::mouseClick(vp(), Qt::LeftButton, Qt::ControlModifier, CellCenter(first, 4));
+    EXPECT_EQ(marked(), QStringLiteral("2 4"));
+    QTest::mouseClick(vp(), Qt::LeftButton, Qt::ControlModifier, CellCenter(first, 2));
+    EXPECT_EQ(marked(), QStringLiteral("4"));
+    QTest::mouseClick(vp(), Qt::LeftButton, Qt::NoModifier, CellCenter(first, 3));
+    EXPECT_EQ(marked(), QStringLiteral("3"));
+    // Esc drops them.
+    Key(grid, Qt::Key_Escape);
+    EXPECT_EQ(marked(), QString());
+}
+
+TEST_F(InputTest, InsertMarksAndMovesOnWithInsertSelect) {
+    UseColumns({{"ID", 60}, {"Nazev", 150}});
+    grid->SetOptions(grid->Options() | dgMarker);
+    grid->SetOptionsEx(grid->OptionsEx() | dgeInsertSelect);
+    Key(grid, Qt::Key_Insert);
+    Key(grid, Qt::Key_Insert);
+    EXPECT_EQ(Id(), 3);
+    EXPECT_EQ(grid->MarkedRows().MarkCount(), 2);
+    EXPECT_EQ(table.RecordCount(), kRecords);  // nothing inserted
+    // Without it, a read-only grid inserts nothing either.
+    grid->SetOptionsEx(grid->OptionsEx() & ~dgeInsertSelect);
+    grid->SetReadOnly(true);
+    Key(grid, Qt::Key_Insert);
+    EXPECT_EQ(table.State(), dsBrowse);
+}
+
+TEST_F(InputTest, TitleCommentsFollowThePointer) {
+    UseColumns({{"ID", 60}, {"Nazev", 150}});
+    std::vector<std::pair<int, TColumn*>> comments;
+    grid->OnColumnComment = [&](QObject*, int mode, TColumn* column) { comments.emplace_back(mode, column); };
+    const int first = grid->IndicatorOffset();
+    QTest::mouseMove(vp(), CellCenter(first + 1, 0));
+    ASSERT_FALSE(comments.empty());
+    EXPECT_EQ(comments.back().first, kCommentShow);
+    EXPECT_EQ(comments.back().second, grid->Columns().ColumnAt(1));
+    EXPECT_EQ(grid->CommentColumn(), 1);
+    QTest::mouseMove(vp(), CellCenter(first + 1, 3));
+    EXPECT_EQ(comments.back().first, kCommentHide);
+    EXPECT_EQ(comments.back().second, nullptr);
+    EXPECT_EQ(grid->CommentColumn(), -1);
+}
+
+TEST_F(InputTest, LeavingTheGridCancelsAnUntouchedInsert) {
+    UseColumns({{"ID", 60}, {"Nazev", 150}});
+    int entered = 0, left = 0;
+    grid->OnEnter = [&](QObject*) { ++entered; };
+    grid->OnExit = [&](QObject*) { ++left; };
+    other.setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(left, 1);
+    grid->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(entered, 1);
+    table.Insert();
+    other.setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(table.State(), dsBrowse);
+    EXPECT_EQ(table.RecordCount(), kRecords);
+}
+
 }  // namespace

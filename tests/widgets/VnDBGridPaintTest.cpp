@@ -217,6 +217,34 @@ TEST_F(PaintTest, FlatLinesAreTheGridsOwn) {
     EXPECT_EQ(Pixel(image, cell.Right - 3, cell.Bottom - 3), ColorToRGB(clWindow));
 }
 
+TEST_F(PaintTest, CompleteLinesRunToTheRightEdge) {
+    UseColumns({{"ID", 50}, {"Nazev", 100}});
+    grid->SetOptions(grid->Options() | dgCompleteLines | dgHighlightRow);
+    table.MoveBy(2);
+    const int row = grid->Row();
+    const int x = vp()->width() - 30;
+    auto middle = [&](int r) {
+        const TRect cell = grid->CellRect(0, r);
+        return (cell.Top + cell.Bottom) / 2;
+    };
+    QImage image = Grab();
+    EXPECT_EQ(Pixel(image, x, middle(row)), ColorToRGB(clHighlight));
+    EXPECT_EQ(Pixel(image, x, middle(row + 1)), ColorToRGB(clWindow));
+    EXPECT_EQ(Pixel(image, x, middle(0)), ColorToRGB(grid->FixedColor()));
+
+    // A window may paint a continued row itself.
+    grid->OnDrawCompleteLine = [&](QObject*, QPainter& canvas, const TRect& rect, bool, int r,
+                                   bool& defaultDrawing) {
+        if (r != row + 1) return;
+        FillRect(canvas, rect, clYellow);
+        defaultDrawing = false;
+    };
+    grid->InvalidateGrid();
+    image = Grab();
+    EXPECT_EQ(Pixel(image, x, middle(row + 1)), clYellow);
+    EXPECT_EQ(Pixel(image, x, middle(row + 2)), ColorToRGB(clWindow));
+}
+
 TEST_F(PaintTest, PictureOfADataGrid) {
     grid->setGeometry(0, 0, 440, 250);
     window.resize(460, 260);
