@@ -411,7 +411,8 @@ void TVnCustomDBGrid::DrawDataColumnCell(QPainter& canvas, int col, int row, TRe
     const int dataRow = RawToDataRow(row);
     const int current = DataLink()->ActiveRecord();
     const bool hasRecord = dataRow < DataLink()->RecordCount();
-    DataLink()->SetActiveRecord(dataRow);
+    // Rows past the data show no record, so the fields stay on the cursor's.
+    if (hasRecord) DataLink()->SetActiveRecord(dataRow);
     try {
         const QString text = hasRecord ? GetCellText(column) : QString();
         TGridDrawState drawState = state;
@@ -426,8 +427,10 @@ void TVnCustomDBGrid::DrawDataColumnCell(QPainter& canvas, int col, int row, TRe
         const bool activeControl = IsActiveControl();
         const bool shadow = !activeControl && (OptionsEx() & dgeShadowSelection);
         bool highlighted = false;
-        if ((Options() & dgHighlightRow) && shown) {
-            if (hasRecord && dataRow == current) {
+        if (!hasRecord) {
+            // An empty row past the data is never selected.
+        } else if ((Options() & dgHighlightRow) && shown) {
+            if (dataRow == current) {
                 if (shadow) {
                     brush = kShadowSelection;
                 } else {
@@ -568,6 +571,19 @@ void TVnCustomDBGrid::Paint(QPainter& canvas) {
         }
         PaintEmptyMessage(canvas);
         return;
+    }
+    // The window's border follows the flat look of the fixed cells.
+    const bool flat = Options() & dgFlatButtons;
+    if (flat != flatFrame_) {
+        flatFrame_ = flat;
+        QTimer::singleShot(0, this, [this] {
+            if (flatFrame_) {
+                setFrameStyle(QFrame::Panel | QFrame::Sunken);
+                setLineWidth(1);
+            } else {
+                setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+            }
+        });
     }
     if (emptyBarsHidden_) {
         emptyBarsHidden_ = false;

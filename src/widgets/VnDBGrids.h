@@ -628,7 +628,8 @@ public:
     // Makes the frozen columns fixed columns beside the indicator, keeping the current column.
     void ApplyFrozenCols();
     void ApplyFrozenCols(int count);
-    // The grid's standard painting of one data cell with the canvas's font and brush.
+    // The grid's standard painting of one data cell (display text, column alignment, word break)
+    // with the canvas's font, brush and pen, the pen's colour being the text colour.
     void DrawCellDefault(QPainter& canvas, const TRect& rect, int dataColumn, TColumn* column,
                          TGridDrawState state);
     // Writes a cell text over the canvas's brush in its pen colour and font, clipped to the rectangle.
@@ -713,6 +714,7 @@ private:
     int wheelDelta_ = 0;
     bool collectingLines_ = false;
     bool emptyBarsHidden_ = false;
+    bool flatFrame_ = false;
     TLineBatch flatLines_;
     bool verticalBarHooked_ = HookVerticalBar();
     // End of painting and input

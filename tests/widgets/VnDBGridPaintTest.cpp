@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "DBGridUiFixture.h"
+#include "TestGrid.h"
 
 namespace {
 
@@ -243,6 +244,59 @@ TEST_F(PaintTest, CompleteLinesRunToTheRightEdge) {
     image = Grab();
     EXPECT_EQ(Pixel(image, x, middle(row + 1)), clYellow);
     EXPECT_EQ(Pixel(image, x, middle(row + 2)), ColorToRGB(clWindow));
+}
+
+TEST_F(PaintTest, RowDragImage) {
+    UseColumns({{"ID", 50}, {"Nazev", 300}, {"Cena", 300}});
+    std::unique_ptr<TImageList> images;
+    grid->CreateCellDragImage(grid->IndicatorOffset(), 1, images);
+    ASSERT_TRUE(images);
+    EXPECT_EQ(images->Width(), 57);  // the first scrolled column and 7 pixels
+    EXPECT_EQ(images->Height(), grid->DefaultRowHeight());
+
+    // Marked rows make it twice as high; a wide column is cut at 200 pixels.
+    grid->SetLeftCol(grid->IndicatorOffset() + 1);
+    grid->MarkedRows().SetCurrentRowMarked(true);
+    grid->CreateCellDragImage(grid->IndicatorOffset() + 1, 1, images);
+    ASSERT_TRUE(images);
+    EXPECT_EQ(images->Width(), 200);
+    EXPECT_EQ(images->Height(), 2 * grid->DefaultRowHeight());
+
+    grid->SetOptionsEx(grid->OptionsEx() & ~dgeShowDragImage);
+    grid->CreateCellDragImage(grid->IndicatorOffset(), 1, images);
+    EXPECT_FALSE(images);
+}
+
+TEST_F(PaintTest, PressedTitleLooksPressedWhileThePointerIsOnIt) {
+    UseColumns({{"ID", 50}, {"Nazev", 120}, {"Cena", 80}});
+    grid->SetOptions(grid->Options() | dgTitleClicked);
+    const int first = grid->IndicatorOffset();
+    const TRect title = grid->CellRect(first + 1, 0);
+    const QImage up = Grab();
+    const QPoint center = CellCenter(first + 1, 0);
+    Press(vp(), center);
+    EXPECT_EQ(grid->PressedTitle(), first + 1);
+    const QImage down = Grab();
+    EXPECT_FALSE(SameArea(up, down, title));
+    // Off the title it looks up again, and releasing there is no title click.
+    int titleClicks = 0;
+    grid->OnTitleClick = [&](TColumn*) { ++titleClicks; };
+    Drag(vp(), CellCenter(first + 2, 3));
+    EXPECT_EQ(grid->DragState(), 0);
+    EXPECT_TRUE(SameArea(up, Grab(), title));
+    Release(vp(), CellCenter(first + 2, 3));
+    EXPECT_EQ(titleClicks, 0);
+    EXPECT_EQ(grid->PressedTitle(), -1);
+}
+
+TEST_F(PaintTest, FlatButtonsFrameTheWindowFlat) {
+    ASSERT_NE(grid->frameShape(), QFrame::Panel);
+    grid->SetOptions(grid->Options() | dgFlatButtons);
+    Grab();
+    QApplication::processEvents();
+    EXPECT_EQ(grid->frameShape(), QFrame::Panel);
+    EXPECT_EQ(grid->lineWidth(), 1);
+    EXPECT_EQ(grid->FixedFrameStyle(), 1);
 }
 
 TEST_F(PaintTest, PictureOfADataGrid) {
