@@ -59,6 +59,8 @@ TVnCustomDBGrid::TVnCustomDBGrid(QWidget* parent) : TVnCustomGrid(parent) {
     TDBGridOptions options = kDefaultDBGridOptions;
     if (QLocale::system().language() == QLocale::Korean) options |= dgAlwaysShowEditor;
     SetOptions(options);
+    // The rows that fit change also when a scroll bar comes or goes, which resizes only the viewport.
+    viewport()->installEventFilter(this);
     LayoutChanged();
 }
 
@@ -557,6 +559,12 @@ void TVnCustomDBGrid::resizeEvent(QResizeEvent* event) {
         UpdateRowCount();
         if (!HasData()) InvalidateGrid();
     }
+}
+
+bool TVnCustomDBGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == viewport() && event->type() == QEvent::Resize && updateCount_ == 0 && !destroying_)
+        UpdateRowCount();
+    return TVnCustomGrid::eventFilter(watched, event);
 }
 
 void TVnCustomDBGrid::changeEvent(QEvent* event) {

@@ -144,6 +144,11 @@ TEST_F(DBGridMarksTest, RemovingMultiSelectClearsMarks) {
     grid->SetOptions(grid->Options() | dgMultiSelect);
     EXPECT_FALSE(grid->Options() & dgMarker);
     Mark(1);
+    // A marked row is highlighted whatever the cell's state.
+    EXPECT_TRUE(grid->HighlightCell(0, 0, 0, QString()));
+    GoToId(2);
+    EXPECT_FALSE(grid->HighlightCell(0, 0, 0, QString()));
+    GoToId(1);
     grid->SetOptions(grid->Options() & ~dgMultiSelect);
     EXPECT_EQ(grid->MarkedRows().MarkCount(), 0);
 }

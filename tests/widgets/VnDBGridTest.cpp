@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QFontMetrics>
 #include <QScrollBar>
 
@@ -107,6 +108,70 @@ TEST_F(DBGridTest, NumberingOfColumnsAndRows) {
     }
 }
 
+TEST_F(DBGridTest, OptionsAndTheCellGridOptionsTheyGive) {
+    Build(2);
+    MakeGrid();
+    grid->SetDataSource(&source);
+    struct Case {
+        TDBGridOptions given, kept;
+        TGridOptions on, off;
+    };
+    const TDBGridOptions lines = dgColLines | dgRowLines;
+    const TGridOptions allLines = goFixedVertLine | goVertLine | goFixedHorzLine | goHorzLine;
+    const Case cases[] = {
+        {dgEditing | dgAlwaysShowEditor | dgRowSelect, dgRowSelect, goRowSelect,
+         goEditing | goAlwaysShowEditor},
+        {dgMultiSelect | dgMarker, dgMultiSelect, 0, 0},
+        {dgRowSizing, dgRowSizing | dgUserRowHeight, goRowSizing, 0},
+        // The grid paints the highlighted row; the cell grid still selects whole rows.
+        {dgRowSelect | dgHighlightRow, dgHighlightRow, goRowSelect, 0},
+        {lines | dgFlatLines, lines | dgFlatLines, 0, allLines},
+        {lines | dgFlatButtons, lines | dgFlatButtons, goVertLine | goHorzLine,
+         goFixedVertLine | goFixedHorzLine},
+        {lines | dgColumnResize | dgTabs, lines | dgColumnResize | dgTabs,
+         allLines | goColSizing | goColMoving | goTabs, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.given);
+        grid->SetOptions(c.given);
+        EXPECT_EQ(grid->Options(), c.kept);
+        EXPECT_EQ(grid->TCustomGrid::Options() & c.on, c.on);
+        EXPECT_EQ(grid->TCustomGrid::Options() & c.off, 0u);
+    }
+}
+
+TEST_F(DBGridTest, TitleRowGrowsForWrappedCaptions) {
+    Build(2);
+    MakeGrid();
+    grid->SetDataSource(&source);
+    const int single = grid->RowHeights(0);
+    TColumn* column = grid->Columns().ColumnAt(1);
+    column->SetWidth(60);
+    column->Title()->SetCaption("Velmi dlouhý název sloupce");
+    EXPECT_EQ(grid->RowHeights(0), single);
+    column->SetOptions(gcWordBreak);
+    EXPECT_GT(grid->RowHeights(0), single);
+    EXPECT_EQ(grid->RowHeights(0), column->TitleCaptionHeight() + 4);
+    column->SetOptions(0);
+    EXPECT_EQ(grid->RowHeights(0), single);
+}
+
+TEST_F(DBGridTest, DeferredLayoutRunsLater) {
+    Build(2);
+    MakeGrid();
+    grid->SetDataSource(&source);
+    grid->BeginLayout();
+    grid->Columns().ColumnAt(0)->SetVisible(false);
+    grid->SetOptions(grid->Options() | dgMarker);
+    EXPECT_EQ(grid->IndicatorOffset(), 1);
+    grid->DeferLayout();
+    EXPECT_EQ(grid->LayoutLock(), 0);
+    EXPECT_EQ(grid->IndicatorOffset(), 1);
+    QCoreApplication::sendPostedEvents(grid);
+    EXPECT_EQ(grid->IndicatorOffset(), 2);
+    EXPECT_EQ(grid->ColCount(), 7);
+}
+
 TEST_F(DBGridTest, HitCodesAndCellUnderPoint) {
     Build(5);
     MakeGrid();
@@ -213,6 +278,20 @@ TEST_F(DBGridTest, BufferHoldsTheVisibleRowsAndFollowsTheCursor) {
     table.SetFiltered(true);
     EXPECT_EQ(DataRows(), 3);
     EXPECT_FALSE(bar->isEnabled());
+}
+
+TEST_F(DBGridTest, HorizontalBarTakesRoomFromTheRows) {
+    Build(100);
+    MakeGrid(200, 300);
+    grid->SetDataSource(&source);
+    const int rows = grid->DataLink()->BufferCount();
+    for (int i = 0; i < grid->Columns().Count(); ++i) grid->Columns().ColumnAt(i)->SetWidth(150);
+    QApplication::processEvents();
+    ASSERT_TRUE(grid->horizontalScrollBar()->isVisible());
+    EXPECT_LE(grid->DataLink()->BufferCount(), rows);
+    EXPECT_LE(grid->CellRect(1, grid->RowCount() - 1).Bottom, grid->ClientRect().Bottom);
+    EXPECT_GT(grid->CellRect(1, grid->RowCount() - 1).Bottom + grid->DefaultRowHeight() + 1,
+              grid->ClientRect().Bottom);
 }
 
 TEST_F(DBGridTest, DataSourceSetterClearsMarks) {
