@@ -560,18 +560,6 @@ void TVnCustomDBGrid::PaintCompleteLines(QPainter& canvas) {
 }
 
 void TVnCustomDBGrid::Paint(QPainter& canvas) {
-    if (!HasData()) {
-        // Nothing to scroll: the bars go while the message shows (changed after this painting, as
-        // a bar that comes or goes lays the window out again).
-        if (!emptyBarsHidden_ && horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOff) {
-            emptyBarsHidden_ = true;
-            QTimer::singleShot(0, this, [this] {
-                if (emptyBarsHidden_) setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-            });
-        }
-        PaintEmptyMessage(canvas);
-        return;
-    }
     // The window's border follows the flat look of the fixed cells.
     const bool flat = Options() & dgFlatButtons;
     if (flat != flatFrame_) {
@@ -585,13 +573,9 @@ void TVnCustomDBGrid::Paint(QPainter& canvas) {
             }
         });
     }
-    if (emptyBarsHidden_) {
-        emptyBarsHidden_ = false;
-        QTimer::singleShot(0, this, [this] {
-            const bool wanted =
-                ScrollBars() == TScrollStyle::ssHorizontal || ScrollBars() == TScrollStyle::ssBoth;
-            if (!emptyBarsHidden_ && wanted) setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-        });
+    if (!HasData()) {
+        PaintEmptyMessage(canvas);
+        return;
     }
     collectingLines_ = Options() & dgFlatLines;
     if (collectingLines_) LineBatchInit(flatLines_, 0, kFlatLineColor);

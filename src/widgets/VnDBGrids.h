@@ -713,7 +713,6 @@ private:
     bool inColWidths_ = false;
     int wheelDelta_ = 0;
     bool collectingLines_ = false;
-    bool emptyBarsHidden_ = false;
     bool flatFrame_ = false;
     TLineBatch flatLines_;
     bool verticalBarHooked_ = HookVerticalBar();
