@@ -391,7 +391,8 @@ bool TVnCustomDBGrid::focusNextPrevChild(bool next) {
 
 void TVnCustomDBGrid::wheelEvent(QWheelEvent* event) {
     TDataSet* ds = DataLink()->DataSet();
-    const QPoint pos = viewport()->mapFrom(this, event->position().toPoint());
+    // The scroll area hands on the viewport's event, in the viewport's coordinates.
+    const QPoint pos = event->position().toPoint();
     if (DragState() != 0 || !ds || !ClientRect().Contains(pos.x(), pos.y())) {
         event->ignore();
         return;
@@ -513,6 +514,7 @@ void TVnCustomDBGrid::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers sh
         CloseClipPopup();
         if (DataLink()->Active()) DataLink()->UpdateRecord();
         TVnCustomGrid::MouseDown(button, shift, x, y);
+        if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
         return;
     }
     SetSizingColumn(-1);
@@ -527,6 +529,7 @@ void TVnCustomDBGrid::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers sh
             TVnCustomGrid::MouseDown(button, shift, x, y);
         }
         InvalidateCell(cell.X, cell.Y);
+        if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
         return;
     }
     if (!DataLink()->Active()) return;
@@ -819,7 +822,7 @@ void TVnCustomDBGrid::leaveEvent(QEvent* event) {
 }
 
 void TVnCustomDBGrid::contextMenuEvent(QContextMenuEvent* event) {
-    const QPoint pos = viewport()->mapFrom(this, event->pos());
+    const QPoint pos = event->pos();
     const int code = HitTest(pos.x(), pos.y());
     const TGridCoord cell = MouseCoord(pos.x(), pos.y());
     QMenu* menu = (code == 4 || code == 8) ? PopupTitle() : nullptr;

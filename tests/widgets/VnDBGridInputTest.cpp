@@ -337,12 +337,12 @@ TEST_F(InputTest, ClicksDoubleClicksAndTheWheel) {
     EXPECT_EQ(events.filter(QStringLiteral("double")).size(), 1);
 
     // A step of the wheel is one record.
-    const QPoint p = grid->mapFromGlobal(vp()->mapToGlobal(CellCenter(first, 2)));
-    QWheelEvent down(QPointF(p), QPointF(grid->mapToGlobal(p)), QPoint(), QPoint(0, -240), Qt::NoButton,
+    const QPoint p = CellCenter(first, 2);
+    QWheelEvent down(QPointF(p), QPointF(vp()->mapToGlobal(p)), QPoint(), QPoint(0, -240), Qt::NoButton,
                      Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(vp(), &down);
     EXPECT_EQ(Id(), 4);
-    QWheelEvent up(QPointF(p), QPointF(grid->mapToGlobal(p)), QPoint(), QPoint(0, 120), Qt::NoButton,
+    QWheelEvent up(QPointF(p), QPointF(vp()->mapToGlobal(p)), QPoint(), QPoint(0, 120), Qt::NoButton,
                    Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(vp(), &up);
     EXPECT_EQ(Id(), 3);

@@ -204,6 +204,9 @@ TEST_F(PaintTest, EmptyDataMessage) {
     QApplication::processEvents();
     const QImage image = Grab();
     EXPECT_TRUE(HasColor(image, TRect::FromQRect(vp()->rect()), clBlack));
+    const QString dir = qEnvironmentVariable("VN_BUILD_DIR", QDir::tempPath()) + QStringLiteral("/artifacts");
+    QDir().mkpath(dir);
+    EXPECT_TRUE(window.grab().toImage().save(dir + QStringLiteral("/dbgrid-empty.png")));
 }
 
 TEST_F(PaintTest, FlatLinesAreTheGridsOwn) {
@@ -315,6 +318,10 @@ TEST_F(PaintTest, PictureOfADataGrid) {
     price->SetAlignmentValue(taRightJustify);
     price->SetIndexed(true);
     price->SetIndexStyle(idxDescending);
+    TColumn* date = grid->Columns().ColumnAt(4);
+    date->Title()->SetAlignment(taCenter);
+    date->SetIndexed(true);
+    date->SetIndexStyle(idxAscending);
     price->FooterPanel()->SetText(QStringLiteral("861,00"));
     price->FooterPanel()->SetAlignment(taRightJustify);
     price->FooterPanel()->SetVisible(true);
