@@ -702,7 +702,9 @@ void TVnCustomDBGrid::CalcSizingState(int x, int y, TGridState& state, int& inde
             return;
         }
     }
-    if ((platform & goRowSizing) && x >= 0 && x < info.Horz.FixedBoundary && y >= info.Vert.FixedBoundary)
+    // Rows are sized from the indicator only.
+    if ((platform & goRowSizing) && ColumnKind(0) == ckIndicator && x >= 0 &&
+        x < info.Horz.GetExtent(0) + line && y >= info.Vert.FixedBoundary)
         TVnCustomGrid::CalcSizingState(x, y, state, index, sizingPos, sizingOfs, info);
 }
 

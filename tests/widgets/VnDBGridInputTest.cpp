@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
@@ -468,6 +470,53 @@ TEST_F(InputTest, LeavingTheGridCancelsAnUntouchedInsert) {
     QApplication::processEvents();
     EXPECT_EQ(table.State(), dsBrowse);
     EXPECT_EQ(table.RecordCount(), kRecords);
+}
+
+TEST_F(InputTest, SizingOneRowSizesThemAll) {
+    UseColumns({{"ID", 60}, {"Nazev", 150}});
+    grid->SetOptions(grid->Options() | dgRowSizing);
+    const int height = grid->DefaultRowHeight();
+    const TRect indicator = grid->CellRect(0, 2);
+    const QPoint edge(indicator.Left + 5, indicator.Bottom);
+    Press(vp(), edge);
+    Drag(vp(), edge + QPoint(0, 10));
+    Release(vp(), edge + QPoint(0, 10));
+    EXPECT_EQ(grid->DefaultRowHeight(), height + 10);
+    for (int row = grid->TitleOffset(); row < grid->RowCount(); ++row)
+        EXPECT_EQ(grid->RowHeights(row), height + 10);
+    // Over the data cells the same edge sizes nothing.
+    const TRect cell = grid->CellRect(grid->IndicatorOffset(), 2);
+    const QPoint dataEdge((cell.Left + cell.Right) / 2, cell.Bottom);
+    Press(vp(), dataEdge);
+    Drag(vp(), dataEdge + QPoint(0, 10));
+    Release(vp(), dataEdge + QPoint(0, 10));
+    EXPECT_EQ(grid->DefaultRowHeight(), height + 10);
+}
+
+TEST_F(InputTest, ContextMenuOfAColumn) {
+    UseColumns({{"ID", 60}, {"Nazev", 150}});
+    QMenu menu;
+    grid->Columns().ColumnAt(1)->SetPopupMenu(&menu);
+    int code = -1;
+    TGridCoord cell{-1, -1};
+    QMenu* offered = nullptr;
+    grid->OnPopupMenu = [&](QObject*, int hitTest, TGridCoord at, QMenu*& popup) {
+        code = hitTest;
+        cell = at;
+        offered = popup;
+        popup = nullptr;  // the window shows nothing here
+    };
+    const int first = grid->IndicatorOffset();
+    const QPoint p = CellCenter(first + 1, 3);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, p, vp()->mapToGlobal(p));
+    QApplication::sendEvent(vp(), &event);
+    EXPECT_EQ(code, htDataCell);
+    EXPECT_EQ(cell, (TGridCoord{first + 1, 3}));
+    EXPECT_EQ(offered, &menu);
+    const QPoint q = CellCenter(first, 3);
+    QContextMenuEvent other(QContextMenuEvent::Mouse, q, vp()->mapToGlobal(q));
+    QApplication::sendEvent(vp(), &other);
+    EXPECT_EQ(offered, nullptr);
 }
 
 }  // namespace
