@@ -1,4 +1,3 @@
-#include <QApplication>
 #include <QFontMetrics>
 #include <QScrollBar>
 
@@ -286,8 +285,8 @@ TEST_F(DBGridTest, HorizontalBarTakesRoomFromTheRows) {
     grid->SetDataSource(&source);
     const int rows = grid->DataLink()->BufferCount();
     for (int i = 0; i < grid->Columns().Count(); ++i) grid->Columns().ColumnAt(i)->SetWidth(150);
-    QApplication::processEvents();
-    ASSERT_TRUE(grid->horizontalScrollBar()->isVisible());
+    // The bar may come after a repaint or two.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return grid->horizontalScrollBar()->isVisible(); }, 2000));
     EXPECT_LE(grid->DataLink()->BufferCount(), rows);
     EXPECT_LE(grid->CellRect(1, grid->RowCount() - 1).Bottom, grid->ClientRect().Bottom);
     EXPECT_GT(grid->CellRect(1, grid->RowCount() - 1).Bottom + grid->DefaultRowHeight() + 1,
