@@ -19,6 +19,8 @@ constexpr int kMinFixedColumnWidth = 5;
 constexpr int kMinMenuColumnWidth = 12;
 // Half the width of the zone around a column edge in which a press starts sizing.
 constexpr int kSizingHalfZone = 3;
+// The scroll bar's thumb was let go (the bar's own actions are all positive).
+constexpr int kThumbReleased = -1;
 
 }  // namespace
 
@@ -34,8 +36,7 @@ bool TVnCustomDBGrid::HookVerticalBar() {
     // The bar scrolls records, not rows of the cell grid: each of its actions moves the dataset.
     connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
             [this](int action) { VScroll(action); });
-    connect(verticalScrollBar(), &QAbstractSlider::sliderReleased, this,
-            [this] { VScroll(QAbstractSlider::SliderMove + 100); });
+    connect(verticalScrollBar(), &QAbstractSlider::sliderReleased, this, [this] { VScroll(kThumbReleased); });
     return true;
 }
 
@@ -435,11 +436,8 @@ void TVnCustomDBGrid::VScroll(int action) {
         case QAbstractSlider::SliderToMaximum:
             ds->Last();
             break;
-        case QAbstractSlider::SliderMove:
-            // Tracking the thumb moves nothing until it is let go.
-            return;
-        default: {
-            // The thumb was let go: records are numbered, so its position is a record number.
+        case kThumbReleased: {
+            // Records are numbered, so the thumb's position is a record number.
             const int position = bar->sliderPosition();
             if (position <= 1)
                 ds->First();
@@ -449,6 +447,9 @@ void TVnCustomDBGrid::VScroll(int action) {
                 ds->SetRecNo(position);
             break;
         }
+        default:
+            // Tracking the thumb moves nothing until it is let go.
+            return;
     }
     // The bar shows where the dataset went, not where the click would have put it.
     UpdateScrollBar();

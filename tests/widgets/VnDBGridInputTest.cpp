@@ -363,6 +363,13 @@ TEST_F(InputTest, ScrollBarMovesTheDataset) {
     bar->triggerAction(QAbstractSlider::SliderToMinimum);
     EXPECT_EQ(Id(), 1);
     EXPECT_EQ(bar->value(), 1);
+    // Dragging the thumb moves nothing until it is let go; there it names the record.
+    bar->setSliderDown(true);
+    bar->setSliderPosition(20);
+    EXPECT_EQ(Id(), 1);
+    bar->setSliderDown(false);
+    EXPECT_EQ(Id(), 20);
+    EXPECT_EQ(bar->value(), 20);
 }
 
 TEST_F(InputTest, TabWalksTheTabStopColumnsAndWrapsToTheNextRow) {
