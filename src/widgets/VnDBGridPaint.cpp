@@ -35,8 +35,6 @@ unsigned AlignmentFlags(TAlignment alignment) {
     }
 }
 
-QColor PenColor(const QPainter& canvas) { return canvas.pen().color(); }
-
 void SetCanvasColors(QPainter& canvas, TColor brush, TColor font) {
     canvas.setBrush(ToQColor(brush));
     canvas.setPen(ToQColor(font));
@@ -74,10 +72,11 @@ void TVnCustomDBGrid::WriteCellText(QPainter& canvas, const TRect& rect, int lef
                                     int topMargin) {
     if (rect.IsEmpty()) return;
     const bool rtlCanvas = layoutDirection() == Qt::RightToLeft;
+    // The window paints into its backing store, so even wrapped texts and dithered brushes need no
+    // off-screen bitmap of their own against flicker: the cell is filled and written in place.
     canvas.save();
     canvas.setClipRect(rect.ToQRect(), Qt::IntersectClip);
     canvas.fillRect(rect.ToQRect(), canvas.brush().color());
-    canvas.setPen(PenColor(canvas));
     if (!wordBreak) {
         if (rtlCanvas && !rightToLeft) alignment = Mirrored(alignment);
         const QFontMetrics fm(canvas.font());
