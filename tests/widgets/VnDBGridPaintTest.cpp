@@ -302,6 +302,34 @@ TEST_F(PaintTest, FlatButtonsFrameTheWindowFlat) {
     EXPECT_EQ(grid->FixedFrameStyle(), 1);
 }
 
+TEST_F(PaintTest, WrappedCellTextAndTitleImages) {
+    UseColumns({{"ID", 50}, {"Nazev", 45}});
+    grid->SetOptions(grid->Options() | dgUserRowHeight);
+    grid->SetDefaultRowHeight(40);
+    table.MoveBy(5);
+    const int first = grid->IndicatorOffset();
+    TColumn* name = grid->Columns().ColumnAt(1);
+    const TRect cell = grid->CellRect(first + 1, 1);
+    ASSERT_EQ(cell.Height(), 40);
+    const TRect lower{cell.Left, cell.Top + 20, cell.Right, cell.Bottom};
+    EXPECT_FALSE(HasColor(Grab(), lower, clBlack));
+    name->SetWordBreak(true);
+    EXPECT_TRUE(HasColor(Grab(), lower, clBlack));  // "Položka" and "1" on two lines
+
+    // A title image stands before the caption.
+    QImage red(8, 8, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    TImageList images(8, 8);
+    images.AddMasked(red, clNone);
+    grid->SetImages(&images);
+    const TRect title = grid->CellRect(first + 1, 0);
+    EXPECT_FALSE(HasColor(Grab(), title, clRed));
+    name->SetItemIndex(0);
+    QApplication::processEvents();
+    EXPECT_TRUE(HasColor(Grab(), grid->CellRect(first + 1, 0), clRed));
+    grid->SetImages(nullptr);
+}
+
 TEST_F(PaintTest, PictureOfADataGrid) {
     grid->setGeometry(0, 0, 440, 250);
     window.resize(460, 260);
