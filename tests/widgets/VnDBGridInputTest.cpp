@@ -526,4 +526,23 @@ TEST_F(InputTest, ContextMenuOfAColumn) {
     EXPECT_EQ(offered, nullptr);
 }
 
+TEST_F(InputTest, AColumnWithoutResizeKeepsItsWidth) {
+    UseColumns({{"ID", 60}, {"Nazev", 150}});
+    const int first = grid->IndicatorOffset();
+    auto dragEdge = [&](int col) {
+        const TRect title = grid->CellRect(col, 0);
+        const QPoint edge(title.Right, (title.Top + title.Bottom) / 2);
+        Press(vp(), edge);
+        Drag(vp(), edge - QPoint(20, 0));
+        Release(vp(), edge - QPoint(20, 0));
+    };
+    dragEdge(first);
+    EXPECT_EQ(grid->Columns().ColumnAt(0)->Width(), 40);
+    grid->Columns().ColumnAt(0)->SetResize(false);
+    dragEdge(first);
+    EXPECT_EQ(grid->Columns().ColumnAt(0)->Width(), 40);
+    EXPECT_EQ(grid->ColWidths(first), 40);
+    EXPECT_EQ(grid->Columns().ColumnAt(0)->FieldName(), QStringLiteral("ID"));
+}
+
 }  // namespace
