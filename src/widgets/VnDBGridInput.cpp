@@ -843,8 +843,10 @@ void TVnCustomDBGrid::contextMenuEvent(QContextMenuEvent* event) {
     event->accept();
 }
 
-// ---- clip menus: the grid only tells where they would open ------------------------------------------------
+// ---- clip menus ----------------------------------------------------------------------------------------
 
+// The title menus hang on these calls; the grid opens none of its own, so a press on the indicator or
+// marker title and a title's menu button do nothing more than any title press.
 void TVnCustomDBGrid::ClipButtonClick(int item) { TVnCustomGrid::ClipButtonClick(item); }
 
 void TVnCustomDBGrid::CloseClipPopup() { TVnCustomGrid::CloseClipPopup(); }

@@ -715,6 +715,7 @@ private:
     bool collectingLines_ = false;
     bool flatFrame_ = false;
     TLineBatch flatLines_;
+    // Set while the grid is built: its scroll bar moves the dataset from the start.
     bool verticalBarHooked_ = HookVerticalBar();
     // End of painting and input
 
