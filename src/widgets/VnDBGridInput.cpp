@@ -100,8 +100,10 @@ void TVnCustomDBGrid::SelectColumn(int column, int step) {
         inColExit_ = false;
         if (Col() != before) return;
     }
+    HideEditor();
     SelectColumnCell(column, FrozenCols() > 0);
     ColEnter();
+    if (Options() & dgAlwaysShowEditor) ShowEditor();
 }
 
 void TVnCustomDBGrid::NextRow(bool select, Qt::KeyboardModifiers shift) {
@@ -361,6 +363,7 @@ void TVnCustomDBGrid::KeyPress(QChar& key) {
         DataLink()->Active())
         DataLink()->UpdateRecord();
     if (OnKeyPress) OnKeyPress(this, key);
+    if (!key.isNull()) TVnCustomGrid::KeyPress(key);
 }
 
 void TVnCustomDBGrid::keyPressEvent(QKeyEvent* event) {
@@ -790,6 +793,8 @@ void TVnCustomDBGrid::RepaintCurrentRow() {
 
 void TVnCustomDBGrid::focusInEvent(QFocusEvent* event) {
     TVnCustomGrid::focusInEvent(event);
+    // Back from its own editor the grid never left.
+    if (TakeFocusFromEditor()) return;
     if (HasData() && DataLink()->Active()) SelectColumn(Col(), 1);
     RepaintCurrentRow();
     if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason && OnEnter)
@@ -798,6 +803,7 @@ void TVnCustomDBGrid::focusInEvent(QFocusEvent* event) {
 
 void TVnCustomDBGrid::focusOutEvent(QFocusEvent* event) {
     TVnCustomGrid::focusOutEvent(event);
+    if (InplaceEditor() && QApplication::focusWidget() == InplaceEditor()) return;
     CloseClipPopup();
     RepaintCurrentRow();
     if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason) return;

@@ -483,8 +483,11 @@ void TVnCustomDBGrid::UpdateActive() {
     TDataSet* ds = dataLink_->DataSet();
     if (!dataLink_->Active() || !ds) return;
     const int newRow = titleOffset_ + dataLink_->ActiveRecord();
-    if (newRow != Row() && newRow >= FixedRows() && newRow < RowCount())
+    if (newRow != Row() && newRow >= FixedRows() && newRow < RowCount()) {
+        if (!(options_ & dgAlwaysShowEditor)) HideEditor();
         MoveColRow(Col(), newRow, false, false);
+    }
+    RefreshEditor(nullptr);
 }
 
 void TVnCustomDBGrid::UpdateScrollBar() {
@@ -579,9 +582,11 @@ void TVnCustomDBGrid::changeEvent(QEvent* event) {
 // ---- data link reactions -----------------------------------------------------------------------------
 
 void TVnCustomDBGrid::LinkActive(bool value) {
+    if (!value) HideEditor();
     markedRows_->SetLinkActive(value);
     LayoutChanged();
     UpdateScrollBar();
+    if (value && (options_ & dgAlwaysShowEditor)) ShowEditor();
 }
 
 void TVnCustomDBGrid::DataChanged() {
@@ -589,6 +594,7 @@ void TVnCustomDBGrid::DataChanged() {
     UpdateRowCount();
     UpdateScrollBar();
     UpdateActive();
+    InvalidateEditor();
     InvalidateGrid();
     markedRows_->ListChanged();
 }
@@ -606,10 +612,12 @@ void TVnCustomDBGrid::DataScrolled(int distance) {
     InvalidateRegion(QRegion(oldBox.ToQRect()));
     InvalidateRegion(QRegion(CellBoxRect(0, Row(), last, Row()).ToQRect()));
     if (distance != 0) {
+        HideEditor();
         // The rows under the titles all show other records now.
         const TRect client = ClientRect();
         const TRect rows = CellBoxRect(0, titleOffset_, last, RowCount() - 1);
         InvalidateRegion(QRegion(QRect(client.Left, rows.Top, client.Width(), client.Bottom - rows.Top)));
+        if (options_ & dgAlwaysShowEditor) ShowEditor();
     }
 }
 
@@ -619,6 +627,7 @@ void TVnCustomDBGrid::RecordChanged(TField* field) {
         const int raw = DataToRawColumn(i);
         if (raw < ColCount() && (!field || column->Field() == field)) InvalidateCol(raw);
     }
+    RefreshEditor(field);
 }
 
 void TVnCustomDBGrid::EditingChanged() {

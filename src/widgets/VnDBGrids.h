@@ -15,6 +15,7 @@
 class TVnCustomDBGrid;
 class TDBGridColumns;
 class TColumn;
+class TDBGridInplaceEdit;
 
 // Errors of the grid itself (as opposed to the dataset's): a request the grid cannot serve.
 class EInvalidGridOperation : public std::runtime_error {
@@ -720,6 +721,23 @@ private:
     bool verticalBarHooked_ = HookVerticalBar();
     // End of painting and input
 
+    // In-place editor
+public:
+    TDBGridInplaceEdit* InplaceEdit() const;
+
+protected:
+    friend class TDBGridInplaceEdit;
+    TInplaceEdit* CreateEditor() override;
+    bool CanEditShow() override;
+    bool CanEditAcceptKey(QChar key) override;
+    bool CanEditModify() override;
+    int GetEditLimit() override;
+    QString GetEditText(int col, int row) override;
+    void SetEditText(int col, int row, const QString& value) override;
+    // Reads the editor's text anew when the current field (or any, for none) no longer holds it.
+    void RefreshEditor(TField* changed);
+    // End of in-place editor
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -773,3 +791,7 @@ class TVnDBGrid : public TVnCustomDBGrid {
 public:
     explicit TVnDBGrid(QWidget* parent = nullptr) : TVnCustomDBGrid(parent) {}
 };
+
+// In-place editor
+// Raises the grid's own error with the given text.
+[[noreturn]] void RaiseGridError(const QString& message);

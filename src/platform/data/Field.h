@@ -52,6 +52,16 @@ public:
     void SetDefaultExpression(const QString& expression) { defaultExpression_ = expression; }
     TFieldKind FieldKind() const { return fieldKind_; }
     void SetFieldKind(TFieldKind kind) { fieldKind_ = kind; }
+    // A lookup field names the record of LookupDataSet whose LookupKeyFields equal this dataset's
+    // KeyFields, and shows its LookupResultField.
+    TDataSet* LookupDataSet() const { return lookupDataSet_; }
+    void SetLookupDataSet(TDataSet* dataSet) { lookupDataSet_ = dataSet; }
+    const QString& KeyFields() const { return keyFields_; }
+    void SetKeyFields(const QString& names) { keyFields_ = names; }
+    const QString& LookupKeyFields() const { return lookupKeyFields_; }
+    void SetLookupKeyFields(const QString& names) { lookupKeyFields_ = names; }
+    const QString& LookupResultField() const { return lookupResultField_; }
+    void SetLookupResultField(const QString& name) { lookupResultField_ = name; }
     // A free number for the program; a grid hides the default column of a field tagged -1.
     int Tag() const { return tag_; }
     void SetTag(int tag) { tag_ = tag; }
@@ -107,6 +117,8 @@ private:
     QString editMask_;
     QString defaultExpression_;
     TFieldKind fieldKind_ = fkData;
+    TDataSet* lookupDataSet_ = nullptr;
+    QString keyFields_, lookupKeyFields_, lookupResultField_;
     int tag_ = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "platform/ui/CustomGrid.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -203,6 +204,7 @@ void TCustomGrid::SetColWidths(int col, int width) {
     UpdateScrollRanges();
     InvalidateGrid();
     ColWidthsChanged();
+    UpdateEdit();
 }
 
 void TCustomGrid::SetRowHeights(int row, int height) {
@@ -211,6 +213,7 @@ void TCustomGrid::SetRowHeights(int row, int height) {
     UpdateScrollRanges();
     InvalidateGrid();
     RowHeightsChanged();
+    UpdateEdit();
 }
 
 void TCustomGrid::SetDefaultColWidth(int value) {
@@ -273,6 +276,7 @@ void TCustomGrid::SetLeftCol(int value) {
     UpdateScrollRanges();
     InvalidateGrid();
     TopLeftChanged();
+    UpdateEdit();
 }
 
 void TCustomGrid::SetTopRow(int value) {
@@ -283,6 +287,7 @@ void TCustomGrid::SetTopRow(int value) {
     UpdateScrollRanges();
     InvalidateGrid();
     TopLeftChanged();
+    UpdateEdit();
 }
 
 int TCustomGrid::VisibleColCount() {
@@ -477,8 +482,12 @@ void TCustomGrid::MoveColRow(int col, int row, bool /*moveAnchor*/, bool show) {
         InvalidateCell(current_.X, current_.Y);
         InvalidateCell(col, row);
     }
+    const bool moved = !(current_ == TGridCoord{col, row});
+    // The editor first hands its text to the cell it leaves.
+    if (moved && editorMode_) HideEdit();
     current_ = {col, row};
     if (show) ScrollIntoView(col, row);
+    if (moved && editorMode_) UpdateEdit();
 }
 
 void TCustomGrid::MoveColumn(int fromIndex, int toIndex) {
@@ -547,6 +556,7 @@ void TCustomGrid::resizeEvent(QResizeEvent* event) {
     ClampTopLeft();
     UpdateScrollRanges();
     if (!(before == topLeft_)) TopLeftChanged();
+    UpdateEdit();
 }
 
 bool TCustomGrid::CanPaint(const QRegion&) { return true; }
@@ -828,10 +838,267 @@ void TCustomGrid::KeyDown(int& key, Qt::KeyboardModifiers shift) {
 void TCustomGrid::keyPressEvent(QKeyEvent* event) {
     int key = event->key();
     KeyDown(key, event->modifiers());
-    if (key == 0)
+    if (key == 0) {
         event->accept();
+        return;
+    }
+    if (!event->text().isEmpty()) {
+        QChar c = event->text().front();
+        KeyPress(c);
+        if (c.isNull()) {
+            event->accept();
+            return;
+        }
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+// ---- in-place editor ---------------------------------------------------------------------------------
+
+namespace {
+
+// Characters that change the text of a cell when typed: printable ones and backspace.
+bool IsEditChar(QChar c) { return c == QLatin1Char('\b') || (c.unicode() >= 32 && c.unicode() != 127); }
+
+}  // namespace
+
+void TCustomGrid::KeyPress(QChar& key) {
+    if (!(options_ & goEditing)) return;
+    if (key == QLatin1Char('\r')) {
+        if (options_ & goAlwaysShowEditor) return;
+        if (editorMode_)
+            HideEditor();
+        else
+            ShowEditor();
+        key = QChar();
+        return;
+    }
+    if (editorMode_ || !IsEditChar(key)) return;
+    // Typing on a cell opens the editor with that character, as if it had been typed there.
+    ShowEditor();
+    if (!inplaceEdit_ || !inplaceEdit_->isVisible()) return;
+    const QChar typed = key;
+    key = QChar();
+    if (inplaceEdit_->isReadOnly()) return;
+    if (typed != QLatin1Char('\b') && !CanEditAcceptKey(typed)) return;
+    if (!CanEditModify()) return;
+    inplaceEdit_->selectAll();
+    if (typed == QLatin1Char('\b'))
+        inplaceEdit_->backspace();
     else
-        QAbstractScrollArea::keyPressEvent(event);
+        inplaceEdit_->insert(QString(typed));
+    UpdateText();
+}
+
+TInplaceEdit* TCustomGrid::CreateEditor() { return new TInplaceEdit(this); }
+
+bool TCustomGrid::CanEditShow() {
+    if ((options_ & (goRowSelect | goEditing)) != goEditing || !editorMode_ || !isVisible()) return false;
+    if (options_ & goAlwaysShowEditor) return true;
+    const QWidget* focus = QApplication::focusWidget();
+    return focus && (focus == this || (inplaceEdit_ && focus == inplaceEdit_));
+}
+
+void TCustomGrid::SetEditorMode(bool value) {
+    if (!value) {
+        HideEditor();
+        return;
+    }
+    ShowEditor();
+    if (inplaceEdit_) inplaceEdit_->Deselect();
+}
+
+void TCustomGrid::ShowEditor() {
+    editorMode_ = true;
+    UpdateEdit();
+}
+
+void TCustomGrid::HideEditor() {
+    if (!editorMode_) return;
+    editorMode_ = false;
+    HideEdit();
+}
+
+void TCustomGrid::InvalidateEditor() {
+    inplaceCol_ = -1;
+    inplaceRow_ = -1;
+    UpdateEdit();
+}
+
+void TCustomGrid::UpdateText() {
+    if (inplaceEdit_ && inplaceCol_ >= 0 && inplaceRow_ >= 0)
+        SetEditText(inplaceCol_, inplaceRow_, inplaceEdit_->text());
+}
+
+void TCustomGrid::HideEdit() {
+    if (!inplaceEdit_) return;
+    // The cell is forgotten even when storing the text fails, so that the editor is read anew.
+    try {
+        UpdateText();
+    } catch (...) {
+        inplaceCol_ = inplaceRow_ = -1;
+        inplaceEdit_->Hide();
+        throw;
+    }
+    inplaceCol_ = inplaceRow_ = -1;
+    inplaceEdit_->Hide();
+}
+
+void TCustomGrid::UpdateEditor() {
+    inplaceCol_ = current_.X;
+    inplaceRow_ = current_.Y;
+    inplaceEdit_->UpdateContents();
+    inplaceEdit_->selectAll();
+}
+
+void TCustomGrid::UpdateEdit() {
+    if (!editorMode_ || !CanEditShow()) {
+        // A layout change while the editor is shown but may not be (a lost focus) leaves it alone.
+        if (editorMode_ && inplaceEdit_ && inplaceEdit_->isVisible() && inplaceCol_ >= 0) {
+            const TRect rect = CellRect(inplaceCol_, inplaceRow_);
+            if (!rect.IsEmpty()) inplaceEdit_->setGeometry(rect.ToQRect());
+        }
+        return;
+    }
+    if (!inplaceEdit_) {
+        inplaceEdit_ = CreateEditor();
+        UpdateEditor();
+    } else if (inplaceCol_ != current_.X || inplaceRow_ != current_.Y) {
+        HideEdit();
+        UpdateEditor();
+    }
+    if (CanEditShow()) inplaceEdit_->Move(CellRect(current_.X, current_.Y));
+}
+
+TInplaceEdit::TInplaceEdit(TCustomGrid* grid) : QLineEdit(grid->viewport()), grid_(grid) {
+    setFrame(false);
+    hide();
+    connect(this, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (!updating_ && grid_->inplaceCol_ >= 0)
+            grid_->SetEditText(grid_->inplaceCol_, grid_->inplaceRow_, text);
+    });
+}
+
+void TInplaceEdit::UpdateContents() {
+    updating_ = true;
+    setText(grid_->GetEditText(grid_->Col(), grid_->Row()));
+    const int limit = grid_->GetEditLimit();
+    setMaxLength(limit > 0 ? limit : 32767);
+    updating_ = false;
+}
+
+void TInplaceEdit::Move(const TRect& rect) {
+    if (rect.IsEmpty()) {
+        Hide();
+        return;
+    }
+    const bool changed = geometry() != rect.ToQRect();
+    setGeometry(rect.ToQRect());
+    if (!changed) BoundsChanged();
+    show();
+    raise();
+    if (grid_->hasFocus()) setFocus(Qt::OtherFocusReason);
+}
+
+void TInplaceEdit::Hide() {
+    if (!isVisible()) return;
+    const bool focused = hasFocus();
+    hide();
+    if (focused) {
+        grid_->focusFromEditor_ = true;
+        grid_->setFocus(Qt::OtherFocusReason);
+        grid_->focusFromEditor_ = false;
+    }
+}
+
+void TInplaceEdit::resizeEvent(QResizeEvent* event) {
+    QLineEdit::resizeEvent(event);
+    BoundsChanged();
+}
+
+bool TInplaceEdit::SendToGrid(QKeyEvent* event) {
+    QKeyEvent copy(event->type(), event->key(), event->modifiers(), event->text(), event->isAutoRepeat(),
+                   static_cast<ushort>(event->count()));
+    copy.setAccepted(false);
+    // Unaccepted, it travels on from the grid to its window, as a key pressed in the grid would.
+    QCoreApplication::sendEvent(grid_, &copy);
+    return copy.isAccepted();
+}
+
+void TInplaceEdit::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    const bool ctrl = mods & Qt::ControlModifier;
+    const bool noSelection = !hasSelectedText();
+    bool toGrid = false;
+    switch (key) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Escape:
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+        case Qt::Key_F2:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            toGrid = true;
+            break;
+        case Qt::Key_Home:
+        case Qt::Key_End:
+            toGrid = ctrl;
+            break;
+        // The caret at an edge of the text lets the arrow go on to the next cell.
+        case Qt::Key_Left:
+            toGrid = ctrl || (noSelection && cursorPosition() == 0);
+            break;
+        case Qt::Key_Right:
+            toGrid = ctrl || (noSelection && cursorPosition() == text().size());
+            break;
+        case Qt::Key_Delete:
+            toGrid = ctrl;
+            if (!toGrid && !grid_->CanEditModify()) {
+                event->accept();
+                return;
+            }
+            break;
+        default:
+            break;
+    }
+    if (toGrid) {
+        SendToGrid(event);
+        event->accept();
+        return;
+    }
+    const QString text = event->text();
+    if (!text.isEmpty() && !ctrl) {
+        QChar c = text.front();
+        grid_->KeyPress(c);
+        if (!c.isNull() && IsEditChar(c) && c != QLatin1Char('\b') && !grid_->CanEditAcceptKey(c))
+            c = QChar();
+        if (!c.isNull() && IsEditChar(c) && !grid_->CanEditModify()) c = QChar();
+        if (c.isNull()) {
+            event->accept();
+            return;
+        }
+    } else if (event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut) ||
+               event->matches(QKeySequence::Undo)) {
+        if (!grid_->CanEditModify()) {
+            event->accept();
+            return;
+        }
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void TInplaceEdit::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    QWidget* focus = QApplication::focusWidget();
+    if (focus == grid_ || (focus && grid_->isAncestorOf(focus))) return;
+    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason) return;
+    // The focus leaves the grid from its editor: the grid learns it as if it had had the focus itself.
+    QFocusEvent left(QEvent::FocusOut, event->reason());
+    QCoreApplication::sendEvent(grid_, &left);
 }
 
 bool TCustomGrid::viewportEvent(QEvent* event) {

@@ -2,9 +2,12 @@
 
 #include <QAbstractScrollArea>
 #include <QColor>
+#include <QLineEdit>
+#include <QPointer>
 #include <QRegion>
 #include <QTimer>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 // Colours are kept as the stored layouts and the control library write them: 0x00BBGGRR, with
@@ -136,6 +139,37 @@ struct TGridDrawInfo {
     TGridAxisDrawInfo Horz, Vert;
 };
 
+class TCustomGrid;
+
+// The edit field the grid lays over its current cell while it edits. It reads its text from the grid,
+// hands every change back, and passes the keys that move between cells on to the grid.
+class TInplaceEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit TInplaceEdit(TCustomGrid* grid);
+
+    TCustomGrid* GridBase() const { return grid_; }
+    // Reads the current cell's text and limit from the grid.
+    virtual void UpdateContents();
+    // Lays the editor over a cell (client coordinates of the grid's viewport) and shows it.
+    void Move(const TRect& rect);
+    void Hide();
+    void Deselect() { deselect(); }
+
+protected:
+    // After every change of the editor's bounds.
+    virtual void BoundsChanged() {}
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    // Hands a key event to the grid as if it had been typed there; true when the grid took it.
+    bool SendToGrid(QKeyEvent* event);
+
+private:
+    TCustomGrid* grid_;
+    bool updating_ = false;
+};
+
 // The cell grid that every grid of the program stands on: fixed leading columns and rows, sizes per
 // column and row, scrolling by whole cells, a current cell, sizing and moving by mouse, and painting
 // that hands every visible cell to DrawCell. Coordinates are those of the viewport ("client").
@@ -186,9 +220,14 @@ public:
     int VisibleRowCount();
     TGridState GridState() const { return gridState_; }
 
-    // The in-place editor belongs to the data-aware grid; the base only keeps the flag.
+    // The in-place editor: shown over the current cell while EditorMode is on (and the grid edits).
     bool EditorMode() const { return editorMode_; }
-    void SetEditorMode(bool value) { editorMode_ = value; }
+    void SetEditorMode(bool value);
+    TInplaceEdit* InplaceEditor() const { return inplaceEdit_; }
+    void ShowEditor();
+    void HideEditor();
+    // Reads the cell's text into the editor anew.
+    void InvalidateEditor();
 
     TGridDrawInfo CalcDrawInfo();
     TGridDrawInfo CalcFixedInfo();
@@ -227,6 +266,27 @@ protected:
     virtual void MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
     virtual void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     virtual void KeyDown(int& key, Qt::KeyboardModifiers shift);
+    // A typed character: Enter opens and closes the editor, a printable one opens it with that
+    // character when the grid edits.
+    virtual void KeyPress(QChar& key);
+
+    // Hooks of the in-place editor.
+    virtual TInplaceEdit* CreateEditor();
+    virtual bool CanEditShow();
+    virtual bool CanEditAcceptKey(QChar) { return true; }
+    // Asked before the editor lets a change through; a grid over data may start an edit here.
+    virtual bool CanEditModify() { return true; }
+    // The most characters the cell takes; 0 for no limit.
+    virtual int GetEditLimit() { return 0; }
+    virtual QString GetEditText(int, int) { return {}; }
+    virtual void SetEditText(int, int, const QString&) {}
+    // Hands the editor's text to the cell it was opened on.
+    void UpdateText();
+    // Keeps the editor over its cell after the cells moved.
+    void UpdateEdit();
+    // The focus went from the editor to the grid (and is consumed by asking).
+    bool TakeFocusFromEditor() { return std::exchange(focusFromEditor_, false); }
+
     // Whether painting may proceed now; a descendant that holds its repaints answers false.
     virtual bool CanPaint(const QRegion& region);
     // Ends a mouse state that another window interrupted.
@@ -248,6 +308,10 @@ protected:
     virtual bool SyncsVerticalBar() const { return true; }
 
 private:
+    friend class TInplaceEdit;
+    void HideEdit();
+    void UpdateEditor();
+
     TGridAxisDrawInfo CalcAxis(const std::vector<int>& sizes, int fixedCount, int firstCell, int extent,
                                int lineWidth) const;
     int MaxTopLeft(const TGridAxisDrawInfo& axis) const;
@@ -270,6 +334,9 @@ private:
     TGridCoord current_{1, 1};
     TGridCoord topLeft_{1, 1};
     bool editorMode_ = false;
+    QPointer<TInplaceEdit> inplaceEdit_;
+    int inplaceCol_ = -1, inplaceRow_ = -1;
+    bool focusFromEditor_ = false;
     bool syncingBars_ = false;
 
     TGridState gridState_ = TGridState::gsNormal;
