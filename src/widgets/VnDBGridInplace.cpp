@@ -35,6 +35,17 @@ void MakeFloating(QListWidget* list) {
     list->hide();
 }
 
+// A window system that activates every window it shows is overruled: the activation goes back to
+// the form of the editor, which keeps the keyboard while its list is open.
+void HandBackActivation(QWidget* list, QEvent* event) {
+    if (event->type() != QEvent::WindowActivate || !list->parentWidget()) return;
+    QWidget* form = list->parentWidget()->window();
+    if (form && form != list && form->isVisible()) form->activateWindow();
+}
+
+// The editor's own list taking the activation is no reason to close it.
+bool ListIsActive(const QWidget* list) { return list && QApplication::activeWindow() == list; }
+
 qint64 SystemTicks() { return QDateTime::currentMSecsSinceEpoch(); }
 
 }  // namespace
@@ -54,6 +65,11 @@ void TPopupListbox::SetItems(const QStringList& items) {
     addItems(items);
     const int height = ItemHeight();
     for (int i = 0; i < count(); ++i) item(i)->setSizeHint(QSize(0, height));
+}
+
+bool TPopupListbox::event(QEvent* event) {
+    HandBackActivation(this, event);
+    return QListWidget::event(event);
 }
 
 void TPopupListbox::keyPressEvent(QKeyEvent* event) {
@@ -126,6 +142,11 @@ void TPopupDataList::SetKeyValue(const QVariant& value) {
             return;
         }
     }
+}
+
+bool TPopupDataList::event(QEvent* event) {
+    HandBackActivation(this, event);
+    return QListWidget::event(event);
 }
 
 void TPopupDataList::mouseReleaseEvent(QMouseEvent* event) {
@@ -345,7 +366,6 @@ void TDBGridInplaceEdit::OpenList() {
         place.setY(mapToGlobal(QPoint(0, 0)).y() - activeList_->height());
     activeList_->move(place);
     activeList_->show();
-    activeList_->raise();
     listVisible_ = true;
     update();
     setFocus(Qt::OtherFocusReason);
@@ -519,7 +539,8 @@ void TDBGridInplaceEdit::ListMouseUp(bool inside) { CloseList(inside); }
 
 void TDBGridInplaceEdit::focusOutEvent(QFocusEvent* event) {
     // An open list never holds the focus: losing it means the user went elsewhere.
-    if (listVisible_ && event->reason() != Qt::PopupFocusReason) CloseList(false);
+    if (listVisible_ && event->reason() != Qt::PopupFocusReason && !ListIsActive(activeList_))
+        CloseList(false);
     TInplaceEdit::focusOutEvent(event);
     QWidget* focus = QApplication::focusWidget();
     if ((grid_->Options() & dgHighlightRow) && focus != grid_) grid_->InvalidateRow(grid_->Row());
@@ -527,7 +548,8 @@ void TDBGridInplaceEdit::focusOutEvent(QFocusEvent* event) {
 
 bool TDBGridInplaceEdit::event(QEvent* event) {
     // Another window took the mouse (a menu, a dialog): the drop-down closes without a choice.
-    if (event->type() == QEvent::UngrabMouse || event->type() == QEvent::WindowDeactivate) {
+    if (event->type() == QEvent::UngrabMouse ||
+        (event->type() == QEvent::WindowDeactivate && !ListIsActive(activeList_))) {
         if (listVisible_) CloseList(false);
         StopTracking();
     }

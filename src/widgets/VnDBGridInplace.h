@@ -39,6 +39,7 @@ public:
     std::function<void(bool inside)> OnListMouseUp;
 
 protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
@@ -71,6 +72,7 @@ public:
     std::function<void(bool inside)> OnListMouseUp;
 
 protected:
+    bool event(QEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:

@@ -873,21 +873,12 @@ void TCustomGrid::KeyPress(QChar& key) {
         key = QChar();
         return;
     }
-    if (editorMode_ || !IsEditChar(key)) return;
-    // Typing on a cell opens the editor with that character, as if it had been typed there.
+    if (!IsEditChar(key) || inEditorKey_) return;
+    // Typing on a cell opens the editor (its text all selected the first time) and types there.
     ShowEditor();
     if (!inplaceEdit_ || !inplaceEdit_->isVisible()) return;
-    const QChar typed = key;
+    inplaceEdit_->TypeChar(key);
     key = QChar();
-    if (inplaceEdit_->isReadOnly()) return;
-    if (typed != QLatin1Char('\b') && !CanEditAcceptKey(typed)) return;
-    if (!CanEditModify()) return;
-    inplaceEdit_->selectAll();
-    if (typed == QLatin1Char('\b'))
-        inplaceEdit_->backspace();
-    else
-        inplaceEdit_->insert(QString(typed));
-    UpdateText();
 }
 
 TInplaceEdit* TCustomGrid::CreateEditor() { return new TInplaceEdit(this); }
@@ -987,6 +978,17 @@ void TInplaceEdit::UpdateContents() {
     updating_ = false;
 }
 
+void TInplaceEdit::TypeChar(QChar c) {
+    if (isReadOnly()) return;
+    if (c != QLatin1Char('\b') && !grid_->CanEditAcceptKey(c)) return;
+    if (!grid_->CanEditModify()) return;
+    if (c == QLatin1Char('\b'))
+        backspace();
+    else
+        insert(QString(c));
+    if (grid_->inplaceCol_ >= 0) grid_->SetEditText(grid_->inplaceCol_, grid_->inplaceRow_, text());
+}
+
 void TInplaceEdit::Move(const TRect& rect) {
     if (rect.IsEmpty()) {
         Hide();
@@ -1073,7 +1075,14 @@ void TInplaceEdit::keyPressEvent(QKeyEvent* event) {
     const QString text = event->text();
     if (!text.isEmpty() && !ctrl) {
         QChar c = text.front();
-        grid_->KeyPress(c);
+        grid_->inEditorKey_ = true;
+        try {
+            grid_->KeyPress(c);
+        } catch (...) {
+            grid_->inEditorKey_ = false;
+            throw;
+        }
+        grid_->inEditorKey_ = false;
         if (!c.isNull() && IsEditChar(c) && c != QLatin1Char('\b') && !grid_->CanEditAcceptKey(c))
             c = QChar();
         if (!c.isNull() && IsEditChar(c) && !grid_->CanEditModify()) c = QChar();

@@ -155,6 +155,8 @@ public:
     void Move(const TRect& rect);
     void Hide();
     void Deselect() { deselect(); }
+    // A character typed on the cell: let through when the grid takes it and may change the cell.
+    void TypeChar(QChar c);
 
 protected:
     // After every change of the editor's bounds.
@@ -337,6 +339,8 @@ private:
     QPointer<TInplaceEdit> inplaceEdit_;
     int inplaceCol_ = -1, inplaceRow_ = -1;
     bool focusFromEditor_ = false;
+    // The editor is asking the grid about a character typed in it.
+    bool inEditorKey_ = false;
     bool syncingBars_ = false;
 
     TGridState gridState_ = TGridState::gsNormal;
