@@ -538,9 +538,11 @@ void TVnCustomDBGrid::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers sh
     }
     if (!DataLink()->Active()) return;
 
+    const bool wasCurrent = cell.X == Col() && cell.Y == Row();
     BeginGridUpdate();
     try {
         DataLink()->UpdateRecord();
+        HideEditor();
         const bool dataRow = RowKind(cell.Y) == rkData;
         if (!((Options() & dgAdvancedSelect) && (shift & Qt::ShiftModifier) && left)) {
             if (dataRow && cell.Y != Row()) DataLink()->MoveBy(cell.Y - Row());
@@ -569,6 +571,10 @@ void TVnCustomDBGrid::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers sh
         throw;
     }
     EndGridUpdate();
+    if ((left && wasCurrent) || (Options() & dgAlwaysShowEditor))
+        ShowEditor();
+    else
+        InvalidateEditor();
     if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
 }
 

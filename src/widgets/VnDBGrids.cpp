@@ -66,6 +66,7 @@ TVnCustomDBGrid::TVnCustomDBGrid(QWidget* parent) : TVnCustomGrid(parent) {
 
 TVnCustomDBGrid::~TVnCustomDBGrid() {
     destroying_ = true;
+    DestroyEditor();
     dataLink_->SetDataSource(nullptr);
     rowsLink_->SetDataSource(nullptr);
     // Columns own panels of the footer line, so they go first.

@@ -124,6 +124,9 @@ using InplaceTest = InplaceFixture;
 TEST_F(InplaceTest, F2ShowsTheEditorOverTheCellAndEnterStoresTheText) {
     GoToRecord(3);
     GoToColumn("Nazev");
+    int enters = 0, exits = 0;
+    grid->OnEnter = [&enters](QObject*) { ++enters; };
+    grid->OnExit = [&exits](QObject*) { ++exits; };
     Key(Qt::Key_F2);
     ASSERT_TRUE(EditorShown());
     EXPECT_TRUE(grid->EditorMode());
@@ -140,6 +143,7 @@ TEST_F(InplaceTest, F2ShowsTheEditorOverTheCellAndEnterStoresTheText) {
     EXPECT_EQ(Text("Nazev"), QStringLiteral("Položka 3b"));
     EXPECT_FALSE(EditorShown());
     EXPECT_TRUE(grid->hasFocus());
+    EXPECT_EQ(enters + exits, 0) << "the focus never left the grid for the window";
 
     // Leaving the row posts the record.
     Key(Qt::Key_Down);
@@ -162,6 +166,16 @@ TEST_F(InplaceTest, TypingOpensTheEditorWithTheCharacterAndLeavingTheRowPosts) {
     EXPECT_EQ(Text("Nazev"), QStringLiteral("Vrtak"));
     GoToRecord(3);
     EXPECT_EQ(Text("Nazev"), QStringLiteral("Položka 3"));
+
+    // Leaving the grid from its editor stores the pending text too.
+    Type(QStringLiteral("Pila"));
+    ASSERT_TRUE(Editor()->hasFocus());
+    int exits = 0;
+    grid->OnExit = [&exits](QObject*) { ++exits; };
+    other.setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(exits, 1);
+    EXPECT_EQ(Text("Nazev"), QStringLiteral("Pila"));
 }
 
 TEST_F(InplaceTest, EscapeRestoresTheTextAndASecondEscapeCancelsTheEdit) {
@@ -182,6 +196,43 @@ TEST_F(InplaceTest, EscapeRestoresTheTextAndASecondEscapeCancelsTheEdit) {
     Key(Qt::Key_F2);
     ASSERT_TRUE(EditorShown());
     EXPECT_EQ(Editor()->text(), QStringLiteral("Položka 5"));
+}
+
+TEST_F(InplaceTest, APressOnTheCurrentCellOpensTheEditor) {
+    GoToRecord(2);
+    GoToColumn("Nazev");
+    const int col = grid->Col();
+    auto center = [this](int c, int r) {
+        const TRect rect = grid->CellRect(c, r);
+        return QPoint((rect.Left + rect.Right) / 2, (rect.Top + rect.Bottom) / 2);
+    };
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, center(col, grid->Row() + 1));
+    EXPECT_FALSE(EditorShown()) << "the first press only moves there";
+    EXPECT_EQ(table.FieldByName(QStringLiteral("ID"))->AsInteger(), 3);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, center(col, grid->Row()));
+    ASSERT_TRUE(EditorShown());
+    EXPECT_EQ(Editor()->text(), QStringLiteral("Položka 3"));
+}
+
+TEST_F(InplaceTest, AnAlwaysShownEditorFollowsTheCursor) {
+    grid->SetOptions(grid->Options() | dgAlwaysShowEditor);
+    GoToRecord(1);
+    GoToColumn("Nazev");
+    grid->SetEditorMode(true);
+    ASSERT_TRUE(EditorShown());
+    Key(Qt::Key_End);
+    Type(QStringLiteral("x"));
+    Key(Qt::Key_Down);
+    ASSERT_TRUE(EditorShown());
+    EXPECT_EQ(Editor()->text(), QStringLiteral("Položka 2"));
+    EXPECT_EQ(Editor()->geometry(), grid->CellRect(grid->Col(), grid->Row()).ToQRect());
+    Key(Qt::Key_Tab);
+    ASSERT_TRUE(EditorShown());
+    EXPECT_EQ(Editor()->text(), QStringLiteral("ks"));
+    Key(Qt::Key_Return);
+    EXPECT_TRUE(EditorShown()) << "Enter does not close an editor that is always shown";
+    GoToRecord(1);
+    EXPECT_EQ(Text("Nazev"), QStringLiteral("Položka 1x"));
 }
 
 TEST_F(InplaceTest, GridsThatDoNotEditNeverShowTheEditor) {

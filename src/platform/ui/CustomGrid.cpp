@@ -149,7 +149,13 @@ TCustomGrid::TCustomGrid(QWidget* parent) : QAbstractScrollArea(parent) {
     SetScrollBars(TScrollStyle::ssBoth);
 }
 
-TCustomGrid::~TCustomGrid() = default;
+TCustomGrid::~TCustomGrid() { DestroyEditor(); }
+
+void TCustomGrid::DestroyEditor() {
+    editorMode_ = false;
+    inplaceCol_ = inplaceRow_ = -1;
+    delete inplaceEdit_.data();
+}
 
 void TCustomGrid::SetColCount(int value) {
     value = std::max(value, 1);

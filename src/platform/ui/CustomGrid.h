@@ -286,6 +286,9 @@ protected:
     void UpdateText();
     // Keeps the editor over its cell after the cells moved.
     void UpdateEdit();
+    // Drops the editor without handing on its text, while the grid goes away: it must not call
+    // back into a grid that is half destroyed.
+    void DestroyEditor();
     // The focus went from the editor to the grid (and is consumed by asking).
     bool TakeFocusFromEditor() { return std::exchange(focusFromEditor_, false); }
 
