@@ -77,7 +77,8 @@ void TPopupListbox::keyPressEvent(QKeyEvent* event) {
     const QChar c = text.isEmpty() ? QChar() : text.front();
     if (event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Escape) {
         searchText_.clear();
-    } else if (!c.isNull() && c.unicode() >= 32 && c.unicode() <= 255 && c.unicode() != 127) {
+    } else if (!c.isNull() && c.unicode() >= 32 && c.isPrint()) {
+        // Every printable character of the station's code page searches, Czech letters included.
         const qint64 now = TickCount();
         if (now - searchTickCount_ > kSearchTimeout) searchText_.clear();
         searchTickCount_ = now;

@@ -455,7 +455,7 @@ TEST_F(InplaceTest, AClickOnAnItemStoresItAndLosingTheFocusClosesTheList) {
 
 TEST_F(InplaceTest, PickListSearchesWhatIsTypedWithinTheTimeOut) {
     SetPickList({QStringLiteral("balení"), QStringLiteral("kg"), QStringLiteral("KS"), QStringLiteral("km"),
-                 QStringLiteral("m"), QStringLiteral("mm")});
+                 QStringLiteral("m"), QStringLiteral("mm"), QStringLiteral("čtvereční metr")});
     GoToColumn("Jednotka");
     Key(Qt::Key_F2);
     Key(Qt::Key_Down, Qt::AltModifier);
@@ -482,12 +482,19 @@ TEST_F(InplaceTest, PickListSearchesWhatIsTypedWithinTheTimeOut) {
     EXPECT_EQ(list->SearchText(), QStringLiteral("mm")) << "exactly the time-out still continues";
     EXPECT_EQ(current(), QStringLiteral("mm"));
 
+    // A Czech letter searches like any other, ignoring its case too.
+    now += 5000;
+    QKeyEvent accented(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("Č"));
+    QApplication::sendEvent(Focused(), &accented);
+    EXPECT_EQ(list->SearchText(), QStringLiteral("Č"));
+    EXPECT_EQ(current(), QStringLiteral("čtvereční metr"));
+
     Key(Qt::Key_Backspace);
     EXPECT_TRUE(list->SearchText().isEmpty());
     const QString longText(40, QLatin1Char('x'));
     Type(longText);
     EXPECT_EQ(list->SearchText().size(), TPopupListbox::kMaxSearchText);
-    EXPECT_EQ(current(), QStringLiteral("mm")) << "nothing matches, the choice stays";
+    EXPECT_EQ(current(), QStringLiteral("čtvereční metr")) << "nothing matches, the choice stays";
     EXPECT_EQ(list->SearchTickCount(), now);
 }
 

@@ -969,6 +969,10 @@ void TCustomGrid::UpdateEdit() {
 
 TInplaceEdit::TInplaceEdit(TCustomGrid* grid) : QLineEdit(grid->viewport()), grid_(grid) {
     setFrame(false);
+    // Every change goes through the keyboard, where the grid is asked first: the edit's own menu and
+    // drops would change the text behind the grid's back (the grid's menus serve the cell instead).
+    setContextMenuPolicy(Qt::NoContextMenu);
+    setAcceptDrops(false);
     hide();
     connect(this, &QLineEdit::textEdited, this, [this](const QString& text) {
         if (!updating_ && grid_->inplaceCol_ >= 0)
