@@ -619,13 +619,23 @@ public:
 
     // Painting and input
 public:
+    // The library's own texts, kept in the languages it ships them in.
+    static constexpr const char* kSDeleteRecordQuestion = "Delete record?";
+    static constexpr const char* kSDeleteMultipleRecordsQuestion = "Delete all selected records?";
+    static constexpr const char* kSNoDataToShow = "Нет данных для просмотра";
+
     int FrozenCols() const { return frozenCols_; }
     void SetFrozenCols(int value);
     // Makes the frozen columns fixed columns beside the indicator, keeping the current column.
     void ApplyFrozenCols();
-    // The grid's standard painting of one data cell with the canvas's font and brush.
+    void ApplyFrozenCols(int count);
+    // The grid's standard painting of one data cell (display text, column alignment, word break)
+    // with the canvas's font, brush and pen, the pen's colour being the text colour.
     void DrawCellDefault(QPainter& canvas, const TRect& rect, int dataColumn, TColumn* column,
                          TGridDrawState state);
+    // Writes a cell text over the canvas's brush in its pen colour and font, clipped to the rectangle.
+    void WriteCellText(QPainter& canvas, const TRect& rect, int leftMargin, bool wordBreak, bool rightToLeft,
+                       TAlignment alignment, const QString& text, int topMargin);
     void PaintTitle(QPainter& canvas, int dataColumn, int titleRow, const TRect& rect, bool pressed,
                     bool paint, bool buffered, QSize& size) override;
     bool FlatTitleButtons() override;
@@ -639,6 +649,11 @@ public:
     // Moves the cursor one record, marking with select when asked.
     void NextRow(bool select, Qt::KeyboardModifiers shift);
     void PriorRow(bool select, Qt::KeyboardModifiers shift);
+    void MoveRows(bool select, int distance, Qt::KeyboardModifiers shift);
+    // Makes a raw column current; a step of +1 or -1 skips columns of no width in that direction.
+    void SelectColumn(int column, int step);
+    void MarkAllOrNone(bool clear);
+    bool PressedTitleOpen() const { return pressedTitleOpen_; }
 
 protected:
     void Paint(QPainter& canvas) override;
@@ -656,8 +671,10 @@ protected:
     void MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y) override;
     void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) override;
     void KeyDown(int& key, Qt::KeyboardModifiers shift) override;
+    int MinCurrentCol() const override;
+    bool viewportEvent(QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -665,10 +682,42 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    void BeginGridUpdate();
+    void EndGridUpdate();
+    bool HookVerticalBar();
+    void VScroll(int action);
+    void ClearMarksIfMultiSelect();
+    void DeleteRecords();
+    void TabToColumn(bool backwards);
+    void SetPlatformColMoving(bool on);
+    void ReleaseMouse(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void RepaintCurrentRow();
+    bool SelectionShown();
+    void AddFlatLines(TRect& rect);
+    void PaintMarkerCell(QPainter& canvas, int row, bool framed);
+    void DrawLeadingCell(QPainter& canvas, int col, int row, TRect rect, int colKind, int rowKind, int inset);
+    void DrawDataColumnCell(QPainter& canvas, int col, int row, TRect rect, TGridDrawState state,
+                            bool frozen);
+    QPoint WriteTitleLines(QPainter& canvas, const QString& text, const TRect& rect, bool draw,
+                           TAlignment alignment, unsigned format);
+    void PaintEmptyMessage(QPainter& canvas);
+    void PaintCompleteLines(QPainter& canvas);
+
     int frozenCols_ = 0;
     int sizingOffset_ = 0;
     bool pressedTitleOpen_ = false;
+    // The pointer is over the pressed title: only then does it look pressed.
+    bool pressedTitleHot_ = false;
     int lastScrolledCol_ = -1;
+    bool inColExit_ = false;
+    bool inRowHeights_ = false;
+    bool inColWidths_ = false;
+    int wheelDelta_ = 0;
+    bool collectingLines_ = false;
+    bool flatFrame_ = false;
+    TLineBatch flatLines_;
+    // Set while the grid is built: its scroll bar moves the dataset from the start.
+    bool verticalBarHooked_ = HookVerticalBar();
     // End of painting and input
 
 protected:

@@ -454,8 +454,11 @@ int TDataSet::IdFieldIndex() const {
 }
 
 TBookmark TDataSet::GetBookmark() const {
-    if (!Active() || view_.empty() || state_ == dsInsert) return TBookmark();
-    const uint32_t row = CurrentRow();
+    if (!Active() || view_.empty()) return TBookmark();
+    // While a grid paints another row, the bookmark is that row's, as its fields are.
+    const bool displayed = displayPos_ >= 0 && displayPos_ != cur_ && displayPos_ < RecordCount();
+    if (state_ == dsInsert && !displayed) return TBookmark();
+    const uint32_t row = displayed ? view_[static_cast<size_t>(displayPos_)] : CurrentRow();
     const int id = IdFieldIndex();
     if (id >= 0 && Cell(row, id).isValid()) return u'#' + QString::number(Cell(row, id).toLongLong());
     return u'@' + QString::number(row);

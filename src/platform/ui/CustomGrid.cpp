@@ -156,7 +156,7 @@ void TCustomGrid::SetColCount(int value) {
     colWidths_.resize(value, defaultColWidth_);
     tabStops_.resize(value, true);
     if (fixedCols_ >= value) fixedCols_ = value - 1;
-    current_.X = std::clamp(current_.X, fixedCols_, value - 1);
+    current_.X = std::clamp(current_.X, std::min(MinCurrentCol(), fixedCols_), value - 1);
     topLeft_.X = std::clamp(topLeft_.X, fixedCols_, value - 1);
     ClampTopLeft();
     UpdateScrollRanges();
@@ -179,7 +179,7 @@ void TCustomGrid::SetFixedCols(int value) {
     value = std::clamp(value, 0, ColCount() - 1);
     if (value == fixedCols_) return;
     fixedCols_ = value;
-    current_.X = std::max(current_.X, fixedCols_);
+    current_.X = std::max(current_.X, std::min(MinCurrentCol(), fixedCols_));
     topLeft_.X = fixedCols_;
     ClampTopLeft();
     UpdateScrollRanges();
@@ -468,7 +468,7 @@ void TCustomGrid::ScrollIntoView(int col, int row) {
 }
 
 void TCustomGrid::MoveColRow(int col, int row, bool /*moveAnchor*/, bool show) {
-    col = std::clamp(col, fixedCols_, ColCount() - 1);
+    col = std::clamp(col, std::min(MinCurrentCol(), fixedCols_), ColCount() - 1);
     row = std::clamp(row, fixedRows_, RowCount() - 1);
     if ((options_ & goRowSelect) && current_.Y != row) {
         InvalidateRow(current_.Y);

@@ -231,6 +231,9 @@ protected:
     virtual bool CanPaint(const QRegion& region);
     // Ends a mouse state that another window interrupted.
     void CancelGridState();
+    // The first column that can hold the current cell: the first scrolling one, unless a descendant
+    // lets some fixed columns (frozen data columns) be current too.
+    virtual int MinCurrentCol() const { return fixedCols_; }
     bool IsLoading() const { return false; }
 
     bool viewportEvent(QEvent* event) override;
