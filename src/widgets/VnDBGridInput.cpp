@@ -727,7 +727,7 @@ void TVnCustomDBGrid::ColumnMoved(int fromIndex, int toIndex) {
 void TVnCustomDBGrid::ColWidthsChanged() {
     // The layout ends with this same notification; the widths it wrote are the columns' already.
     if (inColWidths_ || Columns().UpdateCount() > 0 || IsUpdateLocked() || InLayout() ||
-        (Columns().State() == csDefault && !DataLink()->Active()))
+        (Columns().State() == TDBGridColumnsState::csDefault && !DataLink()->Active()))
         return;
     inColWidths_ = true;
     BeginLayout();

@@ -474,7 +474,7 @@ void TVnCustomDBGrid::DrawDataColumnCell(QPainter& canvas, int col, int row, TRe
         if (DefaultDrawing() && !rect.IsEmpty())
             WriteCellText(canvas, rect, 2, column->WordBreak(), rtl, column->Alignment(), text, 2);
         if (hasRecord) {
-            if (Columns().State() == csDefault) DrawDataCell(canvas, rect, column->Field(), drawState);
+            if (Columns().State() == TDBGridColumnsState::csDefault) DrawDataCell(canvas, rect, column->Field(), drawState);
             DrawColumnCell(canvas, rect, dataColumn, column, drawState);
         } else {
             FillRect(canvas, rect, brush);
