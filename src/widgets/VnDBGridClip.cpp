@@ -183,6 +183,12 @@ bool TDBClipPopup::eventFilter(QObject* watched, QEvent* event) {
         const QPoint p = e->position().toPoint();
         if (e->button() == Qt::LeftButton && grid_->ColumnButtonPress(p.x(), p.y())) return true;
     }
+    if (watching_ && watched == grid_ && type == QEvent::FocusOut) {
+        // A window system that activates every window it shows takes the focus away only on its way
+        // back to the grid's form; the menu itself never keeps it.
+        QWidget* active = QApplication::activeWindow();
+        if (active && (active == this || active->parentWidget() == this)) return true;
+    }
     if (watching_ && watched->isWidgetType()) {
         if (press || type == QEvent::NonClientAreaMouseButtonPress) {
             // Any press but one on the menu or on a title's menu button closes the menu; the buttons
