@@ -752,7 +752,7 @@ private:
     void PaintLeadingTitleButton(QPainter& canvas, int kind, const TRect& cellRect);
     void PaintColumnTitleButton(QPainter& canvas, const TRect& buttonRect, bool pressed);
 
-    // Goes with the grid's own members, while the grid is still whole for the menu's last events.
+    // Goes with the grid's own members, before the widget tears down its children.
     struct TClipPopupDeleter {
         void operator()(TDBClipPopup* popup) const;
     };
