@@ -394,7 +394,7 @@ void TVnCustomDBGrid::PaintTitleMenuButtons(QPainter& canvas, int col, const TRe
     canvas.save();
     canvas.setClipRect(cellRect.Inflated(1, 1).ToQRect(), Qt::IntersectClip);
     const bool open = clipPopupOpen_ && clipPopup_ && clipPopup_->Kind() == kClipColumn;
-    PaintColumnTitleButton(canvas, button, PressedTitle() == col && open);
+    PaintColumnTitleButton(canvas, button, column, PressedTitle() == col && open);
     canvas.restore();
 }
 
@@ -442,7 +442,8 @@ void TVnCustomDBGrid::PaintLeadingTitleButton(QPainter& canvas, int kind, const 
     canvas.restore();
 }
 
-void TVnCustomDBGrid::PaintColumnTitleButton(QPainter& canvas, const TRect& buttonRect, bool pressed) {
+void TVnCustomDBGrid::PaintColumnTitleButton(QPainter& canvas, const TRect& buttonRect, TColumn* column,
+                                             bool pressed) {
     const int style = FixedFrameStyle();
     const bool flat = GridDrawing().ClipStyle() == csFlatBorder;
     TRect r = buttonRect;
@@ -457,10 +458,7 @@ void TVnCustomDBGrid::PaintColumnTitleButton(QPainter& canvas, const TRect& butt
         const int rightIn = (Options() & dgRowLines) ? 1 : 2;
         FrameRect(canvas, {r.Left - 1, r.Top - 1, r.Right + 1 - rightIn, r.Bottom + 1}, kFlatBorderFrame);
     }
-    const int dataColumn = PressedTitle() >= 0 ? RawToDataColumn(PressedTitle()) : -1;
-    TColor face = FixedColor();
-    if (dataColumn >= 0 && dataColumn < Columns().Count())
-        face = Columns().ColumnAt(dataColumn)->Title()->Color();
+    TColor face = column->Title()->Color();
     TColor glyph = clBlack;
     int gx = r.Left + 1, gy = r.Top + 3;
     if (pressed && style == 2) {

@@ -750,7 +750,7 @@ private:
     void RunClipCommand(TVnAssistButton* item, int value);
     TRect ClipTitleCell(int kind, int rawColumn);
     void PaintLeadingTitleButton(QPainter& canvas, int kind, const TRect& cellRect);
-    void PaintColumnTitleButton(QPainter& canvas, const TRect& buttonRect, bool pressed);
+    void PaintColumnTitleButton(QPainter& canvas, const TRect& buttonRect, TColumn* column, bool pressed);
 
     // Goes with the grid's own members, before the widget tears down its children.
     struct TClipPopupDeleter {

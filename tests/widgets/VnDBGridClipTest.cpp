@@ -268,6 +268,20 @@ TEST_F(MarkerMenuTest, ColumnMenuOpensFromItsTitleButtonOnlyWithItems) {
     EXPECT_EQ(button.Right, cell.Right);
     EXPECT_LE(button.Width(), 8);
 
+    // The button shows its drop-down mark; the title of a column without a menu has none there.
+    auto darkPixels = [&](int rawColumn) {
+        TRect b;
+        grid->TitleButtonRect(grid->CellRect(rawColumn, 0), b);
+        const QImage look = vp()->grab(b.ToQRect()).toImage();
+        int dark = 0;
+        for (int y = 0; y < look.height(); ++y)
+            for (int x = 0; x < look.width(); ++x)
+                if (qGray(look.pixel(x, y)) < 60) ++dark;
+        return dark;
+    };
+    EXPECT_GT(darkPixels(raw), 0);
+    EXPECT_EQ(darkPixels(grid->DataToRawColumn(2)), 0);
+
     // The handler adds nothing: the menu closes at once and the title is not left pressed.
     int clicks = 0;
     bool fill = false;
