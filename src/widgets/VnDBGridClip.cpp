@@ -24,7 +24,7 @@ const QString kInfoName = QStringLiteral("#BookmarsInfo");
 constexpr int kCmdSelectAll = 0;
 constexpr int kCmdDeselectAll = 1;
 
-// The menu glyphs are part of the library: drawn once, the first time a menu is built.
+// The marker menu's glyphs are part of the library: drawn once, the first time a menu is built.
 QImage MakeGlyph(const std::function<void(QPainter&)>& draw) {
     QImage image(16, 16, QImage::Format_RGB32);
     image.fill(ToQColor(clFuchsia));
@@ -38,7 +38,7 @@ void RegisterMenuGlyphs() {
     static bool done = false;
     if (done) return;
     done = true;
-    const QColor ink(0, 0, 0), box(255, 255, 255), frame(96, 96, 96), check(0, 100, 0);
+    const QColor box(255, 255, 255), frame(96, 96, 96), check(0, 100, 0);
     auto checkBox = [&](QPainter& p, bool checked) {
         p.fillRect(3, 3, 10, 10, box);
         p.setPen(frame);
@@ -54,37 +54,6 @@ void RegisterMenuGlyphs() {
     if (LoadBitmapResource(QStringLiteral("VN_PM_DESALL")).isNull())
         RegisterBitmapResource(QStringLiteral("VN_PM_DESALL"),
                                MakeGlyph([&](QPainter& p) { checkBox(p, false); }));
-    if (LoadBitmapResource(QStringLiteral("VN_DBQUERY")).isNull())
-        RegisterBitmapResource(QStringLiteral("VN_DBQUERY"), MakeGlyph([&](QPainter& p) {
-                                   p.fillRect(3, 1, 10, 14, box);
-                                   p.setPen(frame);
-                                   p.drawRect(2, 0, 11, 15);
-                                   for (int y = 3; y <= 12; y += 3) p.fillRect(5, y, 6, 1, ink);
-                               }));
-    if (LoadBitmapResource(QStringLiteral("VN_DBPROPERTY")).isNull())
-        RegisterBitmapResource(QStringLiteral("VN_DBPROPERTY"), MakeGlyph([&](QPainter& p) {
-                                   p.setPen(ink);
-                                   for (int y = 3; y <= 12; y += 4) {
-                                       p.drawLine(2, y, 13, y);
-                                       p.fillRect(4 + (y % 7), y - 1, 3, 3, frame);
-                                   }
-                               }));
-    if (LoadBitmapResource(QStringLiteral("VN_DBFIND")).isNull())
-        RegisterBitmapResource(QStringLiteral("VN_DBFIND"), MakeGlyph([&](QPainter& p) {
-                                   p.setPen(QPen(ink, 1));
-                                   p.drawEllipse(2, 2, 8, 8);
-                                   p.setPen(QPen(ink, 2));
-                                   p.drawLine(10, 10, 14, 14);
-                               }));
-    if (LoadBitmapResource(QStringLiteral("VN_PRINT")).isNull())
-        RegisterBitmapResource(QStringLiteral("VN_PRINT"), MakeGlyph([&](QPainter& p) {
-                                   p.fillRect(4, 1, 8, 5, box);
-                                   p.setPen(frame);
-                                   p.drawRect(4, 1, 7, 5);
-                                   p.fillRect(1, 6, 14, 6, frame);
-                                   p.fillRect(4, 10, 8, 5, box);
-                                   p.drawRect(4, 10, 7, 4);
-                               }));
 }
 
 }  // namespace

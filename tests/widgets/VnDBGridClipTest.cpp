@@ -73,6 +73,8 @@ TEST_F(MarkerMenuTest, MarkerTitleOpensTheMenuUnderItWithTheMarkCount) {
     EXPECT_EQ(menu()->Items(1)->Name(), QStringLiteral("#DeselectAll"));
     EXPECT_EQ(menu()->Items(1)->Caption(), TDBClipPopup::kDeselectAllCaption);
     EXPECT_EQ(menu()->Items(1)->Column(), 1);
+    EXPECT_FALSE(menu()->Items(0)->Glyph().isNull());
+    EXPECT_FALSE(menu()->Items(1)->Glyph().isNull());
     EXPECT_TRUE(menu()->Items(2)->IsSeparator());
     TVnAssistButton* info = menu()->InfoItem();
     ASSERT_EQ(info, menu()->Items(3));
