@@ -129,6 +129,7 @@ void TDBClipPopup::HidePopup() {
         return;
     }
     grid_->SetPressedTitle(-1);
+    if (kind_ == TVnCustomDBGrid::kClipColumn) grid_->pressedTitleOpen_ = false;
     grid_->SetClipPopupOpen(false);
     TComboClipPopup::HidePopup();
     kind_ = TVnCustomDBGrid::kClipNone;
@@ -168,6 +169,10 @@ bool TDBClipPopup::eventFilter(QObject* watched, QEvent* event) {
             const bool onButton =
                 grid_->viewport()->rect().contains(local) && grid_->IsTitleMenuButtonAt(local.x(), local.y());
             if (!onMenu && !onButton) grid_->CloseClipPopup();
+        } else if (type == QEvent::ShortcutOverride && (watched == grid_ || watched == grid_->viewport())) {
+            // No shortcut of the window takes a key away from the open menu.
+            event->accept();
+            return true;
         } else if (type == QEvent::KeyPress && (watched == grid_ || watched == grid_->viewport())) {
             // While the menu is open the grid's keys are the menu's: Esc closes it, the others move
             // through its items.

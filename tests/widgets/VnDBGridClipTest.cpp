@@ -311,9 +311,11 @@ TEST_F(MarkerMenuTest, ColumnMenuOpensFromItsTitleButtonOnlyWithItems) {
     EXPECT_EQ(menu()->Kind(), TVnCustomDBGrid::kClipColumn);
     EXPECT_EQ(menu()->Column(), raw);
     EXPECT_EQ(grid->PressedTitle(), raw);
+    EXPECT_TRUE(grid->PressedTitleOpen());
     EXPECT_EQ(menu()->geometry().right() + 1, vp()->mapToGlobal(QPoint(cell.Right, 0)).x());
     ClickItem(menu(), QStringLiteral("#Sort"));
     EXPECT_FALSE(Open());
+    EXPECT_FALSE(grid->PressedTitleOpen());
     EXPECT_EQ(clipItems, QStringList{QStringLiteral("#Sort")});
     EXPECT_EQ(grid->PressedTitle(), -1);
     EXPECT_EQ(grid->MarkedRows().MarkCount(), 3);
