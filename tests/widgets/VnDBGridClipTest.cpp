@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QShortcut>
 #include <QTest>
 
 #include "../common/Artifacts.h"
@@ -190,6 +191,19 @@ TEST_F(MarkerMenuTest, GridKeysWorkTheOpenMenu) {
     QApplication::processEvents();
     EXPECT_FALSE(Open());
     EXPECT_EQ(grid->MarkedRows().MarkCount(), 12);
+
+    // A window's Esc shortcut does not take the key from the open menu, only from a closed one.
+    int shortcuts = 0;
+    QShortcut escape(QKeySequence(Qt::Key_Escape), &window);
+    QObject::connect(&escape, &QShortcut::activated, [&] { ++shortcuts; });
+    ClickMarkerTitle();
+    ASSERT_TRUE(Open());
+    QTest::keyClick(grid, Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_FALSE(Open());
+    EXPECT_EQ(shortcuts, 0);
+    QTest::keyClick(grid, Qt::Key_Escape);
+    EXPECT_EQ(shortcuts, 1);
 }
 
 TEST_F(MarkerMenuTest, ClipClickHandlerPlacesAndMayKeepTheMenuClosed) {
