@@ -8,7 +8,8 @@ void TBookmarkList::ListChanged() {
     cacheBookmark_.clear();
     cacheIndex_ = -1;
     cacheFound_ = false;
-    grid_->BookmarksChanged();
+    // Only the grid's own marks are news to the window; a selected block keeps its rows in a list too.
+    if (this == &grid_->MarkedRows()) grid_->BookmarksChanged();
 }
 
 void TBookmarkList::ClearMarks() {

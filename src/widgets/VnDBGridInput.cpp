@@ -854,13 +854,3 @@ void TVnCustomDBGrid::contextMenuEvent(QContextMenuEvent* event) {
     menu->popup(event->globalPos());
     event->accept();
 }
-
-// ---- clip menus ----------------------------------------------------------------------------------------
-
-// The title menus hang on these calls; the grid opens none of its own, so a press on the indicator or
-// marker title and a title's menu button do nothing more than any title press.
-void TVnCustomDBGrid::ClipButtonClick(int item) { TVnCustomGrid::ClipButtonClick(item); }
-
-void TVnCustomDBGrid::CloseClipPopup() { TVnCustomGrid::CloseClipPopup(); }
-
-void TVnCustomDBGrid::TitleClipClick(int, int) {}

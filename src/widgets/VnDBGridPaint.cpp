@@ -310,6 +310,7 @@ void TVnCustomDBGrid::DrawCell(QPainter& canvas, int col, int row, const TRect& 
         const bool pressedFrame = titlePressed && rowKind == rkTitle;
         DrawCellFrame(canvas, rect.Inflated(1, 1), frameStyle, pressedFrame ? 1 : 0, FixedColor());
     }
+    if (rowKind == rkTitle) PaintTitleMenuButtons(canvas, col, cellRect);
 }
 
 void TVnCustomDBGrid::DrawLeadingCell(QPainter& canvas, int /*col*/, int row, TRect rect, int colKind,

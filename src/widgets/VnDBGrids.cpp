@@ -62,6 +62,7 @@ TVnCustomDBGrid::TVnCustomDBGrid(QWidget* parent) : TVnCustomGrid(parent) {
     // The rows that fit change also when a scroll bar comes or goes, which resizes only the viewport.
     viewport()->installEventFilter(this);
     LayoutChanged();
+    InitClipMenus();
 }
 
 TVnCustomDBGrid::~TVnCustomDBGrid() {
@@ -538,17 +539,6 @@ bool TVnCustomDBGrid::IsColumnSizable(int column) {
 bool TVnCustomDBGrid::HasData() {
     if (columns_->Count() == 0) return false;
     return dataLink_->MappedField(0) != nullptr || !columns_->ColumnAt(0)->FieldName().isEmpty();
-}
-
-void TVnCustomDBGrid::PopupAnchor(int& left, int& top, int& side, int& width) {
-    // Under the pressed title, or the current column's title when none is pressed.
-    const int raw = PressedTitle() >= 0 ? PressedTitle() : Col();
-    const TRect cell = CellRect(raw, 0);
-    const QPoint global = viewport()->mapToGlobal(QPoint(cell.Left, cell.Bottom));
-    left = global.x();
-    top = global.y();
-    side = cell.Height();
-    width = cell.Width();
 }
 
 void TVnCustomDBGrid::StartAutoScroll(int dx, int, int interval) {

@@ -16,6 +16,7 @@ class TVnCustomDBGrid;
 class TDBGridColumns;
 class TColumn;
 class TDBGridInplaceEdit;
+class TDBClipPopup;
 
 // Errors of the grid itself (as opposed to the dataset's): a request the grid cannot serve.
 class EInvalidGridOperation : public std::runtime_error {
@@ -596,7 +597,7 @@ public:
     std::function<void(TColumn*)> OnTitleClick;
     std::function<void(QObject*)> OnColEnter;
     std::function<void(QObject*)> OnColExit;
-    std::function<void(QObject*)> OnClipButtonClick;
+    std::function<void(TVnAssistButton*)> OnClipButtonClick;
     std::function<void(QObject*)> OnEditButtonClick;
     std::function<void(QObject*)> OnEnter;
     std::function<void(QObject*)> OnExit;
@@ -737,6 +738,46 @@ protected:
     // Reads the editor's text anew when the current field (or any, for none) no longer holds it.
     void RefreshEditor(TField* changed);
     // End of in-place editor
+
+    // Clip menus
+public:
+    // Kinds of the title menus: none open, the indicator's, the marker's and a column's.
+    static constexpr int kClipNone = 0, kClipIndicator = 1, kClipMarker = 2, kClipColumn = 4;
+
+    // The grid's one title menu, made with the grid.
+    TDBClipPopup* ClipPopup() const { return clipPopup_.get(); }
+    bool ClipPopupOpen() const { return clipPopupOpen_; }
+    void SetClipPopupOpen(bool value);
+    virtual void ShowClipPopup(int kind, int rawColumn, TDBClipPopup* menu);
+    // The menu button of a column title: the rightmost pixels of the title cell; false when the cell
+    // is too narrow for it.
+    bool TitleButtonRect(const TRect& cell, TRect& button);
+    // Whether a client point lies on a button that opens a title menu.
+    bool IsTitleMenuButtonAt(int x, int y);
+    // An item of the open menu was clicked (the item itself, as the menu hands it over).
+    void ClipItemClick(TVnAssistButton* item);
+    std::unique_ptr<TSelectedArea> CreateSelectedArea() override;
+    // Paints the menu buttons of a title cell over what the cell painting left there.
+    void PaintTitleMenuButtons(QPainter& canvas, int col, const TRect& cellRect);
+
+private:
+    // Made by the constructor once the grid's virtual operations are in place.
+    void InitClipMenus();
+    // A left press on a column's menu button toggles its menu; answers whether it was one.
+    bool ColumnButtonPress(int x, int y);
+    void RunClipCommand(TVnAssistButton* item, int value);
+    TRect ClipTitleCell(int kind, int rawColumn);
+    void PaintLeadingTitleButton(QPainter& canvas, int kind, const TRect& cellRect);
+    void PaintColumnTitleButton(QPainter& canvas, const TRect& buttonRect, TColumn* column, bool pressed);
+
+    // Goes with the grid's own members, before the widget tears down its children.
+    struct TClipPopupDeleter {
+        void operator()(TDBClipPopup* popup) const;
+    };
+    std::unique_ptr<TDBClipPopup, TClipPopupDeleter> clipPopup_;
+    bool clipPopupOpen_ = false;
+    friend class TDBClipPopup;
+    // End of clip menus
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

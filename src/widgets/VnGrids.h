@@ -288,6 +288,7 @@ public:
     virtual QRegion GetRegion() const;
     void BeginUpdate();
     void EndUpdate();
+    int UpdateCount() const { return updateCount_; }
     // Repaints what the last changes touched and forgets it.
     void Update();
     // Grows the last item to the cell, from the anchor.
