@@ -6,19 +6,17 @@
 #include <QTest>
 #include <QWidget>
 
+#include "GridWindow.h"
 #include "platform/data/MemTable.h"
 #include "widgets/VnDBGrids.h"
 
 // A grid in a window over a memory table of numbered items: ID, name, price, unit and date, in ID
 // order. Rows are 18 pixels high with the test font, so the window shows a little over ten.
-struct DBGridUiFixture : ::testing::Test {
+struct DBGridUiFixture : ::testing::Test, GridWindow {
     static constexpr int kRecords = 40;
 
-    QWidget window;
-    QWidget other;  // somewhere else the focus can go
     TMemTable table;
     TDataSource source{&table};
-    TVnDBGrid* grid = nullptr;
 
     void SetUp() override {
         table.FieldDefs().Add(QStringLiteral("ID"), ftInteger);
@@ -37,25 +35,11 @@ struct DBGridUiFixture : ::testing::Test {
             table.Post();
         }
         table.First();
-        grid = new TVnDBGrid(&window);
-        grid->setObjectName(QStringLiteral("grdTest"));
-        grid->setGeometry(0, 0, 420, 240);
-        other.setParent(&window);
-        other.setFocusPolicy(Qt::StrongFocus);
-        other.setGeometry(430, 0, 20, 20);
-        window.resize(460, 260);
-        grid->SetDataSource(&source);
-        window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-        grid->setFocus();
-        QApplication::processEvents();
+        PlaceGrid(source, QStringLiteral("grdTest"), 420, 240);
+        ShowWindow();
     }
 
-    // The grid goes before the table and the source it shows.
-    void TearDown() override {
-        delete grid;
-        grid = nullptr;
-    }
+    void TearDown() override { DeleteGrid(); }
 
     // Custom columns: each field name with a width.
     void UseColumns(std::initializer_list<std::pair<const char*, int>> columns) {

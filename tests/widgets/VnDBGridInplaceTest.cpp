@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QTest>
 
+#include "GridWindow.h"
 #include "common/Artifacts.h"
 #include "platform/data/MemTable.h"
 #include "widgets/VnDBGridInplace.h"
@@ -14,13 +15,10 @@ namespace {
 
 // An editable grid over goods with a unit (offered from a pick list) and a group (a lookup into a
 // second table by its key).
-struct InplaceFixture : ::testing::Test {
-    QWidget window;
-    QWidget other;  // somewhere else the focus can go
+struct InplaceFixture : ::testing::Test, GridWindow {
     TMemTable groups;
     TMemTable table;
     TDataSource source{&table};
-    TVnDBGrid* grid = nullptr;
 
     void SetUp() override {
         groups.FieldDefs().Add(QStringLiteral("ID"), ftInteger);
@@ -57,26 +55,13 @@ struct InplaceFixture : ::testing::Test {
         }
         table.First();
 
-        grid = new TVnDBGrid(&window);
-        grid->setObjectName(QStringLiteral("grdZbozi"));
-        grid->setGeometry(0, 0, 420, 200);
-        other.setParent(&window);
-        other.setFocusPolicy(Qt::StrongFocus);
-        other.setGeometry(430, 0, 20, 20);
-        window.resize(460, 220);
-        grid->SetDataSource(&source);
+        PlaceGrid(source, QStringLiteral("grdZbozi"), 420, 200);
         ASSERT_TRUE(grid->Options() & dgEditing);
         UseColumns();
-        window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-        grid->setFocus();
-        QApplication::processEvents();
+        ShowWindow();
     }
 
-    void TearDown() override {
-        delete grid;
-        grid = nullptr;
-    }
+    void TearDown() override { DeleteGrid(); }
 
     void UseColumns() {
         grid->Columns().Clear();
