@@ -11,15 +11,10 @@
 #include <memory>
 
 #include "TestGrid.h"
+#include "common/Artifacts.h"
 #include "widgets/VnClipPopup.h"
 
 namespace {
-
-QString ArtifactPath(const QString& name) {
-    const QString dir = qEnvironmentVariable("VN_BUILD_DIR", QDir::tempPath()) + QStringLiteral("/artifacts");
-    QDir().mkpath(dir);
-    return dir + QLatin1Char('/') + name;
-}
 
 // A 16 x 16 glyph on a white (transparent) ground, registered under a resource name.
 void RegisterGlyph(const QString& name, QColor color) {

@@ -7,6 +7,7 @@
 
 #include "DBGridUiFixture.h"
 #include "TestGrid.h"
+#include "common/Artifacts.h"
 
 namespace {
 
@@ -204,9 +205,7 @@ TEST_F(PaintTest, EmptyDataMessage) {
     QApplication::processEvents();
     const QImage image = Grab();
     EXPECT_TRUE(HasColor(image, TRect::FromQRect(vp()->rect()), clBlack));
-    const QString dir = qEnvironmentVariable("VN_BUILD_DIR", QDir::tempPath()) + QStringLiteral("/artifacts");
-    QDir().mkpath(dir);
-    EXPECT_TRUE(window.grab().toImage().save(dir + QStringLiteral("/dbgrid-empty.png")));
+    EXPECT_TRUE(window.grab().toImage().save(ArtifactPath(QStringLiteral("dbgrid-empty.png"))));
 }
 
 TEST_F(PaintTest, FlatLinesAreTheGridsOwn) {
@@ -362,9 +361,7 @@ TEST_F(PaintTest, PictureOfADataGrid) {
     grid->setFocus();
     QApplication::processEvents();
     const QImage picture = window.grab().toImage();
-    const QString dir = qEnvironmentVariable("VN_BUILD_DIR", QDir::tempPath()) + QStringLiteral("/artifacts");
-    QDir().mkpath(dir);
-    EXPECT_TRUE(picture.save(dir + QStringLiteral("/dbgrid.png")));
+    EXPECT_TRUE(picture.save(ArtifactPath(QStringLiteral("dbgrid.png"))));
 }
 
 }  // namespace

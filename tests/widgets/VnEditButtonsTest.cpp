@@ -7,6 +7,7 @@
 #include <QTest>
 #include <memory>
 
+#include "common/Artifacts.h"
 #include "widgets/VnClipPopup.h"
 #include "widgets/VnEditButton.h"
 
@@ -49,12 +50,6 @@ protected:
     TVnEditButtons* set = nullptr;
     std::vector<TVnEditButton*> clicks;
 };
-
-QString ArtifactPath(const QString& name) {
-    const QString dir = qEnvironmentVariable("VN_BUILD_DIR", QDir::tempPath()) + QStringLiteral("/artifacts");
-    QDir().mkpath(dir);
-    return dir + QLatin1Char('/') + name;
-}
 
 TEST_F(ButtonHost, PushButtonClicksOnlyWhenPressAndReleaseMeetOnIt) {
     TVnEditButton* a = Add(10, 10, 60, 24, QStringLiteral("První"));

@@ -9,15 +9,10 @@
 #include <QVBoxLayout>
 #include <memory>
 
+#include "common/Artifacts.h"
 #include "widgets/VnPopupWindow.h"
 
 namespace {
-
-QString ArtifactPath(const QString& name) {
-    const QString dir = qEnvironmentVariable("VN_BUILD_DIR", QDir::tempPath()) + QStringLiteral("/artifacts");
-    QDir().mkpath(dir);
-    return dir + QLatin1Char('/') + name;
-}
 
 TVnOwnerGeometry Owner(int left, int top, int width, int height) {
     // A control with a two-pixel frame around its client area.
