@@ -4,8 +4,15 @@
 #include "core/DataFolder.h"
 #include "widgets/HelpRouter.h"
 
+TfrmMain* frmMain = nullptr;
+
 TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
+    Q_ASSERT(frmMain == nullptr);
+    frmMain = this;
     setObjectName("frmMain");
+    adcGlobal1.Connection = &ADOConGlobal;
+    adcAgenda1.Connection = &ADOConAgenda;
+    adcAgenda2.Connection = &ADOConAgenda;
     setWindowTitle(QString::fromUtf8(kApplicationTitle));
     resize(800, 560);
 
@@ -18,4 +25,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     });
 }
 
-TfrmMain::~TfrmMain() { SetHelpTopicHandler(nullptr); }
+TfrmMain::~TfrmMain() {
+    SetHelpTopicHandler(nullptr);
+    frmMain = nullptr;
+}
