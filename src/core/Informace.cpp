@@ -13,6 +13,8 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
+#include "core/PurchasePrices.h"
+
 namespace {
 
 const char* const kCaption = "Informace";
@@ -38,6 +40,7 @@ TfrmInformace::TfrmInformace(QWidget* parent) : TVnDialog(parent) {
     acbtnStorno->setShortcutContext(Qt::WindowShortcut);
     addAction(acbtnStorno);
     connect(acbtnStorno, &QAction::triggered, this, &QDialog::reject);
+    AddPurchasePriceAction(this);
 
     auto* pnlTop = new QWidget(this);
     pnlTop->setObjectName("pnlTop");

@@ -134,6 +134,12 @@ void TColumnTitle::RestoreDefaults() {
     column_->Changed(fontSet);
 }
 
+void TColumnTitle::SetFontColor(TColor value) {
+    if (value == fontColor_) return;
+    fontColor_ = value;
+    column_->Changed(false);
+}
+
 void TColumnTitle::Assign(const TColumnTitle& source) {
     const TColumnValues set = source.column_->AssignedValues();
     if (set & cvTitleAlignment) SetAlignment(source.alignment_);

@@ -153,7 +153,7 @@ void TVnCustomDBGrid::PaintTitle(QPainter& canvas, int dataColumn, int /*titleRo
     TColumnTitle* title = column->Title();
     canvas.setFont(title->Font());
     TColor brush = title->Color();
-    TColor fontColor = clWindowText;
+    TColor fontColor = title->FontColor();
     if (pressed && FixedFrameStyle() == 2) {
         fontColor = clHighlightText;
         brush = kPressedTitleBrush;
@@ -475,7 +475,8 @@ void TVnCustomDBGrid::DrawDataColumnCell(QPainter& canvas, int col, int row, TRe
         if (DefaultDrawing() && !rect.IsEmpty())
             WriteCellText(canvas, rect, 2, column->WordBreak(), rtl, column->Alignment(), text, 2);
         if (hasRecord) {
-            if (Columns().State() == TDBGridColumnsState::csDefault) DrawDataCell(canvas, rect, column->Field(), drawState);
+            if (Columns().State() == TDBGridColumnsState::csDefault)
+                DrawDataCell(canvas, rect, column->Field(), drawState);
             DrawColumnCell(canvas, rect, dataColumn, column, drawState);
         } else {
             FillRect(canvas, rect, brush);

@@ -152,6 +152,9 @@ public:
     void SetColor(TColor value);
     QFont Font() const;
     void SetFont(const QFont& value);
+    // The colour of the caption's text; a window hides a caption by giving it the title's own colour.
+    TColor FontColor() const { return fontColor_; }
+    void SetFontColor(TColor value);
 
     TAlignment DefaultAlignment() const { return taLeftJustify; }
     QString DefaultCaption() const;
@@ -170,6 +173,7 @@ private:
     QString caption_;
     TColor color_ = clBtnFace;
     QFont font_;
+    TColor fontColor_ = clWindowText;
 };
 
 // ---- column ------------------------------------------------------------------------------------------

@@ -76,6 +76,12 @@ void TVnFooterTextPanel::SetColor(TColor value) {
     Changed(false);
 }
 
+void TVnFooterTextPanel::SetFontColor(TColor value) {
+    if (fontColor_ == value) return;
+    fontColor_ = value;
+    Changed(false);
+}
+
 void TVnFooterTextPanel::SetFont(const QFont& value) {
     font_ = value;
     assigned_ |= avFont;
@@ -149,7 +155,7 @@ bool TVnFooterTextPanel::Paint(QPainter& canvas, TRect rect, const TGridDrawInfo
     const unsigned align = alignment_ == taRightJustify ? DT_RIGHT
                            : alignment_ == taCenter     ? DT_CENTER
                                                         : DT_LEFT;
-    canvas.setPen(ToQColor(clWindowText));
+    canvas.setPen(ToQColor(fontColor_));
     DrawPanelText(canvas, rect, kPanelTextFlags | align);
     return true;
 }

@@ -111,6 +111,9 @@ public:
     void SetColor(TColor value);
     QFont Font() const { return (assigned_ & avFont) ? font_ : DefaultFont(); }
     void SetFont(const QFont& value);
+    // The colour of the text; a window hides a total by giving it the panel's own colour.
+    TColor FontColor() const { return fontColor_; }
+    void SetFontColor(TColor value);
     int Height() const { return height_; }
     void SetHeight(int value);
     QString Text() const { return text_; }
@@ -129,6 +132,7 @@ private:
     bool autoSize_ = true;
     TColor color_ = clBtnFace;
     QFont font_;
+    TColor fontColor_ = clWindowText;
     int height_ = 0;
     QString text_;
 };
