@@ -8,6 +8,7 @@
 #include <QUrl>
 
 #include "platform/text/NumberFormat.h"
+#include "platform/ui/RichText.h"
 #include "widgets/VnDBGrids.h"
 
 namespace {
@@ -109,9 +110,15 @@ QString CapitalizeFirst(const QString& text) {
 int ShellOpen(const QString& path) { return ShellOpenLauncher(path); }
 
 void LoadRichText(const QString& text, QTextEdit* edit) {
-    // Until the rich-text reader is in place every text, formatted or not, is shown as it stands,
-    // so nothing of it is lost.
-    edit->setPlainText(text);
+    if (IsRtfText(text)) {
+        RtfToDocument(text, *edit->document());
+        return;
+    }
+    // Memo texts keep CR LF; the edit wants one line break per line.
+    QString plain = text;
+    plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    plain.replace('\r', '\n');
+    edit->setPlainText(plain);
 }
 
 QString CommentTargetTable(int targetKind) { return targetKind == 0 ? QStringLiteral("Nabidky") : QString(); }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QMainWindow>
 #include <memory>
 
@@ -59,6 +60,9 @@ public:
     TMemTable mtCenSkupPol;
     TMemTable mtPoznSeznam;
     TMemTable mtPoznTisk;
+
+    // The firm's logo, for the print data; empty when the firm has none.
+    QImage imgLogo;
 };
 
 // The one main window of the run; null before it is created and after it is destroyed.
