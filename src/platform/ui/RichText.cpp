@@ -271,7 +271,8 @@ void TRtfReader::ReadHexByte() {
         ++pos_;
         ++digits;
     }
-    if (digits == 0) return;
+    // A cut-off escape stands for no character; guessing one would put a wrong letter in.
+    if (digits < 2) return;
     Byte(static_cast<uchar>(value));
 }
 
