@@ -39,6 +39,8 @@ TField* TDataSet::AddField(const QString& name, TFieldType type, int size, bool 
     fields_.Add(std::move(field));
     ++fieldsVersion_;
     stride_ = fields_.Count();
+    // Fields are only added while there are no records (opening, or a table being defined).
+    cells_.Reset(stride_);
     InvalidateIdIndex();
     return raw;
 }
@@ -56,6 +58,7 @@ void TDataSet::SetFields(const std::vector<TFieldDef>& defs) {
     fields_.Clear();
     ++fieldsVersion_;
     stride_ = 0;
+    cells_.Reset(0);
     for (const TFieldDef& def : defs) AddField(def.Name, def.DataType, def.Size, def.Required);
     DataEvent(deLayoutChange, 0);
 }
@@ -65,37 +68,39 @@ void TDataSet::ClearFieldsAndRecords() {
     fields_.Clear();
     ++fieldsVersion_;
     stride_ = 0;
+    cells_.Reset(0);
     filterExpr_.reset();
 }
 
 // --- records
 
 void TDataSet::ClearRecords() {
-    cells_.clear();
+    cells_.Reset(stride_);
     live_.clear();
     base_.clear();
     view_.clear();
-    viewPos_.clear();
-    viewPosValid_ = false;
+    orderKeys_.clear();
     cur_ = 0;
     InvalidateIdIndex();
 }
 
 uint32_t TDataSet::AppendRecordValues() {
-    const uint32_t row = static_cast<uint32_t>(live_.size());
-    cells_.resize(cells_.size() + static_cast<size_t>(stride_));
+    const uint32_t row = cells_.Append();
     live_.push_back(1);
     base_.push_back(row);
     return row;
 }
 
-void TDataSet::TakeRecords(std::vector<QVariant>&& cells) {
+void TDataSet::TakeRecords(TRecordStore&& cells) {
     ClearRecords();
+    Q_ASSERT(cells.Stride() == stride_ || cells.Count() == 0);
     cells_ = std::move(cells);
-    const size_t rows = stride_ == 0 ? 0 : cells_.size() / static_cast<size_t>(stride_);
+    if (cells_.Stride() != stride_) cells_.Reset(stride_);
+    const uint32_t rows = cells_.Count();
     live_.assign(rows, 1);
-    base_.resize(rows);
-    std::iota(base_.begin(), base_.end(), 0u);
+    std::vector<uint32_t> natural(rows);
+    std::iota(natural.begin(), natural.end(), 0u);
+    base_.Assign(std::move(natural));
 }
 
 const QVariant& TDataSet::FieldValue(int field) const {
@@ -284,8 +289,8 @@ void TDataSet::Edit() {
     if (readOnly_) throw EDataSetError(QStringLiteral("Datovou sadu nelze měnit."));
     Fire(BeforeEdit, this);
     const uint32_t row = CurrentRow();
-    editBuf_.assign(cells_.begin() + static_cast<ptrdiff_t>(row) * stride_,
-                    cells_.begin() + static_cast<ptrdiff_t>(row + 1) * stride_);
+    editBuf_.resize(static_cast<size_t>(stride_));
+    for (int i = 0; i < stride_; ++i) editBuf_[static_cast<size_t>(i)] = Cell(row, i);
     state_ = dsEdit;
     modified_ = false;
     DataEvent(deUpdateState, 0);
@@ -310,9 +315,9 @@ void TDataSet::Post() {
         // The natural order follows where the record was inserted, so it stays put when the
         // order or the filter changes later.
         if (!append && !view_.empty()) {
-            base_.pop_back();
+            base_.erase(base_.size() - 1);
             const uint32_t before = view_[static_cast<size_t>(cur_)];
-            base_.insert(std::find(base_.begin(), base_.end(), before), row);
+            base_.insert(static_cast<size_t>(base_.PositionOf(before)), row);
         }
         wasInView = false;
         anchor = append ? RecordCount() : cur_;
@@ -322,8 +327,9 @@ void TDataSet::Post() {
     }
     const int idField = IdFieldIndex();
     const QVariant oldId = wasInView && idField >= 0 ? Cell(row, idField) : QVariant();
-    std::copy(editBuf_.begin(), editBuf_.end(), cells_.begin() + static_cast<ptrdiff_t>(row) * stride_);
+    for (int i = 0; i < stride_; ++i) Cell(row, i) = std::move(editBuf_[static_cast<size_t>(i)]);
     editBuf_.clear();
+    UpdateOrderKeys(row);
     state_ = dsBrowse;
     modified_ = false;
     NoteIdChange(row, wasInView, oldId);
@@ -366,8 +372,7 @@ bool TDataSet::StaysInPlace(uint32_t row) const {
 void TDataSet::PlaceInView(uint32_t row, bool wasInView, int anchor) {
     if (wasInView) {
         const int pos = PositionOfRow(row);
-        if (pos >= 0) view_.erase(view_.begin() + pos);
-        viewPosValid_ = false;
+        if (pos >= 0) view_.erase(static_cast<size_t>(pos));
     }
     if (!Accept(row)) {
         SetCursor(std::min(anchor, RecordCount() - 1));
@@ -378,20 +383,12 @@ void TDataSet::PlaceInView(uint32_t row, bool wasInView, int anchor) {
     int pos;
     if (!order_.empty()) {
         // After equal keys, as a stable sort of the natural order would put a new record.
-        auto it = std::upper_bound(view_.begin(), view_.end(), row,
-                                   [this](uint32_t a, uint32_t b) { return CompareRows(a, b) < 0; });
-        pos = static_cast<int>(it - view_.begin());
+        pos = static_cast<int>(
+            view_.PartitionPoint([this, row](uint32_t other) { return CompareRows(row, other) >= 0; }));
     } else {
         pos = std::clamp(anchor, 0, RecordCount());
     }
-    if (pos == RecordCount() && viewPosValid_) {
-        view_.push_back(row);
-        if (viewPos_.size() <= row) viewPos_.resize(live_.size(), -1);
-        viewPos_[row] = pos;
-    } else {
-        view_.insert(view_.begin() + pos, row);
-        viewPosValid_ = false;
-    }
+    view_.insert(static_cast<size_t>(pos), row);
     SetCursor(pos);
     eof_ = bof_ = false;
 }
@@ -422,12 +419,18 @@ void TDataSet::Delete() {
     Fire(BeforeDelete, this);
     Fire(BeforeScroll, this);
     const uint32_t row = CurrentRow();
+    // The ID index forgets just this record, so deleting row after row needs no rebuild.
+    const int idField = IdFieldIndex();
+    if (idIndexBuilt_ && idField >= 0 && idIndexUnique_ && Cell(row, idField).isValid())
+        idIndex_.erase(Cell(row, idField).toLongLong());
+    else
+        InvalidateIdIndex();
     live_[row] = 0;
     for (int i = 0; i < stride_; ++i) Cell(row, i) = QVariant();
-    base_.erase(std::find(base_.begin(), base_.end(), row));
-    view_.erase(view_.begin() + cur_);
-    viewPosValid_ = false;
-    InvalidateIdIndex();
+    for (auto& keys : orderKeys_)
+        if (row < keys.size()) keys[row] = QByteArray();
+    base_.erase(static_cast<size_t>(base_.PositionOf(row)));
+    view_.erase(static_cast<size_t>(cur_));
     SetCursor(cur_);
     eof_ = view_.empty();
     bof_ = view_.empty();
@@ -494,7 +497,7 @@ bool TDataSet::FindRowOfBookmark(const TBookmark& bookmark, uint32_t& row) const
         if (idIndexUnique_) return true;
         // Two records share the ID: the first in the current order is the one meant.
         const int field = IdFieldIndex();
-        for (uint32_t r : view_)
+        for (const uint32_t r : view_)
             if (Cell(r, field).isValid() && Cell(r, field).toLongLong() == id) {
                 row = r;
                 return true;
@@ -511,14 +514,7 @@ bool TDataSet::FindRowOfBookmark(const TBookmark& bookmark, uint32_t& row) const
     return false;
 }
 
-int TDataSet::PositionOfRow(uint32_t row) const {
-    if (!viewPosValid_) {
-        viewPos_.assign(live_.size(), -1);
-        for (size_t i = 0; i < view_.size(); ++i) viewPos_[view_[i]] = static_cast<int32_t>(i);
-        viewPosValid_ = true;
-    }
-    return row < viewPos_.size() ? viewPos_[row] : -1;
-}
+int TDataSet::PositionOfRow(uint32_t row) const { return view_.PositionOf(row); }
 
 int TDataSet::BookmarkPosition(const TBookmark& bookmark) const {
     uint32_t row = 0;
@@ -599,18 +595,28 @@ bool TDataSet::Locate(const QString& fieldNames, const QVariant& values, TLocate
     if (fields.size() == 1 && fields[0] == IdFieldIndex() && wanted[0].isValid()) {
         uint32_t row = 0;
         if (LookupId(wanted[0].toLongLong(), row)) {
-            if (idIndexUnique_)
+            if (idIndexUnique_) {
                 found = PositionOfRow(row);
-            else
-                for (size_t i = 0; i < view_.size() && found < 0; ++i)
-                    if (MatchesLocate(view_[i], fields, wanted, options)) found = static_cast<int>(i);
+            } else {
+                int i = 0;
+                for (const uint32_t r : view_) {
+                    if (MatchesLocate(r, fields, wanted, options)) {
+                        found = i;
+                        break;
+                    }
+                    ++i;
+                }
+            }
         }
     } else {
-        for (size_t i = 0; i < view_.size(); ++i)
-            if (MatchesLocate(view_[i], fields, wanted, options)) {
-                found = static_cast<int>(i);
+        int i = 0;
+        for (const uint32_t r : view_) {
+            if (MatchesLocate(r, fields, wanted, options)) {
+                found = i;
                 break;
             }
+            ++i;
+        }
     }
     if (found < 0) return false;
     Fire(BeforeScroll, this);
@@ -689,12 +695,55 @@ int TDataSet::CompareValues(const QVariant& a, const QVariant& b, TFieldType typ
     return x < y ? -1 : (x > y ? 1 : 0);
 }
 
+// One key of the current order; text keys compare their prepared sort keys where both exist.
+int TDataSet::CompareOrderKey(size_t k, uint32_t a, uint32_t b) const {
+    const TSortKey& key = order_[k];
+    const QVariant& va = Cell(a, key.Field);
+    const QVariant& vb = Cell(b, key.Field);
+    // Every key holds at least its level byte, so an empty one was never made.
+    if (k < orderKeys_.size() && a < orderKeys_[k].size() && b < orderKeys_[k].size() && va.isValid() &&
+        vb.isValid() && !orderKeys_[k][a].isEmpty() && !orderKeys_[k][b].isEmpty()) {
+        const int c = orderKeys_[k][a].compare(orderKeys_[k][b]);
+        return c < 0 ? -1 : (c > 0 ? 1 : 0);
+    }
+    return CompareValues(va, vb, fields_[key.Field]->DataType());
+}
+
 int TDataSet::CompareRows(uint32_t a, uint32_t b) const {
-    for (const TSortKey& key : order_) {
-        int c = CompareValues(Cell(a, key.Field), Cell(b, key.Field), fields_[key.Field]->DataType());
-        if (c != 0) return key.Descending ? -c : c;
+    for (size_t k = 0; k < order_.size(); ++k) {
+        const int c = CompareOrderKey(k, a, b);
+        if (c != 0) return order_[k].Descending ? -c : c;
     }
     return 0;
+}
+
+const QByteArray* TDataSet::OrderTextKey(size_t orderKey, uint32_t row) const {
+    if (orderKey >= orderKeys_.size() || row >= orderKeys_[orderKey].size()) return nullptr;
+    return &orderKeys_[orderKey][row];
+}
+
+// Text keys are turned into sort keys once per record, so ordering compares bytes, not texts.
+void TDataSet::BuildOrderKeys(const std::vector<uint32_t>& rows) {
+    orderKeys_.assign(order_.size(), {});
+    for (size_t k = 0; k < order_.size(); ++k) {
+        if (!IsTextType(fields_[order_[k].Field]->DataType())) continue;
+        orderKeys_[k].resize(live_.size());
+        for (uint32_t row : rows) {
+            const QVariant& v = Cell(row, order_[k].Field);
+            if (v.isValid()) orderKeys_[k][row] = DataSortKey(v.toString());
+        }
+    }
+}
+
+// A posted record brings its keys up to date, so that it can be placed by them.
+void TDataSet::UpdateOrderKeys(uint32_t row) {
+    for (size_t k = 0; k < orderKeys_.size(); ++k) {
+        std::vector<QByteArray>& keys = orderKeys_[k];
+        if (keys.empty() && !IsTextType(fields_[order_[k].Field]->DataType())) continue;
+        if (keys.size() <= row) keys.resize(std::max<size_t>(live_.size(), keys.size() * 2));
+        const QVariant& v = Cell(row, order_[k].Field);
+        keys[row] = v.isValid() ? DataSortKey(v.toString()) : QByteArray();
+    }
 }
 
 // --- filtering
@@ -768,40 +817,20 @@ void TDataSet::RebuildView() {
     const int keepPos = cur_;
     std::vector<uint32_t> next;
     next.reserve(base_.size());
-    for (uint32_t row : base_)
+    for (const uint32_t row : base_)
         if (Accept(row)) next.push_back(row);
+    orderKeys_.clear();
     if (!order_.empty()) {
-        // Text keys are turned into sort keys once, so the sort compares bytes, not texts.
-        std::vector<std::vector<QByteArray>> textKeys(order_.size());
-        for (size_t k = 0; k < order_.size(); ++k) {
-            if (!IsTextType(fields_[order_[k].Field]->DataType())) continue;
-            textKeys[k].resize(live_.size());
-            for (uint32_t row : next) {
-                const QVariant& v = Cell(row, order_[k].Field);
-                if (v.isValid()) textKeys[k][row] = DataSortKey(v.toString());
-            }
-        }
+        BuildOrderKeys(next);
         std::stable_sort(next.begin(), next.end(), [&](uint32_t a, uint32_t b) {
             for (size_t k = 0; k < order_.size(); ++k) {
-                const TSortKey& key = order_[k];
-                int c;
-                if (!textKeys[k].empty()) {
-                    const QVariant& va = Cell(a, key.Field);
-                    const QVariant& vb = Cell(b, key.Field);
-                    if (!va.isValid() || !vb.isValid())
-                        c = static_cast<int>(va.isValid()) - static_cast<int>(vb.isValid());
-                    else
-                        c = textKeys[k][a].compare(textKeys[k][b]);
-                } else {
-                    c = CompareValues(Cell(a, key.Field), Cell(b, key.Field), fields_[key.Field]->DataType());
-                }
-                if (c != 0) return key.Descending ? c > 0 : c < 0;
+                const int c = CompareOrderKey(k, a, b);
+                if (c != 0) return order_[k].Descending ? c > 0 : c < 0;
             }
             return false;
         });
     }
-    view_ = std::move(next);
-    viewPosValid_ = false;
+    view_.Assign(std::move(next));
     int pos = hadCurrent ? PositionOfRow(keep) : -1;
     if (pos < 0) pos = std::min(keepPos, RecordCount() - 1);
     SetCursor(pos);

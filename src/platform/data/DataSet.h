@@ -11,6 +11,8 @@
 
 #include "platform/data/DataSetError.h"
 #include "platform/data/Field.h"
+#include "platform/data/RecordStore.h"
+#include "platform/data/RowSequence.h"
 
 class TDataSource;
 class TFilterExpr;
@@ -44,9 +46,10 @@ struct TSortKey {
 // A table of records in memory with a cursor, the edit states, bookmarks, ordering, filtering and
 // locating. Queries and memory tables fill it; windows and grids read it through its fields.
 //
-// Records live in one flat array, row after row, so a query's snapshot moves in without copying a
-// value. The order the cursor walks is a separate list of record numbers: sorting, filtering
-// and master/detail ranges rebuild that list and never touch the values.
+// Records live in chunked storage, row after row, so a query's snapshot moves in without copying
+// a value. The order the cursor walks is a separate list of record numbers: sorting, filtering
+// and master/detail ranges rebuild that list and never touch the values; posting and deleting
+// change it in place, at a cost that does not grow with the table.
 class TDataSet {
 public:
     using TDataSetNotifyEvent = std::function<void(TDataSet*)>;
@@ -156,7 +159,7 @@ public:
     // Which position in the current order holds a bookmark's record; -1 when none.
     int BookmarkPosition(const TBookmark& bookmark) const;
     // The records in cursor order and their stored values, for copying between datasets.
-    const std::vector<uint32_t>& View() const { return view_; }
+    const TRowSequence& View() const { return view_; }
     const QVariant& RecordValue(uint32_t row, int field) const { return Cell(row, field); }
 
 protected:
@@ -181,12 +184,18 @@ protected:
     // Record storage.
     void ClearRecords();
     uint32_t AppendRecordValues();  // a record of NULLs, last in the natural order
-    void TakeRecords(std::vector<QVariant>&& cells);
-    QVariant& Cell(uint32_t row, int field) { return cells_[static_cast<size_t>(row) * stride_ + field]; }
-    const QVariant& Cell(uint32_t row, int field) const {
-        return cells_[static_cast<size_t>(row) * stride_ + field];
-    }
+    void TakeRecords(TRecordStore&& cells);
+    QVariant& Cell(uint32_t row, int field) { return cells_.At(row, field); }
+    const QVariant& Cell(uint32_t row, int field) const { return cells_.At(row, field); }
     uint32_t CurrentRow() const { return view_[static_cast<size_t>(cur_)]; }
+    // The first position in the current order whose record does not satisfy `before` (the view
+    // must be ordered so that all records satisfying it come first).
+    size_t ViewPartitionPoint(const std::function<bool(uint32_t row)>& before) const {
+        return view_.PartitionPoint(before);
+    }
+    // The sort key of a text field of the current order for a record, made when the order was
+    // built or the record posted; null for other fields.
+    const QByteArray* OrderTextKey(size_t orderKey, uint32_t row) const;
 
     // The ordering subclasses install (memory-table indexes); empty for the natural order.
     void SetOrder(std::vector<TSortKey> keys);
@@ -200,6 +209,7 @@ protected:
     // the filter to the fields again and shows the new records from the first one.
     void ReorderAfterReload();
     int CompareRows(uint32_t a, uint32_t b) const;
+    int CompareOrderKey(size_t k, uint32_t a, uint32_t b) const;
     int CompareValues(const QVariant& a, const QVariant& b, TFieldType type) const;
 
     void DataEvent(TDataEvent event, intptr_t info);
@@ -223,6 +233,8 @@ private:
     void InvalidateIdIndex() { idIndexBuilt_ = false; }
     bool LookupId(qint64 id, uint32_t& row) const;
     void PlaceInView(uint32_t row, bool wasInView, int anchor);
+    void BuildOrderKeys(const std::vector<uint32_t>& rows);
+    void UpdateOrderKeys(uint32_t row);
     bool StaysInPlace(uint32_t row) const;
     void NoteIdChange(uint32_t row, bool edited, const QVariant& oldId);
     bool MatchesLocate(uint32_t row, const std::vector<int>& fields, const QVariantList& values,
@@ -231,12 +243,13 @@ private:
     TFields fields_;
     uint64_t fieldsVersion_ = 1;
     int stride_ = 0;
-    std::vector<QVariant> cells_;
-    std::vector<uint8_t> live_;   // per record slot: 0 once deleted
-    std::vector<uint32_t> base_;  // live records in natural order
-    std::vector<uint32_t> view_;  // records the cursor walks, in order
-    mutable std::vector<int32_t> viewPos_;
-    mutable bool viewPosValid_ = false;
+    TRecordStore cells_;
+    std::vector<uint8_t> live_;  // per record slot: 0 once deleted
+    TRowSequence base_;          // live records in natural order
+    TRowSequence view_;          // records the cursor walks, in order
+    // Per key of the current order that is a text field: every record's sort key, so that
+    // ordering, indexed posts and key searches compare bytes instead of folding texts each time.
+    std::vector<std::vector<QByteArray>> orderKeys_;
 
     TDataSetState state_ = dsInactive;
     int cur_ = 0;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/data/DataText.h"
+#include "platform/text/JetText.h"
 
 namespace {
 
@@ -240,7 +241,10 @@ Kind KindOfField(TFieldType t) {
 
 struct TFilterExpr::Node {
     enum Type { Or, And, Not, Compare, Like, IsNull, Constant } type;
-    std::unique_ptr<Node> a, b;
+    // Or and And hold their whole chain side by side, so that a filter of thousands of OR'd
+    // conditions (the item filter builds one per code) is a wide node, not a deep one; Not holds
+    // its one operand here too.
+    std::vector<std::unique_ptr<Node>> items;
     // Operands of Compare / Like / IsNull.
     struct Operand {
         bool isField = false;
@@ -250,6 +254,7 @@ struct TFilterExpr::Node {
         Token literal;
         QVariant value;  // literal converted for comparison
     } left, right;
+    TLikePattern pattern;  // of Like: the right side, read once
     OpKind op = OpKind::Eq;
     bool negate = false;
     bool constant = true;
@@ -258,6 +263,10 @@ struct TFilterExpr::Node {
 namespace {
 
 using Node = TFilterExpr::Node;
+
+// Filters that windows build nest a few levels at most; a hundred leaves room for any hand-made
+// one and keeps every walk of the tree far inside the stack.
+constexpr int kMaxNesting = 100;
 
 class Parser {
 public:
@@ -278,41 +287,48 @@ private:
     const Token& Peek() const { return toks_[pos_]; }
     Token Take() { return toks_[pos_++]; }
 
-    std::unique_ptr<Node> Binary(Node::Type type, std::unique_ptr<Node> a, std::unique_ptr<Node> b) {
+    // One node for a whole chain of OR (or AND): the operands are read in a loop, so a long flat
+    // chain costs no stack at all.
+    std::unique_ptr<Node> Chain(Node::Type type, Tok joiner, std::unique_ptr<Node> (Parser::*operand)()) {
+        auto first = (this->*operand)();
+        if (Peek().kind != joiner) return first;
         auto n = std::make_unique<Node>();
         n->type = type;
-        n->a = std::move(a);
-        n->b = std::move(b);
+        n->items.push_back(std::move(first));
+        while (Peek().kind == joiner) {
+            Take();
+            n->items.push_back((this->*operand)());
+        }
         return n;
     }
-
-    std::unique_ptr<Node> ParseOr() {
-        auto left = ParseAnd();
-        while (Peek().kind == Tok::Or) {
-            Take();
-            left = Binary(Node::Or, std::move(left), ParseAnd());
-        }
-        return left;
-    }
-    std::unique_ptr<Node> ParseAnd() {
-        auto left = ParseNot();
-        while (Peek().kind == Tok::And) {
-            Take();
-            left = Binary(Node::And, std::move(left), ParseNot());
-        }
-        return left;
-    }
+    std::unique_ptr<Node> ParseOr() { return Chain(Node::Or, Tok::Or, &Parser::ParseAnd); }
+    std::unique_ptr<Node> ParseAnd() { return Chain(Node::And, Tok::And, &Parser::ParseNot); }
     std::unique_ptr<Node> ParseNot() {
-        if (Peek().kind == Tok::Not) {
+        // A run of NOTs is counted, not nested: two of them cancel out.
+        bool negate = false;
+        while (Peek().kind == Tok::Not) {
             Take();
-            return Binary(Node::Not, ParseNot(), nullptr);
+            negate = !negate;
         }
-        return ParsePrimary();
+        auto operand = ParsePrimary();
+        if (!negate) return operand;
+        auto n = std::make_unique<Node>();
+        n->type = Node::Not;
+        n->items.push_back(std::move(operand));
+        return n;
     }
     std::unique_ptr<Node> ParsePrimary() {
         if (Peek().kind == Tok::LParen) {
+            // Parentheses are the one way to nest, and every level costs stack in reading,
+            // binding, evaluating and freeing the tree: deeper than anyone writes by hand is
+            // refused rather than risked.
+            if (depth_ >= kMaxNesting)
+                Fail(text_, Peek().pos,
+                     QStringLiteral("příliš mnoho vnořených závorek (nejvýše %1)").arg(kMaxNesting));
             Take();
+            ++depth_;
             auto inner = ParseOr();
+            --depth_;
             if (Peek().kind != Tok::RParen) Fail(text_, Peek().pos, QStringLiteral("chybí pravá závorka"));
             Take();
             return inner;
@@ -391,6 +407,7 @@ private:
     QString text_;
     std::vector<Token> toks_;
     size_t pos_ = 0;
+    int depth_ = 0;
 };
 
 // Converts a literal for comparison with something of the given kind; false when it cannot be.
@@ -470,13 +487,13 @@ void BindOperand(Node::Operand& o, const TFields& fields, const QString& where) 
 }
 
 void BindNode(Node& n, const TFields& fields, const QString& text) {
-    if (n.a) BindNode(*n.a, fields, text);
-    if (n.b) BindNode(*n.b, fields, text);
+    for (auto& item : n.items) BindNode(*item, fields, text);
     if (n.type != Node::Compare && n.type != Node::Like && n.type != Node::IsNull) return;
     BindOperand(n.left, fields, text);
     BindOperand(n.right, fields, text);
     if (n.type == Node::Like) {
         n.right.value = n.right.literal.text;
+        n.pattern = TLikePattern(n.right.literal.text, U'*', U'?');
         return;
     }
     if (n.type != Node::Compare) return;
@@ -540,11 +557,15 @@ bool Eval(const Node& n, const TFilterExpr::ValueOf& valueOf) {
         case Node::Constant:
             return n.constant;
         case Node::Or:
-            return Eval(*n.a, valueOf) || Eval(*n.b, valueOf);
+            for (const auto& item : n.items)
+                if (Eval(*item, valueOf)) return true;
+            return false;
         case Node::And:
-            return Eval(*n.a, valueOf) && Eval(*n.b, valueOf);
+            for (const auto& item : n.items)
+                if (!Eval(*item, valueOf)) return false;
+            return true;
         case Node::Not:
-            return !Eval(*n.a, valueOf);
+            return !Eval(*n.items.front(), valueOf);
         case Node::IsNull: {
             const bool isNull = n.left.isField ? !valueOf(n.left.field).isValid() : n.left.kind == Kind::Null;
             return isNull != n.negate;
@@ -552,8 +573,11 @@ bool Eval(const Node& n, const TFilterExpr::ValueOf& valueOf) {
         case Node::Like: {
             QVariant v;
             if (!OperandValue(n.left, valueOf, v)) return false;
-            const QString text = n.left.isField && n.left.kind == Kind::Number ? v.toString() : v.toString();
-            return DataLike(text, n.right.value.toString()) != n.negate;
+            // Text is matched as it stands; only numbers and dates need turning into text first.
+            const bool match = v.typeId() == QMetaType::QString
+                                   ? n.pattern.Matches(*static_cast<const QString*>(v.constData()))
+                                   : n.pattern.Matches(v.toString());
+            return match != n.negate;
         }
         case Node::Compare: {
             QVariant a, b;

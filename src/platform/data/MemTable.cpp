@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/data/DataText.h"
+
 class TMemTable::TMasterLink : public TDataLink {
 public:
     explicit TMasterLink(TMemTable* owner) : owner_(owner) {}
@@ -181,28 +183,48 @@ QVariantList TMemTable::NormalizeKey(const QVariantList& values) const {
     return out;
 }
 
-int TMemTable::CompareKey(uint32_t row, const QVariantList& values, bool partialText) const {
+int TMemTable::CompareKey(uint32_t row, const QVariantList& values,
+                          const std::vector<QByteArray>& textKeys) const {
     for (int i = 0; i < values.size(); ++i) {
         const TSortKey& key = Order()[static_cast<size_t>(i)];
         const TField* f = Fields()[key.Field];
-        QVariant have = Cell(row, key.Field);
-        if (partialText && f->IsText() && have.isValid())
-            have = have.toString().left(values[i].toString().size());
-        int c = CompareValues(have, values[i], f->DataType());
+        const QVariant& have = Cell(row, key.Field);
+        int c;
+        const QByteArray* rowKey = OrderTextKey(static_cast<size_t>(i), row);
+        if (f->IsText() && have.isValid() && values[i].isValid() && rowKey && !rowKey->isEmpty()) {
+            // The record's key was made with the order; the searched one once per search.
+            const int bytes = rowKey->compare(textKeys[static_cast<size_t>(i)]);
+            c = bytes < 0 ? -1 : (bytes > 0 ? 1 : 0);
+        } else {
+            c = CompareValues(have, values[i], f->DataType());
+        }
         if (c != 0) return key.Descending ? -c : c;
     }
     return 0;
+}
+
+std::vector<QByteArray> TMemTable::SearchTextKeys(const QVariantList& key) const {
+    std::vector<QByteArray> textKeys(static_cast<size_t>(key.size()));
+    for (int i = 0; i < key.size(); ++i)
+        if (Fields()[Order()[static_cast<size_t>(i)].Field]->IsText() && key[i].isValid())
+            textKeys[static_cast<size_t>(i)] = DataSortKey(key[i].toString());
+    return textKeys;
+}
+
+// Where the first record not below the key stands in the current order.
+size_t TMemTable::SeekKey(const QVariantList& key, const std::vector<QByteArray>& textKeys) const {
+    return ViewPartitionPoint([&](uint32_t row) { return CompareKey(row, key, textKeys) < 0; });
 }
 
 bool TMemTable::FindKey(const QVariantList& values) {
     CheckBrowseMode();
     if (Order().empty()) throw EDataSetError(QStringLiteral("Tabulka nemá nastavený index."));
     const QVariantList key = NormalizeKey(values);
-    const auto& view = View();
-    auto it = std::lower_bound(view.begin(), view.end(), 0,
-                               [&](uint32_t row, int) { return CompareKey(row, key, false) < 0; });
-    if (it == view.end() || CompareKey(*it, key, false) != 0) return false;
-    SetRecNo(static_cast<int>(it - view.begin()) + 1);
+    const std::vector<QByteArray> textKeys = SearchTextKeys(key);
+    const size_t pos = SeekKey(key, textKeys);
+    if (pos >= View().size()) return false;
+    if (CompareKey(View()[pos], key, textKeys) != 0) return false;
+    SetRecNo(static_cast<int>(pos) + 1);
     return true;
 }
 
@@ -211,10 +233,8 @@ void TMemTable::FindNearest(const QVariantList& values) {
     if (Order().empty()) throw EDataSetError(QStringLiteral("Tabulka nemá nastavený index."));
     if (IsEmpty()) return;
     const QVariantList key = NormalizeKey(values);
-    const auto& view = View();
-    auto it = std::lower_bound(view.begin(), view.end(), 0,
-                               [&](uint32_t row, int) { return CompareKey(row, key, false) < 0; });
-    SetRecNo(it == view.end() ? RecordCount() : static_cast<int>(it - view.begin()) + 1);
+    const size_t pos = SeekKey(key, SearchTextKeys(key));
+    SetRecNo(pos >= View().size() ? RecordCount() : static_cast<int>(pos) + 1);
 }
 
 // --- master/detail

@@ -83,7 +83,9 @@ private:
     std::vector<TSortKey> OpenOrder() override;
     void MasterChanged();
     bool LinkReady() const;
-    int CompareKey(uint32_t row, const QVariantList& values, bool partialText) const;
+    int CompareKey(uint32_t row, const QVariantList& values, const std::vector<QByteArray>& textKeys) const;
+    std::vector<QByteArray> SearchTextKeys(const QVariantList& key) const;
+    size_t SeekKey(const QVariantList& key, const std::vector<QByteArray>& textKeys) const;
     QVariantList NormalizeKey(const QVariantList& values) const;
 
     TFieldDefs fieldDefs_;

@@ -241,7 +241,7 @@ void TypeByValues(TRowset& rs, size_t column) {
     col.DataType = type;
     col.Size = type == ftString ? 255 : 0;
     for (size_t r = 0; r < rows; ++r) {
-        QVariant& v = rs.Values[r * rs.Columns.size() + column];
+        QVariant& v = rs.Values.At(static_cast<uint32_t>(r), static_cast<int>(column));
         if (!v.isValid()) continue;
         if (type == ftString || type == ftMemo)
             v = v.toString();
@@ -298,16 +298,29 @@ void TADOConnection::Open(const QString& path, const QString& password) {
     password_ = password;
 }
 
+namespace {
+
+// A probe holds the file for a moment only; fifty short waits outlast any probe.
+constexpr int kPresenceTries = 50;
+constexpr unsigned long kPresenceWaitMs = 20;
+
+}  // namespace
+
+std::function<void()> TADOConnection::PresenceRetryWait = [] { QThread::msleep(kPresenceWaitMs); };
+
 void TADOConnection::EnterPresence(const QString& databasePath) {
     const QString file = PresenceFileOf(databasePath);
     // A station probing for others holds the file exclusively for a moment and deletes it;
     // a connection that meets that moment waits it out and comes back to a fresh file.
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        if (presence_.Open(file)) {
-            if (FileExists(file)) return;
-            presence_.Close();  // got the lock on a file the prober just deleted
-        }
-        QThread::msleep(20);
+    for (int attempt = 0; attempt < kPresenceTries; ++attempt) {
+        if (presence_.Open(file)) return;
+        // Waiting helps only against a holder: a folder where the file cannot even be made
+        // stays so, and saying "in use" would send the user looking for another station.
+        if (presence_.Failure() == TFileLock::TFailure::CannotOpen)
+            throw EDatabaseError(
+                QStringLiteral("The folder '%1' cannot be written; the file '%2' cannot be created.")
+                    .arg(QFileInfo(file).absolutePath(), file));
+        if (attempt + 1 < kPresenceTries) PresenceRetryWait();
     }
     throw EDatabaseError(QStringLiteral("Could not use '%1'; file already in use.").arg(file));
 }
@@ -454,10 +467,13 @@ std::unique_ptr<TRowset> TADOConnection::OpenRowset(const QString& sql, const TP
         readAs.push_back(declared ? ReadAsOf(col.DataType) : ReadAs::ByValue);
         rs->Columns.push_back(col);
     }
+    rs->Values.Reset(columns);
     int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        const uint32_t row = rs->Values.Append();
         for (int i = 0; i < columns; ++i)
-            rs->Values.push_back(ReadValue(stmt, i, readAs[static_cast<size_t>(i)]));
+            rs->Values.At(row, i) = ReadValue(stmt, i, readAs[static_cast<size_t>(i)]);
+    }
     if (rc != SQLITE_DONE) {
         const QString message = ErrorText(db_);
         sqlite3_reset(stmt);
@@ -488,10 +504,11 @@ void TADOConnection::CommitTrans() {
 void TADOConnection::RollbackTrans() {
     CheckOpen(QStringLiteral("ROLLBACK"));
     if (!inTransaction_) throw EDatabaseError(QStringLiteral("No transaction is active."));
-    inTransaction_ = false;
     // Some errors end the transaction inside the engine already; nothing is left to undo then.
-    if (sqlite3_get_autocommit(db_)) return;
-    ExecRaw("ROLLBACK");
+    // A rollback the engine refuses leaves the transaction open, and the flag says so, so that
+    // the caller may try again instead of writing on into changes it believes undone.
+    if (!sqlite3_get_autocommit(db_)) ExecRaw("ROLLBACK");
+    inTransaction_ = false;
 }
 
 QStringList TADOConnection::GetTableNames() {

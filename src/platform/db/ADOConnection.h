@@ -80,6 +80,10 @@ public:
 
     sqlite3* Handle() const { return db_; }
 
+    // How Open waits between tries while a probing station holds the presence file; tests put
+    // a counter here instead of the clock.
+    static std::function<void()> PresenceRetryWait;
+
 private:
     struct Prepared;
 

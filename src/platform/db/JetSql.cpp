@@ -89,6 +89,18 @@ std::vector<Token> Tokenize(const QString& s) {
             if (s.mid(i + 2, j - i - 2).compare(QStringLiteral("IDENTITY"), Qt::CaseInsensitive) != 0)
                 Fail(QStringLiteral("Unknown system variable ") + s.mid(i, j - i), s);
             kind = Tok::Identity;
+        } else if ((c == u'-' && j < n && s[j] == u'-') || (c == u'/' && j < n && s[j] == u'*')) {
+            // Jet knows no comments, and here they would hide the rest of a statement from the
+            // engine: "DELETE FROM T -- WHERE ID = 1" must not empty the table.
+            Fail(QStringLiteral("Syntax error: comments ('%1') are not allowed in a query.").arg(s.mid(i, 2)),
+                 s);
+        } else if (c == u'?' || c == u'$' || c == u'@') {
+            // The engine reads these as parameters of its own, which nothing here would bind:
+            // they would run as NULL without a word.
+            Fail(QStringLiteral("Syntax error: '%1' is not a parameter marker here; parameters are written "
+                                "as :Name.")
+                     .arg(c),
+                 s);
         } else if (j < n) {
             static const QStringList kTwoChar = {"<>", "<=", ">=", "!=", "||"};
             if (kTwoChar.contains(s.mid(i, 2))) j = i + 2;

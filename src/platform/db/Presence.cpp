@@ -15,7 +15,6 @@ bool ProbePresence(const QString& presencePath) {
     if (!probe.Open(presencePath, true, false)) return FileExists(presencePath);
     // Deleted while the exclusive lock is held, so no connection can slip in on this file
     // in between; one that opened it just before finds it gone and makes a new one.
-    QFile::remove(presencePath);
-    probe.Release();
+    probe.RemoveAndRelease();
     return FileExists(presencePath);
 }

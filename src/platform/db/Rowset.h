@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/data/FieldType.h"
+#include "platform/data/RecordStore.h"
 
 // What a connection hands a query when it opens: the columns and every row, read at once
 // (the client-side static cursor that queries work on).
@@ -19,8 +20,10 @@ struct TRowsetColumn {
 
 struct TRowset {
     std::vector<TRowsetColumn> Columns;
-    std::vector<QVariant> Values;  // row after row, Columns.size() values each
+    TRecordStore Values;  // Columns.size() values a row
 
-    size_t RowCount() const { return Columns.empty() ? 0 : Values.size() / Columns.size(); }
-    const QVariant& Value(size_t row, size_t column) const { return Values[row * Columns.size() + column]; }
+    size_t RowCount() const { return Values.Count(); }
+    const QVariant& Value(size_t row, size_t column) const {
+        return Values.At(static_cast<uint32_t>(row), static_cast<int>(column));
+    }
 };

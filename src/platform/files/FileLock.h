@@ -16,12 +16,22 @@ public:
     TFileLock(TFileLock&& other) noexcept;
     TFileLock& operator=(TFileLock&& other) noexcept;
 
+    // Why the last Open failed: someone holds a conflicting lock, or the file could not be opened
+    // (or made) at all, which no amount of waiting for the holder mends.
+    enum class TFailure { None, InUse, CannotOpen };
+
     // Opens the file and takes the lock: exclusive (no one else may hold any lock on it) or shared
     // (others may hold shared locks too). With `create` a missing file is made. False when the
-    // file cannot be opened or someone holds a conflicting lock; a lock held before is released
-    // first.
+    // file cannot be opened or someone holds a conflicting lock (Failure says which); a lock held
+    // before is released first. The lock is granted only on the file that stands at the path once
+    // it is taken, never on one that was deleted or replaced meanwhile.
     bool Open(const QString& path, bool exclusive, bool create);
+    TFailure Failure() const { return failure_; }
     bool IsHeld() const { return fd_ >= 0; }
+    // Deletes the held file while still holding it, then lets go. Only a holder may delete a lock
+    // file: whoever else deleted it could take it from under its holder. False when the file
+    // could not be deleted (the lock is let go all the same).
+    bool RemoveAndRelease();
     const QString& Path() const { return path_; }
     // Closes the file, which gives the lock up. The file itself stays.
     void Release();
@@ -29,6 +39,7 @@ public:
 private:
     int fd_ = -1;
     QString path_;
+    TFailure failure_ = TFailure::None;
 };
 
 // True when no one holds any lock on the file (or it does not exist): an exclusive lock could be
@@ -46,6 +57,7 @@ public:
     bool Open(const QString& path) { return lock_.Open(path, false, true); }
     void Close() { lock_.Release(); }
     bool IsOpen() const { return lock_.IsHeld(); }
+    TFileLock::TFailure Failure() const { return lock_.Failure(); }
 
     // True when anyone (another station or another connection of this one) is present.
     static bool InUse(const QString& path) { return !TestFileLockFree(path); }

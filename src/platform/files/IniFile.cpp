@@ -1,6 +1,7 @@
 #include "platform/files/IniFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 
@@ -24,8 +25,17 @@ QString ValueOf(const QString& line) { return line.mid(line.indexOf('=') + 1).tr
 
 TIniFile::TIniFile(const QString& fileName) : fileName_(fileName) {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) return;  // a missing file is an empty one
-    const QString text = DecodeIniText(file.readAll());
+    if (!file.open(QIODevice::ReadOnly)) {
+        // A missing file is an empty one; one that is there but shut to us is not.
+        readable_ = !QFileInfo::exists(fileName) && !QFileInfo(fileName).isSymLink();
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        readable_ = false;
+        return;
+    }
+    const QString text = DecodeIniText(bytes);
     if (text.contains("\r\n")) lineEnd_ = "\r\n";
     QStringList rows = text.split('\n');
     if (!rows.isEmpty() && rows.last().isEmpty()) rows.removeLast();
@@ -80,7 +90,27 @@ bool TIniFile::ReadBool(const QString& section, const QString& ident, bool def) 
     return ReadInteger(section, ident, def ? 1 : 0) != 0;
 }
 
+void TIniFile::CheckWritable() const {
+    if (!readable_)
+        throw EIniFileException(QString("Unable to read %1; the file is left as it is").arg(fileName_));
+}
+
+void TIniFile::CheckNames(const QString& section, const QString* ident) const {
+    auto breaksLine = [](const QString& s) { return s.contains('\r') || s.contains('\n'); };
+    const QString sec = section.trimmed();
+    if (sec.isEmpty() || sec.contains(']') || breaksLine(sec))
+        throw EIniFileException(QString("Invalid section name \"%1\" in %2").arg(section, fileName_));
+    if (!ident) return;
+    // A key that starts like a comment or a section header would not read back as a key.
+    const QString key = ident->trimmed();
+    if (key.isEmpty() || key.contains('=') || key.contains(']') || breaksLine(key) || key.startsWith(';') ||
+        key.startsWith('#') || key.startsWith('['))
+        throw EIniFileException(QString("Invalid key name \"%1\" in %2").arg(*ident, fileName_));
+}
+
 void TIniFile::WriteString(const QString& section, const QString& ident, const QString& value) {
+    CheckWritable();
+    CheckNames(section, &ident);
     // A line break inside a value would start a new line of the file; the rest would be lost or
     // read as another key, so the value is kept on its line.
     QString v = value;
@@ -138,6 +168,7 @@ QStringList TIniFile::ReadSection(const QString& section) const {
 }
 
 void TIniFile::EraseSection(const QString& section) {
+    CheckWritable();
     const int sec = FindSection(section);
     if (sec < 0) return;
     lines_.erase(lines_.begin() + sec, lines_.begin() + SectionEnd(sec));
@@ -145,13 +176,17 @@ void TIniFile::EraseSection(const QString& section) {
 }
 
 void TIniFile::DeleteKey(const QString& section, const QString& ident) {
+    CheckWritable();
     const int key = FindKey(FindSection(section), ident);
     if (key < 0) return;
     lines_.erase(lines_.begin() + key);
     Save();
 }
 
-void TIniFile::UpdateFile() { Save(); }
+void TIniFile::UpdateFile() {
+    CheckWritable();
+    Save();
+}
 
 void TIniFile::Save() {
     QString text;

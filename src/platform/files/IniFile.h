@@ -5,7 +5,8 @@
 #include <stdexcept>
 #include <vector>
 
-// A writing failure of an ini file; the message names the file.
+// A writing failure of an ini file, or a write refused (a file that exists but could not be read,
+// a section or key name the file could not hold); the message names the file.
 class EIniFileException : public std::runtime_error {
 public:
     explicit EIniFileException(const QString& message) : std::runtime_error(message.toStdString()) {}
@@ -20,11 +21,19 @@ public:
 // Every write goes to disk at once, replacing the file in one step so that a failure halfway never
 // leaves half a file; a failure throws EIniFileException. A file that is not valid UTF-8 is read as
 // windows-1250 (older files came from Windows); it is written back as UTF-8.
+//
+// A file that exists but cannot be read (no permission, not a file) reads as empty, and every
+// write to it is refused: writing it out would replace all the settings we could not see.
+// Names that the file could not give back as they were written are refused too: a section
+// name holding "]" or a key name holding "=" would read back cut short, a line break would
+// start a line of its own.
 class TIniFile {
 public:
     explicit TIniFile(const QString& fileName);
 
     const QString& FileName() const { return fileName_; }
+    // False when the file exists but could not be read; such a file is never written.
+    bool Readable() const { return readable_; }
 
     QString ReadString(const QString& section, const QString& ident, const QString& def) const;
     // Decimal or hexadecimal ("$1F", "0x1F"); a missing, empty or unreadable value gives `def`.
@@ -58,8 +67,11 @@ private:
     int FindKey(int sectionLine, const QString& ident) const;
     int SectionEnd(int sectionLine) const;
     void Save();
+    void CheckWritable() const;
+    void CheckNames(const QString& section, const QString* ident) const;
 
     QString fileName_;
+    bool readable_ = true;
     std::vector<Line> lines_;
     QString lineEnd_ = "\n";
 };

@@ -161,16 +161,25 @@ size_t BuildKey(const std::u32string& folded, char* out) {
 }
 
 // Folds case and composes accents so that one letter is one code point whatever form it came in.
-std::u32string LikeForm(const QString& text) {
+// Plain ASCII text is already composed, and folding it is lowering its capitals: most texts of
+// a Czech price list are spared the full Unicode passes.
+void LikeFormInto(const QString& text, std::u32string& out) {
+    out.clear();
+    const QChar* data = text.constData();
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    for (; i < n && data[i].unicode() < 0x80; ++i) {
+        const char32_t c = data[i].unicode();
+        out.push_back(c >= U'A' && c <= U'Z' ? c + 32 : c);
+    }
+    if (i == n) return;
     const QList<uint> ucs4 = text.normalized(QString::NormalizationForm_C).toCaseFolded().toUcs4();
-    return std::u32string(ucs4.begin(), ucs4.end());
+    out.assign(ucs4.begin(), ucs4.end());
 }
 
 // Iterative wildcard matching: on a mismatch after a "many" wildcard, the wildcard takes one more
 // character and matching resumes. Linear memory and no recursion whatever the pattern.
-bool WildMatch(const QString& text, const QString& pattern, char32_t many, char32_t one) {
-    const std::u32string t = LikeForm(text);
-    const std::u32string p = LikeForm(pattern);
+bool WildMatch(const std::u32string& t, const std::u32string& p, char32_t many, char32_t one) {
     size_t ti = 0, pi = 0;
     size_t starP = std::u32string::npos, starT = 0;
     while (ti < t.size()) {
@@ -215,6 +224,20 @@ QByteArray JetSortKey(const QString& text) {
     return QByteArray(key.data(), static_cast<qsizetype>(BuildKey(folded, key.data())));
 }
 
-bool JetLike(const QString& text, const QString& pattern) { return WildMatch(text, pattern, U'%', U'_'); }
+bool JetLike(const QString& text, const QString& pattern) {
+    return TLikePattern(pattern, U'%', U'_').Matches(text);
+}
 
-bool FilterLike(const QString& text, const QString& pattern) { return WildMatch(text, pattern, U'*', U'?'); }
+bool FilterLike(const QString& text, const QString& pattern) {
+    return TLikePattern(pattern, U'*', U'?').Matches(text);
+}
+
+TLikePattern::TLikePattern(const QString& pattern, char32_t many, char32_t one) : many_(many), one_(one) {
+    LikeFormInto(pattern, pattern_);
+}
+
+bool TLikePattern::Matches(const QString& text) const {
+    thread_local std::u32string folded;
+    LikeFormInto(text, folded);
+    return WildMatch(folded, pattern_, many_, one_);
+}

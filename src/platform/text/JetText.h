@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <string>
 
 // Text is compared the way the Jet engine compares it on a Czech station: letters without regard
 // to case but with regard to accents, in the Czech alphabet order, where "č", "ř", "š" and "ž" are
@@ -24,3 +25,17 @@ bool JetLike(const QString& text, const QString& pattern);
 // The same matching with the wildcards that filter expressions of loaded data sets use:
 // "*" for any run of characters and "?" for one.
 bool FilterLike(const QString& text, const QString& pattern);
+
+// A pattern of either kind read once, for matching many texts against it: a filter over a whole
+// table folds and composes the pattern a single time, and each text only once.
+class TLikePattern {
+public:
+    TLikePattern() = default;
+    TLikePattern(const QString& pattern, char32_t many, char32_t one);
+    bool Matches(const QString& text) const;
+
+private:
+    std::u32string pattern_;
+    char32_t many_ = U'*';
+    char32_t one_ = U'?';
+};

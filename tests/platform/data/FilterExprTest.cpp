@@ -124,6 +124,47 @@ TEST_F(FilterTest, EmptyFilterWithFilteringOnShowsEverything) {
     EXPECT_TRUE(t.Filtered());
 }
 
+// The item filter ORs one condition per identifier, so users reach long chains; none of them, and
+// no run of NOTs, may cost stack. Nesting is the one thing that does, and it is capped.
+TEST_F(FilterTest, LongChainsAreFlatAndDeepNestingIsRefused) {
+    QStringList ors;
+    for (int i = 0; i < 30000; ++i) ors << QStringLiteral("Identif LIKE '*_X%1_*'").arg(i);
+    ors << "Identif LIKE '*_B_*'";
+    EXPECT_EQ(Filter(ors.join(" OR ")), (V{2}));
+
+    QStringList ands;
+    for (int i = 0; i < 30000; ++i) ands << QStringLiteral("Celkem < %1").arg(3000 + i);
+    EXPECT_EQ(Filter(ands.join(" AND ")), (V{1, 2, 3, 4}));
+
+    // An even run of NOTs cancels out, an odd one negates.
+    EXPECT_EQ(Filter(QString("NOT ").repeated(30000) + "IDStav = 1"), (V{1, 3}));
+    EXPECT_EQ(Filter(QString("NOT ").repeated(30001) + "IDStav = 1"), (V{2, 4, 5}));
+
+    // Mixed chains keep AND above OR, also when they are long.
+    EXPECT_EQ(Filter("IDStav = 2 OR IDStav = 1 AND Dostupnost = 'S' OR IDStav = 3 AND NOT Celkem = 0"),
+              (V{1, 2}));
+
+    const int kDeepestAllowed = 100;
+    EXPECT_EQ(Filter(QString("(").repeated(kDeepestAllowed) + "IDStav = 3" +
+                     QString(")").repeated(kDeepestAllowed)),
+              (V{4}));
+    for (const int depth : {kDeepestAllowed + 1, 1411, 30000}) {
+        SCOPED_TRACE(depth);
+        const QString text = QString("(").repeated(depth) + "IDStav = 3" + QString(")").repeated(depth);
+        try {
+            TFilterExpr::Parse(text);
+            ADD_FAILURE() << "nesting accepted";
+        } catch (const EFilterError& e) {
+            EXPECT_TRUE(e.Message().contains(QString::fromUtf8("vnořených závorek")))
+                << e.Message().toStdString();
+        }
+    }
+    // NOTs between the parentheses do not get around the cap.
+    EXPECT_THROW(
+        TFilterExpr::Parse(QString("NOT (").repeated(200) + "IDStav = 3" + QString(")").repeated(200)),
+        EFilterError);
+}
+
 TEST(FilterExpr, ComparesTwoFieldsAndTwoValues) {
     TMemTable t;
     BuildItems(t, {{1, "a", 5.0, Day(2024, 1, 1), true}, {2, "b", 1.0, Day(2024, 1, 1), false}});

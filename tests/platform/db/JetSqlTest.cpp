@@ -167,4 +167,43 @@ TEST(JetSqlTranslate, BadTextIsRefusedWithTheStatement) {
     }
 }
 
+// The engine would read these as comments or as parameters of its own: a comment hides the rest
+// of the statement (its WHERE, say) and a foreign marker binds NULL. Jet refuses both, and so do we.
+TEST_F(JetSqlTest, CommentsAndForeignParameterMarkersAreRefused) {
+    con.Execute("INSERT INTO Adresar (Nazev) VALUES ('a')");
+    con.Execute("INSERT INTO Adresar (Nazev) VALUES ('b')");
+    struct Case {
+        const char* sql;
+        const char* named;  // what the message names
+    };
+    const Case kCases[] = {
+        {"DELETE FROM Adresar -- WHERE ID = 1", "--"},
+        {"DELETE FROM Adresar /* WHERE ID = 1 */", "/*"},
+        {"DELETE FROM Adresar WHERE ID = 1--", "--"},
+        {"DELETE FROM Adresar WHERE Nazev = ?", "'?'"},
+        {"DELETE FROM Adresar WHERE Nazev = ?1", "'?'"},
+        {"DELETE FROM Adresar WHERE Nazev = @Nazev", "'@'"},
+        {"DELETE FROM Adresar WHERE Nazev = $Nazev", "'$'"},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.sql);
+        try {
+            con.Execute(c.sql);
+            ADD_FAILURE() << "accepted";
+        } catch (const EDatabaseError& e) {
+            EXPECT_EQ(e.Statement(), QString(c.sql));
+            EXPECT_TRUE(e.Message().contains(QString::fromUtf8(c.named))) << e.Message().toStdString();
+        }
+    }
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Adresar").toInt(), 2) << "nothing was deleted";
+
+    // The same characters inside literals, names and the one system variable are data, not syntax.
+    EXPECT_EQ(Scalar("SELECT 'a -- b /* ? @x $y'").toString(), "a -- b /* ? @x $y");
+    EXPECT_EQ(Scalar("SELECT \"?\" & '--'").toString(), "?--");
+    EXPECT_EQ(Scalar("SELECT 5 - -3").toInt(), 8);
+    EXPECT_EQ(Scalar("SELECT 6 / 2").toDouble(), 3.0);
+    con.Execute("INSERT INTO Adresar (Nazev) VALUES ('c')");
+    EXPECT_EQ(Scalar("SELECT @@IDENTITY").toInt(), 3);
+}
+
 }  // namespace

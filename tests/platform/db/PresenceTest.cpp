@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <functional>
 
+#include "common/FilePermissions.h"
 #include "common/LockHolder.h"
 #include "common/TempDir.h"
 #include "platform/db/ADOConnection.h"
@@ -12,11 +14,18 @@ namespace {
 class PresenceTest : public TempDirTest {
 protected:
     QString db, ldb;
+    int waits = 0;  // how often Open waited for a probe to end
     void SetUp() override {
         db = PathOf("Global.MDB");
         ldb = PathOf("Global.ldb");
         TADOConnection::CreateDatabase(db);
+        savedWait_ = TADOConnection::PresenceRetryWait;
+        TADOConnection::PresenceRetryWait = [this] { ++waits; };
     }
+    void TearDown() override { TADOConnection::PresenceRetryWait = savedWait_; }
+
+private:
+    std::function<void()> savedWait_;
 };
 
 TEST_F(PresenceTest, OpenConnectionsArePresent) {
@@ -58,11 +67,41 @@ TEST_F(PresenceTest, ConnectionWaitsOutAProbe) {
     LockHolder prober(ldb, true);
     ASSERT_TRUE(prober.Start());
     TADOConnection con;
-    EXPECT_THROW(con.Open(db), EDatabaseError);
+    try {
+        con.Open(db);
+        ADD_FAILURE() << "opened while the file was held exclusively";
+    } catch (const EDatabaseError& e) {
+        EXPECT_TRUE(e.Message().contains("already in use")) << e.Message().toStdString();
+    }
     EXPECT_FALSE(con.Connected());
+    EXPECT_EQ(waits, 49) << "it waits between its tries, not after the last";
     prober.Stop();
+    waits = 0;
     con.Open(db);
     EXPECT_TRUE(con.Connected());
+    EXPECT_EQ(waits, 0);
+}
+
+// A folder where the presence file cannot even be made is no station holding it: waiting would
+// only delay the wrong message.
+TEST_F(PresenceTest, FolderThatCannotBeWrittenIsReportedAtOnce) {
+    ASSERT_TRUE(QFile::setPermissions(tempDir_.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    TADOConnection con;
+    {
+        TFilePermissionsApply asUser;
+        try {
+            con.Open(db);
+            ADD_FAILURE() << "opened without its presence file";
+        } catch (const EDatabaseError& e) {
+            EXPECT_TRUE(e.Message().contains("cannot be written")) << e.Message().toStdString();
+            EXPECT_FALSE(e.Message().contains("in use")) << e.Message().toStdString();
+        }
+    }
+    QFile::setPermissions(tempDir_.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_FALSE(con.Connected());
+    EXPECT_EQ(waits, 0);
+    EXPECT_FALSE(QFile::exists(ldb));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include "common/FilePermissions.h"
 #include "common/TempDir.h"
 #include "platform/files/IniFile.h"
 #include "platform/text/Cp1250.h"
@@ -117,4 +118,56 @@ TEST_F(IniFileTest, OldWindowsFileIsReadAndAWriteFailureIsReported) {
 
     TIniFile nowhere(PathOf("no/such/folder/x.ini"));
     EXPECT_THROW(nowhere.WriteString("A", "b", "c"), EIniFileException);
+}
+
+// A file we may not read holds settings we cannot see: writing it out would lose them all.
+TEST_F(IniFileTest, FileThatCannotBeReadIsNeverOverwritten) {
+    const QByteArray original = "[Main]\nDataPath=/srv/data/\nJine=ponechat\n";
+    WriteRaw(original);
+    const QString path = PathOf("Varnobis.ini");
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::WriteOwner));
+    {
+        TFilePermissionsApply asUser;
+        TIniFile ini(path);
+        EXPECT_FALSE(ini.Readable());
+        EXPECT_EQ(ini.ReadString("Main", "DataPath", "x"), "x");
+        EXPECT_THROW(ini.WriteString("Main", "LastDBName", "FIRMA"), EIniFileException);
+        EXPECT_THROW(ini.DeleteKey("Main", "Jine"), EIniFileException);
+        EXPECT_THROW(ini.EraseSection("Main"), EIniFileException);
+        EXPECT_THROW(ini.UpdateFile(), EIniFileException);
+    }
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    EXPECT_EQ(ReadRaw(), original);
+
+    // Something else standing at the path is no ini file to replace either.
+    ASSERT_TRUE(QDir().mkpath(PathOf("slozka.ini")));
+    TIniFile folder(PathOf("slozka.ini"));
+    EXPECT_FALSE(folder.Readable());
+    EXPECT_THROW(folder.WriteString("A", "b", "c"), EIniFileException);
+
+    EXPECT_TRUE(TIniFile(PathOf("nove.ini")).Readable()) << "a missing file is an empty one";
+}
+
+// A name the file could not give back as written is refused, and the file stays as it was.
+TEST_F(IniFileTest, NamesTheFileCannotHoldAreRefused) {
+    WriteRaw("[Main]\na=1\n");
+    struct Case {
+        const char* section;
+        const char* key;
+    };
+    const Case kCases[] = {
+        {"Ma]in", "b"},   {"Ma\nin", "b"},  {"Ma\rin", "b"}, {"", "b"},      {"Main", "b=c"}, {"Main", "b]"},
+        {"Main", "b\nc"}, {"Main", "b\rc"}, {"Main", "  "},  {"Main", ";b"}, {"Main", "#b"},  {"Main", "[b"},
+    };
+    TIniFile ini(PathOf("Varnobis.ini"));
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(std::string(c.section) + " / " + c.key);
+        EXPECT_THROW(ini.WriteString(c.section, c.key, "x"), EIniFileException);
+    }
+    EXPECT_EQ(ReadRaw(), "[Main]\na=1\n");
+
+    // Names that merely look odd are kept and read back.
+    ini.WriteString("Tisk [A4 - okraje", "levy (mm) ; #1", "10");
+    EXPECT_EQ(ReadRaw(), "[Main]\na=1\n[Tisk [A4 - okraje]\nlevy (mm) ; #1=10\n");
+    EXPECT_EQ(TIniFile(PathOf("Varnobis.ini")).ReadString("Tisk [A4 - okraje", "levy (mm) ; #1", ""), "10");
 }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <algorithm>
 #include <vector>
@@ -8,14 +7,6 @@
 #include "platform/text/JetText.h"
 
 namespace {
-
-// Unoptimised and sanitised builds run this several times slower; there the budget only guards
-// against a key that has become quadratic or allocation-bound.
-#if defined(__SANITIZE_ADDRESS__) || !defined(__OPTIMIZE__)
-constexpr qint64 kSortBudgetMs = 5000;
-#else
-constexpr qint64 kSortBudgetMs = 1000;
-#endif
 
 int Sign(int v) { return (v > 0) - (v < 0); }
 
@@ -83,7 +74,8 @@ TEST(JetText, SortKeysSortAsTheComparisonDoes) {
     }
 }
 
-TEST(JetText, HundredThousandRowsSortWellUnderASecond) {
+// Sorting by keys must give the order of the comparison; how fast it is, bench_text measures.
+TEST(JetText, HundredThousandRowsSortByKeyInTheComparisonsOrder) {
     QRandomGenerator rng(7);
     const QString alphabet =
         QString::fromUtf8("aábcčdďeéěfghchiíjklmnňoópqrřsštťuúůvwxyýzžAÁČŘŠŽ 0123456789-");
@@ -92,13 +84,10 @@ TEST(JetText, HundredThousandRowsSortWellUnderASecond) {
         const int len = 5 + rng.bounded(25);
         for (int i = 0; i < len; ++i) r += alphabet[rng.bounded(static_cast<int>(alphabet.size()))];
     }
-    QElapsedTimer timer;
-    timer.start();
     std::vector<std::pair<QByteArray, int>> keyed;
     keyed.reserve(rows.size());
     for (int i = 0; i < static_cast<int>(rows.size()); ++i) keyed.emplace_back(JetSortKey(rows[i]), i);
     std::sort(keyed.begin(), keyed.end());
-    EXPECT_LT(timer.elapsed(), kSortBudgetMs);
     for (size_t i = 1; i < keyed.size(); i += 997)
         ASSERT_LE(CompareJetText(rows[keyed[i - 1].second], rows[keyed[i].second]), 0);
 }
@@ -139,11 +128,45 @@ TEST(JetText, LikeWithBothWildcardSets) {
     }
 }
 
-TEST(JetText, LikeStaysFastOnPathologicalPatterns) {
+// Patterns that make a backtracking matcher explode still answer right (bench_text times them).
+TEST(JetText, LikeAnswersPathologicalPatterns) {
     const QString text(20000, 'a');
-    QElapsedTimer timer;
-    timer.start();
     EXPECT_FALSE(JetLike(text, "%a%a%a%a%a%b"));
     EXPECT_TRUE(JetLike(text + "b", "%a%a%a%a%a%b"));
-    EXPECT_LT(timer.elapsed(), 2000);
+    EXPECT_TRUE(FilterLike(text + QString::fromUtf8("Ř"), "*a*A*a*?*ř"));
+}
+
+// A pattern read once serves many texts: plain ASCII texts take a short way to their folded form,
+// every other text the full one, and both must agree with how the pattern was folded.
+TEST(JetText, PreparedPatternMatchesPlainAndAccentedTexts) {
+    struct Case {
+        const char* pattern;
+        const char* text;
+        bool match;
+    };
+    const Case kCases[] = {
+        {"*abc*", "xxABCxx", true},
+        {"*ABC*", "xxabcxx", true},
+        {"*abc*", "xxab cxx", false},
+        {"kabel*", "KABEL CYKY", true},
+        {"*žluť*", "Malý ŽLUŤÁK", true},
+        {"*ŽLUŤ*", "žluťoučký", true},
+        {"*zlut*", "ŽLUŤÁK", false},
+        {"*žluť*", "zlutak", false},
+        {"\u00e9", "e\u0301", true},  // composed and decomposed é are one letter
+        {"e\u0301", "\u00e9", true},
+        {"e\u0301", "e", false},
+        {"?", "Ř", true},
+        {"??", "Ř", false},
+        {"", "", true},
+        {"*", "", true},
+        {"a?c", "ABC", true},
+    };
+    for (const Case& c : kCases) {
+        const QString pattern = QString::fromUtf8(c.pattern), text = QString::fromUtf8(c.text);
+        SCOPED_TRACE((pattern + " / " + text).toStdString());
+        const TLikePattern prepared(pattern, U'*', U'?');
+        EXPECT_EQ(prepared.Matches(text), c.match);
+        EXPECT_EQ(prepared.Matches(text), c.match) << "a second text against the same pattern";
+    }
 }
