@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+
+#include "XLSAdapter/UExcelRecords.h"
+#include "XLSAdapter/UXlsCondFmt.h"
+#include "XLSAdapter/UXlsFormula.h"
+#include "XLSAdapter/XlsMessages.h"
+#include "XlsTestUtil.h"
+#include "XlsWorkbookBuilder.h"
+
+using namespace xlstest;
+
+namespace {
+
+// Three worksheets whose formulas, names, ranges and breaks all point into the first one.
+QByteArray Fixture() {
+    QByteArray globals = Bof(5) + Window1() + BoundSheet("Sheet1") + BoundSheet("Sheet2") +
+                         BoundSheet("Sheet3") + LocalSupBook(3) + ExternSheet(3) +
+                         Name("Rng", 0, Area3d(0, 2, 6, 0, 0)) + Name("Tisk", 1, Area3d(0, 0, 11, 0, 3)) +
+                         Name("Jinde", 0, Area3d(1, 0, 4, 0, 0)) + Eof();
+    QByteArray s0 = Bof(0x10);
+    for (int r = 0; r < 16; ++r) s0 += RowRec(r);
+    for (int r = 0; r < 12; ++r) s0 += Number(r, 0, r);
+    s0 += Formula(0, 1, Ref(9, 0));                                // B1 =A10
+    s0 += Formula(0, 3, Ref(0, 0) + Ref(0, 0, false) + Op(0x03));  // D1 =A1+$A$1
+    s0 += Formula(1, 1, Ref(2, 0, false));                         // B2 =$A$3
+    s0 += Formula(2, 1, Area(2, 6, 0, 0));                         // B3 =A3:A7
+    for (int r = 1; r <= 4; ++r) s0 += SharedPointer(r, 2, 1, 2);  // C2:C5 =A2*2 ...
+    s0 += ShrFmla(1, 4, 2, 2, RefN(0, -2) + Int(2) + Op(0x05));
+    s0 += Formula(11, 1, Ref3d(1, 4, 0));  // B12 =Sheet2!A5
+    s0 += Formula(14, 1, Ref(14, 0));      // B15 =A15
+    s0 += Window2(true);
+    s0 += Merged({{4, 6, 3, 3}, {4, 7, 4, 5}, {8, 9, 3, 3}, {4, 7, 7, 7}, {2, 6, 6, 6}});
+    s0 += CondFmt({{5, 5, 0, 0}}, 1, {5, 5, 0, 0}) + CF(Ref(5, 0));
+    s0 += PageBreaks({9, 12});
+    s0 += Eof();
+    QByteArray s1 = Bof(0x10) + RowRec(0) + RowRec(1) + RowRec(4) + Formula(0, 0, Ref3d(0, 9, 0)) +
+                    Formula(1, 0, Ref(9, 0)) + Number(4, 0, 5) + Window2(false) + Eof();
+    QByteArray s2 =
+        Bof(0x10) + RowRec(0) + Formula(0, 0, Area3d(0, 2, 6, 0, 0, true)) + Window2(false) + Eof();
+    return globals + s0 + s1 + s2;
+}
+
+QString Column(const TWorkbook& wb, int sheet, int col, int rows) {
+    QStringList out;
+    for (int r = 0; r < rows; ++r) {
+        QVariant v = wb.WorkSheets(sheet).Cells.CellList.GetValue(r, col).Value;
+        out << (v.isValid() ? QString::number(v.toDouble()) : "-");
+    }
+    return out.join(' ');
+}
+
+QString RangesOf(const TWorkbook& wb, int sheet, bool merged) {
+    QStringList out;
+    const TRangeList& list = wb.WorkSheets(sheet).Ranges;
+    for (int i = 0; i < list.Count(); ++i) {
+        bool isMerged = dynamic_cast<TMergedCells*>(&list[i]) != nullptr;
+        if (isMerged != merged) continue;
+        for (const TExcelRange& r : list[i].RangeValuesList.Ranges)
+            out << QStringLiteral("%1-%2/%3-%4").arg(r.R1).arg(r.R2).arg(r.C1).arg(r.C2);
+    }
+    return out.join(' ');
+}
+
+QString Breaks(const TWorkbook& wb, int sheet) {
+    QStringList out;
+    for (const TPageBreak& b : wb.WorkSheets(sheet).PageBreaks.Breaks) out << QString::number(b.Row);
+    return out.join(' ');
+}
+
+QString CFText(const TWorkbook& wb, int sheet) {
+    const TRangeList& list = wb.WorkSheets(sheet).Ranges;
+    for (int i = 0; i < list.Count(); ++i)
+        if (auto* cf = dynamic_cast<TCondFmt*>(&list[i])) {
+            const TBaseRecord& rule = *cf->Rules[0];
+            return Decompile(rule.Data, rule.DataSize() - GetWord(rule.Data, 2), rule.DataSize(), nullptr);
+        }
+    return "(none)";
+}
+
+// One named view of the workbook, as the table of cases states it.
+QString Aspect(const TWorkbook& wb, const QString& key) {
+    QStringList k = key.split(' ');
+    if (k[0] == "A") return Column(wb, k[1].toInt(), 0, k[2].toInt());
+    if (k[0] == "f") return FormulaText(wb, k[1].toInt(), k[2].toInt(), k[3].toInt());
+    if (k[0] == "name") return NameText(wb, k[1]);
+    if (k[0] == "merged") return RangesOf(wb, k[1].toInt(), true);
+    if (k[0] == "cf") return RangesOf(wb, k[1].toInt(), false);
+    if (k[0] == "cfrule") return CFText(wb, k[1].toInt());
+    if (k[0] == "breaks") return Breaks(wb, k[1].toInt());
+    return "(unknown aspect)";
+}
+
+QByteArray SaveBytes(TWorkbook& wb) {
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    wb.SaveToStream(out);
+    return out.data();
+}
+
+}  // namespace
+
+TEST(Workbook, LoadedFixtureReadsAsBuilt) {
+    TWorkbook wb;
+    LoadWorkbook(wb, Fixture());
+    ASSERT_EQ(wb.Sheets.Count(), 3);
+    EXPECT_EQ(wb.Globals.SheetName(1), "Sheet2");
+    EXPECT_EQ(Aspect(wb, "f 0 0 1"), "A10");
+    EXPECT_EQ(Aspect(wb, "f 0 11 1"), "S1!A5");
+    // Each cell of the shared formula holds its own tokens, made absolute for its row; the
+    // column offset -2 wraps within its byte to column A.
+    EXPECT_EQ(Aspect(wb, "f 0 1 2"), "A2 2 *");
+    EXPECT_EQ(Aspect(wb, "f 0 4 2"), "A5 2 *");
+    EXPECT_EQ(Aspect(wb, "name Rng"), "[-1] S0!$A$3:$A$7");
+}
+
+// Every kind of row reference, through one table: what a delete or an insert-copy leaves.
+TEST(Workbook, RowDeleteAndInsertCopyMoveEveryReference) {
+    struct Op {
+        enum Kind { Delete, Copy } kind;
+        int sheet, first, last, destination, copies;
+    };
+    struct Case {
+        const char* what;
+        Op op;
+        std::vector<std::pair<const char*, const char*>> expect;
+    };
+    const Case cases[] = {
+        {"delete rows 5..7 of the first sheet",
+         {Op::Delete, 0, 5, 3, 0, 0},
+         {{"A 0 10", "0 1 2 3 4 8 9 10 11 -"},
+          {"f 0 0 1", "A7"},
+          {"f 0 1 1", "$A$3"},
+          {"f 0 2 1", "#REF!:#REF!"},  // the area reached into the deleted rows
+          {"f 0 8 1", "S1!A5"},        // moved with its row, pointing elsewhere
+          {"f 0 1 2", "A2 2 *"},
+          {"f 1 0 0", "S0!A7"},  // another sheet's 3D reference
+          {"f 1 1 0", "A10"},    // another sheet's own reference stays
+          {"f 2 0 0", "S0!#REF!:#REF!"},
+          {"name Rng", "[-1] S0!#REF!:#REF!"},
+          {"name Tisk", "[0] S0!$A$1:$D$9"},
+          {"name Jinde", "[-1] S1!$A$1:$A$5"},
+          // A range reaching into the block from above keeps its rows above it (2-6 -> 2-4).
+          {"merged 0", "4-4/3-3 4-4/4-5 5-6/3-3 4-4/7-7 2-4/6-6"},
+          {"cf 0", ""},
+          {"breaks 0", "6 9"}}},
+        {"delete rows 4..6 of the first sheet",
+         {Op::Delete, 0, 4, 3, 0, 0},
+         {{"A 0 10", "0 1 2 3 7 8 9 10 11 -"},
+          {"f 0 0 1", "A7"},
+          // Gone: inside the block, and one column that would shrink to a single cell.
+          {"merged 0", "4-4/4-5 5-6/3-3 2-3/6-6"},
+          {"breaks 0", "6 9"}}},
+        {"two empty rows inserted at row 5",
+         {Op::Copy, 0, 40, 41, 5, 1},
+         {{"A 0 14", "0 1 2 3 4 - - 5 6 7 8 9 10 11"},
+          {"f 0 0 1", "A12"},
+          {"f 0 0 3", "A1 $A$1 +"},
+          {"f 0 1 1", "$A$3"},
+          {"f 0 2 1", "A3:A9"},
+          {"f 0 4 2", "A5 2 *"},
+          {"f 0 6 2", "(none)"},
+          {"f 1 0 0", "S0!A12"},
+          {"f 2 0 0", "S0!A3:A9"},
+          {"name Rng", "[-1] S0!$A$3:$A$9"},
+          {"merged 0", "4-8/3-3 4-9/4-5 10-11/3-3 4-9/7-7 2-8/6-6"},
+          {"cf 0", "7-7/0-0"},
+          {"cfrule 0", "A8"},
+          {"breaks 0", "11 14"}}},
+        {"the first row copied to the fourth",
+         {Op::Copy, 0, 0, 0, 3, 1},
+         {{"A 0 6", "0 1 2 0 3 4"},
+          {"f 0 0 1", "A11"},
+          {"f 0 3 1", "A14"},
+          {"f 0 3 3", "A4 $A$1 +"},
+          {"f 0 0 3", "A1 $A$1 +"}}},
+        // The source block moves down as copies go in above it: a copy's references move by
+        // how far the copy stands from where its source then stood.
+        {"a row copied twice above itself",
+         {Op::Copy, 0, 14, 14, 14, 2},
+         {{"f 0 14 1", "A15"}, {"f 0 15 1", "A16"}, {"f 0 16 1", "A17"}}},
+        {"a row copied right after itself",
+         {Op::Copy, 0, 14, 14, 15, 2},
+         {{"f 0 14 1", "A15"}, {"f 0 15 1", "A16"}, {"f 0 16 1", "A17"}}},
+        {"the shared formula's rows copied below it",
+         {Op::Copy, 0, 1, 2, 20, 2},
+         {{"f 0 20 2", "A21 2 *"}, {"f 0 23 2", "A24 2 *"}, {"f 0 1 2", "A2 2 *"}}},
+        {"conditional row copied three times directly below it",
+         {Op::Copy, 0, 5, 5, 6, 3},
+         {{"cf 0", "5-8/0-0"},
+          {"cfrule 0", "A6"},
+          {"merged 0", "4-9/3-3 4-10/4-5 11-12/3-3 4-10/7-7 2-9/6-6"}}},
+        {"rows 2..3 copied twice to row 10",
+         {Op::Copy, 0, 2, 3, 10, 2},
+         {{"breaks 0", "9 16"}, {"f 0 10 1", "A11:A15"}, {"f 0 2 1", "A3:A7"}, {"f 0 0 1", "A10"}}},
+        {"delete the first row of the second sheet",
+         {Op::Delete, 1, 0, 1, 0, 0},
+         {{"f 0 11 1", "S1!A4"},
+          {"f 0 0 1", "A10"},
+          {"f 1 0 0", "A9"},
+          {"name Jinde", "[-1] S1!#REF!:#REF!"},
+          {"name Rng", "[-1] S0!$A$3:$A$7"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TWorkbook wb;
+        LoadWorkbook(wb, Fixture());
+        if (c.op.kind == Op::Delete)
+            wb.DeleteRows(c.op.sheet, c.op.first, c.op.last);
+        else
+            wb.InsertAndCopyRows(c.op.sheet, c.op.first, c.op.last, c.op.destination, c.op.copies, false);
+        for (const auto& [key, expected] : c.expect) EXPECT_EQ(Aspect(wb, key), expected) << key;
+        // Whatever moved, the workbook still saves and loads again with the same references.
+        TWorkbook again;
+        LoadWorkbook(again, SaveBytes(wb));
+        for (const auto& [key, expected] : c.expect)
+            EXPECT_EQ(Aspect(again, key), expected) << "reloaded " << key;
+    }
+}
