@@ -218,3 +218,172 @@ TEST(Workbook, RowDeleteAndInsertCopyMoveEveryReference) {
             EXPECT_EQ(Aspect(again, key), expected) << "reloaded " << key;
     }
 }
+
+TEST(Workbook, CopiedSheetsGetNewNamesTheirOwnNamesAndStayInOrder) {
+    TWorkbook wb;
+    LoadWorkbook(wb, Fixture());
+    wb.InsertSheets(0, 1, 2);
+    ASSERT_EQ(wb.Sheets.Count(), 5);
+    QStringList names;
+    for (int i = 0; i < wb.Globals.SheetCount(); ++i) names << wb.Globals.SheetName(i);
+    // The name made last stands first.
+    EXPECT_EQ(names.join(','), "Sheet1,Sheet4,Sheet,Sheet2,Sheet3");
+    // Each copy gets the source's local name and a local copy of the global name on the source,
+    // both on the copy itself; names elsewhere follow their sheets, and the copies move only once.
+    EXPECT_EQ(Aspect(wb, "name Tisk"), "[0] S0!$A$1:$D$12 | [1] S1!$A$1:$D$12 | [2] S2!$A$1:$D$12");
+    EXPECT_EQ(Aspect(wb, "name Rng"), "[-1] S0!$A$3:$A$7 | [1] S1!$A$3:$A$7 | [2] S2!$A$3:$A$7");
+    EXPECT_EQ(Aspect(wb, "name Jinde"), "[-1] S3!$A$1:$A$5");
+    EXPECT_EQ(Aspect(wb, "f 0 11 1"), "S3!A5");
+    EXPECT_EQ(Aspect(wb, "f 1 0 1"), "A10");
+    EXPECT_EQ(Aspect(wb, "f 3 0 0"), "S0!A10");
+    EXPECT_EQ(GetWord(wb.Globals.References.SupBooks[0]->Data, 0), 5);
+    EXPECT_TRUE(wb.Sheets[0].Window2->Selected());
+    EXPECT_FALSE(wb.Sheets[1].Window2->Selected());
+
+    TWorkbook again;
+    LoadWorkbook(again, SaveBytes(wb));
+    EXPECT_EQ(Aspect(again, "name Tisk"), Aspect(wb, "name Tisk"));
+    EXPECT_EQ(again.Globals.SheetName(2), "Sheet");
+}
+
+// The source may stand after the place the copies go to; every copy is still of the source.
+TEST(Workbook, CopiesBeforeTheirSourceAreCopiesOfTheSource) {
+    TWorkbook wb;
+    LoadWorkbook(wb, Fixture());
+    wb.InsertSheets(2, 0, 2);
+    ASSERT_EQ(wb.Sheets.Count(), 5);
+    for (int s : {0, 1, 4}) {
+        SCOPED_TRACE(s);
+        EXPECT_EQ(FormulaText(wb, s, 0, 0), "S2!A3:A7");
+        EXPECT_EQ(wb.WorkSheets(s).Cells.CellList.GetValue(0, 1).Value, QVariant());
+    }
+    EXPECT_EQ(Aspect(wb, "f 2 0 1"), "A10");
+}
+
+TEST(Workbook, SheetOperationsRefuseSheetNumbersOutOfRange) {
+    TWorkbook wb;
+    LoadWorkbook(wb, Fixture());
+    const QString invalid = QString::fromUtf8(XlsMessages::ErrInvalidSheetNo);
+    EXPECT_EQ(MessageOf([&] { wb.DeleteRows(3, 0, 1); }), invalid.arg(3).arg(0).arg(2));
+    EXPECT_EQ(MessageOf([&] { wb.InsertAndCopyRows(-1, 0, 0, 1, 1, false); }), invalid.arg(-1).arg(0).arg(2));
+    EXPECT_EQ(MessageOf([&] { wb.InsertSheets(3, 0, 1); }), invalid.arg(3).arg(0).arg(2));
+    EXPECT_EQ(MessageOf([&] { wb.InsertSheets(0, 4, 1); }), invalid.arg(4).arg(0).arg(2));
+    struct Case {
+        int first, last, destination, copies;
+    };
+    const Case bad[] = {{3, 2, 0, 1}, {-1, 2, 0, 1}, {0, 65536, 0, 1}, {2, 5, 4, 1},
+                        {2, 5, 5, 1}, {0, 0, -1, 1}, {0, 9, 65530, 1}};
+    for (const Case& c : bad) {
+        SCOPED_TRACE(c.first * 1000 + c.destination);
+        EXPECT_EQ(
+            MessageOf([&] { wb.InsertAndCopyRows(0, c.first, c.last, c.destination, c.copies, false); }),
+            XlsMessages::ErrBadCopyRows);
+    }
+}
+
+// A formula the walker cannot read stops a row operation before anything has moved.
+TEST(Workbook, UnsupportedTokenRefusesRowOperationsAndChangesNothing) {
+    QByteArray stream = Fixture();
+    // A memory-area token in a cell of the third sheet.
+    QByteArray bad = Formula(3, 1, Bytes({0x26}) + QByteArray(6, '\0') + Ref(0, 0));
+    int pos = stream.lastIndexOf(Window2(false));
+    stream.insert(pos, RowRec(3) + bad);
+    TWorkbook wb;
+    LoadWorkbook(wb, stream);
+    const QByteArray before = SaveBytes(wb);
+    const QString expected = QString::fromUtf8(XlsMessages::ErrFormulaNotSupported).arg(4).arg(2).arg("26");
+    EXPECT_EQ(MessageOf([&] { wb.DeleteRows(0, 5, 3); }), expected);
+    EXPECT_EQ(MessageOf([&] { wb.InsertAndCopyRows(0, 1, 1, 3, 1, false); }), expected);
+    EXPECT_EQ(SaveBytes(wb), before);
+}
+
+// Formulas are checked against their own end: a token that runs past it is never read on.
+TEST(Workbook, FormulaTokensAreCheckedAgainstTheFormulaEnd) {
+    struct Case {
+        const char* what;
+        QByteArray tokens;
+        QString message;
+    };
+    const QString notSupported = QString::fromUtf8(XlsMessages::ErrFormulaNotSupported);
+    const Case cases[] = {
+        {"number cut short", Bytes({0x1F, 0, 0, 0}), notSupported.arg(1).arg(1).arg("1F")},
+        {"reference cut short", Ref(0, 0).left(3), notSupported.arg(1).arg(1).arg("24")},
+        {"string longer than the formula", Bytes({0x17, 40, 0, 'a'}), notSupported.arg(1).arg(1).arg("17")},
+        {"choose with too many jumps", Bytes({0x19, 0x04, 50, 0}), notSupported.arg(1).arg(1).arg("19")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QByteArray stream = Bof(5) + BoundSheet("A") + Eof() + Bof(0x10) + RowRec(0) +
+                            Formula(0, 0, c.tokens) + Number(0, 1, 1) + Window2(true) + Eof();
+        TWorkbook wb;
+        LoadWorkbook(wb, stream);
+        EXPECT_EQ(MessageOf([&] { wb.DeleteRows(0, 1, 1); }), c.message);
+    }
+    // A token length that claims more than the record holds.
+    QByteArray lying =
+        Rec(0x0006, Words({0, 0, 15}) + QByteArray(8, '\0') + Words({0, 0, 0, 200}) + Ref(0, 0));
+    TWorkbook wb;
+    LoadWorkbook(wb,
+                 Bof(5) + BoundSheet("A") + Eof() + Bof(0x10) + RowRec(0) + lying + Window2(true) + Eof());
+    EXPECT_EQ(MessageOf([&] { wb.DeleteRows(0, 1, 1); }), XlsMessages::ErrExcelInvalid);
+}
+
+// When an operation fails after it has moved part of the workbook, the workbook says so when it
+// is saved instead of writing references that no longer agree.
+TEST(Workbook, RowOperationFailingMidwayIsReportedWhenSaving) {
+    QByteArray stream = Fixture();
+    int pos = stream.indexOf(Window2(true));
+    stream.insert(pos, RowRec(65535));
+    TWorkbook wb;
+    LoadWorkbook(wb, stream);
+    const QString overflow = QString::fromUtf8(XlsMessages::ErrTooManyEntries).arg(65536).arg(65535);
+    EXPECT_EQ(MessageOf([&] { wb.InsertAndCopyRows(0, 40, 40, 0, 1, false); }), overflow);
+    EXPECT_EQ(MessageOf([&] { SaveBytes(wb); }), overflow);
+    // Loading again starts afresh.
+    LoadWorkbook(wb, Fixture());
+    EXPECT_NO_THROW(SaveBytes(wb));
+}
+
+// The sheet directory says where every sheet starts; a chart sheet is kept whole, and its series
+// formula follows the rows of the sheet it shows.
+TEST(Workbook, BoundSheetPositionsAreTheOffsetsOfTheirSheets) {
+    QByteArray chart =
+        Bof(0x20) + Rec(0x1002, QByteArray(16, '\0')) +
+        Rec(0x1051, Bytes({1, 2}) + QByteArray(4, '\0') + Words({11}) + Area3d(0, 2, 6, 1, 1)) +
+        Window2(false) + Eof();
+    QByteArray globals = Bof(5) + Window1() + BoundSheet("Data") + BoundSheet("Graf", 0x0200) +
+                         LocalSupBook(2) + ExternSheet(2) + Rec(0x008C, Words({420, 420})) + Eof();
+    QByteArray sheet =
+        Bof(0x10) + RowRec(0) + Number(0, 0, 1) + Window2(true) + Rec(0x001D, QByteArray(15, '\0')) + Eof();
+    TWorkbook wb;
+    LoadWorkbook(wb, globals + sheet + chart);
+    ASSERT_EQ(wb.Sheets.Count(), 2);
+    EXPECT_TRUE(wb.IsWorksheet(0));
+    EXPECT_FALSE(wb.IsWorksheet(1));
+    wb.DeleteRows(0, 0, 1);
+    wb.InsertSheets(0, 2, 1);
+    wb.SetActiveSheet(2);
+
+    QByteArray saved = SaveBytes(wb);
+    std::vector<int> bofs;
+    int pos = 0;
+    QStringList ids;
+    std::vector<quint32> offsets;
+    for (auto& [id, payload] : Split(saved)) {
+        if (id == 0x0809) bofs.push_back(pos);
+        if (id == 0x0085) offsets.push_back(GetLongWord(payload, 0));
+        if (id == 0x1051) ids << Decompile(payload, 8, 8 + GetWord(payload, 6), &wb.Globals.References);
+        pos += 4 + payload.size();
+    }
+    ASSERT_EQ(bofs.size(), 4u);
+    ASSERT_EQ(offsets.size(), 3u);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(offsets[size_t(i)], quint32(bofs[size_t(i) + 1])) << i;
+    EXPECT_EQ(ids.join(','), "S0!$B$2:$B$6");
+    // The COUNTRY record that stood after the sheet directory is written before it.
+    auto parts = Split(saved);
+    EXPECT_LT(std::find_if(parts.begin(), parts.end(), [](auto& p) { return p.first == 0x008C; }),
+              std::find_if(parts.begin(), parts.end(), [](auto& p) { return p.first == 0x0085; }));
+    EXPECT_EQ(GetWord(wb.Globals.Window1->Data, 10), 2);
+    EXPECT_TRUE(wb.Sheets[2].Window2->Selected());
+    EXPECT_FALSE(wb.Sheets[0].Window2->Selected());
+}

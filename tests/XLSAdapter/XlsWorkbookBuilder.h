@@ -212,3 +212,19 @@ inline TWorkbook& LoadWorkbook(TWorkbook& wb, const QByteArray& stream) {
 
 // Test failures show texts as text.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+#include "XLSAdapter/WOLE2Stream.h"
+
+namespace xlstest {
+
+// Writes the workbook as a file of its own: a compound file with the stream "Workbook".
+inline void SaveAsXls(TWorkbook& wb, const QString& path) {
+    TOle2Storage storage(path, nullptr, TOle2Storage::Create);
+    {
+        TOle2Stream stream(storage, QStringLiteral("Workbook"));
+        wb.SaveToStream(stream);
+    }
+    storage.Commit();
+}
+
+}  // namespace xlstest
