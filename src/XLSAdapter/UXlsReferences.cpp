@@ -6,7 +6,9 @@
 
 namespace {
 
-constexpr quint16 kNoSheet = 0xFFFF;
+// 0xFFFE stands for the workbook itself (references to global names) and 0xFFFF for a deleted
+// sheet: neither is a sheet index, and neither moves when sheets are inserted.
+bool IsSheet(quint16 s) { return s < 0xFFFE; }
 constexpr int kMaxSheets = 250;
 // Entries of one EXTERNSHEET record: 1370 × 6 bytes plus the count fill a record's 8222 bytes.
 constexpr int kEntriesPerRecord = 1370;
@@ -61,13 +63,13 @@ void TReferences::InsertSheets(int position, int count) {
         if (e.SupBook != LocalSupBook) continue;
         for (quint16 s : {e.FirstSheet, e.LastSheet}) {
             quint16 moved = s;
-            if (s != kNoSheet && s >= position) IncMax(moved, count, kMaxSheets);
+            if (IsSheet(s) && s >= position) IncMax(moved, count, kMaxSheets);
         }
     }
     for (TExternRef& e : ExternRefs) {
         if (e.SupBook != LocalSupBook) continue;
-        if (e.FirstSheet != kNoSheet && e.FirstSheet >= position) e.FirstSheet += count;
-        if (e.LastSheet != kNoSheet && e.LastSheet >= position) e.LastSheet += count;
+        if (IsSheet(e.FirstSheet) && e.FirstSheet >= position) e.FirstSheet += count;
+        if (IsSheet(e.LastSheet) && e.LastSheet >= position) e.LastSheet += count;
     }
     SetWord(local->Data, 0, sheets);
 }

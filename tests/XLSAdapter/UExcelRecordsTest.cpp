@@ -5,9 +5,11 @@
 #include "XLSAdapter/UExcelRecords.h"
 #include "XLSAdapter/UXlsCondFmt.h"
 #include "XLSAdapter/UXlsFormula.h"
+#include "XLSAdapter/XlsBaseTemplateStore.h"
 #include "XLSAdapter/XlsMessages.h"
 #include "XlsTestUtil.h"
 #include "XlsWorkbookBuilder.h"
+#include "common/TempDir.h"
 
 using namespace xlstest;
 
@@ -386,4 +388,81 @@ TEST(Workbook, BoundSheetPositionsAreTheOffsetsOfTheirSheets) {
     EXPECT_EQ(GetWord(wb.Globals.Window1->Data, 10), 2);
     EXPECT_TRUE(wb.Sheets[2].Window2->Selected());
     EXPECT_FALSE(wb.Sheets[0].Window2->Selected());
+}
+
+namespace {
+
+// A workbook with formulas written by an independent writer, edited here and judged by other
+// readers: python3-xlrd reads the values, merged cells and breaks back; LibreOffice, when
+// installed, recalculates every formula, which shows that their references moved correctly.
+class ForeignTemplateTest : public TempDirTest {
+protected:
+    QString MakeTemplate() {
+        QString path = PathOf("template.xls");
+        Python(
+            "import sys, xlwt\n"
+            "wb = xlwt.Workbook()\n"
+            "ws = wb.add_sheet('Data')\n"
+            "for r in range(10): ws.write(r, 0, r + 1)\n"
+            "ws.write(0, 1, xlwt.Formula('SUM(A1:A10)'))\n"
+            "ws.write(1, 1, xlwt.Formula('A5*2'))\n"
+            "ws.write(4, 2, xlwt.Formula('A5+1'))\n"
+            "ws.write(4, 3, 'text')\n"
+            "ws.write_merge(0, 1, 3, 4, 'merged')\n"
+            "ws.horz_page_breaks = [(6, 0, 255)]\n"
+            "s2 = wb.add_sheet('Souhrn')\n"
+            "s2.write(0, 0, xlwt.Formula('Data!A5'))\n"
+            "s2.write(1, 0, xlwt.Formula('SUM(Data!A1:A10)'))\n"
+            "wb.save(sys.argv[1])\n",
+            {path});
+        return path;
+    }
+};
+
+}  // namespace
+
+TEST_F(ForeignTemplateTest, EditedTemplateReadsBackWithMovedReferences) {
+    TXlsStorageList storages;
+    storages.LoadFromFile(MakeTemplate());
+    TWorkbook wb;
+    wb.LoadFromData(storages.FindStream("Workbook"));
+    wb.InsertAndCopyRows(0, 4, 4, 5, 2, false);  // row 5 twice more, right below itself
+    wb.DeleteRows(0, 2, 1);                      // and the third row gone
+    wb.InsertSheets(1, 2, 1);
+    QString out = PathOf("out.xls");
+    SaveAsXls(wb, out);
+
+    QString read = Python(
+        "import sys, xlrd\n"
+        "b = xlrd.open_workbook(sys.argv[1], formatting_info=True)\n"
+        "s = b.sheet_by_index(0)\n"
+        "print(','.join(b.sheet_names()))\n"
+        "print(' '.join(str(int(s.cell_value(r, 0))) for r in range(s.nrows) if s.cell_type(r, 0) == 2))\n"
+        "print(s.merged_cells, s.horizontal_page_breaks)\n"
+        "print(s.cell_value(3, 3))\n",
+        {out});
+    EXPECT_EQ(read, "Data,Souhrn,Sheet\n1 2 4 5 5 5 6 7 8 9 10\n[(0, 2, 3, 5)] [(7, 0, 255)]\ntext\n");
+
+    if (!QFile::exists("/usr/bin/soffice")) GTEST_SKIP() << "LibreOffice is not installed";
+    QProcess lo;
+    lo.setWorkingDirectory(Folder());
+    lo.start("/usr/bin/soffice",
+             {"-env:UserInstallation=file://" + PathOf("profile"), "--headless", "--convert-to",
+              "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1", "--outdir",
+              PathOf("csv"), out});
+    ASSERT_TRUE(lo.waitForFinished(180000));
+    auto csv = [&](const QString& sheet) {
+        QFile f(PathOf("csv/out-" + sheet + ".csv"));
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << sheet.toStdString();
+        return QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+    };
+    QStringList data = csv("Data");
+    ASSERT_GE(data.size(), 6);
+    // SUM over the grown and shrunk column, a reference moved up, and the copies of C5.
+    EXPECT_TRUE(data[0].startsWith("1,62,")) << data[0].toStdString();
+    EXPECT_TRUE(data[1].startsWith("2,10,")) << data[1].toStdString();
+    EXPECT_TRUE(data[3].startsWith("5,,6,")) << data[3].toStdString();
+    EXPECT_TRUE(data[4].startsWith("5,,6")) << data[4].toStdString();
+    EXPECT_TRUE(data[5].startsWith("5,,6")) << data[5].toStdString();
+    EXPECT_EQ(csv("Souhrn").join('|'), "5|62");
 }
