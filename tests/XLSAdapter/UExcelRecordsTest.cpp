@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QFileInfo>
 
 #include "XLSAdapter/UExcelRecords.h"
 #include "XLSAdapter/UXlsCondFmt.h"
@@ -417,6 +418,26 @@ protected:
             {path});
         return path;
     }
+
+    static bool HaveLibreOffice() { return QFile::exists("/usr/bin/soffice"); }
+
+    // Runs LibreOffice on a file; it writes the converted file into `outDir`.
+    void Convert(const QString& file, const QString& filter, const QString& outDir) {
+        QProcess lo;
+        lo.setWorkingDirectory(Folder());
+        lo.start("/usr/bin/soffice", {"-env:UserInstallation=file://" + PathOf("profile"), "--headless",
+                                      "--convert-to", filter, "--outdir", outDir, file});
+        ASSERT_TRUE(lo.waitForFinished(180000));
+    }
+
+    // Every sheet of a workbook as recalculated values, one CSV line per row.
+    QStringList Csv(const QString& xls, const QString& sheet) {
+        Convert(xls, "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1",
+                PathOf("csv"));
+        QFile f(PathOf("csv/" + QFileInfo(xls).completeBaseName() + "-" + sheet + ".csv"));
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << sheet.toStdString();
+        return QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+    }
 };
 
 }  // namespace
@@ -443,20 +464,8 @@ TEST_F(ForeignTemplateTest, EditedTemplateReadsBackWithMovedReferences) {
         {out});
     EXPECT_EQ(read, "Data,Souhrn,Sheet\n1 2 4 5 5 5 6 7 8 9 10\n[(0, 2, 3, 5)] [(7, 0, 255)]\ntext\n");
 
-    if (!QFile::exists("/usr/bin/soffice")) GTEST_SKIP() << "LibreOffice is not installed";
-    QProcess lo;
-    lo.setWorkingDirectory(Folder());
-    lo.start("/usr/bin/soffice",
-             {"-env:UserInstallation=file://" + PathOf("profile"), "--headless", "--convert-to",
-              "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1", "--outdir",
-              PathOf("csv"), out});
-    ASSERT_TRUE(lo.waitForFinished(180000));
-    auto csv = [&](const QString& sheet) {
-        QFile f(PathOf("csv/out-" + sheet + ".csv"));
-        EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << sheet.toStdString();
-        return QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
-    };
-    QStringList data = csv("Data");
+    if (!HaveLibreOffice()) GTEST_SKIP() << "LibreOffice is not installed";
+    QStringList data = Csv(out, "Data");
     ASSERT_GE(data.size(), 6);
     // SUM over the grown and shrunk column, a reference moved up, and the copies of C5.
     EXPECT_TRUE(data[0].startsWith("1,62,")) << data[0].toStdString();
@@ -464,5 +473,28 @@ TEST_F(ForeignTemplateTest, EditedTemplateReadsBackWithMovedReferences) {
     EXPECT_TRUE(data[3].startsWith("5,,6,")) << data[3].toStdString();
     EXPECT_TRUE(data[4].startsWith("5,,6")) << data[4].toStdString();
     EXPECT_TRUE(data[5].startsWith("5,,6")) << data[5].toStdString();
-    EXPECT_EQ(csv("Souhrn").join('|'), "5|62");
+    EXPECT_EQ(Csv(out, "Souhrn").join('|'), "5|62");
+}
+
+// LibreOffice writes a column of like formulas as one shared formula: each cell gets its own
+// tokens here, and copies and deletions keep them right.
+TEST_F(ForeignTemplateTest, SharedFormulasOfALibreOfficeTemplate) {
+    if (!HaveLibreOffice()) GTEST_SKIP() << "LibreOffice is not installed";
+    QFile csv(PathOf("lo.csv"));
+    ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+    csv.write("1,=A1*2,=SUM(B1:B5)\n2,=A2*2\n3,=A3*2\n4,=A4*2\n5,=A5*2\n");
+    csv.close();
+    Convert(PathOf("lo.csv"), "xls", Folder());
+    TXlsStorageList storages;
+    storages.LoadFromFile(PathOf("lo.xls"));
+    auto parts = Split(storages.FindStream("Workbook"));
+    ASSERT_TRUE(std::any_of(parts.begin(), parts.end(), [](auto& p) { return p.first == 0x04BC; }));
+    TWorkbook wb;
+    wb.LoadFromData(storages.FindStream("Workbook"));
+    EXPECT_EQ(FormulaText(wb, 0, 3, 1), "A4 2 *");
+    wb.InsertAndCopyRows(0, 1, 1, 2, 1, false);
+    wb.DeleteRows(0, 3, 1);
+    QString out = PathOf("edited.xls");
+    SaveAsXls(wb, out);
+    EXPECT_EQ(Csv(out, wb.Globals.SheetName(0)).join('|'), "1,2,28|2,4,|2,4,|4,8,|5,10,");
 }
