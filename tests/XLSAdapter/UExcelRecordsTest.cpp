@@ -498,3 +498,50 @@ TEST_F(ForeignTemplateTest, SharedFormulasOfALibreOfficeTemplate) {
     SaveAsXls(wb, out);
     EXPECT_EQ(Csv(out, wb.Globals.SheetName(0)).join('|'), "1,2,28|2,4,|2,4,|4,8,|5,10,");
 }
+
+// A text result comes from the STRING record after its formula; what is saved never announces a
+// text that does not follow, so other readers open the file.
+TEST_F(ForeignTemplateTest, FormulaTextResultsAreReadAndNeverPromisedOnSave) {
+    QByteArray stringRec = Rec(0x0207, Words({4}) + Bytes({0}) + "Ahoj");
+    QByteArray textFormula = Rec(0x0006, Words({0, 0, 15, 0, 0, 0, 0xFFFF, 0, 0, 0, 3}) + Ref(0, 1));
+    QByteArray stream = Bof(5) + BoundSheet("A") + Eof() + Bof(0x10) + RowRec(0) + textFormula + stringRec +
+                        Number(0, 1, 7) + Window2(true) + Eof();
+    TWorkbook wb;
+    LoadWorkbook(wb, stream);
+    EXPECT_EQ(wb.WorkSheets(0).Cells.CellList.GetValue(0, 0).Value, QVariant(QString("Ahoj")));
+    FormulaAt(wb, 0, 0, 0)->SetCachedValue(QString("Jiný text"));
+    EXPECT_EQ(wb.WorkSheets(0).Cells.CellList.GetValue(0, 0).Value, QVariant(QString("Jiný text")));
+    QByteArray saved = SaveBytes(wb);
+    for (auto& [id, payload] : Split(saved)) {
+        EXPECT_NE(id, 0x0207);
+        if (id == 0x0006) {
+            EXPECT_NE(payload[6], 0) << "a text result would need a STRING record";
+        }
+    }
+    // The same on a workbook other readers can open (it has its formats): xlrd reads it.
+    TXlsStorageList storages;
+    storages.LoadFromFile(MakeTemplate());
+    TWorkbook foreign;
+    foreign.LoadFromData(storages.FindStream("Workbook"));
+    FormulaAt(foreign, 0, 0, 1)->SetCachedValue(QString("text"));
+    QString path = PathOf("text.xls");
+    SaveAsXls(foreign, path);
+    EXPECT_EQ(Python("import sys, xlrd\n"
+                     "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
+                     "print(s.cell_value(0, 0), s.cell_type(0, 1))\n",
+                     {path}),
+              "1.0 5\n");
+
+    // An array formula with a text result: FORMULA, ARRAY, STRING. The text is the formula's;
+    // array formulas themselves are not taken (their cells point at no shared formula).
+    QByteArray arrayFormula = Formula(0, 0, Bytes({0x01}) + Words({0, 0}));
+    QByteArray array = Rec(0x0221, Words({0, 0}) + Bytes({0, 0}) + Words({0, 0, 0, 5}) + Ref(0, 1));
+    auto records = LoadAll(arrayFormula + array + stringRec);
+    EXPECT_EQ(records.size(), 3u);
+    TWorkbook withArray;
+    EXPECT_EQ(MessageOf([&] {
+                  LoadWorkbook(withArray, Bof(5) + BoundSheet("A") + Eof() + Bof(0x10) + RowRec(0) +
+                                              arrayFormula + array + stringRec + Window2(true) + Eof());
+              }),
+              XlsMessages::ErrShrFmlaNotFound);
+}
