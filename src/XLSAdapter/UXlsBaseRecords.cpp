@@ -4,9 +4,15 @@
 
 #include "XLSAdapter/UXlsBaseRecordLists.h"
 #include "XLSAdapter/UXlsCellRecords.h"
+#include "XLSAdapter/UXlsChart.h"
 #include "XLSAdapter/UXlsColInfo.h"
+#include "XLSAdapter/UXlsCondFmt.h"
+#include "XLSAdapter/UXlsFormula.h"
 #include "XLSAdapter/UXlsOtherRecords.h"
+#include "XLSAdapter/UXlsPageBreaks.h"
 #include "XLSAdapter/UXlsPalette.h"
+#include "XLSAdapter/UXlsRangeRecords.h"
+#include "XLSAdapter/UXlsReferences.h"
 #include "XLSAdapter/UXlsSST.h"
 #include "XLSAdapter/UXlsXF.h"
 #include "XLSAdapter/XlsMessages.h"
@@ -16,6 +22,9 @@ namespace {
 enum : quint16 {
     xlr_FORMULA = 0x0006,
     xlr_EOF = 0x000A,
+    xlr_EXTERNSHEET = 0x0017,
+    xlr_NAME = 0x0018,
+    xlr_HPAGEBREAKS = 0x001B,
     xlr_FILEPASS = 0x002F,
     xlr_FONT = 0x0031,
     xlr_CONTINUE = 0x003C,
@@ -31,10 +40,15 @@ enum : quint16 {
     xlr_MULBLANK = 0x00BE,
     xlr_DBCELL = 0x00D7,
     xlr_XF = 0x00E0,
+    xlr_MERGEDCELLS = 0x00E5,
     xlr_MSODRAWINGSELECTION = 0x00ED,
     xlr_SST = 0x00FC,
     xlr_LABELSST = 0x00FD,
     xlr_EXTSST = 0x00FF,
+    xlr_SUPBOOK = 0x01AE,
+    xlr_CONDFMT = 0x01B0,
+    xlr_CF = 0x01B1,
+    xlr_DVAL = 0x01B2,
     xlr_TXO = 0x01B6,
     xlr_RECALCID = 0x01C1,
     xlr_DIMENSIONS = 0x0200,
@@ -53,6 +67,7 @@ enum : quint16 {
     xlr_FORMAT = 0x041E,
     xlr_SHRFMLA = 0x04BC,
     xlr_BOF = 0x0809,
+    xlr_CHARTAI = 0x1051,
 };
 
 std::unique_ptr<TBaseRecord> MakeRecord(quint16 id, QByteArray data) {
@@ -61,6 +76,26 @@ std::unique_ptr<TBaseRecord> MakeRecord(quint16 id, QByteArray data) {
             return std::make_unique<TFormulaRecord>(id, std::move(data));
         case xlr_EOF:
             return std::make_unique<TEOFRecord>(id, std::move(data));
+        case xlr_EXTERNSHEET:
+            return std::make_unique<TExternSheetRecord>(id, std::move(data));
+        case xlr_NAME:
+            return std::make_unique<TNameRecord>(id, std::move(data));
+        case xlr_HPAGEBREAKS:
+            return std::make_unique<THPageBreakRecord>(id, std::move(data));
+        case xlr_MERGEDCELLS:
+            return std::make_unique<TCellMergingRecord>(id, std::move(data));
+        case xlr_SUPBOOK:
+            return std::make_unique<TSupBookRecord>(id, std::move(data));
+        case xlr_CONDFMT:
+            return std::make_unique<TCondFmtRecord>(id, std::move(data));
+        case xlr_CF:
+            return std::make_unique<TCFRecord>(id, std::move(data));
+        case xlr_DVAL:
+            return std::make_unique<TDValRecord>(id, std::move(data));
+        case xlr_SHRFMLA:
+            return std::make_unique<TShrFmlaRecord>(id, std::move(data));
+        case xlr_CHARTAI:
+            return std::make_unique<TChartAIRecord>(id, std::move(data));
         case xlr_FILEPASS:
             XlsError(XlsMessages::ErrFileIsPasswordProtected);
         case xlr_FONT:
@@ -126,8 +161,7 @@ std::unique_ptr<TBaseRecord> MakeRecord(quint16 id, QByteArray data) {
             return std::make_unique<TFormatRecord>(id, std::move(data));
         case xlr_BOF:
             return std::make_unique<TBOFRecord>(id, std::move(data));
-        // Records the layers above this one interpret (names, references, drawings, ranges) are
-        // kept byte for byte until they do.
+        // Every other record (drawings among them) is kept byte for byte.
         default:
             return std::make_unique<TBaseRecord>(id, std::move(data));
     }
@@ -316,7 +350,10 @@ std::unique_ptr<TBaseRecord> LoadRecord(QIODevice& stream, const char header[4])
             formula->TableRecord = LoadRecord(stream, next);
             return record;
         }
-        if (nextId == xlr_STRING && id != xlr_FORMULA && id != xlr_SHRFMLA && id != xlr_TABLE)
+        // An array formula with a text result is written as FORMULA, ARRAY, STRING: the text
+        // still belongs to the formula, which the sheet loader remembers.
+        if (nextId == xlr_STRING && id != xlr_FORMULA && id != xlr_SHRFMLA && id != xlr_TABLE &&
+            id != xlr_ARRAY)
             XlsError(XlsMessages::ErrExcelInvalid);
         stream.seek(stream.pos() - 4);
         return record;

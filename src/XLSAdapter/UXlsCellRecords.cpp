@@ -130,25 +130,6 @@ void TBoolErrRecord::SetValue(const QVariant& value) {
     XlsError(XlsMessages::ErrInvalidCellValue, value.toString());
 }
 
-std::unique_ptr<TBaseRecord> TFormulaRecord::CreateLike(quint16 id, QByteArray data) const {
-    return std::make_unique<TFormulaRecord>(id, std::move(data));
-}
-
-std::unique_ptr<TBaseRecord> TFormulaRecord::Clone() const {
-    auto copy = TCellRecord::Clone();
-    if (TableRecord) static_cast<TFormulaRecord&>(*copy).TableRecord = TableRecord->Clone();
-    return copy;
-}
-
-void TFormulaRecord::SaveToStream(QIODevice& stream) const {
-    TCellRecord::SaveToStream(stream);
-    if (TableRecord) TableRecord->SaveToStream(stream);
-}
-
-qint64 TFormulaRecord::TotalSize() const {
-    return TCellRecord::TotalSize() + (TableRecord ? TableRecord->TotalSize() : 0);
-}
-
 TMultipleValueRecord::TMultipleValueRecord(quint16 id, QByteArray data) : TBaseRecord(id, std::move(data)) {
     CheckSize(4);
 }

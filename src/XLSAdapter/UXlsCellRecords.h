@@ -36,21 +36,6 @@ class TBoolErrRecord : public TCellRecord {
     void SetValue(const QVariant& value) override;
 };
 
-// A formula cell as far as the record layer goes: it owns the TABLE that followed it and writes
-// it back right after itself.
-class TFormulaRecord : public TCellRecord {
-public:
-    using TCellRecord::TCellRecord;
-    std::unique_ptr<TBaseRecord> TableRecord;
-    bool IsFormula() const override { return true; }
-    std::unique_ptr<TBaseRecord> Clone() const override;
-    void SaveToStream(QIODevice& stream) const override;
-    qint64 TotalSize() const override;
-
-protected:
-    std::unique_ptr<TBaseRecord> CreateLike(quint16 id, QByteArray data) const override;
-};
-
 // MULRK and MULBLANK: several cells of one row, split into single cells when loaded.
 class TMultipleValueRecord : public TBaseRecord {
 public:

@@ -68,4 +68,3 @@ class TObjRecord : public TBaseRecord {
 };
 
 XLS_PLAIN_RECORD(TTXORecord, TBaseRecord)
-XLS_PLAIN_RECORD(TTableRecord, TBaseRecord)

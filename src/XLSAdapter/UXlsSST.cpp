@@ -72,34 +72,111 @@ void TSST::FixRefs() {
     std::erase_if(entries_, [](const auto& e) { return e->Refs <= 0; });
 }
 
-std::vector<int> TSST::CutRecords() const {
-    std::vector<int> counts{0};
-    qint64 payload = kSSTCountsSize;
+// Lays the table out into SST and CONTINUE records and hands every piece to `sink`: a string
+// goes whole into the current record when it fits, else whole into a new one when it fits an
+// empty record; only a string longer than any record holds (or one that would leave the first
+// record without a string, which other readers refuse) is split. Its characters are cut at whole
+// characters, and each continuation of the characters starts with the option byte its reader
+// expects; the header of a string is never cut.
+template <typename Sink>
+void TSST::Layout(Sink& sink) const {
+    qint64 used = kSSTCountsSize;
+    int strings = 0;  // strings begun in the current record
+    sink.Begin(true);
     for (const auto& e : entries_) {
-        qint64 size = e->Str.TotalSize();
-        if (payload + size <= kMaxRecordPayload) {
-            payload += size;
-            ++counts.back();
-            continue;
+        const TExcelString& str = e->Str;
+        bool wide = str.OptionFlags & TExcelString::fWide;
+        int unit = wide ? 2 : 1;
+        qint64 header = str.StrLenLength + 1 + ((str.OptionFlags & TExcelString::fRich) ? 2 : 0) +
+                        ((str.OptionFlags & TExcelString::fFarEast) ? 4 : 0);
+        qint64 size = str.TotalSize();
+        if (used + size > kMaxRecordPayload) {
+            bool firstRecordEmpty = sink.RecordIndex() == 0 && strings == 0;
+            bool split = firstRecordEmpty || size > kMaxRecordPayload;
+            bool roomToStart = used + header + (str.StrLen > 0 ? unit : 0) <= kMaxRecordPayload;
+            if (!split || !roomToStart) {
+                sink.Begin(false);
+                used = 0;
+                strings = 0;
+            }
         }
-        if (size > kMaxRecordPayload) XlsError(XlsMessages::ErrStringTooLarge);
-        counts.push_back(1);
-        payload = size;
+        sink.StringStart(*e);
+        ++strings;
+        QByteArray bytes = str.Bytes();
+        sink.Write(bytes.constData(), header);
+        used += header;
+        qint64 pos = header;
+        qint64 chars = qint64(str.StrLen) * unit;
+        qint64 charsEnd = header + chars;
+        while (pos < charsEnd) {
+            qint64 room = (kMaxRecordPayload - used) / unit * unit;
+            if (room == 0) {
+                sink.Begin(false);
+                char option = wide ? 1 : 0;
+                sink.Write(&option, 1);
+                used = 1;
+                strings = 1;
+                continue;
+            }
+            qint64 n = std::min(room, charsEnd - pos);
+            sink.Write(bytes.constData() + pos, n);
+            used += n;
+            pos += n;
+        }
+        while (pos < bytes.size()) {
+            qint64 room = kMaxRecordPayload - used;
+            if (room == 0) {
+                sink.Begin(false);
+                used = 0;
+                strings = 1;
+                continue;
+            }
+            qint64 n = std::min(room, qint64(bytes.size()) - pos);
+            sink.Write(bytes.constData() + pos, n);
+            used += n;
+            pos += n;
+        }
     }
-    return counts;
 }
 
-qint64 TSST::TotalSize() const {
-    std::vector<int> counts = CutRecords();
-    qint64 total = 4 + kSSTCountsSize;
-    size_t i = 0;
-    for (size_t r = 0; r < counts.size(); ++r) {
-        if (r > 0) total += 4;
-        for (int k = 0; k < counts[r]; ++k) total += entries_[i++]->Str.TotalSize();
+namespace {
+
+// Counts what the layout writes.
+struct TSizeSink {
+    qint64 Total = 0;
+    int Records = -1;
+    void Begin(bool first) {
+        ++Records;
+        Total += 4 + (first ? kSSTCountsSize : 0);
     }
+    int RecordIndex() const { return Records; }
+    void StringStart(TSSTEntry&) {}
+    void Write(const char*, qint64 n) { Total += n; }
+};
+
+// Collects the records, then writes them with their headers.
+struct TWriteSink {
+    std::vector<QByteArray> Records;
+    std::vector<std::pair<TSSTEntry*, std::pair<int, int>>> Starts;  // entry, record, offset
+    void Begin(bool first) {
+        Records.emplace_back();
+        if (first) Records.back().fill('\0', kSSTCountsSize);
+    }
+    int RecordIndex() const { return int(Records.size()) - 1; }
+    void StringStart(const TSSTEntry& e) {
+        Starts.push_back({const_cast<TSSTEntry*>(&e), {RecordIndex(), int(Records.back().size())}});
+    }
+    void Write(const char* data, qint64 n) { Records.back().append(data, n); }
+};
+
+}  // namespace
+
+qint64 TSST::TotalSize() const {
+    TSizeSink sizes;
+    Layout(sizes);
     int perBucket = std::max(8, Count() / 128 + 1);
     int buckets = Count() == 0 ? 0 : (Count() - 1) / perBucket + 1;
-    return total + 4 + 2 + 8 * buckets;
+    return sizes.Total + 4 + 2 + 8 * buckets;
 }
 
 void TSST::SaveToStream(QIODevice& stream, qint64 streamOffset) {
@@ -109,26 +186,22 @@ void TSST::SaveToStream(QIODevice& stream, qint64 streamOffset) {
         entries_[size_t(i)]->PosInTable = i;
         totalRefs += quint32(entries_[size_t(i)]->Refs);
     }
-    std::vector<int> counts = CutRecords();
-    size_t next = 0;
-    for (size_t r = 0; r < counts.size(); ++r) {
-        qint64 payload = r == 0 ? kSSTCountsSize : 0;
-        for (int k = 0; k < counts[r]; ++k) payload += entries_[next + size_t(k)]->Str.TotalSize();
-        QByteArray header(r == 0 ? 4 + kSSTCountsSize : 4, '\0');
+    TWriteSink out;
+    Layout(out);
+    SetLongWord(out.Records[0], 0, totalRefs);
+    SetLongWord(out.Records[0], 4, quint32(Count()));
+    std::vector<qint64> recordStart(out.Records.size());
+    for (size_t r = 0; r < out.Records.size(); ++r) {
+        recordStart[r] = stream.pos();
+        QByteArray header(4, '\0');
         SetWord(header, 0, r == 0 ? 0x00FC : 0x003C);
-        SetWord(header, 2, quint16(payload));
-        if (r == 0) {
-            SetLongWord(header, 4, totalRefs);
-            SetLongWord(header, 8, quint32(Count()));
-        }
-        qint64 recordStart = stream.pos();
-        WriteBytes(stream, header.constData(), header.size());
-        for (int k = 0; k < counts[r]; ++k, ++next) {
-            TSSTEntry& e = *entries_[next];
-            e.AbsStreamPos = quint32(streamOffset + stream.pos());
-            e.RecordStreamPos = quint16(stream.pos() - recordStart);
-            e.Str.SaveToStream(stream);
-        }
+        SetWord(header, 2, quint16(out.Records[r].size()));
+        WriteBytes(stream, header.constData(), 4);
+        WriteBytes(stream, out.Records[r].constData(), out.Records[r].size());
+    }
+    for (auto& [entry, where] : out.Starts) {
+        entry->AbsStreamPos = quint32(streamOffset + recordStart[size_t(where.first)] + 4 + where.second);
+        entry->RecordStreamPos = quint16(4 + where.second);
     }
     // EXTSST lets a reader jump into the table: every bucket's first string and where it lies.
     int perBucket = std::max(8, Count() / 128 + 1);

@@ -40,8 +40,8 @@ public:
 
 private:
     std::vector<std::unique_ptr<TSSTEntry>> entries_;
-    // How the strings are cut into records: the number of strings of each record.
-    std::vector<int> CutRecords() const;
+    template <typename Sink>
+    void Layout(Sink& sink) const;
 };
 
 // A text cell pointing at its SST entry, whose index it writes at save time.

@@ -33,8 +33,7 @@ public:
     void SaveToStream(QIODevice& stream) const;
     void CopyToBuffer(QByteArray& buffer, int position) const;
     QString Value() const;
-
-private:
+    // The whole string as it is stored.
     QByteArray Bytes() const;
 };
 

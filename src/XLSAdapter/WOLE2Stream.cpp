@@ -62,14 +62,22 @@ void TOle2Storage::OpenSubStorage(const QString& name) {
     } else if (!sub) {
         throw EOleError(QStringLiteral("The storage \"%1\" does not exist").arg(name));
     }
+    path_.push_back(size_t(sub - storage_->Children.data()));
     storageStack_.push_back(storage_);
     storage_ = sub;
+}
+
+TCompoundEntry* TOle2Storage::Resolve(const std::vector<size_t>& path) {
+    TCompoundEntry* e = &root_;
+    for (size_t i : path) e = &e->Children[i];
+    return e;
 }
 
 void TOle2Storage::CloseSubStorage() {
     if (storageStack_.empty()) return;
     storage_ = storageStack_.back();
     storageStack_.pop_back();
+    path_.pop_back();
 }
 
 TMsOleDirInfoArray TOle2Storage::GetDirectory() const {
@@ -103,7 +111,9 @@ TOle2Stream::TOle2Stream(TOle2Storage& storage, const QString& name) : storage_(
         e.Name = name;
         e.Type = TCompoundEntryType::Stream;
         storage.storage_->Children.push_back(std::move(e));
-        target_ = &storage.storage_->Children.back();
+        targetPath_ = storage.path_;
+        targetPath_.push_back(storage.storage_->Children.size() - 1);
+        open_ = true;
         setBuffer(&bytes_);
         open(QIODevice::ReadWrite);
     } else {
@@ -118,9 +128,9 @@ TOle2Stream::TOle2Stream(TOle2Storage& storage, const QString& name) : storage_(
 TOle2Stream::~TOle2Stream() { TOle2Stream::close(); }
 
 void TOle2Stream::close() {
-    if (target_) {
-        target_->Data = bytes_;
-        target_ = nullptr;
+    if (open_) {
+        storage_.Resolve(targetPath_)->Data = bytes_;
+        open_ = false;
     }
     QBuffer::close();
 }

@@ -52,10 +52,15 @@ private:
     TCompoundEntry root_;
     TCompoundEntry* storage_ = &root_;
     std::vector<TCompoundEntry*> storageStack_;
+    // Where the current storage stands, as child indexes from the root. Entries live in vectors
+    // that grow as entries are added, so a handle kept across an addition finds its entry again
+    // by this path instead of holding its address.
+    std::vector<size_t> path_;
     bool createdFile_ = false;
     bool committed_ = false;
 
     TCompoundEntry* Child(const QString& name, TCompoundEntryType type) const;
+    TCompoundEntry* Resolve(const std::vector<size_t>& path);
 };
 
 // A stream of the current storage: the stored bytes in read mode, a new stream in create mode
@@ -68,6 +73,8 @@ public:
 
 private:
     TOle2Storage& storage_;
-    TCompoundEntry* target_ = nullptr;
+    // Create mode: the path of the new entry, until the stream hands its bytes over.
+    std::vector<size_t> targetPath_;
+    bool open_ = false;
     QByteArray bytes_;
 };

@@ -31,6 +31,19 @@ inline constexpr const char* ErrMissingRow = "Missing ROW Record for row %1";
 inline constexpr const char* ErrRowMissing = "Number of ROW record is not the same that the cell count";
 inline constexpr const char* ErrInvalidCellValue = "Invalid cell value: \"%1\"";
 inline constexpr const char* ErrInvalidErrorCode = "Invalid cell error code: \"%1\"";
+inline constexpr const char* ErrTokenNotSupported = "Error reading formula, Token Id: 0x%1 is not supported";
+inline constexpr const char* ErrFormulaNotSupported =
+    "Formula at Row %1, column %2 is not supported. Token Id: 0x%3";
+inline constexpr const char* ErrBadName = "Error in Worksheet name: \"%1\". Token Id: 0x%2";
+inline constexpr const char* ErrShrFmlaNotFound = "Can't find Shared Formula";
+inline constexpr const char* ErrBadChartFormula = "Error in Chart formula. Token Id: 0x%1";
+inline constexpr const char* ErrBadCondFmt = "Bad Conditional format. Token Id: 0x%1";
+inline constexpr const char* ErrInvalidCF = "Invalid conditional format record";
+inline constexpr const char* ErrTooManyPageBreaks = "Too many manual Page breaks for this sheet";
+inline constexpr const char* ErrSectionNotLoaded = "A section of the workbook is not loaded";
+inline constexpr const char* ErrInvalidSheetNo = "Sheet number \"%1\" invalid. Must be between %2 and %3";
+inline constexpr const char* ErrBadCopyRows = "Ivalid arguments to call InsertAndCopyRows";
+inline constexpr const char* ErrDuplicatedSheetName = "Sheet name already exist: %1";
 inline constexpr const char* ErrIndexOutOfRange =
     "The index \"%1\" of the property \"%2\" is not in the range %3-%4";
 }  // namespace XlsMessages
@@ -49,7 +62,8 @@ private:
 // An unsupported formula token; the library replaces it by a message that names the place.
 class ETokenException : public EExcelException {
 public:
-    using EExcelException::EExcelException;
+    ETokenException(const QString& message, int tokenId) : EExcelException(message), TokenId(tokenId) {}
+    int TokenId;
 };
 
 // Raises one of the messages, with its placeholders filled in order.

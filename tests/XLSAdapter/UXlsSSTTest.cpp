@@ -147,23 +147,51 @@ TEST(SharedStrings, SmallTableExtSst) {
     EXPECT_EQ(GetWord(parts[1].second, 0), 8);
 }
 
-TEST(SharedStrings, LongestStringsThatFitARecord) {
+// A string goes whole into a record while one record can hold it; a longer one (up to the
+// 32767 characters a cell holds) is split across CONTINUE records, each continuation starting
+// with its option byte, and the first record always holds the start of a string.
+TEST(SharedStrings, LongStringsAreSplitAcrossContinueRecords) {
     struct Case {
-        int length;
-        int records;  // SST plus CONTINUE records; 0 = "String too large"
+        QString text;
+        QString before;  // a string sorted before it, when any
+        int records;     // SST plus CONTINUE records
     };
-    const Case cases[] = {{8211, 1}, {8212, 2}, {8219, 2}, {8220, 0}};
+    const Case cases[] = {
+        {QString(8211, 'x'), {}, 1},
+        {QString(8212, 'x'), {}, 2},  // the first record is never left without a string
+        {QString(8219, 'x'), {}, 2},
+        {QString(8220, 'x'), {}, 2},
+        {QString(32767, 'x'), {}, 4},
+        {QString(20000, QChar(0x017E)), {}, 5},  // 16-bit: cut at whole characters
+        {QString(9000, 'y'), QStringLiteral("a"), 2},
+        {QString(8000, 'y'), QString(300, 'a'), 2},  // fits an empty record: moved whole
+    };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.length);
+        SCOPED_TRACE(QStringLiteral("%1 x %2, after %3")
+                         .arg(c.text.size())
+                         .arg(c.text[0])
+                         .arg(c.before.size())
+                         .toStdString());
         TSST table;
-        table.AddString(QString(c.length, 'x'));
-        if (c.records == 0) {
-            EXPECT_EQ(MessageOf([&] { Saved(table); }), QString(XlsMessages::ErrStringTooLarge));
-            continue;
-        }
-        auto parts = Split(Saved(table));
+        table.AddString(c.text);
+        if (!c.before.isEmpty()) table.AddString(c.before);
+        QByteArray saved = Saved(table);
+        EXPECT_EQ(saved.size(), table.TotalSize());
+        auto parts = Split(saved);
         EXPECT_EQ(int(parts.size()) - 1, c.records);
         for (size_t i = 0; i + 1 < parts.size(); ++i) EXPECT_LE(parts[i].second.size(), 8222);
+        EXPECT_GT(parts[0].second.size(), 8);
+
+        auto records = LoadAll(saved);
+        TSST back;
+        back.LoadFromRecord(static_cast<TSSTRecord&>(*records[0]));
+        ASSERT_EQ(back.Count(), c.before.isEmpty() ? 1 : 2);
+        EXPECT_EQ(back[back.Count() - 1].Str.Value(), c.text);
+        if (!c.before.isEmpty()) {
+            EXPECT_EQ(back[0].Str.Value(), c.before);
+        }
+        // EXTSST points at the start of the first string.
+        EXPECT_EQ(GetWord(parts.back().second, 6), 12);
     }
 }
 

@@ -147,3 +147,37 @@ TEST_F(TemplateStoreTest, FindWorkbookOnPathAddsTheExtension) {
     QDir::setCurrent(saved);
     EXPECT_EQ(FindWorkbookOnPath(PathOf("Sablona")), QFileInfo(PathOf("Sablona.xls")).absoluteFilePath());
 }
+
+// Streams and storages created while another stream is still open keep every stream's bytes;
+// olefile, an independent reader, sees them all.
+TEST_F(TemplateStoreTest, StreamsOpenAcrossNewEntriesKeepTheirData) {
+    QString path = PathOf("handles.xls");
+    {
+        TOle2Storage storage(path, nullptr, TOle2Storage::Create);
+        auto first = std::make_unique<TOle2Stream>(storage, "First");
+        first->write(QByteArray(5000, 'a'));
+        std::vector<std::unique_ptr<TOle2Stream>> more;
+        for (int i = 0; i < 20; ++i) {
+            more.push_back(std::make_unique<TOle2Stream>(storage, QString("More%1").arg(i)));
+            more.back()->write(QByteArray(10 + i, char('b' + i % 20)));
+        }
+        storage.OpenSubStorage("Sub");
+        auto inner = std::make_unique<TOle2Stream>(storage, "Inner");
+        inner->write("inner");
+        storage.CloseSubStorage();
+        TOle2Stream last(storage, "Last");
+        last.write("last");
+        inner.reset();
+        first.reset();
+        more.clear();
+        last.close();
+        storage.Commit();
+    }
+    QString read = xlstest::Python(
+        "import sys, olefile\n"
+        "f = olefile.OleFileIO(sys.argv[1])\n"
+        "print(len(f.openstream('First').read()), f.openstream('More19').read().decode(),\n"
+        "      f.openstream('Sub/Inner').read().decode(), f.openstream('Last').read().decode())\n",
+        {path});
+    EXPECT_EQ(read, QString("5000 %1 inner last\n").arg(QString(29, QChar('b' + 19))));
+}

@@ -129,6 +129,8 @@ private:
     QByteArray ReadChain(quint32 start, const std::vector<quint32>& table, quint32 unit,
                          const QByteArray* mini, quint64 wanted, bool exact) const {
         QByteArray out;
+        // Reserved once: a stream of many megabytes would otherwise be regrown sector by sector.
+        if (exact) out.reserve(qsizetype(wanted) + unit);
         std::vector<bool> seen;
         quint64 limit = mini ? quint64(mini->size()) / unit : sectorCount_;
         quint32 cur = start;
