@@ -87,6 +87,11 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     adcAgenda2.Connection = &ADOConAgenda;
     // Every change made on the firm connection stamps its table for the other stations.
     HookChangeStamps(ADOConAgenda);
+    // Whoever uses the firm's scratch query next must not inherit a filter set by the last user.
+    adqAgendaFree1.AfterClose = [this](TDataSet*) {
+        adqAgendaFree1.SetFiltered(false);
+        adqAgendaFree1.SetFilter(QString());
+    };
     setWindowTitle(QString::fromUtf8(kApplicationTitle));
     resize(800, 560);
 

@@ -322,6 +322,7 @@ TfrmSeznamFirem::TfrmSeznamFirem(bool pickOnly, QWidget* parent) : TVnDialog(par
     grSeznamFirem = new TVnDBGrid(this);
     grSeznamFirem->setObjectName("grSeznamFirem");
     grSeznamFirem->SetReadOnly(true);
+    grSeznamFirem->SetOptions((grSeznamFirem->Options() | dgRowSelect) & ~dgEditing);
     grSeznamFirem->SetDataSource(&dsSeznamFirem);
     grSeznamFirem->Columns().Clear();
     const struct {

@@ -122,6 +122,8 @@ void RunMainWindowScript(TfrmMain& window) {
                              saved ? "saved" : "failed");
             } else if (action == "status") {
                 std::fprintf(stderr, "status firm: %s\n", window.lblAgendaName->text().toUtf8().constData());
+                std::fprintf(stderr, "status notes: %d\n",
+                             window.mtPoznSeznam.Active() ? window.mtPoznSeznam.RecordCount() : 0);
             } else if (action == "close") {
                 window.close();
             }

@@ -63,6 +63,8 @@ TEST_F(EndToEndTest, FreshMachineGetsTheDemonstrationFirmAndComesBackToIt) {
     EXPECT_TRUE(output.contains(QString::fromUtf8("status firm: DEMO - fiktivní firma")))
         << output.toStdString();
     EXPECT_FALSE(output.contains("dialog ")) << output.toStdString();
+    // The shipped program notes are on the desktop.
+    EXPECT_TRUE(output.contains("status notes: 5")) << output.toStdString();
 
     const QString data = program_ + "DATA/";
     EXPECT_TRUE(QFile::exists(data + "Global.MDB"));

@@ -108,6 +108,21 @@ TEST_F(MainWindowTest, WarningPanelOpensTheWarningWindow) {
     EXPECT_TRUE(caption.startsWith(QString::fromUtf8("Varování: právě používaná verze")));
 }
 
+TEST_F(MainWindowTest, FirmScratchQueryForgetsItsFilterWhenClosed) {
+    TADOQuery& query = main_->adqAgendaFree1;
+    query.SetSQL("SELECT * FROM Sklady");
+    query.Open();
+    query.SetFilter("Poradi = 7");
+    query.SetFiltered(true);
+    EXPECT_TRUE(query.IsEmpty());
+    query.Close();
+    EXPECT_FALSE(query.Filtered());
+    EXPECT_TRUE(query.Filter().isEmpty());
+    query.Open();
+    EXPECT_EQ(query.RecordCount(), 1);
+    query.Close();
+}
+
 TEST_F(MainWindowTest, DesktopWithNotesIsPictured) {
     TADOConnection& con = main_->ADOConGlobal;
     con.Execute(

@@ -208,6 +208,46 @@ TEST_F(PoznamkyTest, DatabaseNoteIsDeletedAfterTheQuestionWithItsTip) {
               0u);
 }
 
+TEST_F(PoznamkyTest, RightsOnNotes) {
+    const int id = AddNote("sdílená", "", true, 0, false);
+    const QString noRights = QString::fromUtf8(kNoRightsText);
+    int cards = 0;
+    bool okEnabled = true;
+    ExecNoteCard = [&](TfrmKartaPozn& card) {
+        ++cards;
+        okEnabled = card.btnOK->isEnabled();
+        return static_cast<int>(QDialog::Rejected);
+    };
+
+    // No access: an empty desktop, and the card and deleting refuse.
+    CurrentUser.Poznamky_AR = TAccessLevel::NoAccess;
+    EXPECT_EQ(LoadDesktopNotes(id), -1);
+    EXPECT_TRUE(main_->mtPoznSeznam.IsEmpty());
+    TScriptedDialogs dialogs;
+    dialogs.ExpectInformation(noRights);
+    main_->btnPridatPozn->click();
+
+    // Read only: no new note, an existing one opens for viewing, no deleting.
+    CurrentUser.Poznamky_AR = TAccessLevel::ReadOnly;
+    LoadDesktopNotes(id);
+    dialogs.ExpectInformation(noRights);
+    main_->btnPridatPozn->click();
+    dialogs.ExpectInformation(QString::fromUtf8(kReadOnlyText));
+    main_->btnOpravitPozn->click();
+    EXPECT_EQ(cards, 1);
+    EXPECT_FALSE(okEnabled);
+    dialogs.ExpectInformation(noRights);
+    main_->btnVyjmoutPozn->click();
+
+    // Without deleting: new notes and edits, still no deleting.
+    CurrentUser.Poznamky_AR = TAccessLevel::NoDelete;
+    main_->btnOpravitPozn->click();
+    EXPECT_TRUE(okEnabled);
+    dialogs.ExpectInformation(noRights);
+    main_->btnVyjmoutPozn->click();
+    EXPECT_TRUE(main_->mtPoznSeznam.Locate("ID", id));
+}
+
 TEST_F(PoznamkyTest, TitleFieldOfTheCardShowsSettledNotesInGreen) {
     TfrmKartaPozn card;
     card.edtNazev->setText(QString::fromUtf8(TfrmKartaPozn::kUntitled));

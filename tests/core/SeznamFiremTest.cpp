@@ -314,6 +314,33 @@ TEST_F(SeznamFiremTest, AFirmThatCannotBeOpenedEndsTheProgram) {
     EXPECT_EQ(terminations_, 1);
 }
 
+TEST_F(SeznamFiremTest, RightsOfTheListAndOfItsButtons) {
+    const QString noRights = QString::fromUtf8(kNoRightsText);
+    AddFirm("FIRMA1.MDB", "Alfa");
+    CurrentUser.SeznamAgend_AR = TAccessLevel::NoAccess;
+    {
+        TScriptedDialogs dialogs;
+        dialogs.ExpectInformation(noRights);
+        int shown = 0;
+        EXPECT_EQ(RunList(false, [&](TfrmSeznamFirem&) { return ++shown, 0; }), -1);
+        EXPECT_EQ(shown, 0);
+    }
+    // Without the right to delete: adding is allowed, deleting and redirecting are not.
+    CurrentUser.SeznamAgend_AR = TAccessLevel::NoDelete;
+    TScriptedDialogs dialogs;
+    dialogs.ExpectInformation(noRights);
+    dialogs.ExpectInformation(noRights);
+    dialogs.ExpectQuestion(QString::fromUtf8("Tato funkce přidá novou firmu."), false);
+    RunList(false, [](TfrmSeznamFirem& window) {
+        window.mtSeznamFirem.Locate("Soubor", "FIRMA1.MDB");
+        window.btnVyjmout->click();
+        window.btnVyberDatSlozky->click();
+        window.btnPridat->click();
+        return static_cast<int>(QDialog::Rejected);
+    });
+    EXPECT_TRUE(QFile::exists(DataFolder + "FIRMA1.MDB"));
+}
+
 TEST(NextNewFirmFileTest, SkipsNumbersTakenInAnyLetterCase) {
     QTemporaryDir folder;
     const QString saved = DataFolder;

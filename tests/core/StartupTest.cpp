@@ -7,6 +7,7 @@
 #include "common/LockHolder.h"
 #include "common/ScriptedDialogs.h"
 #include "core/CommonUtils.h"
+#include "core/Login.h"
 #include "core/ProgramFixture.h"
 #include "core/Startup.h"
 #include "core/Upgrade.h"
@@ -14,6 +15,7 @@
 #include "platform/db/ADOConnection.h"
 #include "platform/db/Presence.h"
 #include "platform/text/FormatSettings.h"
+#include "platform/ui/ModalHelper.h"
 
 namespace {
 
@@ -187,6 +189,22 @@ TEST_F(StartupTest, BackupCounterComesFromTheFirstConfigurationRowAndGoesBackAtT
     EXPECT_EQ(ReadBackupCounter(), 0);
     EXPECT_EQ(SaveBackupCounter(), 0);
     EXPECT_TRUE(main_->ADOConGlobal.OpenRowset("SELECT * FROM KonfigTab")->RowCount() == 0);
+}
+
+TEST_F(StartupTest, CancelledPasswordEndsTheStartWithoutAWord) {
+    CopyMainDatabase();
+    SetKonfig(QString::fromUtf8("INSERT INTO Login (UzivID, Jmeno, Pwd) VALUES (1, 'Správce', '") +
+              ScramblePassword("heslo") + "')");
+    bool prompted = false;
+    OnNextModal([&](QWidget* modal) {
+        prompted = modal->objectName() == "frmSplash";
+        static_cast<QDialog*>(modal)->reject();
+    });
+    TScriptedDialogs dialogs;
+    EXPECT_TRUE(RunStartup());
+    EXPECT_TRUE(prompted);
+    EXPECT_TRUE(dialogs.Shown().empty());
+    EXPECT_FALSE(main_->ADOConAgenda.Connected());
 }
 
 TEST(StartupRulesTest, WindowsVersionWarning) {
