@@ -17,6 +17,7 @@
 #include "core/Login.h"
 #include "core/Main.h"
 #include "core/MemTableStream.h"
+#include "core/Nastaveni.h"
 #include "core/PurchasePrices.h"
 #include "widgets/VnDBGrids.h"
 
@@ -33,6 +34,7 @@ protected:
         savedUser_ = CurrentUser;
         savedShow_ = ShowPurchasePrices;
         savedClock_ = HistoryClock;
+        savedCurrency_ = CurrencySymbol;
         HistoryClock = [] { return kEntryTime; };
         CurrentUser = TUser();
         CurrentUser.UzivID = CurrentUser.ID = 12;
@@ -46,6 +48,7 @@ protected:
         CurrentUser = savedUser_;
         ShowPurchasePrices = savedShow_;
         HistoryClock = savedClock_;
+        CurrencySymbol = savedCurrency_;
     }
 
     TADOConnection& Firm() { return main_->ADOConAgenda; }
@@ -108,6 +111,7 @@ private:
     TUser savedUser_;
     bool savedShow_ = true;
     std::function<TDateTime()> savedClock_;
+    QString savedCurrency_;
 };
 
 TEST_F(HistoryActionTest, BasicEntryHasNoSnapshots) {
@@ -260,6 +264,8 @@ TEST_F(HistoryActionTest, WindowOpensOnTheNewestEntryAndFollowsTheList) {
     ASSERT_TRUE(LogOffer(other, THistoryActionType::Added, "jiná nabídka"));
     ShowPurchasePrices = false;
     CurrentUser.NakupniCeny_AR = true;
+    // The firm's own currency, not the station's.
+    CurrencySymbol = "EUR";
 
     WithHistoryWindow(offer, [&](TfrmHistoryAction& w) {
         TDataSet* list = w.grList->DataSource()->DataSet();
@@ -271,7 +277,7 @@ TEST_F(HistoryActionTest, WindowOpensOnTheNewestEntryAndFollowsTheList) {
         EXPECT_EQ(w.lblNahled->text(), "Náhled na nabídku NB0010a k 5.3.2024 14:07:00 hod.");
         EXPECT_EQ(w.edtStav->text(), OfferStateName(1));
         EXPECT_EQ(w.edtAdrNazev->text(), "Stavby Morava s.r.o.");
-        EXPECT_EQ(w.edtCelkem->text(), "1 000,00 Kč");
+        EXPECT_EQ(w.edtCelkem->text(), "1 000,00 EUR");
         EXPECT_EQ(w.grList->GetCellText(w.grList->Columns().ColumnAt(0)), "05.03.2024");
         EXPECT_EQ(w.grList->GetCellText(w.grList->Columns().ColumnAt(1)), "14:07");
         // Purchase total and profit are hidden while the switch is off; Ctrl+Q brings them.
@@ -285,7 +291,7 @@ TEST_F(HistoryActionTest, WindowOpensOnTheNewestEntryAndFollowsTheList) {
             dialogs.Verify();
         }
         EXPECT_FALSE(w.lblCelkemNC->isHidden());
-        EXPECT_EQ(w.edtCelkemNC->text(), "500,00 Kč");
+        EXPECT_EQ(w.edtCelkemNC->text(), "500,00 EUR");
 
         list->Prior();
         EXPECT_EQ(ListActionText(w), "Změna");

@@ -192,6 +192,18 @@ TEST_F(LoginTest, PromptIsTheStartUpSplashWindow) {
     EXPECT_TRUE(splash.edtPassword->text().isEmpty());
 }
 
+TEST_F(LoginTest, StoredLevelNoCardWritesRefusesTheArea) {
+    AddUser(1, "Jana", "a",
+            {{"Cenik_AR", 7}, {"Adresar_AR", -1}, {"Nabidky_AR", 3}, {"Import_AR", QVariant()}});
+    TPromptScript prompts({"a"});
+    ASSERT_EQ(LoginUser(), 0);
+    EXPECT_EQ(CurrentUser.Cenik_AR, TAccessLevel::NoAccess);
+    EXPECT_EQ(CurrentUser.Adresar_AR, TAccessLevel::NoAccess);
+    EXPECT_EQ(CurrentUser.Nabidky_AR, TAccessLevel::NoAccess);
+    // An empty column reads as level 0, as the table's default for a new column.
+    EXPECT_EQ(CurrentUser.Import_AR, TAccessLevel::Full);
+}
+
 TEST_F(LoginTest, GetUserInfoJoinsTheContactsTheUserHas) {
     AddUser(1, "Jana Nová", "a", {{"Telefon", "603 123 456"}, {"Email", "jana@firma.cz"}});
     AddUser(2, "Petr", "b", {{"Email", "petr@firma.cz"}});

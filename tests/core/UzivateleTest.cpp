@@ -3,6 +3,7 @@
 #include "common/Artifacts.h"
 #include "common/ScriptedDialogs.h"
 #include "core/CardProtocol.h"
+#include "core/CommonUtils.h"
 #include "core/DetailUzivatele.h"
 #include "core/UsersTest.h"
 #include "core/Uzivatele.h"
@@ -77,6 +78,31 @@ TEST_F(UzivateleTest, ListShowsTheUsersAndItsButtonsFollowTheRows) {
     EXPECT_EQ(ShowUserList(0), ulrClosed);
     EXPECT_EQ(script.Pending(), 0u);
     EXPECT_FALSE(main_->adqGlobalFree1.Active());
+}
+
+TEST_F(UzivateleTest, DoubleClickEditsAndTheCardOpensItsHelpPage) {
+    AddUser(2, "Petr", "petr");
+    QStringList pages;
+    SetHelpTopicHandler([&pages](const QString& page) { pages << page; });
+    TModalScript script;
+    script
+        .Then("frmUzivatele",
+              [this](QWidget* w) {
+                  main_->adqGlobalFree1.Locate("UzivID", 2);
+                  List(w).grUzivatele->OnDblClick(List(w).grUzivatele);
+              })
+        .Then("frmDetailUzivatele",
+              [](QWidget* w) {
+                  EXPECT_EQ(Card(w).edtJmeno->text(), "Petr");
+                  QTest::keyClick(Card(w).edtJmeno, Qt::Key_F1);
+                  QTest::keyClick(Card(w).edtJmeno, Qt::Key_Escape);
+              })
+        .Then("frmUzivatele", [](QWidget* w) { List(w).btnZavrit->click(); });
+    ShowUserList(0);
+    SetHelpTopicHandler(nullptr);
+    EXPECT_EQ(script.Pending(), 0u);
+    EXPECT_EQ(pages, QStringList{"pgUzivatel.htm"});
+    EXPECT_EQ(LoginRow(Global(), 2)["Jmeno"].toString(), "Petr");
 }
 
 TEST_F(UzivateleTest, PickModeShowsOkAndEnterPicks) {
