@@ -828,12 +828,7 @@ TfrmNastaveni::TfrmNastaveni(QWidget* parent) : TVnDialog(parent) {
     help->setShortcutContext(Qt::WindowShortcut);
     connect(help, &QAction::triggered, btnNapoveda, &QPushButton::click);
     addAction(help);
-    auto* purchasePrices = new QAction(this);
-    purchasePrices->setObjectName("acSHNC");
-    purchasePrices->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    purchasePrices->setShortcutContext(Qt::WindowShortcut);
-    connect(purchasePrices, &QAction::triggered, this, [] { TogglePurchasePriceDisplay(true); });
-    addAction(purchasePrices);
+    AddPurchasePriceAction(this);
 
     for (QCheckBox* box : {chckDalsiSnizena, chckPlatba, chckDoprava, chckSablona})
         connect(box, &QCheckBox::toggled, this, &TfrmNastaveni::UpdateEnabled);
