@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QStandardPaths>
+#include <QTemporaryFile>
 
 #include "core/VyberLocNet.h"
 #include "platform/files/FileUtils.h"
@@ -45,7 +47,11 @@ const char* const kFolderGoneQuestion =
 const char* const kCopyLayoutsFailed = "Nastala chyba při kopírování adresáře %1 do %2";
 const char* const kCopyNotesFailed = "Nastala chyba při kopírování soubororů v %1 do %2";
 
-QString IniPath() { return ProgramFolder + QString::fromLatin1(kProgramIniName); }
+QString IniPath() { return ProgramIniPath(); }
+
+QString UserFolder(QStandardPaths::StandardLocation location) {
+    return IncludeTrailingPathDelimiter(QStandardPaths::writableLocation(location));
+}
 
 // Makes the folder's last level when it is missing; the levels above must exist already.
 bool MakeFolder(const QString& folder) {
@@ -61,7 +67,7 @@ bool ReportCannotCreate(const QString& folder) {
 // The data folder chosen in the window; empty when the user gave none (and has been told).
 // `stop` is set when the program has to end.
 QString AskForDataFolder(bool& stop) {
-    TfrmVyberLocNet window(ProgramFolder);
+    TfrmVyberLocNet window(LocalDataFolder());
     if (ExecDataFolderDialog(window) != QDialog::Accepted) {
         ShowInformation(QString::fromUtf8(kNoDataFolder));
         stop = true;
@@ -84,7 +90,7 @@ void DeriveFolders() {
     LockFolder = DataFolder + "LOCK/";
     PrivateTempFolder =
         IncludeTrailingPathDelimiter(QDir::tempPath()) + QString::fromLatin1(kPrivateTempName);
-    BackupFolder = ProgramFolder + "ZALOHY/";
+    BackupFolder = StandardBackupFolder();
 }
 
 void ReadProgramIni() {
@@ -99,6 +105,36 @@ void ReadProgramIni() {
 }
 
 }  // namespace
+
+QString ProgramOrUserFolder(const QString& programFolder, bool programFolderWritable,
+                            const QString& userFolder) {
+    return programFolderWritable ? programFolder : userFolder;
+}
+
+bool FolderWritable(const QString& folder) {
+    if (folder.isEmpty() || !DirectoryExists(folder)) return false;
+    QTemporaryFile probe(IncludeTrailingPathDelimiter(folder) + "XXXXXX.tmp");
+    return probe.open();
+}
+
+QString ProgramIniPath() {
+    const QString folder = ProgramOrUserFolder(ProgramFolder, FolderWritable(ProgramFolder),
+                                               UserFolder(QStandardPaths::AppConfigLocation));
+    ForceDirectories(folder);
+    return folder + QString::fromLatin1(kProgramIniName);
+}
+
+QString LocalDataFolder() {
+    return ProgramOrUserFolder(ProgramFolder, FolderWritable(ProgramFolder),
+                               UserFolder(QStandardPaths::AppDataLocation)) +
+           "DATA/";
+}
+
+QString StandardBackupFolder() {
+    return ProgramOrUserFolder(ProgramFolder, FolderWritable(ProgramFolder),
+                               UserFolder(QStandardPaths::AppDataLocation)) +
+           "ZALOHY/";
+}
 
 QString NormalizeFolderPath(const QString& path) {
     const QString trimmed = path.trimmed();

@@ -23,6 +23,22 @@ extern bool BuilderMode;
 inline constexpr const char* kProgramIniName = "Varnobis.ini";
 inline constexpr const char* kDefaultFirm = "DEMO";
 
+// Where the program keeps its own files: beside the program when its folder is writable (a build
+// tree, a portable install), else in the user's configuration or data folder, so that a program
+// installed into a read-only folder still works.
+QString ProgramIniPath();
+// The data folder offered as "local": ProgramFolder + "DATA/", or "DATA/" in the user's data folder.
+QString LocalDataFolder();
+// The standard place of backup archives, by the same rule: ProgramFolder + "ZALOHY/" or beside the
+// local data folder.
+QString StandardBackupFolder();
+// The rule itself: the program's own folder when writable, else the fallback.
+QString ProgramOrUserFolder(const QString& programFolder, bool programFolderWritable,
+                            const QString& userFolder);
+// True when a file can be made in the folder (a permission test alone would not see a read-only
+// mount).
+bool FolderWritable(const QString& folder);
+
 // Reads the program ini file, settles the data folder (asking when none is known or it has gone)
 // and the folders derived from it, and makes the first-setup copies. True means stop: the user
 // has been told why.

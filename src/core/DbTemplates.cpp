@@ -61,10 +61,33 @@ void BuildDemoFirmTemplate(const QString& path) {
     TADOConnection con;
     CreateStructure(con, path, FirmDbTables(), ExpectedFirmDbVersion);
     con.BeginTrans();
-    Insert(con, "INSERT INTO Nastaveni (IDHodnoty, Hodnota, Popis) VALUES (:IDHodnoty, :Hodnota, :Popis)",
-           {{"IDHodnoty", 1},
-            {"Hodnota", QString::fromUtf8(kDemoFirmName)},
-            {"Popis", QString::fromUtf8(kFirmNameDescription)}});
+    // The demonstration firm looks like a real small firm, so its offers print as a customer would see
+    // them; the values are invented.
+    const struct {
+        int id;
+        const char* description;
+        const char* value;
+    } kDemoSettings[] = {
+        {1, kFirmNameDescription, kDemoFirmName},
+        {2, "Firma - ulice", "Průmyslová 1428/7"},
+        {3, "Firma - PSČ", "602 00"},
+        {4, "Firma - místo", "Brno"},
+        {5, "Firma - stát", "Česká republika"},
+        {6, "Firma - IČO", "12345678"},
+        {7, "Firma - DIČ", "CZ12345678"},
+        {8, "Firma - telefon", "+420 541 123 456"},
+        {10, "Firma - mobil", "+420 603 123 456"},
+        {11, "Firma - e-mail", "obchod@demo-firma.cz"},
+        {12, "Firma - internet", "www.demo-firma.cz"},
+        {13, "Základní sazba DPH", "21"},
+        {14, "Snížená sazba DPH", "12"},
+        {18, "Symbol domácí měny", "Kč"},
+    };
+    for (const auto& setting : kDemoSettings)
+        Insert(con, "INSERT INTO Nastaveni (IDHodnoty, Hodnota, Popis) VALUES (:IDHodnoty, :Hodnota, :Popis)",
+               {{"IDHodnoty", setting.id},
+                {"Hodnota", QString::fromUtf8(setting.value)},
+                {"Popis", QString::fromUtf8(setting.description)}});
     Insert(
         con,
         "INSERT INTO CisRady (PrefixOzn, Cislo, PocetMist, ModulOzn) VALUES (:PrefixOzn, :Cislo, :PocetMist, "

@@ -2,19 +2,35 @@
 
 #include <QImage>
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
+#include "platform/data/DataSource.h"
 #include "platform/data/MemTable.h"
 #include "platform/db/ADOCommand.h"
 #include "platform/db/ADOConnection.h"
 #include "platform/db/ADOQuery.h"
+#include "widgets/VnEditTools.h"
 
+class QAction;
+class QCloseEvent;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTextEdit;
 class THelpRouter;
+class TSchemeButton;
+class TColumn;
+class TVnDBGrid;
 
 // The application title, also the main window's caption.
 inline constexpr const char* kApplicationTitle = "Varnobis";
 // The application's help file, in the program folder.
 inline constexpr const char* kApplicationHelpFile = "Varnobis.chm";
+
+// Shown by every button and menu item of the main window whose window is not part of the program yet.
+inline constexpr const char* kFunctionNotAvailable = "Tato funkce zatím není v programu k dispozici.";
 
 // The main window: the program's button bar and desktop notes, and the holder of the data layer
 // that every subsystem works on. There is one per program run; `frmMain` reaches it.
@@ -63,6 +79,87 @@ public:
 
     // The firm's logo, for the print data; empty when the firm has none.
     QImage imgLogo;
+    TDataSource dsPoznSeznam;
+
+    // --- the window
+
+    // Button bar. The busy flag of "Nabídky", "Adresář", "Ceník" and "Konec" is their Tag: 1 while
+    // their action runs, so a second click meanwhile does nothing.
+    QWidget* panMainBtn = nullptr;
+    TSchemeButton* btnNabidky = nullptr;
+    TSchemeButton* btnAdresar = nullptr;
+    TSchemeButton* btnCenik = nullptr;
+    TSchemeButton* btnOstatni = nullptr;
+    TSchemeButton* btnNapoveda = nullptr;
+    TSchemeButton* btnKonec = nullptr;
+    QFrame* panUpgradeNeedWarning = nullptr;
+    QLabel* lblUpgradeNeedWarning = nullptr;
+
+    // The "Ostatní" menu.
+    QMenu* PopMainBtn = nullptr;
+    QAction* Nastaveniprogramu1 = nullptr;
+    QAction* Seznamuzivatelu1 = nullptr;
+    QAction* Importdat1 = nullptr;
+    QAction* Exportovatnajinypocitac1 = nullptr;
+    QAction* Importovatzjinehopocitace1 = nullptr;
+    QAction* Seznamcenovychskupin1 = nullptr;
+    QAction* Seznamcenovychhladin1 = nullptr;
+    QAction* Preceneni1 = nullptr;
+    QAction* Hromadnenastaveni1 = nullptr;
+    QAction* Vytvorenizalohy1 = nullptr;
+    QAction* Obnovenidatzezalohy1 = nullptr;
+    QAction* Oaplikaci1 = nullptr;
+    QAction* Seznamfirem1 = nullptr;
+    QAction* acNapoveda = nullptr;
+    QAction* acSHNC = nullptr;
+
+    // Status panel.
+    QWidget* panStatus = nullptr;
+    QLabel* lblAgendaName = nullptr;
+    QLabel* lblUserName = nullptr;
+    QLabel* lblProgramVer = nullptr;
+
+    // Desktop notes.
+    TVnDBGrid* grPoznSeznam = nullptr;
+    QTextEdit* rePoznPlocha = nullptr;
+    QPushButton* btnPridatPozn = nullptr;
+    QPushButton* btnOpravitPozn = nullptr;
+    QPushButton* btnVyjmoutPozn = nullptr;
+    QPushButton* btnRefreshPozn = nullptr;
+    QPushButton* btnTiskPozn = nullptr;
+    QPushButton* btnFiltrPozn = nullptr;
+
+    void btnNabidkyClick();
+    void btnAdresarClick();
+    void btnCenikClick();
+    void btnOstatniClick();
+    void btnKonecClick();
+    void btnFiltrPoznClick();
+    void ShowAbout();
+    void ShowFirmListFromMenu();
+
+    // The note buttons follow the list: editing, deleting and printing need a note.
+    void UpdateNoteButtons();
+    // The current note's text on the desktop; empty when there is none.
+    void UpdateNoteText();
+    // Closes every dataset of the open firm before its connection goes.
+    void CloseFirmDatasets();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void BuildWindow();
+    void BuildMenu();
+    void BuildNotes();
+    // Runs a bar button's action unless it is running already.
+    void Guarded(TSchemeButton* button, const std::function<void()>& action);
+    // Until the windows of a function exist, their buttons say so.
+    void NotAvailable();
+    void DrawNoteCell(QPainter& canvas, const TRect& rect, int dataColumn, TColumn* column,
+                      TGridDrawState state);
+    TImageList ilMain;
 };
 
 // The one main window of the run; null before it is created and after it is destroyed.

@@ -54,7 +54,7 @@ void SetEditColour(QLineEdit* edit, bool enabled) {
 
 }  // namespace
 
-TfrmVyberLocNet::TfrmVyberLocNet(const QString& programFolder, QWidget* parent) : TVnDialog(parent) {
+TfrmVyberLocNet::TfrmVyberLocNet(const QString& localFolder, QWidget* parent) : TVnDialog(parent) {
     setObjectName("frmVyberLocNet");
     setWindowTitle(QString::fromUtf8(kCaption));
 
@@ -70,7 +70,7 @@ TfrmVyberLocNet::TfrmVyberLocNet(const QString& programFolder, QWidget* parent) 
     edtLocSlozkaData = new QLineEdit(this);
     edtLocSlozkaData->setObjectName("edtLocSlozkaData");
     edtLocSlozkaData->setReadOnly(true);
-    edtLocSlozkaData->setText(IncludeTrailingPathDelimiter(programFolder) + "DATA/");
+    edtLocSlozkaData->setText(IncludeTrailingPathDelimiter(localFolder));
     SetEditColour(edtLocSlozkaData, false);
 
     edtNetSlozkaData = new TDirectoryEdit(this);

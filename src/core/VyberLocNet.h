@@ -15,8 +15,8 @@ class TDirectoryEdit;
 class TfrmVyberLocNet : public TVnDialog {
     Q_OBJECT
 public:
-    // The local choice is programFolder + "DATA/".
-    explicit TfrmVyberLocNet(const QString& programFolder, QWidget* parent = nullptr);
+    // The local choice is the given folder (LocalDataFolder() at start-up).
+    explicit TfrmVyberLocNet(const QString& localFolder, QWidget* parent = nullptr);
 
     QRadioButton* rbLokalni = nullptr;
     QRadioButton* rbSitove = nullptr;

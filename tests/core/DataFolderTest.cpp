@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <functional>
 
 #include "common/ScriptedDialogs.h"
@@ -14,6 +16,7 @@
 #include "core/CommonUtils.h"
 #include "core/DataFolder.h"
 #include "core/VyberLocNet.h"
+#include "platform/files/FileUtils.h"
 #include "platform/files/IniFile.h"
 #include "platform/ui/DirectoryEdit.h"
 
@@ -235,6 +238,34 @@ TEST_F(DataFolderTest, HelpButtonAsksForItsPage) {
     window.btnNapoveda->click();
     SetHelpTopicHandler(nullptr);
     EXPECT_EQ(asked, "pgSitovyProvoz.htm");
+}
+
+TEST(ProgramFilesPlaceTest, AReadOnlyProgramFolderSendsTheProgramsFilesToTheUsersFolders) {
+    EXPECT_EQ(ProgramOrUserFolder("/opt/varnobis/", true, "/home/u/.config/Varnobis/"), "/opt/varnobis/");
+    EXPECT_EQ(ProgramOrUserFolder("/opt/varnobis/", false, "/home/u/.config/Varnobis/"),
+              "/home/u/.config/Varnobis/");
+
+    QTemporaryDir writable;
+    EXPECT_TRUE(FolderWritable(writable.path()));
+    EXPECT_FALSE(FolderWritable(writable.path() + "/missing"));
+    // Not even the administrator can make a file here, whatever the permission bits say.
+    EXPECT_FALSE(FolderWritable("/proc/"));
+
+    const QString saved = ProgramFolder;
+    QStandardPaths::setTestModeEnabled(true);
+    ProgramFolder = "/proc/";
+    const QString config =
+        IncludeTrailingPathDelimiter(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+    const QString data =
+        IncludeTrailingPathDelimiter(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    EXPECT_EQ(ProgramIniPath(), config + "Varnobis.ini");
+    EXPECT_EQ(LocalDataFolder(), data + "DATA/");
+    EXPECT_EQ(StandardBackupFolder(), data + "ZALOHY/");
+    ProgramFolder = writable.path() + "/";
+    EXPECT_EQ(ProgramIniPath(), ProgramFolder + "Varnobis.ini");
+    EXPECT_EQ(LocalDataFolder(), ProgramFolder + "DATA/");
+    QStandardPaths::setTestModeEnabled(false);
+    ProgramFolder = saved;
 }
 
 }  // namespace

@@ -1,0 +1,267 @@
+#include "core/Startup.h"
+
+#include <QApplication>
+#include <QLocale>
+#include <exception>
+#include <memory>
+
+#include "core/CommonUtils.h"
+#include "core/DataFolder.h"
+#include "core/DbSchema.h"
+#include "core/DbTemplates.h"
+#include "core/Informace.h"
+#include "core/Locks.h"
+#include "core/Login.h"
+#include "core/Main.h"
+#include "core/Poznamky.h"
+#include "core/SeznamFirem.h"
+#include "core/Splash.h"
+#include "core/StartupScript.h"
+#include "core/Upgrade.h"
+#include "core/UserSettings.h"
+#include "core/Working.h"
+#include "platform/db/DatabaseError.h"
+#include "platform/files/FileUtils.h"
+#include "platform/text/FormatSettings.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
+
+int BackupCounter = 0;
+int LastPostalCodeID = 1;
+QString LastPostalCodeSort = "PSC";
+
+std::function<void()> RequestTermination = [] { QCoreApplication::quit(); };
+
+namespace {
+
+const char* const kProgramLocked =
+    "Na některé stanici v síti nyní probíhá operace, která vyžaduje jedinečný přístup (např. zálohování). "
+    "Počkejte na dokončení a zkuste program znovu spustit.";
+const char* const kTemplateMissing = "Nebyl nalezen zdrojový soubor %1 Proveďte reinstalaci programu!";
+const char* const kCopyFailed = "Při kopírování souboru %1 na %2 došlo k chybě.";
+const char* const kInstalling = "Probíhá dokončení instalace\rprosím čekejte...";
+const char* const kMainDbFailed = "Při pokusu o připojení hlavní databáze došlo k následující chybě:\r\r";
+const char* const kMainDbHint =
+    "Zkontrolujte, zda je na počítači nainstalované databázové prostředí Microsoft ADO a Microsoft JET "
+    "OLEDB 4.0 (tyto komponenty můžete bezplatně stáhnout ze stránek %1 nebo z domovské stránky %2)";
+const char* const kNoFirmChosen = "Nebyla vybrána žádná firma, program bude ukončen.";
+const char* const kSavingProfile = "Uložení uživatelského profilu...\rpočkejte prosím na dokončení";
+const char* const kProgramLockName = "~program.lck";
+
+bool g_terminating = false;
+
+// The windows the program keeps from the start to the end and reuses at every opening. The windows of
+// the price list, the address book and the offers join them as they are built.
+struct TLongLivedWindows {
+    std::unique_ptr<TfrmInformace> frmInformace;
+    std::unique_ptr<TfrmWorking> frmWorking;
+};
+
+QString Templates() { return ProgramFolder + "Res/"; }
+
+// Copies a shipped template to a missing database. True means stop: the user has been told why.
+bool CopyTemplate(const QString& templatePath, const QString& target, bool showWorking) {
+    if (!FileExists(templatePath)) {
+        ShowError(QString::fromUtf8(kTemplateMissing).arg(templatePath));
+        return true;
+    }
+    if (showWorking) ShowWorking(true, QString::fromUtf8(kInstalling));
+    CopyFileKeepDate(templatePath, target, true);
+    if (showWorking) ShowWorking(false);
+    if (!FileExists(target)) {
+        ShowError(QString::fromUtf8(kCopyFailed).arg(templatePath, target));
+        return true;
+    }
+    return false;
+}
+
+bool ConnectMainDatabase() {
+    TADOConnection& con = frmMain->ADOConGlobal;
+    con.Close();
+    try {
+        con.Open(DataFolder + "Global.MDB", MainDbPassword);
+    } catch (const EDatabaseError& e) {
+        ShowError(QString::fromUtf8(kMainDbFailed) + QString::fromUtf8(e.what()) + "\r\r" +
+                  QString::fromUtf8(kMainDbHint)
+                      .arg(QString::fromLatin1(kComponentsAddress), QString::fromLatin1(kHomePageAddress)));
+        return false;
+    }
+    return true;
+}
+
+// The firm to open: the file of CurrentFirm whatever the case of its name (firms copied from Windows
+// keep theirs), else empty.
+QString CurrentFirmFile() { return FindFileCaseInsensitive(DataFolder, CurrentFirm + ".MDB"); }
+
+bool OpenLastFirm() {
+    if (CurrentFirmFile().isEmpty()) {
+        QString unused;
+        if (ShowFirmList(false, unused) != kFirmListOk || !frmMain->ADOConAgenda.Connected()) {
+            if (ProgramTerminating()) return true;
+            ShowInformation(QString::fromUtf8(kNoFirmChosen));
+            return true;
+        }
+    } else if (OpenFirmDatabase() != 0) {
+        return true;
+    }
+    LoadDesktopNotes(LastNoteID);
+    frmMain->UpdateNoteButtons();
+    ShowWorking(false);
+    return false;
+}
+
+bool RunStartupSteps() {
+    BuildDatabasePasswords();
+    frmMain->lblProgramVer->setText(QString("Verze ") + ProgramVersion);
+    CheckWindowsVersion();
+
+    if (PrepareDataFolder()) return true;
+
+    if (TestRecordLock(LockFolder + kProgramLockName)) {
+        ShowWarning(QString::fromUtf8(kProgramLocked));
+        return true;
+    }
+
+    const QString mainDb = DataFolder + "Global.MDB";
+    if (!FileExists(mainDb) && CopyTemplate(Templates() + kMainTemplate, mainDb, true)) return true;
+    if (!ConnectMainDatabase()) return true;
+    if (UpgradeMainDatabase(frmMain->ADOConGlobal)) return true;
+
+    QApplication::processEvents();
+    // A cancelled password prompt ends the start without a word.
+    if (LoginUser() != 0) return true;
+    QApplication::processEvents();
+    LoadWindowGeometry();
+
+    LastPostalCodeID = 1;
+    LastPostalCodeSort = "PSC";
+    ShowDoneNotes = false;
+    BackupCounter = ReadBackupCounter();
+
+    if (RunPrgFirst) {
+        const QString demo = DataFolder + QString::fromLatin1(kDefaultFirm) + ".MDB";
+        if (FindFileCaseInsensitive(DataFolder, ExtractFileName(demo)).isEmpty() &&
+            CopyTemplate(Templates() + kDemoFirmTemplate, demo, false))
+            return true;
+        RunPrgFirst = false;
+    }
+
+    return OpenLastFirm();
+}
+
+}  // namespace
+
+void ApplyLocaleDateSeparator(const QString& localeSeparator, TFormatSettings& settings) {
+    if (localeSeparator.isEmpty() || localeSeparator.size() == 1) return;
+    const QString kept = localeSeparator.trimmed();
+    if (kept.isEmpty()) return;
+    settings.ShortDateFormat.replace(localeSeparator, kept.left(1));
+    settings.DateSeparator = kept.at(0);
+}
+
+bool WindowsVersionNeedsWarning(bool readable, int major, int minor) {
+    return readable && (major > 6 || (major == 6 && minor > 3));
+}
+
+void CheckWindowsVersion() {
+    frmMain->panUpgradeNeedWarning->hide();
+    int major = 0, minor = 0;
+    const bool readable = GetWindowsVersion(major, minor);
+    if (WindowsVersionNeedsWarning(readable, major, minor)) frmMain->panUpgradeNeedWarning->show();
+}
+
+int ReadBackupCounter() {
+    TADOQuery& query = frmMain->adqGlobalFree1;
+    query.Close();
+    query.SetSQL("SELECT * FROM KonfigTab");
+    query.Open();
+    const int counter = query.IsEmpty() ? 0 : query.FieldByName("IDZalohy")->AsInteger();
+    query.Close();
+    return counter;
+}
+
+int SaveBackupCounter() {
+    TADOQuery& query = frmMain->adqGlobalFree1;
+    query.Close();
+    query.SetSQL("SELECT * FROM KonfigTab");
+    query.Open();
+    const int id = query.IsEmpty() ? 0 : query.FieldByName("ID")->AsInteger();
+    query.Close();
+    TADOCommand& command = frmMain->adcGlobal1;
+    command.SetCommandText("UPDATE KonfigTab SET IDZalohy = :IDZalohy WHERE ID = " + QString::number(id));
+    command.Parameters.ParamByName("IDZalohy")->Value = BackupCounter;
+    command.Execute();
+    return 0;
+}
+
+bool RunStartup() {
+    bool stop = true;
+    // An error no step expected (the engine failing inside an upgrade, a disk failing under a copy)
+    // ends the start with its own text; an upgrade is committed whole or not at all, so the next
+    // start finds the database as it was.
+    RunShowingExceptions([&] {
+        stop = RunStartupSteps();
+        return true;
+    });
+    return stop;
+}
+
+bool ProgramTerminating() { return g_terminating; }
+
+void ResetProgramTermination() { g_terminating = false; }
+
+void TerminateProgram() {
+    g_terminating = true;
+    RequestTermination();
+}
+
+void SaveUserProfileAndExit() {
+    if (g_terminating) return;
+    g_terminating = true;
+    ShowWorking(true, QString::fromUtf8(kSavingProfile));
+    WriteProgramIni();
+    if (frmMain->ADOConAgenda.Connected()) SaveSessionState();
+    if (frmMain->ADOConGlobal.Connected()) {
+        SaveWindowGeometry();
+        SaveBackupCounter();
+    }
+    RequestTermination();
+}
+
+int RunProgram() {
+    InstallStartupScript();
+    // The program's own files lie beside its executable; found here, before anything reads them.
+    ProgramFolder = IncludeTrailingPathDelimiter(QCoreApplication::applicationDirPath());
+    TfrmMain mainWindow;
+    // The station works with Czech settings whatever the machine says; the Czech locale's own date
+    // separator is what the format is cleaned with.
+    const QString czechDate = QLocale(QLocale::Czech).dateFormat(QLocale::ShortFormat);
+    QString separator;
+    for (const QChar c : czechDate) {
+        if (c.isLetter()) {
+            if (!separator.isEmpty()) break;
+            continue;
+        }
+        separator += c;
+    }
+    ApplyLocaleDateSeparator(separator, FormatSettings);
+
+    auto splash = std::make_unique<TfrmSplash>();
+    splash->lblProgramVer->setText(QString("Verze ") + ProgramVersion);
+    splash->PasswordMode = false;
+    splash->show();
+
+    TLongLivedWindows windows;
+    windows.frmInformace = std::make_unique<TfrmInformace>();
+    windows.frmWorking = std::make_unique<TfrmWorking>();
+
+    const bool stop = RunStartup();
+    QApplication::processEvents();
+    splash.reset();
+    QApplication::processEvents();
+    if (stop) return 0;
+
+    mainWindow.showMaximized();
+    RunMainWindowScript(mainWindow);
+    return QApplication::exec();
+}
