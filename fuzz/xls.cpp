@@ -1,8 +1,10 @@
 // Feeds arbitrary bytes to the workbook loader: the container, the record stream, the string
-// table and the cell table. Any outcome but the library's own exception is a fault.
+// table and the cell table, then the whole workbook model with row and sheet operations that walk
+// every formula. Any outcome but the library's own exception is a fault.
 #include <QBuffer>
 #include <cstdint>
 
+#include "XLSAdapter/UExcelRecords.h"
 #include "XLSAdapter/UXlsBaseRecords.h"
 #include "XLSAdapter/UXlsCellRecords.h"
 #include "XLSAdapter/UXlsColInfo.h"
@@ -67,6 +69,25 @@ void LoadWorkbookStream(const QByteArray& bytes) {
     colInfo.SaveToStream(out);
 }
 
+// The model: load, move rows and copy a sheet (each may refuse on its own), then save.
+void LoadWorkbookModel(const QByteArray& bytes) {
+    TWorkbook wb;
+    wb.LoadFromData(bytes);
+    if (wb.Sheets.Count() == 0) return;
+    auto attempt = [](auto&& f) {
+        try {
+            f();
+        } catch (const EExcelException&) {
+        }
+    };
+    attempt([&] { wb.InsertAndCopyRows(0, 1, 2, 4, 2, false); });
+    attempt([&] { wb.DeleteRows(0, 2, 3); });
+    attempt([&] { wb.InsertSheets(0, wb.Sheets.Count(), 1); });
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    wb.SaveToStream(out);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -80,6 +101,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     try {
         LoadWorkbookStream(bytes);
+    } catch (const EExcelException&) {
+    }
+    try {
+        LoadWorkbookModel(bytes);
     } catch (const EExcelException&) {
     }
     return 0;

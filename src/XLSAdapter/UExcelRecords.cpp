@@ -91,6 +91,9 @@ void TWorkbook::SetActiveSheet(int n) {
 }
 
 void TWorkbook::CheckSheet(int sheet) const {
+    // Sheet operations address the directory and the sheets by one number; a file whose
+    // directory does not match its sheets cannot be edited (nor saved).
+    if (Globals.SheetCount() != Sheets.Count()) XlsError(XlsMessages::ErrExcelInvalid);
     if (sheet < 0 || sheet >= Sheets.Count())
         XlsError(XlsMessages::ErrInvalidSheetNo, sheet, 0, Sheets.Count() - 1);
 }
@@ -159,6 +162,7 @@ void TWorkbook::InsertAndCopyRows(int sheet, int first, int last, int destinatio
 }
 
 void TWorkbook::InsertSheets(int copyFrom, int beforeSheet, int count) {
+    if (Globals.SheetCount() != Sheets.Count()) XlsError(XlsMessages::ErrExcelInvalid);
     if (copyFrom < 0 || copyFrom >= Sheets.Count())
         XlsError(XlsMessages::ErrInvalidSheetNo, copyFrom, 0, Sheets.Count() - 1);
     if (beforeSheet < 0 || beforeSheet > Sheets.Count())
