@@ -1,4 +1,5 @@
 #include "widgets/VnDBGrids.h"
+#include "widgets/VnScopeGuard.h"
 
 // ---- marked rows -------------------------------------------------------------------------------------
 
@@ -90,18 +91,13 @@ void TBookmarkList::DeleteMarkedRecords() {
     TDataSet* ds = DataSet();
     if (!ds) return;
     ds->DisableControls();
-    try {
-        for (int i = static_cast<int>(marks_.size()) - 1; i >= 0; --i) {
-            ds->GotoBookmark(marks_[i]);
-            ds->Delete();
-            marks_.removeAt(i);
-            ListChanged();
-        }
-    } catch (...) {
-        ds->EnableControls();
-        throw;
+    const TScopeGuard enable([ds] { ds->EnableControls(); });
+    for (int i = static_cast<int>(marks_.size()) - 1; i >= 0; --i) {
+        ds->GotoBookmark(marks_[i]);
+        ds->Delete();
+        marks_.removeAt(i);
+        ListChanged();
     }
-    ds->EnableControls();
 }
 
 bool TBookmarkList::DropVanishedMarks() {
@@ -142,19 +138,13 @@ void TBookmarkList::MarkAllRows() {
     if (!ds || !linkActive_) return;
     grid_->SavePosition(false);
     ds->DisableControls();
-    auto finish = [&] {
+    const TScopeGuard finish([this, ds] {
         grid_->RestorePosition();
         ds->EnableControls();
-    };
-    try {
-        QStringList all;
-        for (ds->First(); !ds->Eof(); ds->Next()) all << ds->GetBookmark();
-        LoadMarks(all);
-    } catch (...) {
-        finish();
-        throw;
-    }
-    finish();
+    });
+    QStringList all;
+    for (ds->First(); !ds->Eof(); ds->Next()) all << ds->GetBookmark();
+    LoadMarks(all);
 }
 
 void TBookmarkList::SetLinkActive(bool value) {
@@ -183,28 +173,23 @@ void TVnCustomDBGrid::SavePosition(bool skipMarked) {
     const int row = Row();
     const int active = std::max(0, row - titleOffset_);
     ds->DisableControls();
-    try {
-        ds->Prior();
-        if (skipMarked)
-            while (!ds->Bof() && markedRows_->IsCurrentRowMarked()) ds->Prior();
-        if (!ds->Bof()) {
-            savedPrior_ = {row, ds->GetBookmark(), active};
-            ds->Next();
-        }
-        if (skipMarked) {
-            bool firstStep = true;
-            while (!ds->Eof() &&
-                   ((firstStep && markedRows_->MarkCount() == 0) || markedRows_->IsCurrentRowMarked())) {
-                ds->Next();
-                firstStep = false;
-            }
-        }
-        if (!ds->Eof() && !ds->IsEmpty()) savedNext_ = {row, ds->GetBookmark(), active};
-    } catch (...) {
-        ds->EnableControls();
-        throw;
+    const TScopeGuard enable([ds] { ds->EnableControls(); });
+    ds->Prior();
+    if (skipMarked)
+        while (!ds->Bof() && markedRows_->IsCurrentRowMarked()) ds->Prior();
+    if (!ds->Bof()) {
+        savedPrior_ = {row, ds->GetBookmark(), active};
+        ds->Next();
     }
-    ds->EnableControls();
+    if (skipMarked) {
+        bool firstStep = true;
+        while (!ds->Eof() &&
+               ((firstStep && markedRows_->MarkCount() == 0) || markedRows_->IsCurrentRowMarked())) {
+            ds->Next();
+            firstStep = false;
+        }
+    }
+    if (!ds->Eof() && !ds->IsEmpty()) savedNext_ = {row, ds->GetBookmark(), active};
 }
 
 bool TVnCustomDBGrid::BookmarkUsable(const TBookmark& bookmark) const {
@@ -231,18 +216,13 @@ void TVnCustomDBGrid::RestorePosition() {
     TDataSet* ds = PositionDataSet(this);
     if (!ds) return;
     ds->DisableControls();
-    try {
-        if (BookmarkUsable(savedNext_.Bookmark))
-            RestoreSaved(savedNext_);
-        else if (savedPrior_.Bookmark.isEmpty())
-            ds->First();
-        else if (BookmarkUsable(savedPrior_.Bookmark))
-            RestoreSaved(savedPrior_);
-        else
-            ds->First();
-    } catch (...) {
-        ds->EnableControls();
-        throw;
-    }
-    ds->EnableControls();
+    const TScopeGuard enable([ds] { ds->EnableControls(); });
+    if (BookmarkUsable(savedNext_.Bookmark))
+        RestoreSaved(savedNext_);
+    else if (savedPrior_.Bookmark.isEmpty())
+        ds->First();
+    else if (BookmarkUsable(savedPrior_.Bookmark))
+        RestoreSaved(savedPrior_);
+    else
+        ds->First();
 }

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QScreen>
 #include <QTimer>
 #include <algorithm>
 
@@ -36,7 +37,7 @@ bool IsLight(TColor color) {
 
 TVnAssistButton::TVnAssistButton(QWidget* control) : TVnEditButton(control) {
     SetHotColor(clHighlight);
-    SetButtonStyle(ebsFlat);
+    SetButtonStyle(TVnButtonStyle::Flat);
 }
 
 void TVnAssistButton::SetAssistKind(int value) {
@@ -45,8 +46,8 @@ void TVnAssistButton::SetAssistKind(int value) {
     Changed();
 }
 
-int TVnAssistButton::PaintState() const {
-    if (!Enabled() && !(Holder() && Holder()->GetSetFlag(sfKeyboardMode))) return bstNormal;
+TVnButtonState TVnAssistButton::PaintState() const {
+    if (!Enabled() && !(Holder() && Holder()->GetSetFlag(sfKeyboardMode))) return TVnButtonState::Normal;
     return State();
 }
 
@@ -55,10 +56,12 @@ int TVnAssistButton::GlyphColumnRight() const {
     return 3 + (Holder() ? Holder()->MaxGlyphWidth() : 0);
 }
 
-void TVnAssistButton::SetFaceBrush(QPainter& canvas, int) {
-    const int state = PaintState();
+void TVnAssistButton::SetFaceBrush(QPainter& canvas, TVnButtonState) {
+    const TVnButtonState state = PaintState();
     if (Enabled()) {
-        canvas.setBrush(ToQColor(state == bstDown ? downColor_ : state == bstHot ? HotColor() : Color()));
+        canvas.setBrush(ToQColor(state == TVnButtonState::Down  ? downColor_
+                                 : state == TVnButtonState::Hot ? HotColor()
+                                                                : Color()));
         return;
     }
     if (DisabledStyle() == dsGrey && assistKind_ == akFramedButton)
@@ -67,18 +70,18 @@ void TVnAssistButton::SetFaceBrush(QPainter& canvas, int) {
         canvas.setBrush(ToQColor(Color()));
 }
 
-void TVnAssistButton::SetTextColors(QPainter& canvas, const TRect&, int) {
-    const int state = PaintState();
+void TVnAssistButton::SetTextColors(QPainter& canvas, const TRect&, TVnButtonState) {
+    const TVnButtonState state = PaintState();
     canvas.setPen(ToQColor(FontColor()));
-    if (state == bstDown || state == bstHot) {
-        const TColor face = state == bstDown ? downColor_ : HotColor();
+    if (state == TVnButtonState::Down || state == TVnButtonState::Hot) {
+        const TColor face = state == TVnButtonState::Down ? downColor_ : HotColor();
         canvas.setPen(ToQColor(IsLight(face) ? clWindowText : clHighlightText));
     }
 }
 
 void TVnAssistButton::PaintFace(QPainter& canvas, const TRect& rect) {
     const int mgw = Holder() ? Holder()->MaxGlyphWidth() : 0;
-    if (assistKind_ == akMenuItem && PaintState() == bstNormal && mgw > 0) {
+    if (assistKind_ == akMenuItem && PaintState() == TVnButtonState::Normal && mgw > 0) {
         const int gutterRight = std::min(rect.Left + GlyphColumnRight() + 4, rect.Right);
         FillRect(canvas, {rect.Left, rect.Top, gutterRight, rect.Bottom}, kGutter);
         canvas.fillRect(TRect{gutterRight, rect.Top, rect.Right, rect.Bottom}.ToQRect(), canvas.brush());
@@ -97,8 +100,9 @@ void TVnAssistButton::PaintFrame(QPainter& canvas, const TRect& rect) {
         FrameRect(canvas, rect.Inflated(-1, -1), clBtnShadow);
         return;
     }
-    const int state = PaintState();
-    if (!IsSeparator() && (state == bstHot || state == bstDown)) FrameRect(canvas, rect, kMenuFrame);
+    const TVnButtonState state = PaintState();
+    if (!IsSeparator() && (state == TVnButtonState::Hot || state == TVnButtonState::Down))
+        FrameRect(canvas, rect, kMenuFrame);
 }
 
 void TVnAssistButton::PaintGlyph(QPainter& canvas, const TRect& rect) {
@@ -106,8 +110,8 @@ void TVnAssistButton::PaintGlyph(QPainter& canvas, const TRect& rect) {
         TVnEditButton::PaintGlyph(canvas, rect);
         return;
     }
-    const int state = PaintState();
-    if (assistKind_ == akMenuItem && (state == bstNormal || state == bstHot)) {
+    const TVnButtonState state = PaintState();
+    if (assistKind_ == akMenuItem && (state == TVnButtonState::Normal || state == TVnButtonState::Hot)) {
         const QImage image = GlyphImage();
         if (image.isNull()) return;
         QImage work(rect.Width() + 1, rect.Height(), QImage::Format_RGB32);
@@ -117,8 +121,8 @@ void TVnAssistButton::PaintGlyph(QPainter& canvas, const TRect& rect) {
             p.drawImage(QRect(0, 0, rect.Width(), rect.Height()), image);
         }
         QImage out = work;
-        if (state == bstHot)
-            ApplyEffect(work, out, efShadow, kMagenta);
+        if (state == TVnButtonState::Hot)
+            ApplyEffect(work, out, TVnEffect::Shadow, kMagenta);
         else
             BlendBitmap(work, nullptr, out, 175, kMagenta, kGutter);
         DrawTransparent(canvas, out, rect, false, 0xFFFFFF);
@@ -136,7 +140,7 @@ void TVnAssistButton::PaintCaption(QPainter& canvas, const TRect& rect) {
         if (GlyphSize().isEmpty()) {
             // Captions of items without a glyph line up with those that have one.
             const int column = paintOrigin_ + GlyphColumnRight() + 4;
-            left = Layout() == eblGlyphRight ? std::max(column, rect.Left - 4) : column;
+            left = Layout() == TVnButtonLayout::GlyphRight ? std::max(column, rect.Left - 4) : column;
         }
         left += 7;
         r = {left, rect.Top, left + rect.Width(), rect.Bottom};
@@ -158,6 +162,9 @@ TVnClipPopup::TVnClipPopup(QWidget* owner) : TVnPopupWindow(owner) {
     buttons_->SetSetFlag(sfKeyboardNavigation, true);
     buttons_->OnChange = [this](TVnEditButtons*) { ButtonsChanged(); };
     buttons_->HookControl();
+    // Installed after the buttons' hook, so the frame sees keys before the buttons navigate.
+    installEventFilter(this);
+    setMouseTracking(true);
     SetHookParentForm(true);
     Shadow().SetBlendLevel(195);
     Shadow().SetDistance(4);
@@ -172,9 +179,156 @@ TVnClipPopup::~TVnClipPopup() {
 void TVnClipPopup::SetBorderKind(int value) {
     if (value == borderKind_) return;
     borderKind_ = value;
+    UpdateFrameParts();
+}
+
+void TVnClipPopup::SetFrameParts(TVnFrameParts value) {
+    if (value == frameParts_) return;
+    frameParts_ = value;
+    UpdateFrameParts();
+}
+
+TVnFramePartHeights TVnClipPopup::FramePartHeights() const {
+    return {HasPart(frameParts_, TVnFramePart::Caption) ? kCaptionHeight : 0,
+            HasPart(frameParts_, TVnFramePart::SizeGrip) ? kSizeGripHeight : 0};
+}
+
+void TVnClipPopup::UpdateFrameParts() {
     const int b = BorderWidth();
-    setContentsMargins(b, b, b, b);
+    const TVnFramePartHeights parts = FramePartHeights();
+    setContentsMargins(b, b + parts.Top, b, b + parts.Bottom);
+    ButtonsChanged();
     update();
+}
+
+TRect TVnClipPopup::CaptionRect() const {
+    const int b = BorderWidth();
+    const int h = FramePartHeights().Top;
+    return h > 0 ? TRect{b, b, width() - b, b + h} : TRect{};
+}
+
+TRect TVnClipPopup::GripRect() const {
+    const int b = BorderWidth();
+    const int h = FramePartHeights().Bottom;
+    return h > 0 ? TRect{b, height() - b - h, width() - b, height() - b} : TRect{};
+}
+
+TRect TVnClipPopup::GripCornerRect() const {
+    const TRect grip = GripRect();
+    if (grip.IsEmpty()) return {};
+    return {std::max(grip.Left, grip.Right - kSizeGripHeight), grip.Top, grip.Right, grip.Bottom};
+}
+
+TVnHitPart TVnClipPopup::HitTest(QPoint point) {
+    TVnHitPart part = TVnHitPart::None;
+    if (rect().contains(point)) part = TVnHitPart::Border;
+    // Later answers win: the grip corner lies in the grip bar, the buttons in the client area.
+    if (CaptionRect().Contains(point.x(), point.y())) part = TVnHitPart::Caption;
+    if (GripRect().Contains(point.x(), point.y())) part = TVnHitPart::GripBar;
+    if (GripCornerRect().Contains(point.x(), point.y())) part = TVnHitPart::SizeGrip;
+    if (contentsRect().contains(point)) part = TVnHitPart::Client;
+    if (buttons_->ButtonAt(point)) part = TVnHitPart::ItemButton;
+    hitPart_ = part;
+    return part;
+}
+
+bool TVnClipPopup::MoveByKey(int dx, int dy) {
+    if (!HasPart(frameParts_, TVnFramePart::Caption)) return false;
+    TRect r = TRect::FromQRect(geometry());
+    r = {r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy};
+    // The desktop keeps the whole popup: a step past its edge stops at the edge.
+    const QRect desktop = screen() ? screen()->virtualGeometry() : QRect();
+    int left = r.Left, top = r.Top;
+    if (!desktop.isEmpty()) {
+        left = std::clamp(left, desktop.left(), std::max(desktop.left(), desktop.right() + 1 - width()));
+        top = std::clamp(top, desktop.top(), std::max(desktop.top(), desktop.bottom() + 1 - height()));
+    }
+    if (QPoint(left, top) == pos()) return false;
+    SetPlacement(ppAbsolute);
+    SetBounds(left, top, width(), height());
+    return true;
+}
+
+void TVnClipPopup::DrawCaption(QPainter& canvas, const TRect& rect) {
+    if (rect.IsEmpty()) return;
+    FillRect(canvas, rect, clActiveCaption);
+    // Two grooves in the middle of the bar say that it can be taken and moved.
+    const int mid = (rect.Top + rect.Bottom) / 2;
+    const int left = rect.Left + 4, right = rect.Right - 4;
+    if (right > left) {
+        FillRect(canvas, {left, mid - 2, right, mid - 1}, clBtnHighlight);
+        FillRect(canvas, {left, mid + 1, right, mid + 2}, clBtnHighlight);
+    }
+}
+
+void TVnClipPopup::DrawSizeGrip(QPainter& canvas, const TRect& rect) {
+    if (rect.IsEmpty()) return;
+    FillRect(canvas, rect, Color());
+    FillRect(canvas, {rect.Left, rect.Top, rect.Right, rect.Top + 1}, clBtnShadow);
+    // The diagonal grooves of a size grip, in the bottom-right corner.
+    canvas.save();
+    for (int i = 0; i < 3; ++i) {
+        const int d = 4 + 4 * i;
+        canvas.setPen(ToQColor(clBtnHighlight));
+        canvas.drawLine(rect.Right - d, rect.Bottom - 2, rect.Right - 2, rect.Bottom - d);
+        canvas.setPen(ToQColor(clBtnShadow));
+        canvas.drawLine(rect.Right - d + 1, rect.Bottom - 2, rect.Right - 2, rect.Bottom - d + 1);
+    }
+    canvas.restore();
+}
+
+void TVnClipPopup::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        switch (HitTest(event->position().toPoint())) {
+            case TVnHitPart::Caption:
+                TrackPopup(TVnTrackKind::Move, event->globalPosition().toPoint());
+                return;
+            case TVnHitPart::GripBar:
+            case TVnHitPart::SizeGrip:
+                TrackPopup(TVnTrackKind::Size, event->globalPosition().toPoint());
+                return;
+            default:
+                break;
+        }
+    }
+    TVnPopupWindow::mousePressEvent(event);
+}
+
+void TVnClipPopup::mouseMoveEvent(QMouseEvent* event) {
+    switch (HitTest(event->position().toPoint())) {
+        case TVnHitPart::SizeGrip:
+            setCursor(Qt::SizeFDiagCursor);
+            break;
+        case TVnHitPart::Client:
+            unsetCursor();
+            break;
+        default:
+            setCursor(Qt::ArrowCursor);
+            break;
+    }
+    TVnPopupWindow::mouseMoveEvent(event);
+}
+
+bool TVnClipPopup::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == this && event->type() == QEvent::KeyPress) {
+        const auto* e = static_cast<QKeyEvent*>(event);
+        if (e->modifiers() & Qt::ControlModifier) {
+            const int step = kKeyMoveStep;
+            switch (e->key()) {
+                case Qt::Key_Left:
+                    return MoveByKey(-step, 0) || HasPart(frameParts_, TVnFramePart::Caption);
+                case Qt::Key_Right:
+                    return MoveByKey(step, 0) || HasPart(frameParts_, TVnFramePart::Caption);
+                case Qt::Key_Up:
+                    return MoveByKey(0, -step) || HasPart(frameParts_, TVnFramePart::Caption);
+                case Qt::Key_Down:
+                    return MoveByKey(0, step) || HasPart(frameParts_, TVnFramePart::Caption);
+                default:
+                    break;
+            }
+        }
+    }
+    return TVnPopupWindow::eventFilter(watched, event);
 }
 
 void TVnClipPopup::SetBorderTone(int value) {
@@ -204,6 +358,10 @@ void TVnClipPopup::PaintFrame(QPainter& canvas) {
             DrawEdge(canvas, r, BDR_RAISEDOUTER | BDR_RAISEDINNER, BF_RECT);
         }
     }
+    // The parts are drawn through the frame interface, so a descendant may draw them its own way.
+    IVnPopupFrame* frame = this;
+    if (HasPart(frameParts_, TVnFramePart::Caption)) frame->DrawCaption(canvas, CaptionRect());
+    if (HasPart(frameParts_, TVnFramePart::SizeGrip)) frame->DrawSizeGrip(canvas, GripRect());
 }
 
 void TVnClipPopup::paintEvent(QPaintEvent*) {
@@ -244,13 +402,13 @@ TVnAssistButton* TCustomClipPopup::AddItem(const QString& name, const QString& r
     item->SetOption(boTabStop, true);
     if (viewStyle_ == vsList) {
         item->SetCaption(caption);
-        item->SetLayout(eblGlyphLeft);
+        item->SetLayout(TVnButtonLayout::GlyphLeft);
         item->SetAssistKind(akMenuItem);
         item->SetHotColor(kMenuHot);
         item->SetColor(kMenuFace);
     } else {
         item->SetHint(caption);
-        item->SetLayout(eblGlyphCenter);
+        item->SetLayout(TVnButtonLayout::GlyphCenter);
         item->OnHotChange = [this](TVnEditButton* b, bool entered) {
             ShowItemHint(static_cast<TVnAssistButton*>(b), !entered);
         };
@@ -305,7 +463,9 @@ void TCustomClipPopup::Relayout() {
     if (updateCount_ > 0) return;
     TVnEditButtons& set = Buttons();
     const int maxGlyph = set.MaxGlyphWidth();
-    const int captionHeight = 0;  // no popup of the program has a caption bar
+    const int captionHeight = FramePartHeights().Top;
+    // The grip bar lies below the items, so that it never covers the last of them.
+    const int gripHeight = FramePartHeights().Bottom;
     if (viewStyle_ == vsList) {
         const int b = BorderKind() == cbNone ? 1 : 2;
         const int separatorExtra = BorderKind() == cbRaised ? 0 : 1;
@@ -326,7 +486,7 @@ void TCustomClipPopup::Relayout() {
             item->SetBoundsRect(b, y, w + (item->IsSeparator() ? separatorExtra : 0), h);
             y += h;
         }
-        SetBounds(PopupRect().Left, PopupRect().Top, b + b + w, y + b);
+        SetBounds(PopupRect().Left, PopupRect().Top, b + b + w, y + b + gripHeight);
     } else {
         const int a = maxGlyph + 6;
         for (int i = 0; i < set.Count(); ++i) {
@@ -334,14 +494,15 @@ void TCustomClipPopup::Relayout() {
             item->SetBoundsRect(3 + a * item->Column(), captionHeight + 3 + a * item->Row(), a, a);
         }
         SetBounds(PopupRect().Left, PopupRect().Top, a * (maxColumn_ + 1) + 6,
-                  captionHeight + a * (maxRow_ + 1) + kStatusHeight + 8);
+                  captionHeight + a * (maxRow_ + 1) + kStatusHeight + 8 + gripHeight);
     }
     update();
 }
 
 TRect TCustomClipPopup::StatusRect() const {
     const int b = BorderWidth();
-    return {b, height() - b - kStatusHeight, width() - b, height() - b};
+    const int bottom = height() - b - FramePartHeights().Bottom;
+    return {b, bottom - kStatusHeight, width() - b, bottom};
 }
 
 void TCustomClipPopup::PaintClientExtras(QPainter& canvas) {

@@ -70,8 +70,8 @@ public:
     void SetRecord(const TVnClipItem& record) { record_ = record; }
 
     bool ClicksOnRelease() const override { return true; }
-    void SetFaceBrush(QPainter& canvas, int state) override;
-    void SetTextColors(QPainter& canvas, const TRect& rect, int state) override;
+    void SetFaceBrush(QPainter& canvas, TVnButtonState state) override;
+    void SetTextColors(QPainter& canvas, const TRect& rect, TVnButtonState state) override;
     void PaintFace(QPainter& canvas, const TRect& rect) override;
     void PaintFrame(QPainter& canvas, const TRect& rect) override;
     void PaintGlyph(QPainter& canvas, const TRect& rect) override;
@@ -81,7 +81,7 @@ public:
 
 private:
     // The state the item is drawn in: a disabled item looks normal unless the keyboard is in use.
-    int PaintState() const;
+    TVnButtonState PaintState() const;
     int GlyphColumnRight() const;
 
     int assistKind_ = akFramedButton;
@@ -91,12 +91,65 @@ private:
     int paintOrigin_ = 0;
 };
 
+class TVnClipPopup;
+
+// Parts a clip popup may add to its frame: a caption bar on top that moves it, a grip bar at the
+// bottom that sizes it. A set of them is a combination of the bits.
+enum class TVnFramePart : unsigned { Caption = 1, SizeGrip = 2 };
+using TVnFrameParts = unsigned;
+constexpr TVnFrameParts operator|(TVnFramePart a, TVnFramePart b) {
+    return static_cast<unsigned>(a) | static_cast<unsigned>(b);
+}
+inline bool HasPart(TVnFrameParts parts, TVnFramePart part) { return parts & static_cast<unsigned>(part); }
+
+// The heights the frame parts add above and below the client area, 0 for a part not there.
+struct TVnFramePartHeights {
+    int Top = 0;
+    int Bottom = 0;
+};
+
+// What lies under a point of a clip popup.
+enum class TVnHitPart { None, SizeGrip, Caption, Border, Client, ItemButton, GripBar };
+
+// How a popup's frame draws its parts.
+class IVnPopupFrame {
+public:
+    virtual ~IVnPopupFrame() = default;
+    virtual TVnClipPopup* GetPopupObject() = 0;
+    virtual void DrawSizeGrip(QPainter& canvas, const TRect& rect) = 0;
+    virtual void DrawCaption(QPainter& canvas, const TRect& rect) = 0;
+};
+
 // A popup whose items are drawn buttons, with a border of its own.
-class TVnClipPopup : public TVnPopupWindow {
+class TVnClipPopup : public TVnPopupWindow, public IVnPopupFrame {
     Q_OBJECT
 public:
+    static constexpr int kCaptionHeight = 14;
+    static constexpr int kSizeGripHeight = 17;
+    // Ctrl and an arrow key move a popup with a caption by this much.
+    static constexpr int kKeyMoveStep = 10;
+
     explicit TVnClipPopup(QWidget* owner);
     ~TVnClipPopup() override;
+
+    TVnFrameParts FrameParts() const { return frameParts_; }
+    void SetFrameParts(TVnFrameParts value);
+    TVnFramePartHeights FramePartHeights() const;
+    // The part under a point of the popup (its own coordinates); also kept as HitPart.
+    TVnHitPart HitTest(QPoint point);
+    TVnHitPart HitPart() const { return hitPart_; }
+    // The bars of the parts in the popup's coordinates, empty when the part is not there.
+    TRect CaptionRect() const;
+    TRect GripRect() const;
+    // The corner of the grip bar that sizes the popup.
+    TRect GripCornerRect() const;
+    // Moves a popup with a caption by a step, kept on the desktop; answers whether it moved.
+    bool MoveByKey(int dx, int dy);
+
+    // IVnPopupFrame
+    TVnClipPopup* GetPopupObject() override { return this; }
+    void DrawSizeGrip(QPainter& canvas, const TRect& rect) override;
+    void DrawCaption(QPainter& canvas, const TRect& rect) override;
 
     TVnEditButtons& Buttons() { return *buttons_; }
     int BorderKind() const { return borderKind_; }
@@ -109,14 +162,21 @@ public:
     virtual void ButtonsChanged() {}
     virtual void PaintClientExtras(QPainter& /*canvas*/) {}
     virtual void PaintFrame(QPainter& canvas);
+    // Sets the room the border and the frame parts take around the client area.
+    virtual void UpdateFrameParts();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     TVnEditButtons* buttons_;
     int borderKind_ = cbNone;
     int borderTone_ = 0;
+    TVnFrameParts frameParts_ = 0;
+    TVnHitPart hitPart_ = TVnHitPart::None;
 };
 
 // A clip popup with items laid out as a list or as a grid of image buttons with a status line.

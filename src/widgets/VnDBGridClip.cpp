@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "widgets/VnScopeGuard.h"
+
 namespace {
 
 constexpr TColor kFlatBorderFrame = 0x666666;
@@ -99,7 +101,7 @@ void TDBClipPopup::CreateDefaultItems() {
             const int records = link->Active() && link->DataSet() ? link->DataSet()->RecordCount() : 0;
             TVnAssistButton* info = AddItem(kInfoName, QString(), 1, 0,
                                             BookmarksInfoText(grid_->MarkedRows().MarkCount(), records));
-            info->SetLayout(eblGlyphRight);
+            info->SetLayout(TVnButtonLayout::GlyphRight);
             info->SetEnabled(false);
             info->SetImages(nullptr);
             break;
@@ -200,7 +202,8 @@ TRect TVnCustomDBGrid::ClipTitleCell(int kind, int rawColumn) {
 }
 
 bool TVnCustomDBGrid::TitleButtonRect(const TRect& cell, TRect& button) {
-    const int width = FixedFrameStyle() == 2 ? kTitleButtonWidth - 1 : kTitleButtonWidth;
+    const int width =
+        FixedFrameStyle() == TCellFrameStyle::Single ? kTitleButtonWidth - 1 : kTitleButtonWidth;
     if (cell.Width() <= width) {
         button = {};
         return false;
@@ -381,7 +384,7 @@ void TVnCustomDBGrid::PaintLeadingTitleButton(QPainter& canvas, int kind, const 
     const int inset = bothLines ? 1 : 2;
     const int x = (rect.Left + rect.Right - images.Width() - inset) / 2 + 1;
     const int y = (rect.Top + rect.Bottom - images.Height()) / 2 - lift;
-    const int style = FixedFrameStyle();
+    const TCellFrameStyle style = FixedFrameStyle();
     canvas.save();
     if (GridDrawing().ClipStyle() == csSingleBorder) {
         FillRect(canvas, rect, FixedColor());
@@ -395,11 +398,11 @@ void TVnCustomDBGrid::PaintLeadingTitleButton(QPainter& canvas, int kind, const 
         QImage faded;
         BlendBitmap(work, nullptr, faded, kOpenButtonBlend, FixedColor(), FixedColor());
         canvas.drawImage(QPoint(x, y), faded, QRect(1, 1, images.Width(), images.Height()));
-        if (style == 2) {
+        if (style == TCellFrameStyle::Single) {
             if (Options() & dgRowLines)
                 FrameRect(canvas, (Options() & dgColLines) ? rect.Inflated(1, 1) : rect, FixedColor());
         } else {
-            DrawCellFrame(canvas, rect.Inflated(1, 1), style, 1, FixedColor());
+            DrawCellFrame(canvas, rect.Inflated(1, 1), style, TCellFrameState::Pressed, FixedColor());
         }
     } else {
         // The cell joins the menu below it: no bottom line, a dark frame around the rest.
@@ -418,16 +421,17 @@ void TVnCustomDBGrid::PaintLeadingTitleButton(QPainter& canvas, int kind, const 
 
 void TVnCustomDBGrid::PaintColumnTitleButton(QPainter& canvas, const TRect& buttonRect, TColumn* column,
                                              bool pressed) {
-    const int style = FixedFrameStyle();
+    const TCellFrameStyle style = FixedFrameStyle();
     const bool flat = GridDrawing().ClipStyle() == csFlatBorder;
     TRect r = buttonRect;
     if (!flat || !pressed) {
         TRect frame = r;
         --frame.Left;
-        if (style == 2) --frame.Top;
-        DrawCellFrame(canvas, frame, style, pressed ? 1 : 0, FixedColor());
+        if (style == TCellFrameStyle::Single) --frame.Top;
+        DrawCellFrame(canvas, frame, style, pressed ? TCellFrameState::Pressed : TCellFrameState::Normal,
+                      FixedColor());
         r = {frame.Left + 1, frame.Top + 1, frame.Right - 1, frame.Bottom - 1};
-        if (style == 3) r = r.Inflated(-1, -1);
+        if (style == TCellFrameStyle::InnerEdge) r = r.Inflated(-1, -1);
     } else {
         const int rightIn = (Options() & dgRowLines) ? 1 : 2;
         FrameRect(canvas, {r.Left - 1, r.Top - 1, r.Right + 1 - rightIn, r.Bottom + 1}, kFlatBorderFrame);
@@ -435,7 +439,7 @@ void TVnCustomDBGrid::PaintColumnTitleButton(QPainter& canvas, const TRect& butt
     TColor face = column->Title()->Color();
     TColor glyph = clBlack;
     int gx = r.Left + 1, gy = r.Top + 3;
-    if (pressed && style == 2) {
+    if (pressed && style == TCellFrameStyle::Single) {
         face = kPressedButtonFace;
         glyph = clWhite;
         --r.Left;
@@ -447,7 +451,7 @@ void TVnCustomDBGrid::PaintColumnTitleButton(QPainter& canvas, const TRect& butt
         gx += (Options() & dgColLines) ? 3 : 2;
         if (!(Options() & dgRowLines)) ++gy;
     }
-    if (style == 2) ++gx;
+    if (style == TCellFrameStyle::Single) ++gx;
     FillRect(canvas, r, face);
     DrawGlyph(canvas, gkTriangleDown, gx, gy, glyph, 1);
 }
@@ -489,15 +493,8 @@ bool TDBSelectedItem::RowInItem(int dataRow) const {
     if (dataRow < 0 || dataRow >= link->RecordCount()) return false;
     const int saved = link->ActiveRecord();
     link->SetActiveRecord(dataRow);
-    bool in = false;
-    try {
-        in = rows_->IsCurrentRowMarked();
-    } catch (...) {
-        link->SetActiveRecord(saved);
-        throw;
-    }
-    link->SetActiveRecord(saved);
-    return in;
+    const TScopeGuard restore([link, saved] { link->SetActiveRecord(saved); });
+    return rows_->IsCurrentRowMarked();
 }
 
 bool TDBSelectedItem::Contains(int dataColumn, int dataRow) const {
@@ -549,28 +546,23 @@ void TDBSelectedItem::Resize(int columnDelta, int rowDelta, TGridCoord anchor) {
     const int count = link->RecordCount();
     if (count > 0) {
         const int saved = link->ActiveRecord();
-        try {
-            // The anchor's record, wherever the rows have scrolled it.
-            int anchorRow = std::clamp(anchor.Y - grid->TitleOffset(), 0, count - 1);
-            for (int row = 0; row < count && !anchorRecord_.isEmpty(); ++row) {
-                link->SetActiveRecord(row);
-                if (rows_->CurrentRowBookmark() == anchorRecord_) {
-                    anchorRow = row;
-                    break;
-                }
+        const TScopeGuard restore([link, saved] { link->SetActiveRecord(saved); });
+        // The anchor's record, wherever the rows have scrolled it.
+        int anchorRow = std::clamp(anchor.Y - grid->TitleOffset(), 0, count - 1);
+        for (int row = 0; row < count && !anchorRecord_.isEmpty(); ++row) {
+            link->SetActiveRecord(row);
+            if (rows_->CurrentRowBookmark() == anchorRecord_) {
+                anchorRow = row;
+                break;
             }
-            const int target = std::clamp(anchor.Y + rowDelta - grid->TitleOffset(), 0, count - 1);
-            const int low = std::min(anchorRow, target), high = std::max(anchorRow, target);
-            for (int row = 0; row < count; ++row) {
-                link->SetActiveRecord(row);
-                const bool wanted = row >= low && row <= high;
-                if (rows_->IsCurrentRowMarked() != wanted) rows_->SetCurrentRowMarked(wanted);
-            }
-        } catch (...) {
-            link->SetActiveRecord(saved);
-            throw;
         }
-        link->SetActiveRecord(saved);
+        const int target = std::clamp(anchor.Y + rowDelta - grid->TitleOffset(), 0, count - 1);
+        const int low = std::min(anchorRow, target), high = std::max(anchorRow, target);
+        for (int row = 0; row < count; ++row) {
+            link->SetActiveRecord(row);
+            const bool wanted = row >= low && row <= high;
+            if (rows_->IsCurrentRowMarked() != wanted) rows_->SetCurrentRowMarked(wanted);
+        }
     }
     if (!suspended) grid->InvalidateRegion(GetRegion().xored(before));
 }

@@ -9,6 +9,7 @@
 
 #include "platform/ui/Dialogs.h"
 #include "widgets/VnDBGrids.h"
+#include "widgets/VnScopeGuard.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ void TVnCustomDBGrid::ApplyFrozenCols() { ApplyFrozenCols(frozenCols_); }
 void TVnCustomDBGrid::ApplyFrozenCols(int count) {
     int fixed = std::max(count, 0) + IndicatorOffset();
     int hidden = 0;
-    if (!IsLoading() && ColCount() > IndicatorOffset() + 1) {
+    if (ColCount() > IndicatorOffset() + 1) {
         // Hidden columns in front stay fixed with the first shown one, so that scrolling never
         // brings them back between the indicator and the data.
         for (int i = 0; i < Columns().Count(); ++i) {
@@ -91,13 +92,8 @@ void TVnCustomDBGrid::SelectColumn(int column, int step) {
     if (!inColExit_) {
         const int before = Col();
         inColExit_ = true;
-        try {
-            ColExit();
-        } catch (...) {
-            inColExit_ = false;
-            throw;
-        }
-        inColExit_ = false;
+        const TScopeGuard leave([this] { inColExit_ = false; });
+        ColExit();
         if (Col() != before) return;
     }
     HideEditor();
@@ -129,39 +125,33 @@ void TVnCustomDBGrid::PriorRow(bool select, Qt::KeyboardModifiers shift) {
 
 void TVnCustomDBGrid::MoveRows(bool select, int distance, Qt::KeyboardModifiers shift) {
     BeginGridUpdate();
-    try {
-        const bool active = DataLink()->Active();
-        const bool shifted = select && (shift & Qt::ShiftModifier);
-        bool markAfter = false;
-        if (!(Options() & dgMultiSelect) || !active) {
-            if ((Options() & dgMarker) && active && shifted) {
-                markAnchor_ = MarkedRows().CurrentRowBookmark();
-                MarkedRows().SetCurrentRowMarked(!MarkedRows().IsCurrentRowMarked());
-                markAnchorSet_ = true;
-            }
-        } else if (!shifted) {
-            MarkedRows().ClearMarks();
-            markAnchorSet_ = false;
-        } else if (markAnchorSet_) {
-            const int comparison =
-                MarkedRows().CompareBookmarks(MarkedRows().CurrentRowBookmark(), markAnchor_);
-            if (distance + comparison == 0)
-                MarkedRows().SetCurrentRowMarked(false);
-            else
-                markAfter = true;
-        } else {
+    const TScopeGuard end([this] { EndGridUpdate(); });
+    const bool active = DataLink()->Active();
+    const bool shifted = select && (shift & Qt::ShiftModifier);
+    bool markAfter = false;
+    if (!(Options() & dgMultiSelect) || !active) {
+        if ((Options() & dgMarker) && active && shifted) {
             markAnchor_ = MarkedRows().CurrentRowBookmark();
-            MarkedRows().SetCurrentRowMarked(true);
+            MarkedRows().SetCurrentRowMarked(!MarkedRows().IsCurrentRowMarked());
             markAnchorSet_ = true;
-            markAfter = true;
         }
-        DataLink()->MoveBy(distance);
-        if (markAfter) MarkedRows().SetCurrentRowMarked(true);
-    } catch (...) {
-        EndGridUpdate();
-        throw;
+    } else if (!shifted) {
+        MarkedRows().ClearMarks();
+        markAnchorSet_ = false;
+    } else if (markAnchorSet_) {
+        const int comparison = MarkedRows().CompareBookmarks(MarkedRows().CurrentRowBookmark(), markAnchor_);
+        if (distance + comparison == 0)
+            MarkedRows().SetCurrentRowMarked(false);
+        else
+            markAfter = true;
+    } else {
+        markAnchor_ = MarkedRows().CurrentRowBookmark();
+        MarkedRows().SetCurrentRowMarked(true);
+        markAnchorSet_ = true;
+        markAfter = true;
     }
-    EndGridUpdate();
+    DataLink()->MoveBy(distance);
+    if (markAfter) MarkedRows().SetCurrentRowMarked(true);
 }
 
 void TVnCustomDBGrid::MarkAllOrNone(bool clear) {
@@ -192,36 +182,31 @@ void TVnCustomDBGrid::DeleteRecords() {
 
 void TVnCustomDBGrid::TabToColumn(bool backwards) {
     BeginGridUpdate();
-    try {
-        const int start = Col();
-        int column = start;
-        for (;;) {
-            column += backwards ? -1 : 1;
-            if (column >= ColCount()) {
-                NextRow(false, Qt::NoModifier);
-                column = IndicatorOffset();
-            } else if (column < IndicatorOffset()) {
-                PriorRow(false, Qt::NoModifier);
-                column = ColCount() - 1;
-            }
-            if (column == start) break;
-            if (TabStops(column)) {
-                SelectColumn(column, 0);
-                break;
-            }
+    const TScopeGuard end([this] { EndGridUpdate(); });
+    const int start = Col();
+    int column = start;
+    for (;;) {
+        column += backwards ? -1 : 1;
+        if (column >= ColCount()) {
+            NextRow(false, Qt::NoModifier);
+            column = IndicatorOffset();
+        } else if (column < IndicatorOffset()) {
+            PriorRow(false, Qt::NoModifier);
+            column = ColCount() - 1;
         }
-    } catch (...) {
-        EndGridUpdate();
-        throw;
+        if (column == start) break;
+        if (TabStops(column)) {
+            SelectColumn(column, 0);
+            break;
+        }
     }
-    EndGridUpdate();
 }
 
 // ---- keyboard --------------------------------------------------------------------------------------------
 
 void TVnCustomDBGrid::KeyDown(int& key, Qt::KeyboardModifiers shift) {
     if (!HasData()) return;
-    if (DragState() == 2) {
+    if (DragState() == TDragState::TitleDrag) {
         TVnCustomGrid::KeyDown(key, shift);
         return;
     }
@@ -359,7 +344,7 @@ void TVnCustomDBGrid::KeyDown(int& key, Qt::KeyboardModifiers shift) {
 
 void TVnCustomDBGrid::KeyPress(QChar& key) {
     if (!HasData()) return;
-    if (DragState() == 0 && !(Options() & dgAlwaysShowEditor) && key == QLatin1Char('\r') &&
+    if (DragState() == TDragState::None && !(Options() & dgAlwaysShowEditor) && key == QLatin1Char('\r') &&
         DataLink()->Active())
         DataLink()->UpdateRecord();
     if (OnKeyPress) OnKeyPress(this, key);
@@ -397,7 +382,7 @@ void TVnCustomDBGrid::wheelEvent(QWheelEvent* event) {
     TDataSet* ds = DataLink()->DataSet();
     // The scroll area hands on the viewport's event, in the viewport's coordinates.
     const QPoint pos = event->position().toPoint();
-    if (DragState() != 0 || !ds || !ClientRect().Contains(pos.x(), pos.y())) {
+    if (DragState() != TDragState::None || !ds || !ClientRect().Contains(pos.x(), pos.y())) {
         event->ignore();
         return;
     }
@@ -440,8 +425,16 @@ void TVnCustomDBGrid::VScroll(int action) {
             ds->Last();
             break;
         case kThumbReleased: {
-            // Records are numbered, so the thumb's position is a record number.
             const int position = bar->sliderPosition();
+            if (!DataSetSequenced(ds)) {
+                // Without record numbers the thumb tells only the ends and the way between.
+                if (position <= 0)
+                    ds->First();
+                else if (position >= 4)
+                    ds->Last();
+                break;
+            }
+            // Records are numbered, so the thumb's position is a record number.
             if (position <= 1)
                 ds->First();
             else if (position >= ds->RecordCount())
@@ -539,8 +532,13 @@ void TVnCustomDBGrid::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers sh
     if (!DataLink()->Active()) return;
 
     const bool wasCurrent = cell.X == Col() && cell.Y == Row();
-    BeginGridUpdate();
-    try {
+    // The window hears of the press however the grid's own handling ends.
+    const TScopeGuard notify([&] {
+        if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+    });
+    {
+        BeginGridUpdate();
+        const TScopeGuard end([this] { EndGridUpdate(); });
         DataLink()->UpdateRecord();
         HideEditor();
         const bool dataRow = RowKind(cell.Y) == rkData;
@@ -565,33 +563,27 @@ void TVnCustomDBGrid::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers sh
         } else if ((Options() & dgAdvancedSelect) && SelectedArea()) {
             SelectedArea()->MouseDown(x, y, button, shift, cell);
         }
-    } catch (...) {
-        EndGridUpdate();
-        if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
-        throw;
     }
-    EndGridUpdate();
     if ((left && wasCurrent) || (Options() & dgAlwaysShowEditor))
         ShowEditor();
     else
         InvalidateEditor();
-    if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
 }
 
 void TVnCustomDBGrid::MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y) {
     if (!HasData()) return;
     const TGridCoord cell = MouseCoord(x, y);
     const int pressed = PressedTitle();
-    if (DragState() == 0 && pressed >= FixedCols() && cell.X == pressed && !pressedTitleOpen_ &&
-        GridState() != TGridState::gsColMoving && (buttons & Qt::LeftButton)) {
+    if (DragState() == TDragState::None && pressed >= FixedCols() && cell.X == pressed &&
+        !pressedTitleOpen_ && GridState() != TGridState::gsColMoving && (buttons & Qt::LeftButton)) {
         const QPoint down = MouseDownPoint();
         if (std::abs(x - down.x()) > kTitleDragThreshold || std::abs(y - down.y()) > kTitleDragThreshold) {
             TVnCustomGrid::MouseDown(Qt::LeftButton, shift, down.x(), down.y());
-            if (DragState() == 2 || GridState() == TGridState::gsColMoving) return;
+            if (DragState() == TDragState::TitleDrag || GridState() == TGridState::gsColMoving) return;
         }
     }
     TVnCustomGrid::MouseMove(buttons, shift, x, y);
-    if (pressed >= 0 && DragState() == 0) {
+    if (pressed >= 0 && DragState() == TDragState::None) {
         const bool hot = cell.X == pressed && RowKind(cell.Y) == rkTitle;
         if (hot != pressedTitleHot_) {
             pressedTitleHot_ = hot;
@@ -620,7 +612,7 @@ void TVnCustomDBGrid::ReleaseMouse(Qt::MouseButton button, Qt::KeyboardModifiers
     const int pressed = PressedTitle();
     const bool titleClicked = pressed >= 0 && (cell.X < 0 || cell.X == pressed) && !pressedTitleOpen_;
     const TGridState state = GridState();
-    const bool wasDragging = DragState() == 2;
+    const bool wasDragging = DragState() == TDragState::TitleDrag;
     if (state == TGridState::gsColSizing && SizingColumn() >= 0 && SizingColumn() < FixedCols()) {
         // The cell grid sizes only scrolling columns its own way; fixed ones keep a usable width.
         CancelGridState();
@@ -740,20 +732,16 @@ void TVnCustomDBGrid::ColWidthsChanged() {
         return;
     inColWidths_ = true;
     BeginLayout();
-    try {
-        if (!(Options() & dgAutoSize)) TVnCustomGrid::ColWidthsChanged();
-        for (int i = 0; i < Columns().Count() && DataToRawColumn(i) < ColCount(); ++i) {
-            TColumn* column = Columns().ColumnAt(i);
-            // A hidden column keeps the width it will come back with.
-            if (column->Showing()) column->SetWidth(ColWidths(DataToRawColumn(i)));
-        }
-    } catch (...) {
+    const TScopeGuard end([this] {
         EndLayout();
         inColWidths_ = false;
-        throw;
+    });
+    if (!(Options() & dgAutoSize)) TVnCustomGrid::ColWidthsChanged();
+    for (int i = 0; i < Columns().Count() && DataToRawColumn(i) < ColCount(); ++i) {
+        TColumn* column = Columns().ColumnAt(i);
+        // A hidden column keeps the width it will come back with.
+        if (column->Showing()) column->SetWidth(ColWidths(DataToRawColumn(i)));
     }
-    EndLayout();
-    inColWidths_ = false;
 }
 
 void TVnCustomDBGrid::RowHeightsChanged() {

@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "widgets/VnDBGrids.h"
+#include "widgets/VnScopeGuard.h"
 
 namespace {
 
@@ -105,13 +106,14 @@ void TVnCustomDBGrid::DrawCellDefault(QPainter& canvas, const TRect& rect, int /
 
 // ---- frames -------------------------------------------------------------------------------------------
 
-int TVnCustomDBGrid::FixedFrameStyle() {
+TCellFrameStyle TVnCustomDBGrid::FixedFrameStyle() {
     const bool flat = Options() & dgFlatButtons;
     if ((Options() & dgColLines) && (Options() & dgRowLines)) {
-        if (ColorToRGB(Color()) != ColorToRGB(FixedColor())) return flat ? 1 : 0;
-        return 2;
+        if (ColorToRGB(Color()) != ColorToRGB(FixedColor()))
+            return flat ? TCellFrameStyle::ThinEdge : TCellFrameStyle::Edge3D;
+        return TCellFrameStyle::Single;
     }
-    return flat ? 3 : 2;
+    return flat ? TCellFrameStyle::InnerEdge : TCellFrameStyle::Single;
 }
 
 bool TVnCustomDBGrid::FlatTitleButtons() { return Options() & dgFlatButtons; }
@@ -154,7 +156,7 @@ void TVnCustomDBGrid::PaintTitle(QPainter& canvas, int dataColumn, int /*titleRo
     canvas.setFont(title->Font());
     TColor brush = title->Color();
     TColor fontColor = title->FontColor();
-    if (pressed && FixedFrameStyle() == 2) {
+    if (pressed && FixedFrameStyle() == TCellFrameStyle::Single) {
         fontColor = clHighlightText;
         brush = kPressedTitleBrush;
     }
@@ -263,30 +265,26 @@ void TVnCustomDBGrid::PaintMarkerCell(QPainter& canvas, int row, bool framed) {
         const int current = DataLink()->ActiveRecord();
         DataLink()->SetActiveRecord(dataRow);
         bool marked = false;
-        try {
-            marked = MarkedRows().IsCurrentRowMarked();
-        } catch (...) {
-            DataLink()->SetActiveRecord(current);
-            throw;
-        }
-        DataLink()->SetActiveRecord(current);
+        const TScopeGuard restore([this, current] { DataLink()->SetActiveRecord(current); });
+        marked = MarkedRows().IsCurrentRowMarked();
         if (marked)
             GridIndicatorImages().Draw(canvas, rect.Right - 12,
                                        (rect.Top + rect.Bottom - GridIndicatorImages().Height()) / 2,
                                        iiCheck);
     }
-    const int style = FixedFrameStyle();
-    if (framed && style != 2)
-        DrawCellFrame(canvas, style == 3 ? rect.Inflated(1, 1) : rect, style, 0, FixedColor());
+    const TCellFrameStyle style = FixedFrameStyle();
+    if (framed && style != TCellFrameStyle::Single)
+        DrawCellFrame(canvas, style == TCellFrameStyle::InnerEdge ? rect.Inflated(1, 1) : rect, style,
+                      TCellFrameState::Normal, FixedColor());
 }
 
 void TVnCustomDBGrid::DrawCell(QPainter& canvas, int col, int row, const TRect& cellRect,
                                TGridDrawState state) {
-    if (IsLoading() || Destroying()) {
+    if (Destroying()) {
         FillRect(canvas, cellRect, Color());
         return;
     }
-    const int frameStyle = FixedFrameStyle();
+    const TCellFrameStyle frameStyle = FixedFrameStyle();
     const bool titlePressed = PressedTitle() == col && !pressedTitleOpen_ && pressedTitleHot_;
     const int rowKind = RowKind(row);
     const int colKind = ColumnKind(col);
@@ -308,7 +306,8 @@ void TVnCustomDBGrid::DrawCell(QPainter& canvas, int col, int row, const TRect& 
     canvas.restore();
     if (fixed && !frozen && (bothLines || (Options() & dgFlatButtons))) {
         const bool pressedFrame = titlePressed && rowKind == rkTitle;
-        DrawCellFrame(canvas, rect.Inflated(1, 1), frameStyle, pressedFrame ? 1 : 0, FixedColor());
+        DrawCellFrame(canvas, rect.Inflated(1, 1), frameStyle,
+                      pressedFrame ? TCellFrameState::Pressed : TCellFrameState::Normal, FixedColor());
     }
     if (rowKind == rkTitle) PaintTitleMenuButtons(canvas, col, cellRect);
 }
@@ -349,27 +348,22 @@ void TVnCustomDBGrid::DrawLeadingCell(QPainter& canvas, int /*col*/, int row, TR
     const int current = DataLink()->ActiveRecord();
     DataLink()->SetActiveRecord(dataRow);
     int image = -1;
-    try {
-        const bool isCurrent = dataRow == current;
-        const bool marked = (Options() & dgMultiSelect) && MarkedRows().IsCurrentRowMarked();
-        if (isCurrent || marked) {
-            switch (DataLink()->DataSet()->State()) {
-                case dsEdit:
-                    if (isCurrent) image = iiEdit;
-                    break;
-                case dsInsert:
-                    if (isCurrent) image = iiInsert;
-                    break;
-                default:
-                    image = marked ? (isCurrent ? iiMultiArrow : iiMultiDot) : iiArrow;
-                    break;
-            }
+    const TScopeGuard restore([this, current] { DataLink()->SetActiveRecord(current); });
+    const bool isCurrent = dataRow == current;
+    const bool marked = (Options() & dgMultiSelect) && MarkedRows().IsCurrentRowMarked();
+    if (isCurrent || marked) {
+        switch (DataLink()->DataSet()->State()) {
+            case dsEdit:
+                if (isCurrent) image = iiEdit;
+                break;
+            case dsInsert:
+                if (isCurrent) image = iiInsert;
+                break;
+            default:
+                image = marked ? (isCurrent ? iiMultiArrow : iiMultiDot) : iiArrow;
+                break;
         }
-    } catch (...) {
-        DataLink()->SetActiveRecord(current);
-        throw;
     }
-    DataLink()->SetActiveRecord(current);
     if (image < 0) return;
     int x = rect.Right - images.Width() - inset;
     if (layoutDirection() == Qt::RightToLeft) ++x;
@@ -413,85 +407,80 @@ void TVnCustomDBGrid::DrawDataColumnCell(QPainter& canvas, int col, int row, TRe
     const bool hasRecord = dataRow < DataLink()->RecordCount();
     // Rows past the data show no record, so the fields stay on the cursor's.
     if (hasRecord) DataLink()->SetActiveRecord(dataRow);
-    try {
-        const QString text = hasRecord ? GetCellText(column) : QString();
-        TGridDrawState drawState = state;
-        // A frozen column can hold the cursor too; the cell grid does not mark fixed cells.
-        if (frozen && col == Col() && row == Row()) {
-            drawState |= gdSelected;
-            if (hasFocus()) drawState |= gdFocused;
-        }
-        if (frozen && (Options() & dgRowSelect) && row == Row()) drawState |= gdSelected;
-        const TGridDrawState askState = drawState;
-        const bool shown = SelectionShown();
-        const bool activeControl = IsActiveControl();
-        const bool shadow = !activeControl && (OptionsEx() & dgeShadowSelection);
-        bool highlighted = false;
-        if (!hasRecord) {
-            // An empty row past the data is never selected.
-        } else if ((Options() & dgHighlightRow) && shown) {
-            if (dataRow == current) {
-                if (shadow) {
-                    brush = kShadowSelection;
-                } else {
-                    brush = clHighlight;
-                    fontColor = clHighlightText;
-                }
-                drawState |= gdSelected;
-            }
-            if (HighlightCell(dataColumn, dataRow, askState, text)) {
-                highlighted = true;
-                if (shadow) {
-                    brush = kShadowSelection;
-                } else {
-                    brush = kFocusedCellInRow;
-                    fontColor = kFocusedCellText;
-                }
-                drawState |= gdFocused;
-            }
-        } else if (HighlightCell(dataColumn, dataRow, askState, text)) {
-            highlighted = true;
-            if (activeControl) {
+    const TScopeGuard restore([this, current] { DataLink()->SetActiveRecord(current); });
+    const QString text = hasRecord ? GetCellText(column) : QString();
+    TGridDrawState drawState = state;
+    // A frozen column can hold the cursor too; the cell grid does not mark fixed cells.
+    if (frozen && col == Col() && row == Row()) {
+        drawState |= gdSelected;
+        if (hasFocus()) drawState |= gdFocused;
+    }
+    if (frozen && (Options() & dgRowSelect) && row == Row()) drawState |= gdSelected;
+    const TGridDrawState askState = drawState;
+    const bool shown = SelectionShown();
+    const bool activeControl = IsActiveControl();
+    const bool shadow = !activeControl && (OptionsEx() & dgeShadowSelection);
+    bool highlighted = false;
+    if (!hasRecord) {
+        // An empty row past the data is never selected.
+    } else if ((Options() & dgHighlightRow) && shown) {
+        if (dataRow == current) {
+            if (shadow) {
+                brush = kShadowSelection;
+            } else {
                 brush = clHighlight;
                 fontColor = clHighlightText;
-            } else if (Options() & dgAlwaysShowSelection) {
-                if (OptionsEx() & dgeShadowSelection) {
-                    brush = kShadowSelection;
-                } else {
-                    brush = clHighlight;
-                    fontColor = clHighlightText;
-                }
             }
-            if (!(Options() & dgMultiSelect)) drawState |= gdSelected;
+            drawState |= gdSelected;
         }
-        if (!isEnabled()) fontColor = clGrayText;
-        if ((Options() & dgAdvancedSelect) && !highlighted && SelectedArea() &&
-            SelectedArea()->GetRegion().intersects(rect.ToQRect()))
-            brush = kSelectedArea;
-
-        AddFlatLines(rect);
-        SetCanvasColors(canvas, brush, fontColor);
-        const bool rtl = layoutDirection() == Qt::RightToLeft;
-        if (DefaultDrawing() && !rect.IsEmpty())
-            WriteCellText(canvas, rect, 2, column->WordBreak(), rtl, column->Alignment(), text, 2);
-        if (hasRecord) {
-            if (Columns().State() == TDBGridColumnsState::csDefault)
-                DrawDataCell(canvas, rect, column->Field(), drawState);
-            DrawColumnCell(canvas, rect, dataColumn, column, drawState);
-        } else {
-            FillRect(canvas, rect, brush);
+        if (HighlightCell(dataColumn, dataRow, askState, text)) {
+            highlighted = true;
+            if (shadow) {
+                brush = kShadowSelection;
+            } else {
+                brush = kFocusedCellInRow;
+                fontColor = kFocusedCellText;
+            }
+            drawState |= gdFocused;
         }
-        if (DefaultDrawing() && (drawState & gdSelected) && shown &&
-            !(Options() & (dgRowSelect | dgHighlightRow)) && UpdateCount() == 0 && activeControl) {
-            canvas.setPen(QPen(ToQColor(fontColor), 1, Qt::DotLine));
-            canvas.setBrush(Qt::NoBrush);
-            canvas.drawRect(QRect(rect.Left, rect.Top, rect.Width() - 1, rect.Height() - 1));
+    } else if (HighlightCell(dataColumn, dataRow, askState, text)) {
+        highlighted = true;
+        if (activeControl) {
+            brush = clHighlight;
+            fontColor = clHighlightText;
+        } else if (Options() & dgAlwaysShowSelection) {
+            if (OptionsEx() & dgeShadowSelection) {
+                brush = kShadowSelection;
+            } else {
+                brush = clHighlight;
+                fontColor = clHighlightText;
+            }
         }
-    } catch (...) {
-        DataLink()->SetActiveRecord(current);
-        throw;
+        if (!(Options() & dgMultiSelect)) drawState |= gdSelected;
     }
-    DataLink()->SetActiveRecord(current);
+    if (!isEnabled()) fontColor = clGrayText;
+    if ((Options() & dgAdvancedSelect) && !highlighted && SelectedArea() &&
+        SelectedArea()->GetRegion().intersects(rect.ToQRect()))
+        brush = kSelectedArea;
+
+    AddFlatLines(rect);
+    SetCanvasColors(canvas, brush, fontColor);
+    const bool rtl = layoutDirection() == Qt::RightToLeft;
+    if (DefaultDrawing() && !rect.IsEmpty())
+        WriteCellText(canvas, rect, 2, column->WordBreak(), rtl, column->Alignment(), text, 2);
+    if (hasRecord) {
+        if (Columns().State() == TDBGridColumnsState::csDefault)
+            DrawDataCell(canvas, rect, column->Field(), drawState);
+        DrawColumnCell(canvas, rect, dataColumn, column, drawState);
+    } else {
+        FillRect(canvas, rect, brush);
+    }
+    if (DefaultDrawing() && (drawState & gdSelected) && shown &&
+        !(Options() & (dgRowSelect | dgHighlightRow)) && UpdateCount() == 0 && activeControl) {
+        canvas.setPen(QPen(ToQColor(fontColor), 1, Qt::DotLine));
+        canvas.setBrush(Qt::NoBrush);
+        canvas.drawRect(QRect(rect.Left, rect.Top, rect.Width() - 1, rect.Height() - 1));
+    }
 }
 
 // ---- the whole control --------------------------------------------------------------------------------
@@ -533,7 +522,7 @@ void TVnCustomDBGrid::PaintCompleteLines(QPainter& canvas) {
         TColor fill = FixedColor();
         if (Columns().Count() > 0) fill = Columns().ColumnAt(Columns().Count() - 1)->Title()->Color();
         FillRect(canvas, {left, y, client.Right, y + h}, fill);
-        DrawCellFrame(canvas, cell, FixedFrameStyle(), 0, FixedColor());
+        DrawCellFrame(canvas, cell, FixedFrameStyle(), TCellFrameState::Normal, FixedColor());
         y += h;
     }
     for (int r = TopRow(); r < RowCount() && y < client.Bottom; ++r) {

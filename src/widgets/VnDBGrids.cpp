@@ -4,12 +4,15 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QLocale>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QScrollBar>
 #include <algorithm>
 #include <cstdlib>
 
 #include "platform/text/DateFormat.h"
 #include "platform/text/NumberFormat.h"
+#include "widgets/VnScopeGuard.h"
 
 namespace {
 
@@ -26,23 +29,148 @@ constexpr TGridOptions kDerivedGridOptions = goEditing | goAlwaysShowEditor | go
                                              goFixedVertLine | goVertLine | goFixedHorzLine | goHorzLine |
                                              goTabs | goRowSelect | goRowSizing;
 
-// The text of a display format applied to a text: "%s" stands for it, "%%" for a percent sign.
-QString FormatText(const QString& format, const QString& text) {
+// One value handed to a display format of the "%" style: a number, an amount, a whole number or a
+// text, as the field holds it.
+struct TFormatArg {
+    enum class TKind { Float, Money, Integer, Text } Kind;
+    long double Float = 0;
+    Currency Money;
+    qint64 Integer = 0;
+    QString Text;
+};
+
+// Numbers with a fixed count of decimals, written by the program's number patterns so that the
+// rounding and the separators are the station's.
+QString FixedDigits(long double value, int decimals, bool thousands) {
+    QString pattern = thousands ? QStringLiteral(",0") : QStringLiteral("0");
+    if (decimals > 0) pattern += QLatin1Char('.') + QString(decimals, QLatin1Char('0'));
+    return FormatFloat(pattern, value);
+}
+
+// The amount with the station's currency sign where its currency formats put it ("1 Kč", "-1 Kč").
+QString MoneyText(long double value, int decimals) {
+    const QString digits = FixedDigits(value < 0 ? -value : value, decimals, true);
+    const QString sign = FormatSettings.CurrencyString;
+    QString text;
+    switch (FormatSettings.CurrencyFormat) {
+        case 0:
+            text = sign + digits;
+            break;
+        case 1:
+            text = digits + sign;
+            break;
+        case 2:
+            text = sign + QLatin1Char(' ') + digits;
+            break;
+        default:
+            text = digits + QLatin1Char(' ') + sign;
+            break;
+    }
+    // Rounded to nothing, an amount has no sign.
+    if (value < 0 && digits.contains(QRegularExpression(QStringLiteral("[1-9]"))))
+        text.prepend(QLatin1Char('-'));
+    return text;
+}
+
+[[noreturn]] void BadFormat(const QString& format) {
+    throw EConvertError(QStringLiteral("Format '%1' invalid or incompatible with argument").arg(format));
+}
+
+// A display format in the style of the formatting function: "%" [-] [width] [. precision] type, with
+// the types d, u, x (whole numbers), e, f, g, n, m (numbers), s (text) and "%%" for a percent sign.
+// Every specifier takes the one value; a type that does not suit it is an error, which the grid
+// answers with the field's display text.
+QString FormatStyle(const QString& format, const TFormatArg& arg) {
+    using TKind = TFormatArg::TKind;
     QString out;
     for (int i = 0; i < format.size(); ++i) {
-        if (format[i] == QLatin1Char('%') && i + 1 < format.size()) {
-            if (format[i + 1] == QLatin1Char('s')) {
-                out += text;
-                ++i;
-                continue;
-            }
-            if (format[i + 1] == QLatin1Char('%')) {
-                out += QLatin1Char('%');
-                ++i;
-                continue;
-            }
+        if (format[i] != QLatin1Char('%')) {
+            out += format[i];
+            continue;
         }
-        out += format[i];
+        if (++i >= format.size()) BadFormat(format);
+        if (format[i] == QLatin1Char('%')) {
+            out += QLatin1Char('%');
+            continue;
+        }
+        const bool leftJustify = format[i] == QLatin1Char('-');
+        if (leftJustify) ++i;
+        auto readNumber = [&](int& value) {
+            value = -1;
+            while (i < format.size() && format[i].isDigit()) {
+                value = std::max(value, 0) * 10 + format[i].digitValue();
+                if (value > 9999) BadFormat(format);
+                ++i;
+            }
+        };
+        int width, precision = -1;
+        readNumber(width);
+        if (i < format.size() && format[i] == QLatin1Char('.')) {
+            ++i;
+            readNumber(precision);
+        }
+        if (i >= format.size()) BadFormat(format);
+        const bool number = arg.Kind == TKind::Float || arg.Kind == TKind::Money;
+        const long double value = arg.Kind == TKind::Money ? arg.Money.ToExtended() : arg.Float;
+        QString text;
+        switch (format[i].toLower().unicode()) {
+            case 'd':
+            case 'u': {
+                if (arg.Kind != TKind::Integer) BadFormat(format);
+                const qint64 v = format[i].toLower() == QLatin1Char('u') && arg.Integer < 0
+                                     ? static_cast<qint64>(static_cast<quint32>(arg.Integer))
+                                     : arg.Integer;
+                text = QString::number(v < 0 ? -v : v);
+                if (precision > text.size()) text = QString(precision - text.size(), QLatin1Char('0')) + text;
+                if (v < 0) text.prepend(QLatin1Char('-'));
+                break;
+            }
+            case 'x':
+                if (arg.Kind != TKind::Integer) BadFormat(format);
+                text = QString::number(static_cast<quint64>(arg.Integer), 16).toUpper();
+                if (precision > text.size()) text = QString(precision - text.size(), QLatin1Char('0')) + text;
+                break;
+            case 'f':
+            case 'n':
+                if (!number) BadFormat(format);
+                text = FixedDigits(value, precision < 0 ? 2 : std::min(precision, 18),
+                                   format[i].toLower() == QLatin1Char('n'));
+                break;
+            case 'm':
+                if (!number) BadFormat(format);
+                text = MoneyText(value,
+                                 precision < 0 ? FormatSettings.CurrencyDecimals : std::min(precision, 18));
+                break;
+            case 'e': {
+                if (!number) BadFormat(format);
+                // Scientific form: precision counts all significant digits (15 when not given),
+                // the exponent has a sign and at least three digits.
+                const int digits = std::clamp(precision < 0 ? 15 : precision, 1, 18);
+                QString e = QString::number(static_cast<double>(value), 'E', digits - 1);
+                const int at = e.indexOf(QLatin1Char('E'));
+                QString mantissa = e.left(at);
+                QString exponent = e.mid(at + 1);
+                const QChar expSign = exponent[0] == QLatin1Char('-') ? QLatin1Char('-') : QLatin1Char('+');
+                exponent.remove(0,
+                                exponent[0] == QLatin1Char('-') || exponent[0] == QLatin1Char('+') ? 1 : 0);
+                while (exponent.size() < 3) exponent.prepend(QLatin1Char('0'));
+                mantissa.replace(QLatin1Char('.'), FormatSettings.DecimalSeparator);
+                text = mantissa + QLatin1Char('E') + expSign + exponent;
+                break;
+            }
+            case 'g':
+                if (!number) BadFormat(format);
+                text = FloatToStr(value);
+                break;
+            case 's':
+                if (arg.Kind != TKind::Text) BadFormat(format);
+                text = precision >= 0 ? arg.Text.left(precision) : arg.Text;
+                break;
+            default:
+                BadFormat(format);
+        }
+        if (width > text.size()) text = leftJustify ? text.leftJustified(width) : text.rightJustified(width);
+        out += text;
     }
     return out;
 }
@@ -91,7 +219,8 @@ void TVnCustomDBGrid::SetOptions(TDBGridOptions value) {
     if (value & dgRowSelect) value &= ~(dgEditing | dgAlwaysShowEditor);
     if (value & dgMultiSelect) value &= ~dgMarker;
     if (value & dgRowSizing) value |= dgUserRowHeight;
-    TGridOptions go = TCustomGrid::Options() & ~kDerivedGridOptions;
+    // The dataset's cursor is the selection: a range of cells is never selected by the cell grid.
+    TGridOptions go = TCustomGrid::Options() & ~(kDerivedGridOptions | goRangeSelect);
     if (value & dgEditing) go |= goEditing;
     if (value & dgAlwaysShowEditor) go |= goAlwaysShowEditor;
     if (value & dgColumnResize) go |= goColSizing | goColMoving;
@@ -219,17 +348,14 @@ void TVnCustomDBGrid::BeginLayout() {
 
 void TVnCustomDBGrid::EndLayout() {
     if (layoutLock_ <= 0) return;
-    try {
+    {
+        const TScopeGuard unlock([this] {
+            if (layoutLock_ == 1) columns_->EndUpdate();
+            --layoutLock_;
+            EndUpdate();
+        });
         if (layoutLock_ == 1) InternalLayout();
-    } catch (...) {
-        if (layoutLock_ == 1) columns_->EndUpdate();
-        --layoutLock_;
-        EndUpdate();
-        throw;
     }
-    if (layoutLock_ == 1) columns_->EndUpdate();
-    --layoutLock_;
-    EndUpdate();
     if (updateCount_ == 0 && !destroying_) ColWidthsChanged();
 }
 
@@ -337,14 +463,8 @@ void TVnCustomDBGrid::DefineFieldMap() {
     if (columns_->State() == TDBGridColumnsState::csCustom) {
         // Custom columns may name fields the dataset does not have: they stay empty.
         dataLink_->SetInUpdateData(true);
-        try {
-            for (int i = 0; i < columns_->Count(); ++i)
-                dataLink_->AddMapping(columns_->ColumnAt(i)->FieldName());
-        } catch (...) {
-            dataLink_->SetInUpdateData(false);
-            throw;
-        }
-        dataLink_->SetInUpdateData(false);
+        const TScopeGuard reset([this] { dataLink_->SetInUpdateData(false); });
+        for (int i = 0; i < columns_->Count(); ++i) dataLink_->AddMapping(columns_->ColumnAt(i)->FieldName());
         return;
     }
     for (int i = 0; i < ds->FieldCount(); ++i) {
@@ -500,18 +620,26 @@ void TVnCustomDBGrid::UpdateScrollBar() {
     const bool data = dataLink_->Active() && ds && !ds->IsEmpty();
     const int page = std::max(1, dataLink_->BufferCount());
     if (data && page < ds->RecordCount()) {
-        const int position =
-            (ds->State() == dsBrowse || ds->State() == dsEdit) ? std::max(1, ds->RecNo()) : bar->value();
+        int minimum = 1, maximum = ds->RecordCount(), barPage = page, position = bar->value();
+        if (DataSetSequenced(ds)) {
+            if (ds->State() == dsBrowse || ds->State() == dsEdit) position = std::max(1, ds->RecNo());
+        } else {
+            // Without record numbers the bar can only tell the beginning, the end and the way between.
+            minimum = 0;
+            maximum = 4;
+            barPage = dataLink_->RecordCount() < dataLink_->BufferCount() ? dataLink_->RecordCount() : 0;
+            position = ds->Bof() ? 0 : ds->Eof() ? 4 : 2;
+        }
         setVerticalScrollBarPolicy(wanted ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
         bar->setEnabled(true);
-        if (barMin_ != 1 || barMax_ != ds->RecordCount() || barPage_ != page || barPos_ != position) {
-            barMin_ = 1;
-            barMax_ = ds->RecordCount();
-            barPage_ = page;
+        if (barMin_ != minimum || barMax_ != maximum || barPage_ != barPage || barPos_ != position) {
+            barMin_ = minimum;
+            barMax_ = maximum;
+            barPage_ = barPage;
             barPos_ = position;
             const QSignalBlocker block(bar);
-            bar->setRange(1, ds->RecordCount());
-            bar->setPageStep(page);
+            bar->setRange(minimum, maximum);
+            bar->setPageStep(std::max(barPage, 1));
             bar->setSingleStep(1);
             bar->setValue(position);
         }
@@ -604,12 +732,29 @@ void TVnCustomDBGrid::DataScrolled(int distance) {
     InvalidateRegion(QRegion(CellBoxRect(0, Row(), last, Row()).ToQRect()));
     if (distance != 0) {
         HideEditor();
-        // The rows under the titles all show other records now.
-        const TRect client = ClientRect();
-        const TRect rows = CellBoxRect(0, titleOffset_, last, RowCount() - 1);
-        InvalidateRegion(QRegion(QRect(client.Left, rows.Top, client.Width(), client.Bottom - rows.Top)));
+        if (std::abs(distance) > VisibleRowCount()) {
+            InvalidateGrid();
+        } else {
+            // The rows that stay on screen are moved, not painted again: only the rows uncovered
+            // by the move and the two current rows cost a paint, so a step costs the same on a
+            // hundred records as on a hundred thousand.
+            const bool rowLines = (options_ & dgRowLines) && !(options_ & dgFlatLines);
+            const int rowHeight = DefaultRowHeight() + (rowLines ? GridLineWidth() : 0);
+            const int dy = -distance * rowHeight;
+            // Only the rows move: the background below the last row stays where it is.
+            const TRect client = ClientRect();
+            const TRect rows = CellBoxRect(0, titleOffset_, last, RowCount() - 1);
+            const int rowsBottom =
+                std::min(client.Bottom, rows.Top + (RowCount() - titleOffset_) * rowHeight);
+            const QRect area(client.Left, rows.Top, client.Width(), rowsBottom - rows.Top);
+            ScrollRegion(area, dy);
+            // The old current row moved with the picture; the new one stays where the cursor is.
+            InvalidateRegion(QRegion(oldBox.ToQRect().translated(0, dy)).intersected(area));
+            InvalidateRegion(QRegion(CellBoxRect(0, Row(), last, Row()).ToQRect()));
+        }
         if (options_ & dgAlwaysShowEditor) ShowEditor();
     }
+    if (updateCount_ == 0 && !IsUpdateLocked()) UpdateNow();
 }
 
 void TVnCustomDBGrid::RecordChanged(TField* field) {
@@ -640,15 +785,29 @@ QString TVnCustomDBGrid::GetCellText(TColumn* column) {
     const QString format = column->DisplayFormat();
     if (!format.isEmpty() && type != ftMemo) {
         try {
-            if (type == ftCurrency) return FormatCurr(format, field->AsCurrency());
-            if (IsFloatType(type) || IsIntegerType(type))
-                return FormatFloat(format, static_cast<long double>(field->AsFloat()));
             if (IsDateType(type)) {
                 // A date of 0 is a missing one as often as a real 30.12.1899: the field decides.
                 if (field->IsNull() || field->AsDateTime() == 0) return field->DisplayText();
                 return FormatDateTime(format, field->AsDateTime());
             }
-            return FormatText(format, field->DisplayText());
+            // A format with "%" is written for the formatting function; any other is a number
+            // pattern, as the windows have always given their amounts.
+            const bool formatStyle = format.contains(QLatin1Char('%'));
+            using TKind = TFormatArg::TKind;
+            if (type == ftCurrency) {
+                if (formatStyle) return FormatStyle(format, {TKind::Money, 0, field->AsCurrency(), 0, {}});
+                return FormatCurr(format, field->AsCurrency());
+            }
+            if (IsFloatType(type)) {
+                const long double value = static_cast<long double>(field->AsFloat());
+                if (formatStyle) return FormatStyle(format, {TKind::Float, value, {}, 0, {}});
+                return FormatFloat(format, value);
+            }
+            if (IsIntegerType(type)) {
+                if (formatStyle) return FormatStyle(format, {TKind::Integer, 0, {}, field->AsLargeInt(), {}});
+                return FormatFloat(format, static_cast<long double>(field->AsFloat()));
+            }
+            return FormatStyle(format, {TKind::Text, 0, {}, 0, field->DisplayText()});
         } catch (const std::exception&) {
             return field->DisplayText();
         }
@@ -696,7 +855,45 @@ void TVnCustomDBGrid::DrawColumnCell(QPainter& canvas, const TRect& rect, int da
 }
 
 void TVnCustomDBGrid::EditButtonClick() {
-    if (OnEditButtonClick) OnEditButtonClick(this);
+    if (OnEditButtonClick)
+        OnEditButtonClick(this);
+    else
+        ShowPopupEditor(SelectedColumn());
+}
+
+void TVnCustomDBGrid::ShowPopupEditor(TColumn* column, std::optional<QPoint> at) {
+    TDataSet* nested = column ? NestedDataSet(column) : nullptr;
+    if (!nested) return;
+    if (popupEditor_) delete popupEditor_.data();
+    popupSource_ = std::make_unique<TDataSource>(nested);
+    // A floating copy of the grid, docked to nothing, that closes with its window.
+    auto* editor = new TVnDBGrid(this);
+    editor->setWindowFlags(Qt::Tool);
+    editor->setAttribute(Qt::WA_DeleteOnClose);
+    editor->setObjectName(objectName() + QStringLiteral("Popup"));
+    editor->setWindowTitle(column->Title()->Caption());
+    editor->setFont(font());
+    editor->SetOptions(Options());
+    editor->SetOptionsEx(OptionsEx());
+    editor->SetReadOnly(ReadOnly() || column->ReadOnly());
+    editor->SetDataSource(popupSource_.get());
+    // As wide as its columns, but at most half the screen (a quarter when even that is too wide),
+    // and a quarter of the screen high.
+    const QRect screenRect = screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+    int width = 2 * editor->frameWidth() + editor->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < editor->ColCount(); ++c) width += editor->ColWidths(c) + editor->GridLineWidth();
+    if (width > screenRect.width() / 2) width = screenRect.width() / 4;
+    const int height = screenRect.height() / 4;
+    QPoint place;
+    if (at) {
+        place = *at;
+    } else {
+        const TRect cell = CellRect(Col(), Row());
+        place = viewport()->mapToGlobal(QPoint(cell.Left, cell.Bottom));
+    }
+    editor->setGeometry(place.x(), place.y(), width, height);
+    popupEditor_ = editor;
+    editor->show();
 }
 
 void TVnCustomDBGrid::TitleClickEvent(TColumn* column) {

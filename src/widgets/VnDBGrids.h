@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -507,6 +508,9 @@ public:
     void SetImages(const TImageList* value);
     QMenu* PopupTitle() const { return popupTitle_; }
     void SetPopupTitle(QMenu* value) { popupTitle_ = value; }
+    // A descriptor the grid carries for its owner; setting it copies the given one.
+    const TVnDBObject& DBObject() const { return dbObject_; }
+    void SetDBObject(const TVnDBObject& value) { dbObject_ = value; }
     void SetDefaultRowHeight(int value);
 
     // --- numbering
@@ -571,6 +575,17 @@ public:
                                 TGridDrawState state);
     virtual void EditButtonClick();
     virtual void TitleClickEvent(TColumn* column);
+    // Opens a floating grid over the nested table a column's field holds, at a screen point (the
+    // current cell's bottom-left corner when none is given); nothing for a field without one.
+    virtual void ShowPopupEditor(TColumn* column, std::optional<QPoint> at = std::nullopt);
+    // The nested table behind a column's field. Fields of our datasets hold plain values, so there
+    // is none; a grid over a dataset that nests tables answers them here.
+    virtual TDataSet* NestedDataSet(TColumn* /*column*/) { return nullptr; }
+    // The floating grid ShowPopupEditor opened last, while it is open.
+    TVnCustomDBGrid* PopupEditor() const { return popupEditor_; }
+    // Whether the dataset's records can be told by their numbers (RecNo). The vertical bar then
+    // shows the position among all records; otherwise only the beginning, the middle and the end.
+    virtual bool DataSetSequenced(TDataSet* /*dataSet*/) const { return true; }
     bool DblClickTakesMouseUp() const { return true; }
 
     // --- state shared with the painting and input code
@@ -645,7 +660,7 @@ public:
     void PaintTitle(QPainter& canvas, int dataColumn, int titleRow, const TRect& rect, bool pressed,
                     bool paint, bool buffered, QSize& size) override;
     bool FlatTitleButtons() override;
-    int FixedFrameStyle() override;
+    TCellFrameStyle FixedFrameStyle() override;
     void TitleClick(Qt::KeyboardModifiers shift, int column) override;
     void ClipButtonClick(int item) override;
     void CloseClipPopup() override;
@@ -803,6 +818,9 @@ private:
 
     std::unique_ptr<TGridDataLink> dataLink_;
     std::unique_ptr<TDataLink> rowsLink_;
+    TVnDBObject dbObject_;
+    QPointer<TVnCustomDBGrid> popupEditor_;
+    std::unique_ptr<TDataSource> popupSource_;
     std::unique_ptr<TDBGridColumns> columns_;
     std::unique_ptr<TBookmarkList> markedRows_;
     std::unique_ptr<TColumnFooter> footer_;

@@ -23,7 +23,9 @@ bool IsLight(TColor color) {
     return (rgb & 0xFF) >= 144 && ((rgb >> 8) & 0xFF) >= 144 && ((rgb >> 16) & 0xFF) >= 144;
 }
 
-bool IsHotTrack(int style) { return style == ebsHotTrack || style == ebsHotTrackFaded; }
+bool IsHotTrack(TVnButtonStyle style) {
+    return style == TVnButtonStyle::HotTrack || style == TVnButtonStyle::HotTrackFaded;
+}
 
 // The colour the control paints its background with, as flat frames blend into it.
 TColor ControlColor(const QWidget* control) {
@@ -130,23 +132,23 @@ QSize TVnEditButton::GlyphSize() const {
     return glyph_.isNull() ? QSize(0, 0) : glyph_.size();
 }
 
-void TVnEditButton::SetLayout(int value) {
+void TVnEditButton::SetLayout(TVnButtonLayout value) {
     if (value == layout_) return;
     layout_ = value;
     Changed();
 }
 
-void TVnEditButton::SetButtonStyle(int value) {
+void TVnEditButton::SetButtonStyle(TVnButtonStyle value) {
     if (value == style_) return;
     style_ = value;
-    if (value == ebsCombo) SetOption(boRepaintOnFocus, true);
+    if (value == TVnButtonStyle::Combo) SetOption(boRepaintOnFocus, true);
     Changed();
 }
 
-void TVnEditButton::SetKind(int value) {
+void TVnEditButton::SetKind(TVnButtonKind value) {
     if (value == kind_) return;
     kind_ = value;
-    if (kind_ == bkPush) SetFlag(bfLatched, false);
+    if (kind_ == TVnButtonKind::Push) SetFlag(bfLatched, false);
     Changed();
 }
 
@@ -156,16 +158,16 @@ void TVnEditButton::SetDisabledStyle(int value) {
     if (!Enabled()) Changed();
 }
 
-bool TVnEditButton::SetState(int value) {
-    int next = value;
+bool TVnEditButton::SetState(TVnButtonState value) {
+    TVnButtonState next = value;
     if (OnStateChange) OnStateChange(this, next);
     if (next != value) return false;
-    const int old = state_;
+    const TVnButtonState old = state_;
     if (next == old) return true;
     state_ = next;
-    if (next != bstDown) SetFlag(bfLatched, false);
+    if (next != TVnButtonState::Down) SetFlag(bfLatched, false);
     // Between normal and hot only styles with a hot look change their face.
-    if (old == bstDown || next == bstDown || ShowsHotLook()) Notify(bcState);
+    if (old == TVnButtonState::Down || next == TVnButtonState::Down || ShowsHotLook()) Notify(bcState);
     return true;
 }
 
@@ -178,7 +180,7 @@ void TVnEditButton::SetColor(TColor value) {
 void TVnEditButton::SetHotColor(TColor value) {
     if (value == hotColor_) return;
     hotColor_ = value;
-    if (state_ == bstHot) Changed();
+    if (state_ == TVnButtonState::Hot) Changed();
 }
 
 void TVnEditButton::SetFlag(int bit, bool on) { BitSet(flags_, bit, on); }
@@ -199,7 +201,7 @@ void TVnEditButton::SetVisible(bool value) {
     if (value == Visible()) return;
     if (!value && control_) control_->update(WindowRect().ToQRect());
     SetFlag(bfVisible, value);
-    if (!value) state_ = bstNormal;
+    if (!value) state_ = TVnButtonState::Normal;
     Notify(bcBounds);
 }
 
@@ -223,7 +225,8 @@ void TVnEditButton::Notify(int what) {
 }
 
 bool TVnEditButton::ShowsHotLook() const {
-    return style_ != ebsStandard && !Flag(bfAlwaysShowFrame) && style_ != ebsCombo && style_ != ebsPlain;
+    return style_ != TVnButtonStyle::Standard && !Flag(bfAlwaysShowFrame) &&
+           style_ != TVnButtonStyle::Combo && style_ != TVnButtonStyle::Plain;
 }
 
 QBrush TVnEditButton::PatternBrush(TColor color) {
@@ -255,15 +258,18 @@ void TVnEditButton::Click() {
 }
 
 QPoint TVnEditButton::GlyphOffset() const {
-    if (state_ != bstDown) return {};
-    if (style_ == ebsTinted || style_ == ebsCombo || style_ == ebsPlain || IsHotTrack(style_)) return {};
+    if (state_ != TVnButtonState::Down) return {};
+    if (style_ == TVnButtonStyle::Tinted || style_ == TVnButtonStyle::Combo ||
+        style_ == TVnButtonStyle::Plain || IsHotTrack(style_))
+        return {};
     return {1, 1};
 }
 
 QPoint TVnEditButton::CaptionOffset() const {
-    if (state_ != bstDown) return {};
-    if (style_ == ebsTinted || (style_ == ebsFramedGlyph && kind_ == bkPush) || style_ == ebsCombo ||
-        style_ == ebsPlain || IsHotTrack(style_))
+    if (state_ != TVnButtonState::Down) return {};
+    if (style_ == TVnButtonStyle::Tinted ||
+        (style_ == TVnButtonStyle::FramedGlyph && kind_ == TVnButtonKind::Push) ||
+        style_ == TVnButtonStyle::Combo || style_ == TVnButtonStyle::Plain || IsHotTrack(style_))
         return {};
     return {1, 1};
 }
@@ -305,19 +311,19 @@ void TVnEditButton::CalcLayout(TRect& glyph, TRect& caption) const {
     int gx = 3, gy = 3;
     if (hasGlyph) {
         switch (layout_) {
-            case eblGlyphLeft:
+            case TVnButtonLayout::GlyphLeft:
                 gx = 3;
                 gy = (h - gh) / 2;
                 break;
-            case eblGlyphRight:
+            case TVnButtonLayout::GlyphRight:
                 gx = w - gw - 3;
                 gy = (h - gh) / 2;
                 break;
-            case eblGlyphTop:
+            case TVnButtonLayout::GlyphTop:
                 gx = 3 + (w - 6 - gw) / 2;
                 gy = 3 + (h - gh - ch - b) / 2;
                 break;
-            case eblGlyphBottom:
+            case TVnButtonLayout::GlyphBottom:
                 gx = 3 + (w - 6 - gw) / 2;
                 gy = 3 + a + ch + (h - gh - ch - b) / 2;
                 break;
@@ -332,23 +338,23 @@ void TVnEditButton::CalcLayout(TRect& glyph, TRect& caption) const {
     }
     TRect band;
     switch (layout_) {
-        case eblGlyphLeft:
+        case TVnButtonLayout::GlyphLeft:
             band = {glyph.Right + a, 0, glyph.Right + a + cw, h};
             break;
-        case eblGlyphRight:
+        case TVnButtonLayout::GlyphRight:
             band = {std::max(glyph.Right + a, w - cw - 3), 0, w - 3, h};
             break;
-        case eblGlyphTop:
+        case TVnButtonLayout::GlyphTop:
             band = {3, glyph.Bottom + a, w - 3, h};
             break;
-        case eblGlyphBottom:
+        case TVnButtonLayout::GlyphBottom:
             band = {3, 0, w - 3, glyph.Top - a};
             break;
         default:
             band = {glyph.Right + a, 0, w - 3, h};
             break;
     }
-    if (layout_ == eblGlyphTop || layout_ == eblGlyphBottom) {
+    if (layout_ == TVnButtonLayout::GlyphTop || layout_ == TVnButtonLayout::GlyphBottom) {
         const int left = band.Left + (band.Width() - cw) / 2;
         caption = {left, band.Top, left + cw, band.Bottom};
     } else {
@@ -359,35 +365,35 @@ void TVnEditButton::CalcLayout(TRect& glyph, TRect& caption) const {
     caption = {caption.Left, caption.Top, caption.Right + 2, caption.Bottom + 2};
 }
 
-void TVnEditButton::SetFaceBrush(QPainter& canvas, int state) {
+void TVnEditButton::SetFaceBrush(QPainter& canvas, TVnButtonState state) {
     const TColor rgb = ColorToRGB(color_);
     if (!Enabled()) {
-        if (disabledStyle_ == dsGrey && style_ != ebsPlain &&
-            (state == bstHot || state == bstDown || Flag(bfAlwaysShowFrame)))
+        if (disabledStyle_ == dsGrey && style_ != TVnButtonStyle::Plain &&
+            (state == TVnButtonState::Hot || state == TVnButtonState::Down || Flag(bfAlwaysShowFrame)))
             canvas.setBrush(PatternBrush(kDisabledPattern));
         else
             canvas.setBrush(ToQColor(color_));
         return;
     }
     switch (style_) {
-        case ebsTinted:
-            if ((state == bstHot || state == bstDown) &&
+        case TVnButtonStyle::Tinted:
+            if ((state == TVnButtonState::Hot || state == TVnButtonState::Down) &&
                 (rgb == clWhite || (Option(boLightDown) && (rgb == clSilver || color_ == clBtnFace))))
                 canvas.setBrush(PatternBrush(clWhite));
             else
                 canvas.setBrush(ToQColor(color_));
             return;
-        case ebsFramedGlyph:
-            if (kind_ == bkToggle && state == bstDown && color_ == clBtnFace)
+        case TVnButtonStyle::FramedGlyph:
+            if (kind_ == TVnButtonKind::Toggle && state == TVnButtonState::Down && color_ == clBtnFace)
                 canvas.setBrush(PatternBrush(clWhite));
             else
                 canvas.setBrush(ToQColor(color_));
             return;
-        case ebsHotTrack:
-        case ebsHotTrackFaded:
-            canvas.setBrush(ToQColor(state == bstDown  ? kHotTrackDown
-                                     : state == bstHot ? hotColor_
-                                                       : color_));
+        case TVnButtonStyle::HotTrack:
+        case TVnButtonStyle::HotTrackFaded:
+            canvas.setBrush(ToQColor(state == TVnButtonState::Down  ? kHotTrackDown
+                                     : state == TVnButtonState::Hot ? hotColor_
+                                                                    : color_));
             return;
         default:
             canvas.setBrush(ToQColor(color_));
@@ -395,9 +401,9 @@ void TVnEditButton::SetFaceBrush(QPainter& canvas, int state) {
     }
 }
 
-void TVnEditButton::SetTextColors(QPainter& canvas, const TRect& rect, int state) {
+void TVnEditButton::SetTextColors(QPainter& canvas, const TRect& rect, TVnButtonState state) {
     canvas.setPen(ToQColor(fontColor_));
-    if (style_ == ebsCombo && state == bstDown) {
+    if (style_ == TVnButtonStyle::Combo && state == TVnButtonState::Down) {
         const bool active = control_ && control_->hasFocus();
         FillRect(canvas, rect, active ? clHighlight : clBtnFace);
         if (active) canvas.setPen(ToQColor(clHighlightText));
@@ -410,8 +416,8 @@ void TVnEditButton::SetTextColors(QPainter& canvas, const TRect& rect, int state
             canvas.drawRect(focus.Left, focus.Top, focus.Width() - 1, focus.Height() - 1);
             canvas.restore();
         }
-    } else if (IsHotTrack(style_) && (state == bstDown || state == bstHot)) {
-        const TColor face = state == bstDown ? kHotTrackDown : hotColor_;
+    } else if (IsHotTrack(style_) && (state == TVnButtonState::Down || state == TVnButtonState::Hot)) {
+        const TColor face = state == TVnButtonState::Down ? kHotTrackDown : hotColor_;
         canvas.setPen(ToQColor(IsLight(face) ? clWindowText : clHighlightText));
     }
 }
@@ -422,15 +428,15 @@ void TVnEditButton::PaintFace(QPainter& canvas, const TRect& rect) {
 }
 
 void TVnEditButton::PaintFrame(QPainter& canvas, const TRect& r) {
-    const int state = Enabled() ? state_ : bstNormal;
+    const TVnButtonState state = Enabled() ? state_ : TVnButtonState::Normal;
     const bool always = Flag(bfAlwaysShowFrame);
     const bool grey = ColorToRGB(color_) == clGray;
     const bool silver = ColorToRGB(color_) == clSilver;
     auto raised = [&] { DrawEdge(canvas, r, BDR_RAISEDINNER, BF_RECT); };
     auto sunken = [&] { DrawEdge(canvas, r, BDR_SUNKENOUTER, BF_RECT); };
     switch (style_) {
-        case ebsStandard:
-            if (state == bstDown) {
+        case TVnButtonStyle::Standard:
+            if (state == TVnButtonState::Down) {
                 FrameRect(canvas, r, clBtnShadow);
             } else if (Enabled()) {
                 DrawEdge(canvas, r, BDR_RAISEDOUTER, BF_RECT);
@@ -442,29 +448,30 @@ void TVnEditButton::PaintFrame(QPainter& canvas, const TRect& r) {
                 DrawEdge(canvas, r.Inflated(-1, -1), BDR_SUNKENINNER, BF_RIGHT | BF_BOTTOM);
             }
             return;
-        case ebsFlat:
-        case ebsFlatOnWindow:
-            if (state == bstDown)
+        case TVnButtonStyle::Flat:
+        case TVnButtonStyle::FlatOnWindow:
+            if (state == TVnButtonState::Down)
                 sunken();
-            else if (state == bstHot || always)
+            else if (state == TVnButtonState::Hot || always)
                 raised();
-            else if (style_ == ebsFlatOnWindow)
+            else if (style_ == TVnButtonStyle::FlatOnWindow)
                 FrameRect(canvas, r, ControlColor(control_));
             return;
-        case ebsTinted:
-            if (state == bstDown) {
+        case TVnButtonStyle::Tinted:
+            if (state == TVnButtonState::Down) {
                 DrawEdge(canvas, r, BDR_SUNKENOUTER, BF_RIGHT | BF_BOTTOM);
                 DrawEdge(canvas, r, grey ? BDR_SUNKENINNER : BDR_SUNKENOUTER, BF_LEFT | BF_TOP);
-            } else if (state == bstHot || always) {
+            } else if (state == TVnButtonState::Hot || always) {
                 DrawEdge(canvas, r, BDR_RAISEDINNER, BF_LEFT | BF_TOP);
                 DrawEdge(canvas, r, grey ? BDR_RAISEDOUTER : BDR_RAISEDINNER, BF_RIGHT | BF_BOTTOM);
             }
             return;
-        case ebsFramedGlyph:
-            if (state == bstNormal || !(GlyphSize().isEmpty() || kind_ == bkToggle)) return;
+        case TVnButtonStyle::FramedGlyph:
+            if (state == TVnButtonState::Normal || !(GlyphSize().isEmpty() || kind_ == TVnButtonKind::Toggle))
+                return;
             if (silver) {
-                state == bstDown ? sunken() : raised();
-            } else if (state == bstDown) {
+                state == TVnButtonState::Down ? sunken() : raised();
+            } else if (state == TVnButtonState::Down) {
                 DrawEdge(canvas, r, BDR_SUNKENINNER, BF_LEFT | BF_TOP);
                 DrawEdge(canvas, r, BDR_SUNKENOUTER, BF_RIGHT | BF_BOTTOM);
             } else {
@@ -472,11 +479,11 @@ void TVnEditButton::PaintFrame(QPainter& canvas, const TRect& r) {
                 DrawEdge(canvas, r, BDR_RAISEDOUTER, BF_RIGHT | BF_BOTTOM);
             }
             return;
-        case ebsHotTrack:
-        case ebsHotTrackFaded:
-            if (state != bstNormal) {
+        case TVnButtonStyle::HotTrack:
+        case TVnButtonStyle::HotTrackFaded:
+            if (state != TVnButtonState::Normal) {
                 if (Option(boDarkFrame)) FrameRect(canvas, r, kDarkFrame);
-            } else if (style_ == ebsHotTrackFaded && !always && !Option(boDarkFrame)) {
+            } else if (style_ == TVnButtonStyle::HotTrackFaded && !always && !Option(boDarkFrame)) {
                 FrameRect(canvas, r, ControlColor(control_));
             } else if (Option(boShadowFrame)) {
                 FrameRect(canvas, r, clBtnShadow);
@@ -513,8 +520,8 @@ void TVnEditButton::PaintGlyph(QPainter& canvas, const TRect& rect) {
         if (!rect.IsEmpty()) canvas.fillRect(rect.ToQRect(), canvas.brush());
         return;
     }
-    const bool disabledLook =
-        (!Enabled() && disabledStyle_ != dsUnchanged) || (style_ == ebsCombo && state_ == bstDown);
+    const bool disabledLook = (!Enabled() && disabledStyle_ != dsUnchanged) ||
+                              (style_ == TVnButtonStyle::Combo && state_ == TVnButtonState::Down);
     if (disabledLook) {
         switch (disabledStyle_) {
             case dsEmbossed: {
@@ -534,7 +541,7 @@ void TVnEditButton::PaintGlyph(QPainter& canvas, const TRect& rect) {
                 break;  // a combo button that is down shows no glyph of this kind
             default: {
                 QImage grey;
-                ApplyEffect(image, grey, efRedKeep, kMagenta);
+                ApplyEffect(image, grey, TVnEffect::RedKeep, kMagenta);
                 DrawGlyphImage(canvas, rect, grey, true);
                 break;
             }
@@ -547,28 +554,28 @@ void TVnEditButton::PaintGlyph(QPainter& canvas, const TRect& rect) {
             p.drawImage(1, 1, image);
         }
         QImage out = work;
-        if (style_ == ebsHotTrackFaded && state_ == bstNormal)
+        if (style_ == TVnButtonStyle::HotTrackFaded && state_ == TVnButtonState::Normal)
             BlendBitmap(work, nullptr, out, 170, kMagenta, color_);
-        else if (style_ == ebsHotTrackFaded && state_ == bstHot)
-            ApplyEffect(work, out, efShadow, kMagenta);
-        else if (style_ == ebsHotTrack && state_ == bstDown && Option(boDownEffect))
-            ApplyEffect(work, out, efInvert, kMagenta);
+        else if (style_ == TVnButtonStyle::HotTrackFaded && state_ == TVnButtonState::Hot)
+            ApplyEffect(work, out, TVnEffect::Shadow, kMagenta);
+        else if (style_ == TVnButtonStyle::HotTrack && state_ == TVnButtonState::Down && Option(boDownEffect))
+            ApplyEffect(work, out, TVnEffect::Invert, kMagenta);
         DrawTransparent(canvas, out, rect.Inflated(1, 1), false, 0xFFFFFF);
     } else {
         DrawGlyphImage(canvas, rect, image, true);
     }
-    if (style_ == ebsFramedGlyph && kind_ != bkToggle) {
+    if (style_ == TVnButtonStyle::FramedGlyph && kind_ != TVnButtonKind::Toggle) {
         const bool silver = ColorToRGB(color_) == clSilver;
         const TRect frame = rect.Inflated(2, 2);
-        if (state_ == bstDown) {
+        if (state_ == TVnButtonState::Down) {
             DrawEdge(canvas, frame, silver ? BDR_SUNKENOUTER : BDR_SUNKENOUTER | BDR_SUNKENINNER, BF_RECT);
-        } else if (state_ == bstHot) {
+        } else if (state_ == TVnButtonState::Hot) {
             DrawEdge(canvas, frame, silver ? BDR_RAISEDINNER : BDR_RAISEDOUTER | BDR_RAISEDINNER, BF_RECT);
         }
     }
-    if (style_ == ebsCombo && Enabled() && state_ == bstDown) {
+    if (style_ == TVnButtonStyle::Combo && Enabled() && state_ == TVnButtonState::Down) {
         QImage hatched;
-        ApplyEffect(image, hatched, efHatch, kMagenta);
+        ApplyEffect(image, hatched, TVnEffect::Hatch, kMagenta);
         DrawGlyphImage(canvas, rect, hatched, true);
     }
 }
@@ -576,7 +583,9 @@ void TVnEditButton::PaintGlyph(QPainter& canvas, const TRect& rect) {
 void TVnEditButton::PaintCaption(QPainter& canvas, const TRect& rect) {
     if (!HasCaption()) return;
     unsigned format = (Flag(bfWordWrap) ? DT_WORDBREAK : DT_SINGLELINE) | DT_END_ELLIPSIS | DT_NOPREFIX;
-    if (layout_ == eblGlyphCenter || layout_ == eblGlyphTop || layout_ == eblGlyphBottom) format |= DT_CENTER;
+    if (layout_ == TVnButtonLayout::GlyphCenter || layout_ == TVnButtonLayout::GlyphTop ||
+        layout_ == TVnButtonLayout::GlyphBottom)
+        format |= DT_CENTER;
     canvas.setFont(font_);
     SetTextColors(canvas, rect, state_);
     auto draw = [&](const TRect& r) {
@@ -642,73 +651,76 @@ void TVnEditButton::PaintTo(QPainter& canvas) {
 }
 
 bool TVnEditButton::MouseEvent(int x, int y, bool moving, bool held) {
-    const int old = state_;
+    const TVnButtonState old = state_;
     const bool wasPressed = Pressed();
     const bool release = !moving && !held;
     const bool on = PointIn(x, y);
-    int next = old;
+    TVnButtonState next = old;
     bool click = false;
     bool latchFlip = false;
     if (IsSeparator() || !IsVisible()) {
-        next = bstNormal;
+        next = TVnButtonState::Normal;
     } else if (!Enabled()) {
-        next = on ? bstHot : bstNormal;
-    } else if (kind_ == bkPush) {
+        next = on ? TVnButtonState::Hot : TVnButtonState::Normal;
+    } else if (kind_ == TVnButtonKind::Push) {
         if (!on)
-            next = bstNormal;
+            next = TVnButtonState::Normal;
         else if (moving)
-            next = held && wasPressed ? bstDown : bstHot;
+            next = held && wasPressed ? TVnButtonState::Down : TVnButtonState::Hot;
         else if (held) {
-            next = bstDown;
+            next = TVnButtonState::Down;
             SetFlag(bfPressed, true);
         } else {
-            next = bstHot;
+            next = TVnButtonState::Hot;
             click = true;  // decided below, once the state is known
         }
         if (moving && on && !(held && wasPressed)) SetFlag(bfPressed, false);
     } else if (Flag(bfLatchOnClick)) {
         if (on && !moving && held) {
-            next = bstDown;
+            next = TVnButtonState::Down;
             SetFlag(bfPressed, true);
         } else if (on && release && (wasPressed || ClicksOnRelease())) {
             latchFlip = true;
             SetFlag(bfLatched, !Latched());
-            next = Latched() ? bstDown : bstHot;
+            next = Latched() ? TVnButtonState::Down : TVnButtonState::Hot;
         } else if (on) {
             if ((held && wasPressed) || Latched())
-                next = bstDown;
+                next = TVnButtonState::Down;
             else
-                next = held ? bstNormal : bstHot;
+                next = held ? TVnButtonState::Normal : TVnButtonState::Hot;
         } else if (Latched()) {
-            next = bstDown;
+            next = TVnButtonState::Down;
         } else if (wasPressed) {
-            next = moving ? bstHot : bstNormal;
+            next = moving ? TVnButtonState::Hot : TVnButtonState::Normal;
         } else {
-            next = bstNormal;
+            next = TVnButtonState::Normal;
         }
     } else {
         if (!on) {
-            if (old != bstDown) next = bstNormal;
+            if (old != TVnButtonState::Down) next = TVnButtonState::Normal;
         } else if (!held) {
-            if (old != bstDown) next = bstHot;
+            if (old != TVnButtonState::Down) next = TVnButtonState::Hot;
         } else if (!moving) {
-            next = old == bstNormal ? bstDown : old == bstDown ? bstHot : bstDown;
+            next = old == TVnButtonState::Normal ? TVnButtonState::Down
+                   : old == TVnButtonState::Down ? TVnButtonState::Hot
+                                                 : TVnButtonState::Down;
             click = true;
         }
     }
     if (release) SetFlag(bfPressed, false);
 
-    int taken = next;
+    TVnButtonState taken = next;
     if (OnStateChange) OnStateChange(this, taken);
     const bool refused = taken != next;
     if (latchFlip && refused) SetFlag(bfLatched, !Latched());
-    if (taken != bstDown && !(latchFlip && refused)) SetFlag(bfLatched, false);
+    if (taken != TVnButtonState::Down && !(latchFlip && refused)) SetFlag(bfLatched, false);
     state_ = taken;
     const bool changed = taken != old;
-    if (changed && (old == bstDown || taken == bstDown || ShowsHotLook())) Notify(bcState);
+    if (changed && (old == TVnButtonState::Down || taken == TVnButtonState::Down || ShowsHotLook()))
+        Notify(bcState);
 
-    if (kind_ == bkPush && click) {
-        click = changed && (wasPressed ? old == bstDown : ClicksOnRelease());
+    if (kind_ == TVnButtonKind::Push && click) {
+        click = changed && (wasPressed ? old == TVnButtonState::Down : ClicksOnRelease());
     } else if (latchFlip) {
         click = !refused;
     } else if (click) {
@@ -718,44 +730,191 @@ bool TVnEditButton::MouseEvent(int x, int y, bool moving, bool held) {
     return changed;
 }
 
+namespace {
+
+// The fields of the stored record of a button.
+enum class TRecordField {
+    Layout,
+    Data,
+    ButtonStyle,
+    Kind,
+    Top,
+    Left,
+    Height,
+    Width,
+    ImageIndex,
+    Enabled,
+    InSet,
+    AnchorKind,
+    DisabledStyle,
+    WindowCoordinates,
+    TrackWhenLatched
+};
+
+// Where each field stands in the record and how many bytes it takes (little-endian, signed), in
+// the order reading applies them. Reading and writing both go by this one table, so the two
+// directions cannot disagree on a place.
+struct TRecordSlot {
+    TRecordField Field;
+    int Offset;
+    int Size;
+};
+constexpr TRecordSlot kRecordSlots[] = {
+    {TRecordField::Data, 2, 4},
+    {TRecordField::ImageIndex, 18, 4},
+    {TRecordField::Enabled, 22, 1},
+    {TRecordField::Top, 10, 2},
+    {TRecordField::Left, 12, 2},
+    {TRecordField::Width, 16, 2},
+    {TRecordField::Height, 14, 2},
+    {TRecordField::Layout, 0, 2},
+    {TRecordField::ButtonStyle, 6, 2},
+    {TRecordField::Kind, 8, 2},
+    {TRecordField::InSet, 23, 1},
+    {TRecordField::AnchorKind, 24, 2},
+    {TRecordField::DisabledStyle, 26, 2},
+    {TRecordField::WindowCoordinates, 28, 1},
+    {TRecordField::TrackWhenLatched, 29, 1},
+};
+
+int32_t GetSlot(const QByteArray& record, const TRecordSlot& slot) {
+    switch (slot.Size) {
+        case 1:
+            return static_cast<uint8_t>(record[slot.Offset]);
+        case 2:
+            return Get16(record, slot.Offset);
+        default:
+            return Get32(record, slot.Offset);
+    }
+}
+
+void PutSlot(QByteArray& record, const TRecordSlot& slot, int32_t value) {
+    switch (slot.Size) {
+        case 1:
+            record[slot.Offset] = static_cast<char>(value);
+            break;
+        case 2:
+            Put16(record, slot.Offset, value);
+            break;
+        default:
+            Put32(record, slot.Offset, value);
+            break;
+    }
+}
+
+}  // namespace
+
 void TVnEditButton::ReadData(const QByteArray& record) {
     QByteArray r = record.left(kRecordSize);
     r.resize(kRecordSize, '\0');
-    data_ = Get32(r, 2);
-    imageIndex_ = Get32(r, 18);
-    SetFlag(bfEnabled, r[22] != 0);
-    top_ = Get16(r, 10);
-    left_ = Get16(r, 12);
-    width_ = hiddenWidth_ = Get16(r, 16);
-    height_ = Get16(r, 14);
-    layout_ = Get16(r, 0);
-    const int style = Get16(r, 6);
-    style_ = style > ebsPlain ? ebsFlat : style;
-    kind_ = Get16(r, 8);
-    SetFlag(bfInSet, r[23] != 0);
-    anchorKind_ = Get16(r, 24);
-    disabledStyle_ = Get16(r, 26);
-    SetFlag(bfWindowCoordinates, r[28] != 0);
-    SetFlag(bfTrackWhenLatched, r[29] != 0);
+    for (const TRecordSlot& slot : kRecordSlots) {
+        const int32_t v = GetSlot(r, slot);
+        switch (slot.Field) {
+            case TRecordField::Layout:
+                layout_ = static_cast<TVnButtonLayout>(v);
+                break;
+            case TRecordField::Data:
+                data_ = v;
+                break;
+            // The styles past plain are not kept in the record; they come back flat.
+            case TRecordField::ButtonStyle:
+                style_ = v > static_cast<int>(TVnButtonStyle::Plain) || v < 0
+                             ? TVnButtonStyle::Flat
+                             : static_cast<TVnButtonStyle>(v);
+                break;
+            case TRecordField::Kind:
+                kind_ = static_cast<TVnButtonKind>(v);
+                break;
+            case TRecordField::Top:
+                top_ = v;
+                break;
+            case TRecordField::Left:
+                left_ = v;
+                break;
+            case TRecordField::Height:
+                height_ = v;
+                break;
+            case TRecordField::Width:
+                width_ = hiddenWidth_ = v;
+                break;
+            case TRecordField::ImageIndex:
+                imageIndex_ = v;
+                break;
+            case TRecordField::Enabled:
+                SetFlag(bfEnabled, v != 0);
+                break;
+            case TRecordField::InSet:
+                SetFlag(bfInSet, v != 0);
+                break;
+            case TRecordField::AnchorKind:
+                anchorKind_ = v;
+                break;
+            case TRecordField::DisabledStyle:
+                disabledStyle_ = v;
+                break;
+            case TRecordField::WindowCoordinates:
+                SetFlag(bfWindowCoordinates, v != 0);
+                break;
+            case TRecordField::TrackWhenLatched:
+                SetFlag(bfTrackWhenLatched, v != 0);
+                break;
+        }
+    }
 }
 
 QByteArray TVnEditButton::WriteData() const {
     QByteArray r(kRecordSize, '\0');
-    Put16(r, 0, layout_);
-    Put32(r, 2, data_);
-    Put16(r, 6, style_);
-    Put16(r, 8, kind_);
-    Put16(r, 10, top_);
-    Put16(r, 12, left_);
-    Put16(r, 14, height_);
-    Put16(r, 16, width_);
-    Put32(r, 18, imageIndex_);
-    r[22] = Enabled() ? 1 : 0;
-    r[23] = Flag(bfInSet) ? 1 : 0;
-    Put16(r, 24, anchorKind_);
-    Put16(r, 26, disabledStyle_);
-    r[28] = WindowCoordinates() ? 1 : 0;
-    r[29] = Flag(bfTrackWhenLatched) ? 1 : 0;
+    for (const TRecordSlot& slot : kRecordSlots) {
+        int32_t v = 0;
+        switch (slot.Field) {
+            case TRecordField::Layout:
+                v = static_cast<int32_t>(layout_);
+                break;
+            case TRecordField::Data:
+                v = data_;
+                break;
+            case TRecordField::ButtonStyle:
+                v = static_cast<int32_t>(style_);
+                break;
+            case TRecordField::Kind:
+                v = static_cast<int32_t>(kind_);
+                break;
+            case TRecordField::Top:
+                v = top_;
+                break;
+            case TRecordField::Left:
+                v = left_;
+                break;
+            case TRecordField::Height:
+                v = height_;
+                break;
+            case TRecordField::Width:
+                v = width_;
+                break;
+            case TRecordField::ImageIndex:
+                v = imageIndex_;
+                break;
+            case TRecordField::Enabled:
+                v = Enabled() ? 1 : 0;
+                break;
+            case TRecordField::InSet:
+                v = Flag(bfInSet) ? 1 : 0;
+                break;
+            case TRecordField::AnchorKind:
+                v = anchorKind_;
+                break;
+            case TRecordField::DisabledStyle:
+                v = disabledStyle_;
+                break;
+            case TRecordField::WindowCoordinates:
+                v = WindowCoordinates() ? 1 : 0;
+                break;
+            case TRecordField::TrackWhenLatched:
+                v = Flag(bfTrackWhenLatched) ? 1 : 0;
+                break;
+        }
+        PutSlot(r, slot, v);
+    }
     return r;
 }
 
@@ -982,7 +1141,7 @@ void TVnEditButtons::UpdateHotState() {
         b->SetFlag(bfPressed, false);
         if (b->Latched() && !b->Flag(bfTrackWhenLatched)) continue;
         const QPoint p = b->WindowCoordinates() ? cursor : cursor - origin;
-        b->SetState(b->PointIn(p.x(), p.y()) ? bstHot : bstNormal);
+        b->SetState(b->PointIn(p.x(), p.y()) ? TVnButtonState::Hot : TVnButtonState::Normal);
     }
     active_ = nullptr;
 }
@@ -1000,9 +1159,9 @@ void TVnEditButtons::SelectButton(int index, bool forward) {
         if (i < 0) i = 0;
         TVnEditButton* b = buttons_[i].get();
         if (!Selectable(b)) continue;
-        if (active_ && active_ != b) active_->SetState(bstNormal);
+        if (active_ && active_ != b) active_->SetState(TVnButtonState::Normal);
         active_ = b;
-        b->SetState(bstHot);
+        b->SetState(TVnButtonState::Hot);
         return;
     }
 }
@@ -1154,6 +1313,7 @@ bool TVnEditButtons::eventFilter(QObject* watched, QEvent* event) {
             }
             MouseEvent(e->position().toPoint().x(), e->position().toPoint().y(), true,
                        e->buttons() & Qt::LeftButton);
+            UpdateCursor(e->position().toPoint());
             return false;
         }
         case QEvent::MouseButtonPress:
@@ -1178,6 +1338,7 @@ bool TVnEditButtons::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::Leave:
             // Windows tells nothing when the pointer leaves, but here hot buttons have to cool down.
             if (!GetSetFlag(sfMousePressed)) MouseEvent(INT_MIN / 2, INT_MIN / 2, true, false);
+            UpdateCursor(QPoint(INT_MIN / 2, INT_MIN / 2));
             return false;
         case QEvent::KeyPress: {
             const auto* e = static_cast<QKeyEvent*>(event);
@@ -1185,5 +1346,26 @@ bool TVnEditButtons::eventFilter(QObject* watched, QEvent* event) {
         }
         default:
             return false;
+    }
+}
+
+void TVnEditButtons::UpdateCursor(QPoint windowPoint) {
+    if (!control_) return;
+    TVnEditButton* button = ButtonAt(windowPoint);
+    const std::optional<QCursor> wanted =
+        button && button->Enabled() ? button->GetCursor() : std::optional<QCursor>();
+    if (wanted) {
+        if (!cursorOverridden_) {
+            controlHadCursor_ = control_->testAttribute(Qt::WA_SetCursor);
+            controlCursor_ = control_->cursor();
+            cursorOverridden_ = true;
+        }
+        control_->setCursor(*wanted);
+    } else if (cursorOverridden_) {
+        cursorOverridden_ = false;
+        if (controlHadCursor_)
+            control_->setCursor(controlCursor_);
+        else
+            control_->unsetCursor();
     }
 }

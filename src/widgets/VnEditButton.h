@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCursor>
 #include <QFont>
 #include <QImage>
 #include <QObject>
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "widgets/VnEditTools.h"
@@ -18,29 +20,23 @@
 class TVnEditButton;
 class TVnEditButtons;
 
-enum TVnButtonLayout {
-    eblGlyphLeft = 0,
-    eblGlyphRight = 1,
-    eblGlyphCenter = 2,
-    eblGlyphTop = 3,
-    eblGlyphBottom = 4
+enum class TVnButtonLayout { GlyphLeft = 0, GlyphRight = 1, GlyphCenter = 2, GlyphTop = 3, GlyphBottom = 4 };
+
+enum class TVnButtonStyle {
+    Standard = 0,
+    Flat = 1,
+    FlatOnWindow = 2,
+    Tinted = 3,
+    FramedGlyph = 4,
+    Combo = 5,
+    Plain = 6,
+    HotTrack = 7,
+    HotTrackFaded = 8,
 };
 
-enum TVnButtonStyle {
-    ebsStandard = 0,
-    ebsFlat = 1,
-    ebsFlatOnWindow = 2,
-    ebsTinted = 3,
-    ebsFramedGlyph = 4,
-    ebsCombo = 5,
-    ebsPlain = 6,
-    ebsHotTrack = 7,
-    ebsHotTrackFaded = 8,
-};
-
-enum TVnButtonKind { bkPush = 0, bkToggle = 1 };
+enum class TVnButtonKind { Push = 0, Toggle = 1 };
 enum TVnDisabledStyle { dsEmbossed = 0, dsGrey = 1, dsUnchanged = 2, dsTinted = 3 };
-enum TVnButtonState { bstNormal = 0, bstDown = 1, bstHot = 2 };
+enum class TVnButtonState { Normal = 0, Down = 1, Hot = 2 };
 
 // Bits of TVnEditButton::Flags.
 enum TVnButtonFlag {
@@ -186,17 +182,17 @@ public:
     bool UsesImage() const { return images_ && imageIndex_ >= 0 && glyph_.isNull(); }
     QSize GlyphSize() const;
 
-    int Layout() const { return layout_; }
-    void SetLayout(int value);
-    int ButtonStyle() const { return style_; }
-    void SetButtonStyle(int value);
-    int Kind() const { return kind_; }
-    void SetKind(int value);
+    TVnButtonLayout Layout() const { return layout_; }
+    void SetLayout(TVnButtonLayout value);
+    TVnButtonStyle ButtonStyle() const { return style_; }
+    void SetButtonStyle(TVnButtonStyle value);
+    TVnButtonKind Kind() const { return kind_; }
+    void SetKind(TVnButtonKind value);
     int DisabledStyle() const { return disabledStyle_; }
     void SetDisabledStyle(int value);
-    int State() const { return state_; }
+    TVnButtonState State() const { return state_; }
     // Takes a state as the mouse would, through OnStateChange; answers whether it was taken.
-    bool SetState(int value);
+    bool SetState(TVnButtonState value);
     TColor Color() const { return color_; }
     void SetColor(TColor value);
     TColor HotColor() const { return hotColor_; }
@@ -226,7 +222,7 @@ public:
     // Events.
     std::function<void(TVnEditButton*)> OnClick;
     std::function<void(TVnEditButton*, int x, int y, bool& inside)> OnHitTest;
-    std::function<void(TVnEditButton*, int& newState)> OnStateChange;
+    std::function<void(TVnEditButton*, TVnButtonState& newState)> OnStateChange;
     std::function<void(TVnEditButton*, bool entered)> OnHotChange;
 
     // Visible and inside the bounds (in the button's own coordinate system).
@@ -234,8 +230,8 @@ public:
     void Repaint();
 
     // Virtual operations.
-    virtual void SetTextColors(QPainter& canvas, const TRect& rect, int state);
-    virtual void SetFaceBrush(QPainter& canvas, int state);
+    virtual void SetTextColors(QPainter& canvas, const TRect& rect, TVnButtonState state);
+    virtual void SetFaceBrush(QPainter& canvas, TVnButtonState state);
     virtual void Changed();
     virtual void PaintFace(QPainter& canvas, const TRect& rect);
     virtual void PaintGlyph(QPainter& canvas, const TRect& rect);
@@ -243,6 +239,9 @@ public:
     virtual bool IsVisible() const;
     virtual bool ClicksOnRelease() const { return false; }
     virtual void ResetPressed();
+    // The cursor the control shows while the pointer is over this (enabled) button; none keeps the
+    // control's own. A button that acts as a link answers the library's link cursor.
+    virtual std::optional<QCursor> GetCursor() const { return std::nullopt; }
     virtual void Repainted();
     // Paints the button onto a painter of the control widget.
     virtual void PaintTo(QPainter& canvas);
@@ -288,11 +287,11 @@ private:
     QImage glyph_;
     const TImageList* images_ = nullptr;
     int imageIndex_ = -1;
-    int layout_ = eblGlyphCenter;
-    int style_ = ebsStandard;
-    int kind_ = bkPush;
+    TVnButtonLayout layout_ = TVnButtonLayout::GlyphCenter;
+    TVnButtonStyle style_ = TVnButtonStyle::Standard;
+    TVnButtonKind kind_ = TVnButtonKind::Push;
     int disabledStyle_ = dsGrey;
-    int state_ = bstNormal;
+    TVnButtonState state_ = TVnButtonState::Normal;
     TColor color_ = clBtnFace;
     TColor hotColor_ = 0xD2BDB6;
     uint32_t flags_ = (1u << bfShowCaption) | (1u << bfEnabled) | (1u << bfVisible);
@@ -384,6 +383,8 @@ protected:
 private:
     void Renumber();
     bool Selectable(const TVnEditButton* button) const;
+    // Gives the control the cursor of the button under the point, or its own back.
+    void UpdateCursor(QPoint windowPoint);
 
     QPointer<QWidget> control_;
     std::vector<std::unique_ptr<TVnEditButton>> buttons_;
@@ -397,4 +398,8 @@ private:
     uint32_t setFlags_ = (1u << sfWindowCoordinatesForNew) | (1u << sfPaintOnErase) | (1u << sfPaintOnPaint) |
                          (1u << sfUnhooked);
     bool inPaint_ = false;
+    // The control's own cursor while a button's cursor stands in for it.
+    bool cursorOverridden_ = false;
+    bool controlHadCursor_ = false;
+    QCursor controlCursor_;
 };

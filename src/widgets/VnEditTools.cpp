@@ -6,10 +6,12 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <QPainterPath>
+#include <QPixmap>
 #include <QScreen>
 #include <QThread>
 #include <algorithm>
 #include <climits>
+#include <optional>
 
 namespace {
 
@@ -25,6 +27,37 @@ TColor FromPixel(QRgb pixel) { return static_cast<TColor>(SwapRB(pixel & 0xFFFFF
 
 QImage As32(const QImage& image) {
     return image.format() == QImage::Format_RGB32 ? image : image.convertToFormat(QImage::Format_RGB32);
+}
+
+// The tone mapping: the high nibble of a channel through a table, the low one by steps of the value.
+// The table holds 9 where a 0 would break the otherwise rising curve (a mid-dark channel turning
+// almost black).
+int ToneOf(int v) {
+    static constexpr int kHigh[16] = {7, 8, 8, 9, 9, 9, 10, 11, 11, 12, 12, 13, 13, 14, 14, 15};
+    int low;
+    if (v < 20)
+        low = 11;
+    else if (v < 40)
+        low = 4;
+    else if (v < 70)
+        low = 5;
+    else if (v < 90)
+        low = 14;
+    else if (v < 100)
+        low = 13;
+    else if (v < 110)
+        low = 6;
+    else if (v < 130)
+        low = 5;
+    else if (v < 150)
+        low = 13;
+    else if (v < 190)
+        low = 6;
+    else if (v < 210)
+        low = 14;
+    else
+        low = 7;
+    return 16 * kHigh[v / 16] + low;
 }
 
 int QtFlags(unsigned format) {
@@ -144,6 +177,213 @@ void TImageList::Draw(QPainter& canvas, int x, int y, int index) const {
     canvas.drawImage(x, y, images_[index]);
 }
 
+void TImageList::Overlay(int imageIndex, int overlay) {
+    if (overlay < 0 || overlay >= kOverlayCount) return;
+    overlays_[overlay] = imageIndex;
+}
+
+int TImageList::OverlayImage(int overlay) const {
+    return overlay >= 0 && overlay < kOverlayCount ? overlays_[overlay] : -1;
+}
+
+void TImageList::DrawOverlay(QPainter& canvas, int x, int y, int index, int overlay) const {
+    Draw(canvas, x, y, index);
+    Draw(canvas, x, y, OverlayImage(overlay));
+}
+
+namespace {
+
+// The small images are drawn here, pixel by pixel, on a key colour that no picture uses.
+constexpr QRgb kSmallKey = 0xFFFF00FFu;
+
+QImage NewSmallImage() {
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(kSmallKey);
+    return image;
+}
+
+// A one-pixel outline and a fill, without smoothing, as every image of the library is drawn.
+void SmallRect(QPainter& p, const QRect& r, const QColor& fill, const QColor& outline) {
+    p.fillRect(r, outline);
+    p.fillRect(r.adjusted(1, 1, -1, -1), fill);
+}
+
+void SmallPolygon(QPainter& p, std::initializer_list<QPoint> points, const QColor& fill,
+                  const QColor& outline) {
+    p.setPen(outline);
+    p.setBrush(fill);
+    p.drawPolygon(std::data(points), static_cast<int>(points.size()));
+}
+
+}  // namespace
+
+QImage SmallImageBitmap(int index) {
+    QImage image = NewSmallImage();
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    const QColor black(0, 0, 0), white(255, 255, 255), grey(128, 128, 128), silver(192, 192, 192);
+    const QColor red(204, 0, 0), green(0, 144, 0), yellow(255, 214, 0), blue(0, 64, 176), dark(64, 64, 64);
+    switch (index) {
+        case 0:  // overlay: a link, a white box with an arrow out of it, bottom left
+            SmallRect(p, QRect(0, 9, 7, 7), white, black);
+            p.fillRect(2, 11, 3, 1, black);
+            p.fillRect(4, 11, 1, 3, black);
+            p.setPen(black);
+            p.drawLine(2, 13, 4, 11);
+            break;
+        case 1:  // overlay: a red cross, bottom right
+            p.setPen(QPen(red, 2));
+            p.drawLine(10, 10, 14, 14);
+            p.drawLine(10, 14, 14, 10);
+            break;
+        case 2:  // overlay: a green check mark, bottom right
+            p.setPen(QPen(green, 2));
+            p.drawLine(9, 12, 11, 14);
+            p.drawLine(11, 14, 15, 9);
+            break;
+        case 3:  // overlay: a padlock, bottom right
+            p.setPen(dark);
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(11, 8, 3, 4);
+            SmallRect(p, QRect(9, 11, 7, 5), yellow, dark);
+            break;
+        case 4:  // a page with a folded corner and lines of text
+            SmallPolygon(p, {{3, 1}, {10, 1}, {13, 4}, {13, 14}, {3, 14}}, white, dark);
+            p.setPen(dark);
+            p.drawLine(10, 1, 10, 4);
+            p.drawLine(10, 4, 13, 4);
+            for (int y : {6, 8, 10, 12}) p.fillRect(5, y, 6, 1, grey);
+            break;
+        case 5:  // a folder
+            SmallPolygon(p, {{1, 3}, {6, 3}, {7, 5}, {14, 5}, {14, 13}, {1, 13}}, yellow,
+                         QColor(160, 120, 0));
+            p.fillRect(2, 7, 12, 1, QColor(255, 240, 160));
+            break;
+        case 6:  // add: a green plus
+            p.fillRect(6, 2, 4, 12, green);
+            p.fillRect(2, 6, 12, 4, green);
+            break;
+        case 7:  // remove: a red minus
+            p.fillRect(2, 6, 12, 4, red);
+            break;
+        case 8:  // find: a magnifying glass
+            p.setPen(QPen(dark, 2));
+            p.setBrush(QColor(200, 228, 255));
+            p.drawEllipse(2, 2, 8, 8);
+            p.drawLine(10, 10, 14, 14);
+            break;
+        case 9:  // print: a printer with a sheet
+            SmallRect(p, QRect(4, 1, 8, 6), white, dark);
+            SmallRect(p, QRect(1, 6, 14, 6), silver, dark);
+            p.fillRect(11, 8, 2, 1, green);
+            SmallRect(p, QRect(4, 10, 8, 5), white, dark);
+            break;
+        case 10:  // save: a disk
+            SmallRect(p, QRect(1, 1, 14, 14), blue, black);
+            p.fillRect(4, 2, 8, 5, white);
+            p.fillRect(9, 3, 2, 3, blue);
+            p.fillRect(4, 10, 8, 4, silver);
+            break;
+        case 11:  // warning: a yellow triangle with an exclamation mark
+            SmallPolygon(p, {{7, 1}, {8, 1}, {15, 14}, {0, 14}}, yellow, dark);
+            p.fillRect(7, 5, 2, 5, black);
+            p.fillRect(7, 11, 2, 2, black);
+            break;
+        case 12:  // information: a blue disc with a white "i"
+            p.setPen(blue);
+            p.setBrush(blue);
+            p.drawEllipse(1, 1, 13, 13);
+            p.fillRect(7, 3, 2, 2, white);
+            p.fillRect(7, 6, 2, 6, white);
+            break;
+        default:
+            break;
+    }
+    return image;
+}
+
+const TImageList& SmallImages() {
+    static const TImageList* list = [] {
+        auto* images = new TImageList(16, 16);
+        for (int i = 0; i < kSmallImageCount; ++i) {
+            const QImage image = SmallImageBitmap(i);
+            images->AddMasked(image, FromPixel(image.pixel(0, 0)));
+            RegisterBitmapResource(QStringLiteral("VN_SMALL_IMAGE%1").arg(i, 2, 10, QLatin1Char('0')), image);
+        }
+        for (int i = 0; i < TImageList::kOverlayCount; ++i) images->Overlay(i, i);
+        return images;
+    }();
+    return *list;
+}
+
+namespace {
+
+// A cursor drawn as a cross with a small arrow beside it, pointing down, right or nowhere.
+QCursor MakeSelectCursor(int id) {
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    auto outlined = [&](const QRect& r) {
+        p.fillRect(r.adjusted(-1, -1, 1, 1), Qt::white);
+        p.fillRect(r, Qt::black);
+    };
+    outlined(QRect(7, 0, 1, 15));
+    outlined(QRect(0, 7, 15, 1));
+    if (id == crVnSelectColumn) {
+        const QPoint pts[] = {{16, 4}, {24, 4}, {20, 10}};
+        p.setPen(Qt::white);
+        p.setBrush(Qt::black);
+        p.drawPolygon(pts, 3);
+    } else if (id == crVnSelectRow) {
+        const QPoint pts[] = {{16, 2}, {16, 10}, {22, 6}};
+        p.setPen(Qt::white);
+        p.setBrush(Qt::black);
+        p.drawPolygon(pts, 3);
+    }
+    p.end();
+    return QCursor(QPixmap::fromImage(image), 7, 7);
+}
+
+// The link cursor: the arrow with a small chain link beside it, for buttons that act as links.
+QCursor MakeLinkCursor() {
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    const QPoint arrow[] = {{0, 0}, {0, 15}, {4, 11}, {7, 17}, {9, 16}, {6, 10}, {11, 10}};
+    p.setPen(Qt::white);
+    p.setBrush(Qt::black);
+    p.drawPolygon(arrow, 7);
+    p.setBrush(Qt::NoBrush);
+    for (const QRect& r : {QRect(13, 13, 7, 5), QRect(18, 16, 7, 5)}) {
+        p.setPen(Qt::white);
+        p.drawRect(r.adjusted(-1, -1, 1, 1));
+        p.setPen(Qt::black);
+        p.drawRect(r);
+    }
+    p.end();
+    return QCursor(QPixmap::fromImage(image), 0, 0);
+}
+
+}  // namespace
+
+QCursor ScreenCursor(int id) {
+    static QHash<int, QCursor> cursors;
+    auto it = cursors.find(id);
+    if (it != cursors.end()) return *it;
+    switch (id) {
+        case crVnSelect:
+        case crVnSelectColumn:
+        case crVnSelectRow:
+            return *cursors.insert(id, MakeSelectCursor(id));
+        case crVnLinkSelect:
+            return *cursors.insert(id, MakeLinkCursor());
+        default:
+            return QCursor(Qt::ArrowCursor);
+    }
+}
+
 bool BitToggle(uint32_t& value, int bit) {
     const bool old = BitTest(value, bit);
     BitSet(value, bit, !old);
@@ -205,7 +445,7 @@ void BlendBitmap(const QImage& source, const QImage* overlay, QImage& dest, int 
     dest = out;
 }
 
-void ApplyEffect(const QImage& source, QImage& dest, int effect, TColor transparentColor) {
+void ApplyEffect(const QImage& source, QImage& dest, TVnEffect effect, TColor transparentColor) {
     const QImage src = As32(source);
     if (src.isNull()) {
         dest = source;
@@ -217,7 +457,7 @@ void ApplyEffect(const QImage& source, QImage& dest, int effect, TColor transpar
     QImage out(src.size(), QImage::Format_RGB32);
     auto px = [&](int x, int y) { return reinterpret_cast<const QRgb*>(src.constScanLine(y))[x]; };
     switch (effect) {
-        case efShadow: {
+        case TVnEffect::Shadow: {
             out.fill(0xFF000000u | transparent);
             QPainter p(&out);
             QRegion region = RegionFromBitmap(src, FromPixel(transparent));
@@ -227,16 +467,13 @@ void ApplyEffect(const QImage& source, QImage& dest, int effect, TColor transpar
             dest = out;
             return;
         }
-        case efTone:
-            // No part of the program asks for the tone mapping; the image passes unchanged.
-            dest = src;
-            return;
-        case efRedKeep:
-        case efSelected:
-        case efCopy:
-        case efInvert:
-        case efHatch:
-        case efSmooth:
+        case TVnEffect::Tone:
+        case TVnEffect::RedKeep:
+        case TVnEffect::Selected:
+        case TVnEffect::Copy:
+        case TVnEffect::Invert:
+        case TVnEffect::Hatch:
+        case TVnEffect::Smooth:
             break;
         default:
             dest = src;
@@ -248,10 +485,10 @@ void ApplyEffect(const QImage& source, QImage& dest, int effect, TColor transpar
             const QRgb p = px(x, y);
             int r = qRed(p), g = qGreen(p), b = qBlue(p);
             switch (effect) {
-                case efRedKeep:
+                case TVnEffect::RedKeep:
                     if (r <= 174) r = g = b = 120;
                     break;
-                case efSelected:
+                case TVnEffect::Selected:
                     r /= 2;
                     g /= 2;
                     if (b == 0)
@@ -259,14 +496,19 @@ void ApplyEffect(const QImage& source, QImage& dest, int effect, TColor transpar
                     else if (b == 255)
                         b = 189;
                     break;
-                case efCopy:
+                case TVnEffect::Copy:
                     break;
-                case efInvert:
+                case TVnEffect::Invert:
                     r = 255 - r;
                     g = 255 - g;
                     b = 255 - b;
                     break;
-                case efHatch: {
+                case TVnEffect::Tone:
+                    r = ToneOf(r);
+                    g = ToneOf(g);
+                    b = ToneOf(b);
+                    break;
+                case TVnEffect::Hatch: {
                     const int tr = qRed(transparent), tg = qGreen(transparent), tb = qBlue(transparent);
                     if (!(b == tb || g == tg || r == tr || (x + y) % 2 == 1)) {
                         r = 8;
@@ -275,7 +517,7 @@ void ApplyEffect(const QImage& source, QImage& dest, int effect, TColor transpar
                     }
                     break;
                 }
-                case efSmooth: {
+                case TVnEffect::Smooth: {
                     const QRgb up = px(x, std::max(y - 1, 0)), down = px(x, std::min(y + 1, h - 1));
                     const QRgb left = px(std::max(x - 1, 0), y), right = px(std::min(x + 1, w - 1), y);
                     r = (r + qRed(up) + qRed(down) + qRed(left) + qRed(right)) / 5;
@@ -452,23 +694,22 @@ void DrawGlyph(QPainter& canvas, int kind, int x, int y, TColor color, int size)
     canvas.restore();
 }
 
-void DrawCellFrame(QPainter& canvas, const TRect& rect, int style, int state, TColor color) {
+void DrawCellFrame(QPainter& canvas, const TRect& rect, TCellFrameStyle style, TCellFrameState state,
+                   TColor color) {
+    const bool pressed = state == TCellFrameState::Pressed;
     switch (style) {
-        case 0:
-            if (state == 0) {
+        case TCellFrameStyle::Edge3D:
+            if (!pressed) {
                 DrawEdge(canvas, rect, BDR_RAISEDINNER, BF_RECT);
-            } else if (state == 1) {
+            } else {
                 DrawEdge(canvas, rect, BDR_SUNKENINNER, BF_BOTTOM | BF_RIGHT);
                 DrawEdge(canvas, rect, BDR_SUNKENOUTER, BF_TOP | BF_LEFT);
             }
             break;
-        case 1:
-            if (state == 0)
-                DrawEdge(canvas, rect, BDR_RAISEDINNER, BF_RECT);
-            else if (state == 1)
-                DrawEdge(canvas, rect, BDR_SUNKENOUTER, BF_RECT);
+        case TCellFrameStyle::ThinEdge:
+            DrawEdge(canvas, rect, pressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
             break;
-        case 2: {
+        case TCellFrameStyle::Single: {
             FrameRect(canvas, rect, color);
             const QColor line = ToQColor(ColorToRGB(color) == clSilver ? clGray : clSilver);
             canvas.save();
@@ -483,10 +724,8 @@ void DrawCellFrame(QPainter& canvas, const TRect& rect, int style, int state, TC
             canvas.restore();
             break;
         }
-        case 3:
-            DrawCellFrame(canvas, rect.Inflated(-1, -1), 1, state, color);
-            break;
-        default:
+        case TCellFrameStyle::InnerEdge:
+            DrawCellFrame(canvas, rect.Inflated(-1, -1), TCellFrameStyle::ThinEdge, state, color);
             break;
     }
 }
@@ -797,19 +1036,19 @@ void MarkupRun::Image(QChar kind, const QString& param, const QString& second) {
         heightFromImage_ = true;
     }
     if (draw_ && x_ < rect_.Right) {
-        int effect = -1;
+        std::optional<TVnEffect> effect;
         switch (kind.unicode()) {
             case 's':
-                effect = efSelected;
+                effect = TVnEffect::Selected;
                 break;
             case 'n':
-                effect = efInvert;
+                effect = TVnEffect::Invert;
                 break;
             case 'h':
-                effect = efHatch;
+                effect = TVnEffect::Hatch;
                 break;
             case 'x':
-                effect = efShadow;
+                effect = TVnEffect::Shadow;
                 break;
             default:
                 break;
@@ -828,7 +1067,7 @@ void MarkupRun::Image(QChar kind, const QString& param, const QString& second) {
             QImage blended;
             BlendBitmap(opaque, nullptr, blended, weight, corner, corner);
             DrawPrepared(MaskedImage(blended, corner));
-        } else if (effect >= 0) {
+        } else if (effect) {
             const TColor back = FromQColor(canvas_.brush().color());
             QImage work(image.size(), QImage::Format_RGB32);
             work.fill(QColor::fromRgb(ToPixel(back)));
@@ -837,7 +1076,7 @@ void MarkupRun::Image(QChar kind, const QString& param, const QString& second) {
                 p.drawImage(0, 0, image);
             }
             QImage out;
-            ApplyEffect(work, out, effect, back);
+            ApplyEffect(work, out, *effect, back);
             DrawPrepared(MaskedImage(out, back));
         } else if (fromList) {
             canvas_.fillRect(QRect(x_, LineTop(), width, std::max(rect_.Bottom - LineTop(), 0)),
@@ -845,7 +1084,7 @@ void MarkupRun::Image(QChar kind, const QString& param, const QString& second) {
             canvas_.drawImage(x_, LineTop(), image);
             bool ok = false;
             const int overlay = second.trimmed().toInt(&ok);
-            if (ok) images_->Draw(canvas_, x_, LineTop(), overlay);
+            if (ok) images_->Draw(canvas_, x_, LineTop(), images_->OverlayImage(overlay));
         } else {
             DrawPrepared(image);
         }

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QCursor>
 #include <QFont>
 #include <QImage>
 #include <QLine>
 #include <QPainter>
 #include <QRegion>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -60,12 +62,38 @@ public:
     int AddMasked(const QImage& image, TColor maskColor);
     const QImage& Image(int index) const { return images_.at(index); }
     void Draw(QPainter& canvas, int x, int y, int index) const;
-    void Clear() { images_.clear(); }
+    // Makes an image of the list one of the four overlay images, drawn over another on request.
+    void Overlay(int imageIndex, int overlay);
+    // The image registered as an overlay, -1 when none.
+    int OverlayImage(int overlay) const;
+    // Draws an image with an overlay image over it; an overlay not registered adds nothing.
+    void DrawOverlay(QPainter& canvas, int x, int y, int index, int overlay) const;
+    void Clear() {
+        images_.clear();
+        overlays_ = {-1, -1, -1, -1};
+    }
+    static constexpr int kOverlayCount = 4;
 
 private:
     int width_, height_;
     std::vector<QImage> images_;
+    std::array<int, kOverlayCount> overlays_{-1, -1, -1, -1};
 };
+
+// The library's list of small 16 x 16 images ("VN_SMALL_IMAGE00" to "VN_SMALL_IMAGE12", also known
+// to the markup by those names); images 0 to 3 are small marks registered as overlays 0 to 3.
+const TImageList& SmallImages();
+constexpr int kSmallImageCount = 13;
+// The pictures of the list, by number, each on its key colour (the top-left pixel).
+QImage SmallImageBitmap(int index);
+
+// Screen cursors of the library, by the numbers its controls ask for: the three selection cursors
+// of the grids and the link cursor of the edit buttons. An unknown number gives the arrow.
+constexpr int crVnSelect = 53249;
+constexpr int crVnSelectColumn = 53250;
+constexpr int crVnSelectRow = 53251;
+constexpr int crVnLinkSelect = 53252;
+QCursor ScreenCursor(int id);
 
 // The object a grid's clip items would act on; the grid only carries it.
 struct TVnDBObject {
@@ -94,18 +122,19 @@ uint32_t Average8(uint32_t c1, uint32_t c2, uint32_t c3, uint32_t c4, uint32_t c
 // Blends Overlay over Source into Dest (see the library's rules for KeyColor and BlendColor).
 void BlendBitmap(const QImage& source, const QImage* overlay, QImage& dest, int weight, TColor keyColor,
                  TColor blendColor);
-enum TVnEffect {
-    efRedKeep = 0,
-    efSelected = 1,
-    efCopy = 2,
-    efInvert = 3,
-    efTone = 4,
-    efHatch = 5,
-    efSmooth = 6,
-    efShadow = 7
+// Image effects, by the numbers the markup and the buttons know them by.
+enum class TVnEffect {
+    RedKeep = 0,   // red-enough pixels stay, the rest turns grey
+    Selected = 1,  // the look of a selected image
+    Copy = 2,
+    Invert = 3,
+    Tone = 4,    // a tone mapping of every channel
+    Hatch = 5,   // every other pixel in the hatch colour
+    Smooth = 6,  // each channel averaged with its four neighbours
+    Shadow = 7,  // the image over its own shadow, one pixel down and right
 };
 // transparentColor 0xFFFFFF means the colour of the source's top-left pixel.
-void ApplyEffect(const QImage& source, QImage& dest, int effect, TColor transparentColor);
+void ApplyEffect(const QImage& source, QImage& dest, TVnEffect effect, TColor transparentColor);
 
 QRegion EmptyRegion();
 // The pixels whose colour differs from transparentColor (0x00BBGGRR); empty when there are none.
@@ -135,7 +164,12 @@ enum TVnGlyph {
     gkMinus
 };
 void DrawGlyph(QPainter& canvas, int kind, int x, int y, TColor color, int size);
-void DrawCellFrame(QPainter& canvas, const TRect& rect, int style, int state, TColor color);
+// How fixed cells are framed: a raised (pressed: sunken) 3D edge, a thin edge, a single frame in the
+// fixed colour with a silver line along the bottom and right, or a thin edge inside the cell.
+enum class TCellFrameStyle { Edge3D = 0, ThinEdge = 1, Single = 2, InnerEdge = 3 };
+enum class TCellFrameState { Normal = 0, Pressed = 1 };
+void DrawCellFrame(QPainter& canvas, const TRect& rect, TCellFrameStyle style, TCellFrameState state,
+                   TColor color);
 // Inverts the band inside each given rectangle (or the exclusive-or of both); a second equal call
 // restores what was there.
 void DrawDragFrame(QPainter& canvas, const TRect* rect1, const TRect* rect2, int width);

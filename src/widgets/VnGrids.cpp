@@ -1,10 +1,13 @@
 #include "widgets/VnGrids.h"
 
 #include <QApplication>
+#include <QDrag>
 #include <QFocusEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QScrollBar>
 #include <QStyle>
 #include <algorithm>
@@ -311,7 +314,7 @@ void TVnCustomGrid::SelectColumnCell(int column, bool keepAnchor) {
 // ---- automatic column sizing ---------------------------------------------------------------------
 
 void TVnCustomGrid::AutoSizeColumns(int anchor, bool after) {
-    if (!(gridFlags_ & gfAutoSize) || IsLoading()) return;
+    if (!(gridFlags_ & gfAutoSize)) return;
     BeginUpdateLock(false);
     const int n = ColCount();
     const TGridDrawInfo info = CalcDrawInfo();
@@ -466,7 +469,7 @@ void TVnCustomGrid::SelectionMouseMove(Qt::KeyboardModifiers shift, int x, int y
 
 bool TVnCustomGrid::BeginColumnDrag(int& origin, int&, const QPoint&) {
     // The grid moves columns itself, with its image and arrows; the platform's moving never starts.
-    StartTitleDrag(origin, 1);
+    StartTitleDrag(origin, TDragSource::Title);
     return false;
 }
 
@@ -482,7 +485,7 @@ bool TVnCustomGrid::MakeTitleDragImage(int column, QImage& image) {
     const TRect rect{0, 0, w, h};
     QSize size;
     PaintTitle(canvas, RawToDataColumn(column), 0, rect, false, true, true, size);
-    DrawCellFrame(canvas, rect, FixedFrameStyle(), 0, clBtnShadow);
+    DrawCellFrame(canvas, rect, FixedFrameStyle(), TCellFrameState::Normal, clBtnShadow);
     return true;
 }
 
@@ -491,10 +494,10 @@ QPoint TVnCustomGrid::ToOverlay(QPoint clientPoint) const {
     return viewport()->mapTo(host, clientPoint);
 }
 
-void TVnCustomGrid::StartTitleDrag(int column, int source) {
+void TVnCustomGrid::StartTitleDrag(int column, TDragSource source) {
     const QPoint cursor = mouseDownPoint_;
     QImage image;
-    if (source == 1) {
+    if (source == TDragSource::Title) {
         if (!MakeTitleDragImage(column, image)) return;
         dragOrigin_ = dropColumn_ = column;
         groupBox_->SetPressedIndex(-1);
@@ -514,12 +517,12 @@ void TVnCustomGrid::StartTitleDrag(int column, int source) {
     overlay_->ImagePos = ToOverlay(cursor - hotSpot_);
     overlay_->ImageShown = true;
     overlay_->Sync();
-    dragState_ = 2;
+    dragState_ = TDragState::TitleDrag;
     dragSource_ = source;
 }
 
 void TVnCustomGrid::DragMove(int x, int y) {
-    if (dragState_ != 2) return;
+    if (dragState_ != TDragState::TitleDrag) return;
     if (overlay_) {
         overlay_->ImagePos = ToOverlay(QPoint(x, y) - hotSpot_);
         overlay_->update();
@@ -534,7 +537,7 @@ void TVnCustomGrid::DragMove(int x, int y) {
         row = y < 0 ? 0 : MouseCoord(std::clamp(x, 0, std::max(info.Horz.GridExtent - 1, 0)), y).Y;
         if (x >= rightThreshold) {
             col = info.Horz.LastFullVisibleCell;
-            afterLast = dragSource_ == 2;
+            afterLast = dragSource_ == TDragSource::GroupBox;
         } else if (x < info.Horz.FixedBoundary) {
             col = info.Horz.FirstGridCell;
         } else {
@@ -545,13 +548,13 @@ void TVnCustomGrid::DragMove(int x, int y) {
         // Anywhere but over the titles the only target is the grouping box.
         if (GroupBoxHeight() <= 0 || !groupBox_->PointInBox(QPoint(x, y))) {
             EraseArrows();
-            dropTarget_ = 0;
+            dropTarget_ = TDropTarget::None;
             return;
         }
         const int position = groupBox_->InsertIndexAt(groupBox_->ClientToBox(QPoint(x, y)).x());
-        if (dropTarget_ != 2 || position != boxTarget_) {
+        if (dropTarget_ != TDropTarget::GroupBox || position != boxTarget_) {
             EraseArrows();
-            dropTarget_ = 2;
+            dropTarget_ = TDropTarget::GroupBox;
             boxTarget_ = position;
         }
         DrawArrows();
@@ -561,7 +564,8 @@ void TVnCustomGrid::DragMove(int x, int y) {
     // Left of the scrolling columns every move counts as a change, so holding the title there keeps
     // scrolling one column per move.
     const bool beforeFirst = x < info.Horz.FixedBoundary;
-    if (col != dropColumn_ || dropTarget_ != 1 || afterLast != dropAfterLast_ || beyondLast || beforeFirst) {
+    if (col != dropColumn_ || dropTarget_ != TDropTarget::Titles || afterLast != dropAfterLast_ ||
+        beyondLast || beforeFirst) {
         EraseArrows();
         dropAfterLast_ = afterLast;
         if (x < info.Horz.FixedBoundary) {
@@ -572,7 +576,7 @@ void TVnCustomGrid::DragMove(int x, int y) {
                    col < ColCount() - 1) {
             ScrollLine(Qt::Horizontal, 1);
         }
-        dropTarget_ = 1;
+        dropTarget_ = TDropTarget::Titles;
         dropColumn_ = col;
     } else if (x > rightThreshold && info.Horz.LastFullVisibleCell < ColCount() - 1 &&
                info.Horz.GridBoundary <
@@ -586,10 +590,10 @@ void TVnCustomGrid::DragMove(int x, int y) {
 void TVnCustomGrid::DrawArrows() {
     bool wanted = false;
     TRect title;
-    if (dropTarget_ == 1) {
+    if (dropTarget_ == TDropTarget::Titles) {
         wanted = dropColumn_ >= 0 && dropColumn_ != dragOrigin_;
         title = CellRect(dropColumn_, 0);
-    } else if (dropTarget_ == 2) {
+    } else if (dropTarget_ == TDropTarget::GroupBox) {
         wanted = boxTarget_ != boxOrigin_;
         const TRect mark = groupBox_->InsertMarkRect(boxTarget_);
         title = {mark.Left, mark.Top - groupBox_->BoxHeight(), mark.Right,
@@ -622,8 +626,8 @@ void TVnCustomGrid::EraseArrows() {
 }
 
 void TVnCustomGrid::EndDrag(bool commit) {
-    if (dragState_ != 2) return;
-    dragState_ = 0;
+    if (dragState_ != TDragState::TitleDrag) return;
+    dragState_ = TDragState::None;
     if (overlay_) {
         overlay_->ImageShown = false;
         overlay_->Image = QImage();
@@ -633,19 +637,19 @@ void TVnCustomGrid::EndDrag(bool commit) {
     if (commit) {
         // A failure while the drop is applied must not leave the drag half-ended.
         try {
-            if (dragSource_ == 1 && dropTarget_ == 1) {
+            if (dragSource_ == TDragSource::Title && dropTarget_ == TDropTarget::Titles) {
                 if (dropColumn_ != -1 && dropColumn_ != dragOrigin_) MoveColumn(dragOrigin_, dropColumn_);
-            } else if (dragSource_ == 1 && dropTarget_ == 2) {
+            } else if (dragSource_ == TDragSource::Title && dropTarget_ == TDropTarget::GroupBox) {
                 if (groupBox_->IndexOfColumn(dragOrigin_) < 0) {
                     bool accept = !groupBox_->ReadOnly();
                     GroupAdded(dragOrigin_, boxTarget_, accept);
                     if (accept) groupBox_->Insert(boxTarget_, dragOrigin_, true);
                 }
-            } else if (dragSource_ == 2 && dropTarget_ == 1) {
+            } else if (dragSource_ == TDragSource::GroupBox && dropTarget_ == TDropTarget::Titles) {
                 bool accept = true;
                 GroupRemoved(boxOrigin_, groupBox_->Entries(boxOrigin_).ColumnIndex, accept);
                 if (accept) groupBox_->DeleteLevel(boxOrigin_);
-            } else if (dragSource_ == 2 && dropTarget_ == 2) {
+            } else if (dragSource_ == TDragSource::GroupBox && dropTarget_ == TDropTarget::GroupBox) {
                 bool accept = true;
                 GroupMoved(boxOrigin_, boxTarget_, accept);
                 if (accept) groupBox_->Move(boxOrigin_, std::min(boxTarget_, groupBox_->Count() - 1));
@@ -658,9 +662,46 @@ void TVnCustomGrid::EndDrag(bool commit) {
     }
     dragOrigin_ = dropColumn_ = -1;
     boxOrigin_ = boxTarget_ = -1;
-    dropTarget_ = 0;
+    dropTarget_ = TDropTarget::None;
     dropAfterLast_ = false;
     groupBox_->SetPressedIndex(-1);
+}
+
+void TVnCustomGrid::DoStartDrag(QPoint clientPoint) {
+    if (dragState_ != TDragState::None) return;
+    const TGridCoord cell = MouseCoord(clientPoint.x(), clientPoint.y());
+    CreateCellDragImage(cell.X, cell.Y, dragImages_);
+    if (!dragImages_ || dragImages_->Count() == 0) {
+        dragImages_.reset();
+        return;
+    }
+    // What the drag image shows must be on the screen before the image covers part of it.
+    UpdateNow();
+    dragHotSpot_ = kDragImageHotSpot;
+    dragState_ = TDragState::ControlDrag;
+}
+
+void TVnCustomGrid::DoEndDrag() {
+    dragImages_.reset();
+    if (dragState_ == TDragState::ControlDrag) dragState_ = TDragState::None;
+}
+
+void TVnCustomGrid::BeginControlDrag(QPoint clientPoint) {
+    DoStartDrag(clientPoint);
+    // The drag ends however the window system's loop ends.
+    struct TEndGuard {
+        TVnCustomGrid* grid;
+        ~TEndGuard() { grid->DoEndDrag(); }
+    } guard{this};
+    auto* drag = new QDrag(this);
+    auto* data = new QMimeData;
+    data->setText(objectName());
+    drag->setMimeData(data);
+    if (dragImages_) {
+        drag->setPixmap(QPixmap::fromImage(dragImages_->Image(0)));
+        drag->setHotSpot(dragHotSpot_);
+    }
+    drag->exec(Qt::CopyAction | Qt::MoveAction);
 }
 
 // ---- mouse and keys --------------------------------------------------------------------------------
@@ -691,7 +732,7 @@ void TVnCustomGrid::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shif
         hitCode_ == htGroupBox) {
         CloseClipPopup();
         groupBox_->SetPressedIndex(groupBox_->EntryAt(groupBox_->ClientToBox(QPoint(x, y))));
-        dragSource_ = 2;
+        dragSource_ = TDragSource::GroupBox;
         return;
     }
     TCustomGrid::MouseDown(button, shift, x, y);
@@ -699,12 +740,13 @@ void TVnCustomGrid::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shif
 
 void TVnCustomGrid::MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y) {
     hitCode_ = HitTest(x, y);
-    if (dragState_ == 2) {
+    if (dragState_ == TDragState::TitleDrag) {
         DragMove(x, y);
-    } else if (groupBox_->PressedIndex() >= 0 && dragSource_ == 2 && (buttons & Qt::LeftButton)) {
+    } else if (groupBox_->PressedIndex() >= 0 && dragSource_ == TDragSource::GroupBox &&
+               (buttons & Qt::LeftButton)) {
         if ((std::abs(x - mouseDownPoint_.x()) > 5 || std::abs(y - mouseDownPoint_.y()) > 5) &&
             !groupBox_->ReadOnly())
-            StartTitleDrag(-1, 2);
+            StartTitleDrag(-1, TDragSource::GroupBox);
     } else if ((buttons & Qt::LeftButton) && GridState() == TGridState::gsNormal &&
                (gridFlags_ & gfAdvancedSelect) && selectedArea_->State() != TSelectedArea::TState::Idle) {
         SelectionMouseMove(shift, x, y);
@@ -714,7 +756,7 @@ void TVnCustomGrid::MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers sh
 }
 
 void TVnCustomGrid::MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
-    if (dragState_ == 2) {
+    if (dragState_ == TDragState::TitleDrag) {
         EndDrag(true);
     } else if (groupBox_->PressedIndex() >= 0) {
         const int index = groupBox_->PressedIndex();
@@ -724,13 +766,13 @@ void TVnCustomGrid::MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift,
         StopAutoScroll();
         selectedArea_->MouseUp();
     }
-    dragSource_ = dragState_ == 2 ? dragSource_ : 0;
+    dragSource_ = dragState_ == TDragState::TitleDrag ? dragSource_ : TDragSource::None;
     mouseDownPoint_ = QPoint(0, 0);
     TCustomGrid::MouseUp(button, shift, x, y);
 }
 
 void TVnCustomGrid::KeyDown(int& key, Qt::KeyboardModifiers shift) {
-    if (dragState_ == 2) {
+    if (dragState_ == TDragState::TitleDrag) {
         if (key == Qt::Key_Escape) EndDrag(false);
         key = 0;
         return;
@@ -743,7 +785,7 @@ void TVnCustomGrid::KeyDown(int& key, Qt::KeyboardModifiers shift) {
 
 void TVnCustomGrid::focusOutEvent(QFocusEvent* event) {
     // Leaving the window mid-drag drops where the arrows stand, so no image stays behind.
-    if (dragState_ == 2) EndDrag(true);
+    if (dragState_ == TDragState::TitleDrag) EndDrag(true);
     CancelGridState();
     TCustomGrid::focusOutEvent(event);
 }

@@ -23,6 +23,13 @@ class TVnFooterPanels;
 
 enum TBevelStyle { beNone, beLowered, beRaised, beFlat, beSingle };
 
+// What the grid is dragging: nothing, the whole control (by the window system, with an image of its
+// rows), or a title or grouping-box item (by the grid itself, with drop arrows).
+enum class TDragState { None = 0, ControlDrag = 1, TitleDrag = 2 };
+// Where a drag of the grid's own started, and where it would drop.
+enum class TDragSource { None = 0, Title = 1, GroupBox = 2 };
+enum class TDropTarget { None = 0, Titles = 1, GroupBox = 2 };
+
 // Hit codes of the grid, as the popup-menu event and the cursors use them.
 enum TGridHitTest {
     htOutside = 0,
@@ -38,12 +45,6 @@ enum TGridHitTest {
     htVertScrollBar = 13,
     htHorzScrollBar = 14,
 };
-
-// Screen cursor numbers of the selection cursors.
-constexpr int crVnSelect = 53249;
-constexpr int crVnSelectColumn = 53250;
-constexpr int crVnSelectRow = 53251;
-QCursor ScreenCursor(int id);
 
 // Indexes into the shared indicator image list.
 enum TIndicatorImage {
@@ -423,9 +424,9 @@ public:
     TGridDrawing& GridDrawing() { return *gridDrawing_; }
     void SetGridDrawing(const TGridDrawing& value) { gridDrawing_->Assign(value); }
 
-    int DragState() const { return dragState_; }
-    int DragSource() const { return dragSource_; }
-    int DropTarget() const { return dropTarget_; }
+    TDragState DragState() const { return dragState_; }
+    TDragSource DragSource() const { return dragSource_; }
+    TDropTarget DropTarget() const { return dropTarget_; }
     int DragOrigin() const { return dragOrigin_; }
     int DropColumn() const { return dropColumn_; }
     bool ArrowsShown() const { return arrowsShown_; }
@@ -451,8 +452,18 @@ public:
     void SetScrollBars(TScrollStyle value) override;
     void SetGridOptions(TGridOptions value);
     void AutoSizeColumns(int anchor, bool after);
-    void StartTitleDrag(int column, int source);
+    void StartTitleDrag(int column, TDragSource source);
     void EndDrag(bool commit);
+    // Dragging the whole control, as the window system does it for a control dragged away: the
+    // image of the cell under the client point (the data grid gives its rows) goes with the pointer.
+    void DoStartDrag(QPoint clientPoint);
+    void DoEndDrag();
+    // Drags the control away with the window system's drag, from a point of the client area.
+    void BeginControlDrag(QPoint clientPoint);
+    // The image that goes with a drag of the control, none while no such drag runs.
+    const TImageList* GetDragImages() const { return dragImages_.get(); }
+    QPoint DragImageHotSpot() const { return dragHotSpot_; }
+    static constexpr QPoint kDragImageHotSpot{2, 8};
     void StopAutoScroll();
     void InvalidateRegion(const QRegion& region) override;
     TRect ClientRect() const override;
@@ -490,7 +501,7 @@ public:
     }
     virtual void EndLayout() {}
     virtual bool FlatTitleButtons() { return false; }
-    virtual int FixedFrameStyle() { return 0; }
+    virtual TCellFrameStyle FixedFrameStyle() { return TCellFrameStyle::Edge3D; }
     virtual void PopupExcludeRect(TRect& rect) { rect = {}; }
     virtual void PopupAnchor(int& left, int& top, int& side, int& width) = 0;
     bool CanClosePopup() override { return true; }
@@ -553,9 +564,9 @@ private:
     void UpdateCursor();
     QPoint ToOverlay(QPoint clientPoint) const;
 
-    int dragState_ = 0;
-    int dragSource_ = 0;
-    int dropTarget_ = 0;
+    TDragState dragState_ = TDragState::None;
+    TDragSource dragSource_ = TDragSource::None;
+    TDropTarget dropTarget_ = TDropTarget::None;
     int dragOrigin_ = -1;
     int dropColumn_ = -1;
     int boxOrigin_ = -1;
@@ -577,6 +588,8 @@ private:
     int autoScrollDX_ = 0, autoScrollDY_ = 0;
     int autoScrollTimerId_ = 0;
     QTimer autoScrollTimer_;
+    std::unique_ptr<TImageList> dragImages_;
+    QPoint dragHotSpot_;
     std::unique_ptr<TVnGroupBoxList> groupBox_;
     std::unique_ptr<TVnFooters> footers_;
     std::unique_ptr<TSelectedArea> selectedArea_;

@@ -2,6 +2,7 @@
 
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -358,12 +359,189 @@ void TVnPopupWindow::HidePopup() {
     shown_ = false;
 }
 
+// ---- move-and-size loop ------------------------------------------------------------------------------
+
+void TVnPopupWindow::TrackPopup(TVnTrackKind kind, QPoint globalStart) {
+    if (tracker_) tracker_->Cancel();
+    tracker_ = new TVnPopupTracker(this, kind, globalStart);
+}
+
+TVnPopupTracker* TVnPopupWindow::Tracker() const { return tracker_; }
+
+TVnDragFrameWindow::TVnDragFrameWindow()
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                           Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus) {
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setObjectName(QStringLiteral("VnDragFrame"));
+}
+
+void TVnDragFrameWindow::SetOutline(const QRect& outline) {
+    setGeometry(outline.normalized());
+    update();
+}
+
+void TVnDragFrameWindow::paintEvent(QPaintEvent*) {
+    QPainter canvas(this);
+    // The band the drag frame inverts; a window of its own cannot invert what lies under it, so it is
+    // drawn in the colour the inversion uses.
+    const QColor band = ToQColor(0x999999);
+    const QRect r = rect();
+    const int w = std::min({kBandWidth, r.width(), r.height()});
+    canvas.fillRect(QRect(r.left(), r.top(), r.width(), w), band);
+    canvas.fillRect(QRect(r.left(), r.bottom() - w + 1, r.width(), w), band);
+    canvas.fillRect(QRect(r.left(), r.top(), w, r.height()), band);
+    canvas.fillRect(QRect(r.right() - w + 1, r.top(), w, r.height()), band);
+}
+
+TVnPopupTracker::TVnPopupTracker(TVnPopupWindow* popup, TVnTrackKind kind, QPoint globalStart)
+    : QObject(popup), popup_(popup), kind_(kind), start_(globalStart) {
+    startRect_ = popup->geometry();
+    left_ = startRect_.left();
+    top_ = startRect_.top();
+    right_ = left_ + startRect_.width();
+    bottom_ = top_ + startRect_.height();
+    frame_ = new TVnDragFrameWindow;
+    // The loop's own message window: it stays as long as the loop and never hides by itself.
+    message_ = new TVnMessageWindow(nullptr);
+    message_->setObjectName(QStringLiteral("VnTrackMessage"));
+    message_->SetAutoHide(false);
+    message_->SetFitToScreen(false);
+    ShowOutline();
+    qApp->installEventFilter(this);
+    popup->grabMouse();
+}
+
+TVnPopupTracker::~TVnPopupTracker() {
+    if (active_) End();
+}
+
+QRect TVnPopupTracker::Outline() const {
+    return QRect(std::min(left_, right_), std::min(top_, bottom_), std::abs(right_ - left_),
+                 std::abs(bottom_ - top_));
+}
+
+QString TVnPopupTracker::MessageText(TVnTrackKind kind, const QRect& outline) {
+    const QRect r = outline.normalized();
+    return kind == TVnTrackKind::Size ? QString::asprintf("%d x %d", r.width(), r.height())
+                                      : QString::asprintf("%d, %d", r.left(), r.top());
+}
+
+void TVnPopupTracker::ShowOutline() {
+    const QRect r = Outline();
+    frame_->SetOutline(r);
+    frame_->show();
+    message_->SetText(MessageText(kind_, r));
+    message_->SetPopupBounds(r.left() + 4, r.top() + 4, message_->width(), message_->height());
+    message_->Relayout();
+    if (!message_->Shown()) message_->ShowPopup();
+}
+
+void TVnPopupTracker::PointerMoved(QPoint global) {
+    if (!active_) return;
+    const QPoint d = global - start_;
+    const int right = startRect_.left() + startRect_.width(), bottom = startRect_.top() + startRect_.height();
+    if (kind_ == TVnTrackKind::Move) {
+        left_ = startRect_.left() + d.x();
+        top_ = startRect_.top() + d.y();
+    }
+    // Moving carries the far edges along; sizing moves only them, also past the near ones.
+    right_ = right + d.x();
+    bottom_ = bottom + d.y();
+    ShowOutline();
+}
+
+void TVnPopupTracker::Apply() {
+    if (!active_) return;
+    const QRect target = Outline();
+    End();
+    if (!popup_) return;
+    popup_->SetPlacement(ppAbsolute);
+    popup_->SetBounds(target.left(), target.top(), target.width(), target.height());
+}
+
+void TVnPopupTracker::Cancel() {
+    if (active_) End();
+}
+
+void TVnPopupTracker::End() {
+    active_ = false;
+    qApp->removeEventFilter(this);
+    if (popup_ && QWidget::mouseGrabber() == popup_) popup_->releaseMouse();
+    // The outline and the message go in every case, whatever ended the loop.
+    delete frame_;
+    frame_ = nullptr;
+    delete message_;
+    message_ = nullptr;
+    deleteLater();
+}
+
+bool TVnPopupTracker::eventFilter(QObject* watched, QEvent* event) {
+    if (!active_) return false;
+    switch (event->type()) {
+        case QEvent::MouseMove:
+            PointerMoved(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+            return true;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            // A left press or a double click gives up; the other buttons are not heard.
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) Cancel();
+            return true;
+        case QEvent::MouseButtonRelease:
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) Apply();
+            return true;
+        case QEvent::KeyPress:
+        case QEvent::ShortcutOverride:
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) Cancel();
+            return true;
+        case QEvent::KeyRelease:
+            return true;
+        case QEvent::UngrabMouse:
+            // Another window took the mouse: the loop cannot go on.
+            if (watched == popup_) Cancel();
+            return false;
+        default:
+            return false;
+    }
+}
+
 // ---- message window ---------------------------------------------------------------------------------
 
 QEvent::Type TVnMessageShowEvent::EventType() {
     static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
     return type;
 }
+
+QEvent::Type TVnMessageHideEvent::EventType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
+namespace {
+
+// The message window's timer on the program's event loop.
+class TEventLoopTimer : public IVnWindowTimer {
+public:
+    TEventLoopTimer() {
+        timer_.setSingleShot(true);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (elapsed_) elapsed_();
+        });
+    }
+    bool Start(int milliseconds, std::function<void()> elapsed) override {
+        elapsed_ = std::move(elapsed);
+        timer_.start(std::max(milliseconds, 0));
+        return timer_.isActive();
+    }
+    void Stop() override { timer_.stop(); }
+
+private:
+    QTimer timer_;
+    std::function<void()> elapsed_;
+};
+
+}  // namespace
 
 TVnMessageWindow::TVnMessageWindow(QWidget* owner) : TVnPopupWindow(owner) {
     SetHookParentForm(true);
@@ -376,13 +554,12 @@ TVnMessageWindow::TVnMessageWindow(QWidget* owner) : TVnPopupWindow(owner) {
         setAttribute(Qt::WA_TransparentForMouseEvents, buttons_->Count() == 0);
     };
     setAttribute(Qt::WA_TransparentForMouseEvents, true);
-    showTimer_.setSingleShot(true);
-    connect(&showTimer_, &QTimer::timeout, this, [this] { ShowNow(); });
+    timer_ = std::make_unique<TEventLoopTimer>();
     SetColor(kBackground);
 }
 
 TVnMessageWindow::~TVnMessageWindow() {
-    showTimer_.stop();
+    StopTimer();
     buttons_->OnChange = nullptr;
     buttons_->MarkDestroying();
 }
@@ -567,18 +744,66 @@ void TVnMessageWindow::ShowPopup() {
         delay = request.Delay;
     }
     if (delay > 0)
-        showTimer_.start(delay);
+        StartTimer(delay, TVnTimerMode::Show);
     else
         ShowNow();
 }
 
 void TVnMessageWindow::ShowNow() {
-    showTimer_.stop();
     TVnPopupWindow::ShowPopup();
     ApplyRegion();
+    if (autoHide_) StartTimer(hideDelay_, TVnTimerMode::Hide);
 }
 
 void TVnMessageWindow::HidePopup() {
-    showTimer_.stop();
+    StopTimer();
     TVnPopupWindow::HidePopup();
+}
+
+void TVnMessageWindow::SetTimer(std::unique_ptr<IVnWindowTimer> timer) {
+    StopTimer();
+    if (timer) timer_ = std::move(timer);
+}
+
+void TVnMessageWindow::StartTimer(int milliseconds, TVnTimerMode mode) {
+    StopTimer();
+    // A window with buttons waits for its buttons: it must not vanish under a user about to press
+    // one. Its delayed showing still comes, or it would never be seen at all.
+    if (mode == TVnTimerMode::None || (mode == TVnTimerMode::Hide && buttons_->Count() > 0)) return;
+    hideMode_ = mode;
+    timerId_ = kTimerId;
+    if (!timer_->Start(milliseconds, [this] { TimerElapsed(); })) {
+        // Without a timer the window does at once what it would have done later.
+        timerId_ = 0;
+        RunTimerMode(mode);
+    }
+}
+
+void TVnMessageWindow::StopTimer(TVnTimerMode mode) {
+    const bool running = timerId_ != 0;
+    if (running) timer_->Stop();
+    timerId_ = 0;
+    if (running && mode != TVnTimerMode::None) RunTimerMode(mode);
+}
+
+void TVnMessageWindow::TimerElapsed() {
+    if (timerId_ == 0) return;
+    StopTimer(hideMode_);
+}
+
+void TVnMessageWindow::RunTimerMode(TVnTimerMode mode) {
+    switch (mode) {
+        case TVnTimerMode::Show:
+            ShowNow();
+            break;
+        case TVnTimerMode::Hide:
+            // An owner decides itself when its message goes; a free window goes by itself.
+            if (OwnerControl())
+                QCoreApplication::postEvent(OwnerControl(), new TVnMessageHideEvent(this));
+            else
+                HidePopup();
+            break;
+        case TVnTimerMode::None:
+            break;
+    }
 }

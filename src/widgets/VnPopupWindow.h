@@ -7,11 +7,17 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 #include "widgets/VnEditButton.h"
 #include "widgets/VnEditTools.h"
 
 class TVnPopupWindow;
+class TVnMessageWindow;
+class TVnPopupTracker;
+
+// What a move-and-size loop does with the popup's outline.
+enum class TVnTrackKind { Move, Size };
 
 enum TVnPopupPlacement { ppAbsolute, ppBelow, ppBelowRight, ppClientPoint, ppRight };
 
@@ -129,6 +135,13 @@ public:
     // Destroys the popup once the current event is done.
     void Release() { deleteLater(); }
 
+    // The move-and-size loop: the pointer (pressed at globalStart) drags an outline of the popup,
+    // moving it or pulling its bottom-right corner, with a small window telling the position or the
+    // size; releasing the left button puts the popup there, Escape or another press leaves it.
+    void TrackPopup(TVnTrackKind kind, QPoint globalStart);
+    // The loop that runs, none when none does.
+    TVnPopupTracker* Tracker() const;
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -146,6 +159,60 @@ private:
     bool hookParentForm_ = false;
     bool shown_ = false;
     TColor color_ = clBtnFace;
+    QPointer<TVnPopupTracker> tracker_;
+};
+
+// The outline a move-and-size loop drags, drawn over the desktop as a band of the drag-frame colour.
+class TVnDragFrameWindow : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kBandWidth = 3;
+    TVnDragFrameWindow();
+    void SetOutline(const QRect& outline);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// One run of the move-and-size loop of a popup. It holds the mouse while it runs and sees every
+// event of the program first; it ends by itself and then goes away.
+class TVnPopupTracker : public QObject {
+    Q_OBJECT
+public:
+    TVnPopupTracker(TVnPopupWindow* popup, TVnTrackKind kind, QPoint globalStart);
+    ~TVnPopupTracker() override;
+
+    TVnTrackKind Kind() const { return kind_; }
+    bool Active() const { return active_; }
+    // The outline in screen coordinates; a corner pulled past the opposite one turns it inside
+    // out, and it is answered with its corners swapped back.
+    QRect Outline() const;
+    TVnMessageWindow* Message() const { return message_; }
+    TVnDragFrameWindow* Frame() const { return frame_; }
+    // The text the loop's message window shows for an outline.
+    static QString MessageText(TVnTrackKind kind, const QRect& outline);
+
+    void PointerMoved(QPoint global);
+    // Puts the popup where the outline is, or leaves it where it was; both end the loop.
+    void Apply();
+    void Cancel();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void End();
+    void ShowOutline();
+
+    QPointer<TVnPopupWindow> popup_;
+    TVnTrackKind kind_;
+    QPoint start_;
+    QRect startRect_;
+    // Edges of the outline, right and bottom just outside it.
+    int left_ = 0, top_ = 0, right_ = 0, bottom_ = 0;
+    bool active_ = true;
+    TVnMessageWindow* message_ = nullptr;
+    TVnDragFrameWindow* frame_ = nullptr;
 };
 
 // Sent to the owner of a message window before it shows; the owner may ask for a delay (milliseconds,
@@ -157,6 +224,28 @@ public:
     TVnPopupWindow* Window;
     int Delay = 0;
 };
+
+// Posted to the owner of a message window when its time to be shown has run out; the owner decides
+// whether it goes.
+class TVnMessageHideEvent : public QEvent {
+public:
+    static QEvent::Type EventType();
+    explicit TVnMessageHideEvent(TVnPopupWindow* window) : QEvent(EventType()), Window(window) {}
+    QPointer<TVnPopupWindow> Window;
+};
+
+// The one timer of a message window: the window starts and stops it, and it calls back once its time
+// has run out. Tests put a hand-driven one in its place, so that no test waits on the clock.
+class IVnWindowTimer {
+public:
+    virtual ~IVnWindowTimer() = default;
+    // Answers false when the timer cannot run.
+    virtual bool Start(int milliseconds, std::function<void()> elapsed) = 0;
+    virtual void Stop() = 0;
+};
+
+// What the message window's timer does when it fires.
+enum class TVnTimerMode { None, Show, Hide };
 
 enum TVnMessageKind { mkPlain, mkInvalidValue, mkCustomIcon };
 enum TVnMessageShape { msRectangle, msRoundRect, msBalloon };
@@ -191,7 +280,24 @@ public:
     bool CenterText() const { return centerText_; }
     void SetCenterText(bool value) { centerText_ = value; }
     // Whether a delayed showing is pending.
-    bool ShowPending() const { return showTimer_.isActive(); }
+    bool ShowPending() const { return timerId_ != 0 && hideMode_ == TVnTimerMode::Show; }
+    bool AutoHide() const { return autoHide_; }
+    void SetAutoHide(bool value) { autoHide_ = value; }
+    int HideDelay() const { return hideDelay_; }
+    void SetHideDelay(int value) { hideDelay_ = value; }
+    // What the running timer will do; None while no timer runs.
+    TVnTimerMode HideMode() const { return timerId_ != 0 ? hideMode_ : TVnTimerMode::None; }
+    // The timer's identifier while it runs, 0 otherwise.
+    int TimerId() const { return timerId_; }
+    static constexpr int kTimerId = 1;
+    // Puts another timer in place of the one on the event loop.
+    void SetTimer(std::unique_ptr<IVnWindowTimer> timer);
+
+    // Runs the timer for a mode, after stopping a running one. A window with buttons waits for them:
+    // it never hides by itself.
+    void StartTimer(int milliseconds, TVnTimerMode mode);
+    // Stops the timer; with a mode, while the timer runs, does at once what the timer would have.
+    void StopTimer(TVnTimerMode mode = TVnTimerMode::None);
 
     // May draw the text itself; answers true when it did.
     std::function<bool(TVnMessageWindow*, QPainter&, const TRect&)> OnDrawText;
@@ -230,5 +336,12 @@ private:
     int maxWidth_ = 0;
     bool centerText_ = false;
     QSize textSize_;
-    QTimer showTimer_;
+    bool autoHide_ = false;
+    int hideDelay_ = 2000;
+    TVnTimerMode hideMode_ = TVnTimerMode::None;
+    int timerId_ = 0;
+    std::unique_ptr<IVnWindowTimer> timer_;
+
+    void TimerElapsed();
+    void RunTimerMode(TVnTimerMode mode);
 };

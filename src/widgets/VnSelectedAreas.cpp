@@ -95,33 +95,6 @@ const char* const kIndicatorNames[] = {"VN_DBGARROW",     "VN_DBEDIT",      "VN_
                                        "VN_DBMULTIARROW", "VN_DBCHECK",     "VN_DBMAIN",   "VN_DBINDEXASC",
                                        "VN_DBINDEXDESC",  "VN_DBINDEXNONE", "VN_HDCHECK"};
 
-// A cursor drawn as a cross with a small arrow beside it, pointing down, right or nowhere.
-QCursor MakeSelectCursor(int id) {
-    QImage image(32, 32, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing, false);
-    auto outlined = [&](const QRect& r) {
-        p.fillRect(r.adjusted(-1, -1, 1, 1), Qt::white);
-        p.fillRect(r, Qt::black);
-    };
-    outlined(QRect(7, 0, 1, 15));
-    outlined(QRect(0, 7, 15, 1));
-    if (id == crVnSelectColumn) {
-        const QPoint pts[] = {{16, 4}, {24, 4}, {20, 10}};
-        p.setPen(Qt::white);
-        p.setBrush(Qt::black);
-        p.drawPolygon(pts, 3);
-    } else if (id == crVnSelectRow) {
-        const QPoint pts[] = {{16, 2}, {16, 10}, {22, 6}};
-        p.setPen(Qt::white);
-        p.setBrush(Qt::black);
-        p.drawPolygon(pts, 3);
-    }
-    p.end();
-    return QCursor(QPixmap::fromImage(image), 7, 7);
-}
-
 int AbsInt(int v) { return v < 0 ? -v : v; }
 
 }  // namespace
@@ -137,14 +110,6 @@ const TImageList& GridIndicatorImages() {
         return images;
     }();
     return *list;
-}
-
-QCursor ScreenCursor(int id) {
-    static QHash<int, QCursor> cursors;
-    if (id != crVnSelect && id != crVnSelectColumn && id != crVnSelectRow) return QCursor(Qt::ArrowCursor);
-    auto it = cursors.find(id);
-    if (it == cursors.end()) it = cursors.insert(id, MakeSelectCursor(id));
-    return *it;
 }
 
 // ---- selected areas ------------------------------------------------------------------------------

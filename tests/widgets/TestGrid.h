@@ -77,7 +77,7 @@ public:
             FillRect(canvas, rect, FixedColor());
             QSize size;
             if (col > 0) PaintTitle(canvas, RawToDataColumn(col), 0, rect, false, true, false, size);
-            DrawCellFrame(canvas, rect, FixedFrameStyle(), 0, FixedColor());
+            DrawCellFrame(canvas, rect, FixedFrameStyle(), TCellFrameState::Normal, FixedColor());
             return;
         }
         if (col < FixedCols()) {
@@ -86,7 +86,7 @@ public:
                 if (row == Row())
                     GridIndicatorImages().Draw(canvas, rect.Right - 11, rect.Top + (rect.Height() - 11) / 2,
                                                iiArrow);
-                DrawCellFrame(canvas, rect, FixedFrameStyle(), 0, FixedColor());
+                DrawCellFrame(canvas, rect, FixedFrameStyle(), TCellFrameState::Normal, FixedColor());
                 return;
             }
         } else {

@@ -99,7 +99,7 @@ TEST_F(ClipPopupTest, SeparatorsAndDisabledItemsStayOutOfReach) {
     // The mouse: neither the separator nor the disabled item clicks.
     for (const TVnAssistButton* item : {sep, off}) {
         QTest::mouseClick(popup, Qt::LeftButton, Qt::NoModifier, Center(item));
-        EXPECT_NE(item->State(), bstDown);
+        EXPECT_NE(item->State(), TVnButtonState::Down);
     }
     EXPECT_TRUE(clicked.isEmpty());
     QTest::mouseClick(popup, Qt::LeftButton, Qt::NoModifier, Center(a));
@@ -200,6 +200,98 @@ TEST_F(ClipPopupTest, APopupNearTheBottomOfTheScreenOpensUpwards) {
     EXPECT_EQ(popup->Shadow().BlendLevel(), 195);
 }
 
+// A caption bar on top and a grip bar at the bottom: the popup grows by their heights, its items move
+// below the caption, every part answers its own hit code and cursor, a press on the caption moves
+// the popup, a press on the grip sizes it, and Ctrl with an arrow moves it by 10 pixels on screen.
+TEST_F(ClipPopupTest, FramePartsMoveAndSizeThePopup) {
+    popup->BeginUpdate();
+    popup->SetViewStyle(vsList);
+    popup->AddItem(QStringLiteral("#A"), QString(), 0, 0, QStringLiteral("Alfa"));
+    popup->AddItem(QStringLiteral("#B"), QString(), 1, 0, QStringLiteral("Beta"));
+    popup->EndUpdate();
+    const int plainHeight = popup->height();
+    const int itemTop = popup->Items(0)->Top();
+    EXPECT_EQ(popup->FramePartHeights().Top, 0);
+    EXPECT_EQ(popup->HitTest(Center(popup->Items(0))), TVnHitPart::ItemButton);
+
+    popup->SetFrameParts(TVnFramePart::Caption | TVnFramePart::SizeGrip);
+    EXPECT_EQ(popup->FramePartHeights().Top, 14);
+    EXPECT_EQ(popup->FramePartHeights().Bottom, 17);
+    EXPECT_EQ(popup->height(), plainHeight + 14 + 17);
+    EXPECT_EQ(popup->Items(0)->Top(), itemTop + 14);
+    EXPECT_EQ(popup->contentsMargins(), QMargins(2, 2 + 14, 2, 2 + 17));
+    popup->SetPlacement(ppAbsolute);
+    popup->SetPopupBounds(200, 150, popup->width(), popup->height());
+    popup->ShowPopup();
+    const int w = popup->width(), h = popup->height();
+
+    struct Case {
+        const char* what;
+        QPoint point;
+        TVnHitPart part;
+        Qt::CursorShape cursor;
+    };
+    const Case cases[] = {
+        {"caption", {w / 2, 2 + 7}, TVnHitPart::Caption, Qt::ArrowCursor},
+        {"grip bar", {5, h - 2 - 8}, TVnHitPart::GripBar, Qt::ArrowCursor},
+        {"grip corner", {w - 2 - 4, h - 2 - 4}, TVnHitPart::SizeGrip, Qt::SizeFDiagCursor},
+        {"border", {0, h / 2}, TVnHitPart::Border, Qt::ArrowCursor},
+        {"item", Center(popup->Items(1)), TVnHitPart::ItemButton, Qt::ArrowCursor},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(popup->HitTest(c.point), c.part);
+        Move(popup, c.point);
+        EXPECT_EQ(popup->HitPart(), c.part);
+        EXPECT_EQ(popup->cursor().shape(), c.cursor);
+    }
+    EXPECT_EQ(popup->HitTest({-1, -1}), TVnHitPart::None);
+
+    // The parts are painted: the caption bar in the caption colour, the grip on the popup's face.
+    QImage look(popup->size(), QImage::Format_RGB32);
+    popup->render(&look);
+    look.save(ArtifactPath(QStringLiteral("clip-popup-frame-parts.png")));
+    EXPECT_EQ(FromQColor(look.pixelColor(3, 3)), ColorToRGB(clActiveCaption));
+    EXPECT_EQ(FromQColor(look.pixelColor(4, h - 2 - 8)), ColorToRGB(clBtnFace));
+
+    // A press on the caption drags the popup, one on the grip sizes it.
+    auto drag = [&](QPoint from, QPoint by) {
+        QTest::mousePress(popup, Qt::LeftButton, Qt::NoModifier, from);
+        EXPECT_TRUE(popup->Tracker() && popup->Tracker()->Active());
+        const QPoint global = popup->mapToGlobal(from) + by;
+        QMouseEvent move(QEvent::MouseMove, QPointF(), QPointF(global), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(popup, &move);
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(), QPointF(global), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(popup, &release);
+        QApplication::processEvents();
+    };
+    drag({w / 2, 2 + 7}, {30, 20});
+    EXPECT_EQ(popup->geometry(), QRect(230, 170, w, h));
+    drag({w - 2 - 4, h - 2 - 4}, {15, 10});
+    EXPECT_EQ(popup->geometry(), QRect(230, 170, w + 15, h + 10));
+
+    // Ctrl and an arrow move it by 10 pixels, never off the desktop.
+    QTest::keyClick(popup, Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(popup->pos(), QPoint(240, 170));
+    QTest::keyClick(popup, Qt::Key_Up, Qt::ControlModifier);
+    EXPECT_EQ(popup->pos(), QPoint(240, 160));
+    const QRect desktop = popup->screen()->virtualGeometry();
+    popup->SetBounds(desktop.left() + 4, 160, popup->width(), popup->height());
+    QTest::keyClick(popup, Qt::Key_Left, Qt::ControlModifier);
+    EXPECT_EQ(popup->x(), desktop.left());
+    QTest::keyClick(popup, Qt::Key_Left, Qt::ControlModifier);
+    EXPECT_EQ(popup->x(), desktop.left());
+
+    // Without a caption the keys do not move it.
+    popup->SetFrameParts(0);
+    const QPoint before = popup->pos();
+    QTest::keyClick(popup, Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(popup->pos(), before);
+    popup->HidePopup();
+}
+
 TEST_F(ClipPopupTest, PictureOfAMarkerLikeMenu) {
     RegisterGlyph(QStringLiteral("VN_TEST_ALL"), QColor(0, 128, 0));
     RegisterGlyph(QStringLiteral("VN_TEST_NONE"), QColor(160, 0, 0));
@@ -213,7 +305,7 @@ TEST_F(ClipPopupTest, PictureOfAMarkerLikeMenu) {
     popup->AddItem(QStringLiteral("#SepLine"), QString(), -1, 0, QStringLiteral("-"));
     TVnAssistButton* info = popup->AddItem(QStringLiteral("#BookmarsInfo"), QString(), 1, 0,
                                            QStringLiteral("3/12 %1 ").arg(RecordWord(12)));
-    info->SetLayout(eblGlyphRight);
+    info->SetLayout(TVnButtonLayout::GlyphRight);
     info->SetEnabled(false);
     popup->EndUpdate();
     popup->SetPopupBounds(10, 10, popup->width(), popup->height());

@@ -152,12 +152,12 @@ TEST_F(InputTest, TitleDragPastFivePixelsMovesTheColumnInsteadOfClicking) {
     Drag(vp(), start + QPoint(5, 0));
     Release(vp(), start + QPoint(5, 0));
     EXPECT_EQ(titleClicks, 1);
-    EXPECT_EQ(grid->DragState(), 0);
+    EXPECT_EQ(grid->DragState(), TDragState::None);
 
     // Further is a drag; dropped on the third title it moves the first column there.
     Press(vp(), start);
     Drag(vp(), start + QPoint(6, 0));
-    EXPECT_EQ(grid->DragState(), 2);
+    EXPECT_EQ(grid->DragState(), TDragState::TitleDrag);
     const QPoint target = CellCenter(first + 2, 0);
     Drag(vp(), target);
     Release(vp(), target);

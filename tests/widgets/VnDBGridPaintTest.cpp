@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QTest>
 
@@ -269,6 +270,35 @@ TEST_F(PaintTest, RowDragImage) {
     EXPECT_FALSE(images);
 }
 
+// Dragging the whole grid away carries the image of its rows: the drag state says so while the drag
+// runs, the image hangs at (2, 8) from the pointer, and both go when the drag ends.
+TEST_F(PaintTest, DraggingTheGridCarriesItsRowImage) {
+    UseColumns({{"ID", 50}, {"Nazev", 300}, {"Cena", 300}});
+    const QPoint cell = CellCenter(grid->IndicatorOffset(), 2);
+    EXPECT_EQ(grid->GetDragImages(), nullptr);
+    grid->DoStartDrag(cell);
+    EXPECT_EQ(grid->DragState(), TDragState::ControlDrag);
+    const TImageList* images = grid->GetDragImages();
+    ASSERT_NE(images, nullptr);
+    EXPECT_EQ(images->Width(), 57);
+    EXPECT_EQ(grid->DragImageHotSpot(), QPoint(2, 8));
+    // The picture: the selection tint inside a dark grey frame.
+    const QImage& picture = images->Image(0);
+    EXPECT_EQ(FromQColor(picture.pixelColor(0, 0)), 0x666666);
+    EXPECT_EQ(FromQColor(picture.pixelColor(images->Width() - 2, images->Height() - 2)), 0xCAB2A9);
+    // A second drag cannot start while one runs.
+    grid->DoStartDrag(cell);
+    EXPECT_EQ(grid->GetDragImages(), images);
+    grid->DoEndDrag();
+    EXPECT_EQ(grid->DragState(), TDragState::None);
+    EXPECT_EQ(grid->GetDragImages(), nullptr);
+
+    // Without the row image there is nothing to drag.
+    grid->SetOptionsEx(grid->OptionsEx() & ~dgeShowDragImage);
+    grid->DoStartDrag(cell);
+    EXPECT_EQ(grid->DragState(), TDragState::None);
+}
+
 TEST_F(PaintTest, PressedTitleLooksPressedWhileThePointerIsOnIt) {
     UseColumns({{"ID", 50}, {"Nazev", 120}, {"Cena", 80}});
     grid->SetOptions(grid->Options() | dgTitleClicked);
@@ -284,7 +314,7 @@ TEST_F(PaintTest, PressedTitleLooksPressedWhileThePointerIsOnIt) {
     int titleClicks = 0;
     grid->OnTitleClick = [&](TColumn*) { ++titleClicks; };
     Drag(vp(), CellCenter(first + 2, 3));
-    EXPECT_EQ(grid->DragState(), 0);
+    EXPECT_EQ(grid->DragState(), TDragState::None);
     EXPECT_TRUE(SameArea(up, Grab(), title));
     Release(vp(), CellCenter(first + 2, 3));
     EXPECT_EQ(titleClicks, 0);
@@ -298,7 +328,7 @@ TEST_F(PaintTest, FlatButtonsFrameTheWindowFlat) {
     QApplication::processEvents();
     EXPECT_EQ(grid->frameShape(), QFrame::Panel);
     EXPECT_EQ(grid->lineWidth(), 1);
-    EXPECT_EQ(grid->FixedFrameStyle(), 1);
+    EXPECT_EQ(grid->FixedFrameStyle(), TCellFrameStyle::ThinEdge);
 }
 
 TEST_F(PaintTest, WrappedCellTextAndTitleImages) {
@@ -362,6 +392,22 @@ TEST_F(PaintTest, PictureOfADataGrid) {
     QApplication::processEvents();
     const QImage picture = window.grab().toImage();
     EXPECT_TRUE(picture.save(ArtifactPath(QStringLiteral("dbgrid.png"))));
+
+    // What the picture must show: the sort mark right after the sorted caption, the check of the
+    // marked rows only, and the fixed line after the frozen column.
+    const QImage view = Grab();
+    const int first = grid->IndicatorOffset();
+    const int top = grid->TitleOffset();
+    const TRect nameTitle = grid->CellRect(first + 1, 0);
+    const int caption = QFontMetrics(name->Title()->Font()).horizontalAdvance(QStringLiteral("Název"));
+    EXPECT_TRUE(HasColor(
+        view, {nameTitle.Left + 2 + caption + 1, nameTitle.Top, nameTitle.Right, nameTitle.Bottom}, clBlack));
+    const int marker = first - 1;
+    EXPECT_TRUE(HasColor(view, grid->CellRect(marker, top + 1), clBlack));
+    EXPECT_TRUE(HasColor(view, grid->CellRect(marker, top + 3), clBlack));
+    EXPECT_FALSE(HasColor(view, grid->CellRect(marker, top + 2), clBlack));
+    const TRect frozen = grid->CellRect(first, top + 2);
+    EXPECT_EQ(Pixel(view, frozen.Right, (frozen.Top + frozen.Bottom) / 2), clBlack);
 }
 
 }  // namespace

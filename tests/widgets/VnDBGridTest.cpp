@@ -1,5 +1,9 @@
+#include <QApplication>
 #include <QFontMetrics>
+#include <QScreen>
 #include <QScrollBar>
+#include <functional>
+#include <set>
 
 #include "VnDBGridFixture.h"
 #include "platform/text/OleDate.h"
@@ -370,6 +374,7 @@ TEST_F(DBGridTest, CellTextWithDisplayFormats) {
     };
     const Case cases[] = {
         {price, ",0.00", "1 234,50"},
+        {price, "#,##0.00", "1 234,50"},
         {price, "0", "1235"},
         {price, " ", " "},  // a single blank prints the number blank
         {id, "000", "001"},
@@ -377,6 +382,23 @@ TEST_F(DBGridTest, CellTextWithDisplayFormats) {
         {date, "hh:nn", "14:07"},
         {name, "%s ks", "Položka 1 ks"},
         {price, "", "1234,5"},
+        // Formats of the formatting function, with the station's separators and currency.
+        {price, "%n", "1 234,50"},
+        {price, "%.2f", "1234,50"},
+        {price, "%.0n", "1 235"},  // half away from zero
+        {price, "%10.2m", "1 234,50 Kč"},
+        {price, "%13.2m", "  1 234,50 Kč"},
+        {price, "%-10.1f|", "1234,5    |"},
+        {price, "%.3e", "1,23E+003"},
+        {price, "%n %%", "1 234,50 %"},
+        {id, "%3d", "  1"},
+        {id, "%.3d", "001"},
+        {id, "č. %d", "č. 1"},
+        // A type that does not suit the value shows the field's own text.
+        {price, "%d", "1234,5"},
+        {id, "%n", "1"},
+        {price, "%", "1234,5"},
+        {name, "%5.3s|", "  Pol|"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.format);
@@ -390,6 +412,202 @@ TEST_F(DBGridTest, CellTextWithDisplayFormats) {
     date->SetDisplayFormat("dd.mm.yyyy");
     EXPECT_EQ(grid->GetCellText(date), "");
     EXPECT_EQ(grid->GetCellText(nullptr), "");
+}
+
+// The edit button of a cell without a handler opens a floating grid over the nested table of the
+// column's field; a field without one opens nothing, and a handler of the window takes precedence.
+class NestingGrid : public TVnDBGrid {
+public:
+    using TVnDBGrid::TVnDBGrid;
+    TDataSet* nested = nullptr;
+    TDataSet* NestedDataSet(TColumn* column) override {
+        return column && column->FieldName() == "Nazev" ? nested : nullptr;
+    }
+};
+
+TEST_F(DBGridTest, EditButtonWithoutHandlerOpensTheNestedTable) {
+    Build(3);
+    TMemTable items;
+    items.FieldDefs().Add("Kod", ftString, 10);
+    items.FieldDefs().Add("Mnozstvi", ftFloat);
+    items.CreateTable();
+    for (int i = 1; i <= 4; ++i) {
+        items.Append();
+        items.FieldByName("Kod")->SetAsString(QStringLiteral("K%1").arg(i));
+        items.FieldByName("Mnozstvi")->SetAsFloat(i);
+        items.Post();
+    }
+    items.First();
+    auto* nesting = new NestingGrid(&window);
+    grid = nesting;
+    nesting->nested = &items;
+    grid->setObjectName("dbgGrid");
+    grid->setGeometry(0, 0, 400, 200);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    grid->SetDataSource(&source);
+
+    grid->SelectColumn(grid->DataToRawColumn(0), 0);  // ID: no nested table
+    grid->EditButtonClick();
+    EXPECT_EQ(grid->PopupEditor(), nullptr);
+
+    grid->SelectColumn(grid->DataToRawColumn(1), 0);
+    grid->EditButtonClick();
+    TVnCustomDBGrid* popup = grid->PopupEditor();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_TRUE(popup->isVisible());
+    EXPECT_TRUE(popup->isWindow());
+    EXPECT_EQ(popup->DataSource()->DataSet(), &items);
+    EXPECT_EQ(popup->Columns().Count(), 2);
+    const QRect screen = popup->screen()->availableGeometry();
+    EXPECT_LE(popup->width(), screen.width() / 2);
+    EXPECT_EQ(popup->height(), screen.height() / 4);
+    // It opens under the current cell.
+    const TRect cell = grid->CellRect(grid->Col(), grid->Row());
+    EXPECT_EQ(popup->geometry().topLeft(), grid->viewport()->mapToGlobal(QPoint(cell.Left, cell.Bottom)));
+    delete popup;
+
+    int handled = 0;
+    grid->OnEditButtonClick = [&](QObject*) { ++handled; };
+    grid->EditButtonClick();
+    EXPECT_EQ(handled, 1);
+    EXPECT_EQ(grid->PopupEditor(), nullptr);
+}
+
+TEST_F(DBGridTest, DBObjectIsACopyTheGridCarries) {
+    Build(1);
+    MakeGrid();
+    TVnDBObject object{QStringLiteral("Cenik"), QStringLiteral("C01"), QStringLiteral("Ceník")};
+    grid->SetDBObject(object);
+    object.Code = QStringLiteral("changed");
+    EXPECT_EQ(grid->DBObject().Node, QStringLiteral("Cenik"));
+    EXPECT_EQ(grid->DBObject().Code, QStringLiteral("C01"));
+    EXPECT_EQ(grid->DBObject().Caption, QStringLiteral("Ceník"));
+}
+
+// A dataset whose records have no numbers: the bar shows the beginning, the way between and the end
+// (0, 2, 4), and letting the thumb go at an end goes to that end.
+class UnnumberedGrid : public TVnDBGrid {
+public:
+    using TVnDBGrid::TVnDBGrid;
+    bool DataSetSequenced(TDataSet*) const override { return false; }
+};
+
+TEST_F(DBGridTest, ScrollBarOfADatasetWithoutRecordNumbers) {
+    Build(100);
+    grid = new UnnumberedGrid(&window);
+    grid->setGeometry(0, 0, 500, 200);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    grid->SetDataSource(&source);
+    QScrollBar* bar = grid->verticalScrollBar();
+    EXPECT_TRUE(bar->isEnabled());
+    EXPECT_EQ(bar->minimum(), 0);
+    EXPECT_EQ(bar->maximum(), 4);
+    struct Case {
+        const char* what;
+        std::function<void()> move;
+        int position;
+    };
+    const Case cases[] = {
+        {"first", [&] { table.First(); }, 0},
+        {"between", [&] { table.MoveBy(50); }, 2},
+        {"last", [&] { table.Last(); }, 4},
+        {"back between", [&] { table.MoveBy(-30); }, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.move();
+        EXPECT_EQ(bar->value(), c.position);
+    }
+    bar->setSliderPosition(0);
+    emit bar->sliderReleased();
+    EXPECT_EQ(CurrentId(), 1);
+    bar->setSliderPosition(4);
+    emit bar->sliderReleased();
+    EXPECT_EQ(CurrentId(), 100);
+}
+
+// A grid that notes every row its cell painter is called for.
+class CountingGrid : public TVnDBGrid {
+public:
+    using TVnDBGrid::TVnDBGrid;
+    std::set<int> paintedRows;
+
+protected:
+    void DrawCell(QPainter& canvas, int col, int row, const TRect& rect, TGridDrawState state) override {
+        paintedRows.insert(row);
+        TVnDBGrid::DrawCell(canvas, col, row, rect, state);
+    }
+};
+
+// A step of the cursor repaints only the rows it must: with a scroll the uncovered row and the old
+// current row at its new place, without one the old and the new current row. The picture that
+// results is the one a full repaint gives.
+TEST_F(DBGridTest, ScrollingByARowRepaintsOnlyTheRowsItMust) {
+    Build(100);
+    auto* counting = new CountingGrid(&window);
+    grid = counting;
+    grid->setGeometry(0, 0, 500, 240);
+    window.resize(520, 260);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    grid->SetDataSource(&source);
+    QApplication::processEvents();
+    const int fit = grid->DataLink()->BufferCount();
+    ASSERT_GT(fit, 4);
+    const int top = grid->TitleOffset();
+
+    auto step = [&](int distance) {
+        QApplication::processEvents();
+        counting->paintedRows.clear();
+        table.MoveBy(distance);
+        QApplication::processEvents();
+        return counting->paintedRows;
+    };
+    // What the window shows, as the window system holds it (a grab would paint the grid anew).
+    auto shown = [&] {
+        const QPoint at = grid->viewport()->mapTo(&window, QPoint(0, 0));
+        return window.screen()
+            ->grabWindow(window.winId(), at.x(), at.y(), grid->viewport()->width(),
+                         grid->viewport()->height())
+            .toImage();
+    };
+    auto fullRepaintMatches = [&] {
+        const QImage scrolled = shown();
+        grid->viewport()->repaint();
+        return scrolled == shown();
+    };
+
+    struct Case {
+        const char* what;
+        int startRow;  // data row of the cursor before the step
+        int distance;
+        std::set<int> rows;  // raw rows that may be painted
+    };
+    const Case cases[] = {
+        {"down from the bottom row scrolls up", fit - 1, 1, {top + fit - 2, top + fit - 1}},
+        {"up from the top row scrolls down", 0, -1, {top, top + 1}},
+        {"two down from the bottom row", fit - 1, 2, {top + fit - 3, top + fit - 2, top + fit - 1}},
+        {"inside the window nothing scrolls", 2, 1, {top + 2, top + 3}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        GoToId(50);
+        table.MoveBy(c.startRow - grid->DataLink()->ActiveRecord());
+        ASSERT_EQ(grid->DataLink()->ActiveRecord(), c.startRow);
+        const std::set<int> painted = step(c.distance);
+        EXPECT_FALSE(painted.empty());
+        for (int row : painted) EXPECT_TRUE(c.rows.count(row)) << "row " << row << " was painted";
+        EXPECT_TRUE(fullRepaintMatches());
+    }
+
+    // A jump from the bottom row further than the window shows repaints every row.
+    GoToId(20);
+    table.MoveBy(fit - 1 - grid->DataLink()->ActiveRecord());
+    const std::set<int> painted = step(fit + 3);
+    for (int row = top; row < grid->RowCount(); ++row) EXPECT_TRUE(painted.count(row)) << "row " << row;
+    EXPECT_TRUE(fullRepaintMatches());
 }
 
 }  // namespace

@@ -54,18 +54,18 @@ protected:
 TEST_F(ButtonHost, PushButtonClicksOnlyWhenPressAndReleaseMeetOnIt) {
     TVnEditButton* a = Add(10, 10, 60, 24, QStringLiteral("První"));
     TVnEditButton* b = Add(80, 10, 60, 24, QStringLiteral("Druhé"));
-    a->SetButtonStyle(ebsFlat);
-    b->SetButtonStyle(ebsFlat);
+    a->SetButtonStyle(TVnButtonStyle::Flat);
+    b->SetButtonStyle(TVnButtonStyle::Flat);
 
     Move({20, 20});
-    EXPECT_EQ(a->State(), bstHot);
+    EXPECT_EQ(a->State(), TVnButtonState::Hot);
     EXPECT_EQ(set->ActiveButton(), a);
     Press({20, 20});
-    EXPECT_EQ(a->State(), bstDown);
+    EXPECT_EQ(a->State(), TVnButtonState::Down);
     EXPECT_TRUE(a->Pressed());
     EXPECT_EQ(set->FocusedButton(), a);
     Release({20, 20});
-    EXPECT_EQ(a->State(), bstHot);
+    EXPECT_EQ(a->State(), TVnButtonState::Hot);
     EXPECT_FALSE(a->Pressed());
     ASSERT_EQ(clicks.size(), 1u);
     EXPECT_EQ(clicks[0], a);
@@ -74,19 +74,19 @@ TEST_F(ButtonHost, PushButtonClicksOnlyWhenPressAndReleaseMeetOnIt) {
     clicks.clear();
     Press({20, 20});
     Move({200, 60}, Qt::LeftButton);
-    EXPECT_EQ(a->State(), bstNormal);
+    EXPECT_EQ(a->State(), TVnButtonState::Normal);
     Move({21, 21}, Qt::LeftButton);
-    EXPECT_EQ(a->State(), bstDown);
+    EXPECT_EQ(a->State(), TVnButtonState::Down);
 
     // Released over another button: only the pressed one takes part, so neither clicks.
     Move({90, 20}, Qt::LeftButton);
-    EXPECT_EQ(b->State(), bstNormal);
+    EXPECT_EQ(b->State(), TVnButtonState::Normal);
     Release({90, 20});
     EXPECT_TRUE(clicks.empty());
-    EXPECT_EQ(a->State(), bstNormal);
-    EXPECT_EQ(b->State(), bstNormal);
+    EXPECT_EQ(a->State(), TVnButtonState::Normal);
+    EXPECT_EQ(b->State(), TVnButtonState::Normal);
     Move({91, 20});
-    EXPECT_EQ(b->State(), bstHot);
+    EXPECT_EQ(b->State(), TVnButtonState::Hot);
     EXPECT_EQ(set->ActiveButton(), b);
 }
 
@@ -123,13 +123,13 @@ TEST_F(ButtonHost, ReleaseClickersClickOnAReleaseThatStartedElsewhereOnlyWhenThe
     Press({200, 60});
     Release({20, 15});
     EXPECT_EQ(clicks.size(), 1u);
-    EXPECT_EQ(item->State(), bstHot);
+    EXPECT_EQ(item->State(), TVnButtonState::Hot);
 
     // Already hot: the release changes nothing and does not click.
     clicks.clear();
     Press({200, 60});
     Move({20, 15}, Qt::LeftButton);
-    EXPECT_EQ(item->State(), bstHot);
+    EXPECT_EQ(item->State(), TVnButtonState::Hot);
     Release({20, 15});
     EXPECT_TRUE(clicks.empty());
 }
@@ -138,46 +138,46 @@ TEST_F(ButtonHost, SeparatorsAndDisabledButtonsNeverClick) {
     TVnEditButton* separator = Add(10, 10, 60, 24, QStringLiteral("-"));
     TVnEditButton* disabled = Add(80, 10, 60, 24, QStringLiteral("Vypnuto"));
     disabled->SetEnabled(false);
-    disabled->SetButtonStyle(ebsFlat);
+    disabled->SetButtonStyle(TVnButtonStyle::Flat);
 
     Move({20, 20});
-    EXPECT_EQ(separator->State(), bstNormal);
+    EXPECT_EQ(separator->State(), TVnButtonState::Normal);
     Press({20, 20});
-    EXPECT_EQ(separator->State(), bstNormal);
+    EXPECT_EQ(separator->State(), TVnButtonState::Normal);
     Release({20, 20});
-    EXPECT_EQ(separator->State(), bstNormal);
+    EXPECT_EQ(separator->State(), TVnButtonState::Normal);
 
     Move({90, 20});
-    EXPECT_EQ(disabled->State(), bstHot);  // hot under the mouse all the same
+    EXPECT_EQ(disabled->State(), TVnButtonState::Hot);  // hot under the mouse all the same
     Press({90, 20});
-    EXPECT_NE(disabled->State(), bstDown);
+    EXPECT_NE(disabled->State(), TVnButtonState::Down);
     Release({90, 20});
     EXPECT_TRUE(clicks.empty());
 }
 
 TEST_F(ButtonHost, LatchingToggleStaysDownUntilClickedAgain) {
     TVnEditButton* t = Add(10, 10, 60, 24, QStringLiteral("Přepínač"));
-    t->SetKind(bkToggle);
+    t->SetKind(TVnButtonKind::Toggle);
     t->SetFlag(bfLatchOnClick, true);
 
     Press({20, 20});
-    EXPECT_EQ(t->State(), bstDown);
+    EXPECT_EQ(t->State(), TVnButtonState::Down);
     Release({20, 20});
     EXPECT_TRUE(t->Latched());
-    EXPECT_EQ(t->State(), bstDown);
+    EXPECT_EQ(t->State(), TVnButtonState::Down);
     EXPECT_EQ(clicks.size(), 1u);
     Move({200, 60});
-    EXPECT_EQ(t->State(), bstDown);  // a latched button stays down off it
+    EXPECT_EQ(t->State(), TVnButtonState::Down);  // a latched button stays down off it
 
     Press({20, 20});
     Release({20, 20});
     EXPECT_FALSE(t->Latched());
-    EXPECT_EQ(t->State(), bstHot);
+    EXPECT_EQ(t->State(), TVnButtonState::Hot);
     EXPECT_EQ(clicks.size(), 2u);
 
     // A handler that refuses the new state undoes the latch and suppresses the click.
-    t->OnStateChange = [](TVnEditButton*, int& state) {
-        if (state == bstDown) state = bstHot;
+    t->OnStateChange = [](TVnEditButton*, TVnButtonState& state) {
+        if (state == TVnButtonState::Down) state = TVnButtonState::Hot;
     };
     Press({20, 20});
     Release({20, 20});
@@ -187,8 +187,9 @@ TEST_F(ButtonHost, LatchingToggleStaysDownUntilClickedAgain) {
 
 TEST_F(ButtonHost, ToggleWithoutLatchingCyclesOnEachPress) {
     TVnEditButton* t = Add(10, 10, 60, 24, QStringLiteral("Cyklus"));
-    t->SetKind(bkToggle);
-    const int expected[] = {bstDown, bstHot, bstDown, bstHot};
+    t->SetKind(TVnButtonKind::Toggle);
+    const TVnButtonState expected[] = {TVnButtonState::Down, TVnButtonState::Hot, TVnButtonState::Down,
+                                       TVnButtonState::Hot};
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
         Press({20, 20});
@@ -198,7 +199,7 @@ TEST_F(ButtonHost, ToggleWithoutLatchingCyclesOnEachPress) {
     }
     EXPECT_EQ(clicks.size(), 4u);
     Move({200, 60});
-    EXPECT_EQ(t->State(), bstNormal);
+    EXPECT_EQ(t->State(), TVnButtonState::Normal);
 }
 
 TEST_F(ButtonHost, HotChangesAreReportedOnEnteringAndLeaving) {
@@ -216,7 +217,7 @@ TEST_F(ButtonHost, HotChangesAreReportedOnEnteringAndLeaving) {
     Move({20, 20});
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(host.get(), &leave);
-    EXPECT_EQ(a->State(), bstNormal);
+    EXPECT_EQ(a->State(), TVnButtonState::Normal);
 }
 
 TEST_F(ButtonHost, AnchorsFollowAResizeOfTheControl) {
@@ -271,8 +272,8 @@ TEST_F(ButtonHost, KeyboardMovesThroughSelectableButtonsAndWraps) {
     EXPECT_TRUE(set->GetSetFlag(sfKeyboardMode));
     Key(Qt::Key_Down);
     EXPECT_EQ(set->ActiveButton(), c);
-    EXPECT_EQ(a->State(), bstNormal);
-    EXPECT_EQ(c->State(), bstHot);
+    EXPECT_EQ(a->State(), TVnButtonState::Normal);
+    EXPECT_EQ(c->State(), TVnButtonState::Hot);
     Key(Qt::Key_PageDown);  // past the hidden one and the one without a tab stop, round to the first
     EXPECT_EQ(set->ActiveButton(), a);
     Key(Qt::Key_Up);
@@ -295,10 +296,10 @@ TEST_F(ButtonHost, KeyboardMovesThroughSelectableButtonsAndWraps) {
 TEST_F(ButtonHost, StoredFormKeepsEveryFieldExceptTheNewerStyles) {
     TVnEditButton* a = Add(5, 6, 70, 22, QStringLiteral("Žluťoučký kůň"));
     a->SetHint(QStringLiteral("Nápověda"));
-    a->SetLayout(eblGlyphTop);
+    a->SetLayout(TVnButtonLayout::GlyphTop);
     a->SetData(-123456);
-    a->SetButtonStyle(ebsHotTrack);
-    a->SetKind(bkToggle);
+    a->SetButtonStyle(TVnButtonStyle::HotTrack);
+    a->SetKind(TVnButtonKind::Toggle);
     a->SetImageIndex(7);
     a->SetEnabled(false);
     a->SetAnchorKind(akMoveRightCenterVert);
@@ -306,7 +307,7 @@ TEST_F(ButtonHost, StoredFormKeepsEveryFieldExceptTheNewerStyles) {
     a->SetFlag(bfWindowCoordinates, false);
     a->SetFlag(bfTrackWhenLatched, true);
     TVnEditButton* b = Add(-3, 300, 1, 2, QStringLiteral("B"));
-    b->SetButtonStyle(ebsPlain);
+    b->SetButtonStyle(TVnButtonStyle::Plain);
 
     const QByteArray stored = set->WriteData();
     // Count, then per button: size, lengths, 30 bytes, caption + zero (and hint + zero).
@@ -319,10 +320,10 @@ TEST_F(ButtonHost, StoredFormKeepsEveryFieldExceptTheNewerStyles) {
     EXPECT_EQ(r->Caption(), a->Caption());
     EXPECT_EQ(r->Hint(), a->Hint());
     EXPECT_EQ(r->BoundsRect(), a->BoundsRect());
-    EXPECT_EQ(r->Layout(), eblGlyphTop);
+    EXPECT_EQ(r->Layout(), TVnButtonLayout::GlyphTop);
     EXPECT_EQ(r->Data(), -123456);
-    EXPECT_EQ(r->ButtonStyle(), ebsFlat);  // 7 and 8 come back as flat
-    EXPECT_EQ(r->Kind(), bkToggle);
+    EXPECT_EQ(r->ButtonStyle(), TVnButtonStyle::Flat);  // 7 and 8 come back as flat
+    EXPECT_EQ(r->Kind(), TVnButtonKind::Toggle);
     EXPECT_EQ(r->ImageIndex(), 7);
     EXPECT_FALSE(r->Enabled());
     EXPECT_TRUE(r->Flag(bfInSet));
@@ -331,7 +332,7 @@ TEST_F(ButtonHost, StoredFormKeepsEveryFieldExceptTheNewerStyles) {
     EXPECT_FALSE(r->WindowCoordinates());
     EXPECT_TRUE(r->Flag(bfTrackWhenLatched));
     EXPECT_EQ(copy.Buttons(1)->BoundsRect(), b->BoundsRect());
-    EXPECT_EQ(copy.Buttons(1)->ButtonStyle(), ebsPlain);
+    EXPECT_EQ(copy.Buttons(1)->ButtonStyle(), TVnButtonStyle::Plain);
     EXPECT_TRUE(copy.Buttons(1)->Hint().isEmpty());
 }
 
@@ -376,24 +377,26 @@ TEST(EditButtonLayout, GlyphAndCaptionRectanglesFollowTheLayout) {
     const int cw = b.CaptionWidth(), ch = b.CaptionHeight();
     ASSERT_GT(cw, 0);
     struct Case {
-        int layout;
+        TVnButtonLayout layout;
         TRect glyph;
         TRect caption;
     };
     const int spare = (100 - 16 - cw - 9) / 2;
     const Case cases[] = {
-        {eblGlyphLeft, {3, 14, 19, 26}, {22, (40 - ch) / 2, 22 + cw + 2, (40 - ch) / 2 + ch + 2}},
+        {TVnButtonLayout::GlyphLeft,
+         {3, 14, 19, 26},
+         {22, (40 - ch) / 2, 22 + cw + 2, (40 - ch) / 2 + ch + 2}},
         // The caption band of a right glyph starts after the glyph and so has no room beside it.
-        {eblGlyphRight, {81, 14, 97, 26}, {100, (40 - ch) / 2, 99, (40 - ch) / 2 + ch + 2}},
-        {eblGlyphCenter,
+        {TVnButtonLayout::GlyphRight, {81, 14, 97, 26}, {100, (40 - ch) / 2, 99, (40 - ch) / 2 + ch + 2}},
+        {TVnButtonLayout::GlyphCenter,
          {3 + spare, 14, 19 + spare, 26},
          {22 + spare, (40 - ch) / 2, 99, (40 - ch) / 2 + ch + 2}},
-        {eblGlyphTop,
+        {TVnButtonLayout::GlyphTop,
          {42, 3 + (40 - 12 - ch - 9) / 2, 58, 15 + (40 - 12 - ch - 9) / 2},
          {3 + (94 - cw) / 2, 18 + (40 - 12 - ch - 9) / 2, 5 + (94 - cw) / 2 + cw, 42}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.layout);
+        SCOPED_TRACE(static_cast<int>(c.layout));
         b.SetLayout(c.layout);
         TRect g, t;
         b.CalcLayout(g, t);
@@ -402,7 +405,7 @@ TEST(EditButtonLayout, GlyphAndCaptionRectanglesFollowTheLayout) {
     }
     // Without a glyph the glyph rectangle is the empty one at (3, 3) and the caption has no gap.
     b.SetGlyph(QImage());
-    b.SetLayout(eblGlyphLeft);
+    b.SetLayout(TVnButtonLayout::GlyphLeft);
     TRect g, t;
     b.CalcLayout(g, t);
     EXPECT_EQ(g, (TRect{3, 3, 3, 3}));
@@ -450,23 +453,23 @@ TEST_F(ButtonHost, StylesPaintTheirFacesAndFrames) {
         p.fillRect(3, 3, 10, 10, QColor(0, 128, 0));
     }
     struct Look {
-        int style;
-        int state;
+        TVnButtonStyle style;
+        TVnButtonState state;
         bool enabled;
     };
     const Look looks[] = {
-        {ebsStandard, bstNormal, true},
-        {ebsStandard, bstDown, true},
-        {ebsStandard, bstNormal, false},
-        {ebsFlat, bstHot, true},
-        {ebsFlat, bstDown, true},
-        {ebsTinted, bstHot, true},
-        {ebsHotTrack, bstHot, true},
-        {ebsHotTrack, bstDown, true},
-        {ebsHotTrackFaded, bstNormal, true},
-        {ebsFramedGlyph, bstHot, true},
-        {ebsFlatOnWindow, bstNormal, true},
-        {ebsCombo, bstDown, true},
+        {TVnButtonStyle::Standard, TVnButtonState::Normal, true},
+        {TVnButtonStyle::Standard, TVnButtonState::Down, true},
+        {TVnButtonStyle::Standard, TVnButtonState::Normal, false},
+        {TVnButtonStyle::Flat, TVnButtonState::Hot, true},
+        {TVnButtonStyle::Flat, TVnButtonState::Down, true},
+        {TVnButtonStyle::Tinted, TVnButtonState::Hot, true},
+        {TVnButtonStyle::HotTrack, TVnButtonState::Hot, true},
+        {TVnButtonStyle::HotTrack, TVnButtonState::Down, true},
+        {TVnButtonStyle::HotTrackFaded, TVnButtonState::Normal, true},
+        {TVnButtonStyle::FramedGlyph, TVnButtonState::Hot, true},
+        {TVnButtonStyle::FlatOnWindow, TVnButtonState::Normal, true},
+        {TVnButtonStyle::Combo, TVnButtonState::Down, true},
     };
     std::vector<TVnEditButton*> buttons;
     int i = 0;
@@ -525,6 +528,45 @@ TEST_F(ButtonHost, ANewDefaultColourReachesOnlyButtonsThatKeptTheOldOne) {
     set->MoveButton(1, 0);
     EXPECT_EQ(own->Index(), 0);
     EXPECT_EQ(set->Buttons(1), plain);
+}
+
+// A button that acts as a link shows the library's link cursor over the control while the pointer is
+// on it; the control's own cursor comes back when the pointer leaves, and a disabled link shows none.
+class LinkButton : public TVnEditButton {
+public:
+    using TVnEditButton::TVnEditButton;
+    std::optional<QCursor> GetCursor() const override { return ScreenCursor(crVnLinkSelect); }
+};
+
+TEST_F(ButtonHost, AButtonMaySupplyTheCursorOverIt) {
+    host->setCursor(Qt::IBeamCursor);
+    TVnEditButton* plain = Add(10, 10, 60, 24, QStringLiteral("Tlačítko"));
+    auto* link = set->AddButton<LinkButton>();
+    link->SetBoundsRect(80, 10, 60, 24);
+    link->SetCaption(QStringLiteral("Odkaz"));
+    EXPECT_FALSE(plain->GetCursor());
+
+    const QImage linkPicture = ScreenCursor(crVnLinkSelect).pixmap().toImage();
+    Move({20, 20});
+    EXPECT_EQ(host->cursor().shape(), Qt::IBeamCursor);
+    Move({90, 20});
+    EXPECT_EQ(host->cursor().shape(), Qt::BitmapCursor);
+    EXPECT_EQ(host->cursor().pixmap().toImage(), linkPicture);
+    Move({200, 60});
+    EXPECT_EQ(host->cursor().shape(), Qt::IBeamCursor);
+
+    link->SetEnabled(false);
+    Move({90, 20});
+    EXPECT_EQ(host->cursor().shape(), Qt::IBeamCursor);
+
+    // A control without a cursor of its own gets the default one back.
+    link->SetEnabled(true);
+    host->unsetCursor();
+    Move({90, 20});
+    EXPECT_EQ(host->cursor().shape(), Qt::BitmapCursor);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(host.get(), &leave);
+    EXPECT_EQ(host->cursor().shape(), Qt::ArrowCursor);
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QPainter>
 
+#include "common/Artifacts.h"
 #include "widgets/VnEditTools.h"
 
 namespace {
@@ -68,17 +70,23 @@ TEST(Blending, BitmapKeepsKeyPixels) {
 
 TEST(Effects, PixelRules) {
     struct Case {
-        int effect;
+        TVnEffect effect;
         QRgb in, out;
     };
     const Case cases[] = {
-        {0, qRgb(200, 10, 10), qRgb(200, 10, 10)}, {0, qRgb(100, 10, 10), qRgb(120, 120, 120)},
-        {1, qRgb(100, 50, 0), qRgb(50, 25, 66)},   {1, qRgb(100, 50, 255), qRgb(50, 25, 189)},
-        {1, qRgb(100, 50, 7), qRgb(50, 25, 7)},    {2, qRgb(1, 2, 3), qRgb(1, 2, 3)},
-        {3, qRgb(1, 2, 3), qRgb(254, 253, 252)},
+        {TVnEffect::RedKeep, qRgb(200, 10, 10), qRgb(200, 10, 10)},
+        {TVnEffect::RedKeep, qRgb(100, 10, 10), qRgb(120, 120, 120)},
+        {TVnEffect::Selected, qRgb(100, 50, 0), qRgb(50, 25, 66)},
+        {TVnEffect::Selected, qRgb(100, 50, 255), qRgb(50, 25, 189)},
+        {TVnEffect::Selected, qRgb(100, 50, 7), qRgb(50, 25, 7)},
+        {TVnEffect::Copy, qRgb(1, 2, 3), qRgb(1, 2, 3)},
+        {TVnEffect::Invert, qRgb(1, 2, 3), qRgb(254, 253, 252)},
+        // The tone mapping: 16 x the table's entry for the high nibble + a step of the value.
+        {TVnEffect::Tone, qRgb(0, 19, 20), qRgb(16 * 7 + 11, 16 * 8 + 11, 16 * 8 + 4)},
+        {TVnEffect::Tone, qRgb(64, 100, 255), qRgb(16 * 9 + 5, 16 * 10 + 6, 16 * 15 + 7)},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.effect);
+        SCOPED_TRACE(static_cast<int>(c.effect));
         QImage src(2, 1, QImage::Format_RGB32);
         src.setPixel(0, 0, qRgb(9, 9, 9));  // top-left: the transparent colour
         src.setPixel(1, 0, c.in);
@@ -241,19 +249,23 @@ TEST_F(Markup, LineTagDrawsAlongTheLineTop) {
 }
 
 TEST(CellFrame, StylesDrawTheirEdges) {
+    using S = TCellFrameStyle;
+    constexpr TCellFrameState normal = TCellFrameState::Normal, pressed = TCellFrameState::Pressed;
     struct Case {
-        int style, state;
+        TCellFrameStyle style;
+        TCellFrameState state;
         QPoint probe;
         TColor expected;
     };
     const TRect r{2, 2, 12, 12};
     const Case cases[] = {
-        {0, 0, {2, 5}, clBtnHighlight}, {0, 0, {11, 5}, clBtnShadow}, {1, 1, {2, 5}, clBtnShadow},
-        {2, 0, {2, 5}, clBtnFace},      {2, 0, {12, 5}, clSilver},    {3, 0, {3, 5}, clBtnHighlight},
-        {3, 0, {2, 5}, clWhite},        {0, 2, {2, 5}, clWhite},      {5, 0, {2, 5}, clWhite},
+        {S::Edge3D, normal, {2, 5}, clBtnHighlight},    {S::Edge3D, normal, {11, 5}, clBtnShadow},
+        {S::Edge3D, pressed, {11, 5}, cl3DLight},       {S::ThinEdge, pressed, {2, 5}, clBtnShadow},
+        {S::Single, normal, {2, 5}, clBtnFace},         {S::Single, normal, {12, 5}, clSilver},
+        {S::InnerEdge, normal, {3, 5}, clBtnHighlight}, {S::InnerEdge, normal, {2, 5}, clWhite},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.style << "/" << c.state);
+        SCOPED_TRACE(testing::Message() << static_cast<int>(c.style) << "/" << static_cast<int>(c.state));
         QImage img(16, 16, QImage::Format_RGB32);
         img.fill(Qt::white);
         QPainter p(&img);
@@ -295,6 +307,81 @@ TEST(LineBatch, XorDrawTwiceErases) {
     EXPECT_EQ(img, before);
     LineBatchFree(batch);
     EXPECT_TRUE(batch.Lines.empty());
+}
+
+// The small image list: thirteen 16 x 16 pictures on a key colour, the first four being marks that
+// other images take as overlays. A picture of all of them goes to the artifacts.
+TEST(SmallImages, GlyphsOverlaysAndNames) {
+    const TImageList& images = SmallImages();
+    ASSERT_EQ(images.Count(), kSmallImageCount);
+    EXPECT_EQ(images.Width(), 16);
+    EXPECT_EQ(images.Height(), 16);
+    for (int i = 0; i < TImageList::kOverlayCount; ++i) EXPECT_EQ(images.OverlayImage(i), i) << i;
+    EXPECT_EQ(images.OverlayImage(4), -1);
+
+    // Each picture on the sheet: in a row, 20 pixels apart, over a grey that shows the transparency.
+    QImage sheet(20 * kSmallImageCount + 4 + 24, 24, QImage::Format_RGB32);
+    const QColor back(200, 200, 200);
+    sheet.fill(back);
+    {
+        QPainter p(&sheet);
+        for (int i = 0; i < kSmallImageCount; ++i) images.Draw(p, 2 + 20 * i, 4, i);
+        // A folder with the link mark over it.
+        images.DrawOverlay(p, 2 + 20 * kSmallImageCount, 4, 5, 0);
+    }
+    ASSERT_TRUE(sheet.save(ArtifactPath(QStringLiteral("small-images.png"))));
+    auto at = [&](int image, int x, int y) { return sheet.pixelColor(2 + 20 * image + x, 4 + y); };
+    struct Case {
+        const char* what;
+        int image, x, y;
+        QColor color;
+    };
+    const Case cases[] = {
+        {"the key colour is transparent", 4, 0, 0, back},
+        {"a mark leaves the rest of its square clear", 0, 12, 2, back},
+        {"the link mark is a white box", 0, 1, 10, QColor(255, 255, 255)},
+        {"the cross is red", 1, 12, 12, QColor(204, 0, 0)},
+        {"the check is green", 2, 10, 13, QColor(0, 144, 0)},
+        {"the page is white inside", 4, 5, 3, QColor(255, 255, 255)},
+        {"the folder is yellow", 5, 4, 10, QColor(255, 214, 0)},
+        {"the plus is green in the middle", 6, 7, 7, QColor(0, 144, 0)},
+        {"the plus leaves its corners clear", 6, 2, 2, back},
+        {"the minus is red", 7, 7, 7, QColor(204, 0, 0)},
+        {"the warning sign has a black mark", 11, 7, 6, QColor(0, 0, 0)},
+        {"the warning sign is yellow beside it", 11, 5, 11, QColor(255, 214, 0)},
+        {"the information disc is blue", 12, 4, 7, QColor(0, 64, 176)},
+        {"with a white letter", 12, 7, 8, QColor(255, 255, 255)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(at(c.image, c.x, c.y), c.color);
+    }
+    // The overlay draws its mark over the folder and leaves the folder elsewhere.
+    EXPECT_EQ(at(kSmallImageCount, 1, 10), QColor(255, 255, 255));
+    EXPECT_EQ(at(kSmallImageCount, 12, 10), QColor(255, 214, 0));
+
+    // The markup knows them by name, and draws an overlay by its number from a list that has one.
+    EXPECT_FALSE(LoadBitmapResource(QStringLiteral("VN_SMALL_IMAGE00")).isNull());
+    EXPECT_FALSE(LoadBitmapResource(QStringLiteral("VN_SMALL_IMAGE12")).isNull());
+    EXPECT_TRUE(LoadBitmapResource(QStringLiteral("VN_SMALL_IMAGE13")).isNull());
+    QImage drawn(40, 20, QImage::Format_RGB32);
+    drawn.fill(Qt::white);
+    {
+        QPainter p(&drawn);
+        p.setBrush(Qt::white);
+        QPoint extent;
+        DrawMarkupText(p, QStringLiteral("/im{6,1}"), TRect{0, 0, 40, 20}, true, 0, &images, extent);
+    }
+    EXPECT_EQ(drawn.pixelColor(7, 7), QColor(0, 144, 0));    // the plus
+    EXPECT_EQ(drawn.pixelColor(12, 12), QColor(204, 0, 0));  // the cross over it
+}
+
+TEST(ScreenCursors, LibraryCursorsHavePictures) {
+    for (int id : {crVnSelect, crVnSelectColumn, crVnSelectRow, crVnLinkSelect})
+        EXPECT_FALSE(ScreenCursor(id).pixmap().isNull()) << id;
+    EXPECT_EQ(ScreenCursor(1).shape(), Qt::ArrowCursor);
+    // Each number has a picture of its own.
+    EXPECT_NE(ScreenCursor(crVnLinkSelect).pixmap().toImage(), ScreenCursor(crVnSelect).pixmap().toImage());
 }
 
 }  // namespace

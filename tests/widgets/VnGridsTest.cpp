@@ -128,7 +128,7 @@ TEST_F(GridTest, TitleDragMovesColumnAndFooterPanel) {
 
     // To the right: the arrows stand at the target's right edge and the column lands after it.
     Press(vp(), TitleCenter(2));
-    EXPECT_EQ(grid->DragState(), 2);
+    EXPECT_EQ(grid->DragState(), TDragState::TitleDrag);
     EXPECT_FALSE(grid->ArrowsShown());  // over its own title nothing would change
     Drag(vp(), TitleCenter(2) + QPoint(5, 0));
     EXPECT_FALSE(grid->ArrowsShown());
@@ -137,7 +137,7 @@ TEST_F(GridTest, TitleDragMovesColumnAndFooterPanel) {
     EXPECT_EQ(grid->DropColumn(), 3);
     EXPECT_EQ(grid->ArrowX(), grid->CellRect(3, 0).Right);
     Release(vp(), TitleCenter(3));
-    EXPECT_EQ(grid->DragState(), 0);
+    EXPECT_EQ(grid->DragState(), TDragState::None);
     EXPECT_FALSE(grid->ArrowsShown());
     EXPECT_EQ(grid->captions, (QStringList{order[0], order[2], order[1], order[3], order[4]}));
     EXPECT_EQ(grid->PanelUnder(3), grid->Panel(1));
@@ -178,7 +178,7 @@ TEST_F(GridTest, EscapeCancelsAndFocusLossCommits) {
     Press(vp(), TitleCenter(1));
     Drag(vp(), TitleCenter(3));
     QTest::keyClick(grid, Qt::Key_Escape);
-    EXPECT_EQ(grid->DragState(), 0);
+    EXPECT_EQ(grid->DragState(), TDragState::None);
     EXPECT_FALSE(grid->ArrowsShown());
     auto* overlay = window.findChild<QWidget*>(QStringLiteral("VnDragOverlay"));
     ASSERT_NE(overlay, nullptr);
@@ -198,7 +198,7 @@ TEST_F(GridTest, EscapeCancelsAndFocusLossCommits) {
     QApplication::setActiveWindow(&window);
     QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
     QApplication::sendEvent(grid, &out);
-    EXPECT_EQ(grid->DragState(), 0);
+    EXPECT_EQ(grid->DragState(), TDragState::None);
     EXPECT_EQ(grid->captions, (QStringList{order[1], order[2], order[0], order[3], order[4]}));
 }
 
@@ -369,6 +369,26 @@ TEST_F(GridTest, PictureOfFrozenColumnsFooterAndSortMarks) {
     const TRect footer = grid->Footers().FooterRect();
     EXPECT_EQ(footer.Bottom, vp()->height());
     EXPECT_EQ(footer.Height(), textHeight + 6 + 5);
+
+    // And the pixels that show it: the sort mark in the frozen title, the frozen cells' own tint
+    // closed by the fixed line, and the current cell in the highlight colour.
+    const QImage view = vp()->grab().toImage();
+    auto pixel = [&](int x, int y) { return FromQColor(view.pixelColor(x, y)); };
+    auto has = [&](const TRect& r, TColor color) {
+        for (int y = r.Top; y < r.Bottom; ++y)
+            for (int x = r.Left; x < r.Right; ++x)
+                if (pixel(x, y) == ColorToRGB(color)) return true;
+        return false;
+    };
+    const TRect frozenTitle = grid->CellRect(1, 0);
+    EXPECT_TRUE(
+        has({frozenTitle.Right - 12, frozenTitle.Top + 1, frozenTitle.Right - 1, frozenTitle.Bottom - 1},
+            clBlack));
+    const TRect frozen = grid->CellRect(1, 1);
+    EXPECT_EQ(pixel(frozen.Left + 1, frozen.Top + 1), 0xE8F0F0);
+    EXPECT_EQ(pixel(frozen.Right, (frozen.Top + frozen.Bottom) / 2), clBlack);
+    const TRect current = grid->CellRect(3, 2);
+    EXPECT_EQ(pixel(current.Right - 2, current.Top + 1), ColorToRGB(clHighlight));
 }
 
 }  // namespace

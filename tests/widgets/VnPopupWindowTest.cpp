@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
@@ -393,34 +394,219 @@ TEST_F(MessageWindowTest, ButtonsGoUnderTheTextAndMakeTheWindowTakeTheMouse) {
     EXPECT_GE(window->width(), 50 + 6 + 2);
 }
 
-TEST_F(MessageWindowTest, TheOwnerMayDelayTheShowing) {
-    struct Delayer : QObject {
-        int delay = 40;
-        bool eventFilter(QObject*, QEvent* e) override {
-            if (e->type() == TVnMessageShowEvent::EventType())
-                static_cast<TVnMessageShowEvent*>(e)->Delay = delay;
-            return false;
+// A timer the test runs by hand: it remembers what it was asked for and fires when the test's clock
+// passes the time.
+class ManualTimer : public IVnWindowTimer {
+public:
+    struct Clock {
+        int now = 0;
+        int starts = 0;
+        int due = -1;  // -1: not running
+        bool refuse = false;
+        std::function<void()> elapsed;
+        void Advance(int milliseconds) {
+            now += milliseconds;
+            if (due >= 0 && now >= due) {
+                due = -1;
+                auto fire = elapsed;
+                fire();
+            }
         }
-    } delayer;
-    owner->installEventFilter(&delayer);
+    };
+    explicit ManualTimer(Clock& clock) : clock_(clock) {}
+    bool Start(int milliseconds, std::function<void()> elapsed) override {
+        if (clock_.refuse) return false;
+        ++clock_.starts;
+        clock_.due = clock_.now + milliseconds;
+        clock_.elapsed = std::move(elapsed);
+        return true;
+    }
+    void Stop() override { clock_.due = -1; }
+
+private:
+    Clock& clock_;
+};
+
+// Collects the events an owner gets from its message window.
+struct OwnerEvents : QObject {
+    int delay = 0;
+    int hideNotices = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == TVnMessageShowEvent::EventType())
+            static_cast<TVnMessageShowEvent*>(e)->Delay = delay;
+        if (e->type() == TVnMessageHideEvent::EventType()) ++hideNotices;
+        return false;
+    }
+};
+
+TEST_F(MessageWindowTest, TheOwnerMayDelayTheShowing) {
+    ManualTimer::Clock clock;
+    window->SetTimer(std::make_unique<ManualTimer>(clock));
+    OwnerEvents events;
+    events.delay = 40;
+    owner->installEventFilter(&events);
     window->SetText(QStringLiteral("Chvilku strpení"));
     window->ShowPopup();
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(window->ShowPending());
-    QTRY_VERIFY_WITH_TIMEOUT(window->isVisible(), 2000);
+    EXPECT_EQ(window->HideMode(), TVnTimerMode::Show);
+    clock.Advance(39);
+    EXPECT_FALSE(window->isVisible());
+    clock.Advance(1);
+    EXPECT_TRUE(window->isVisible());
     EXPECT_FALSE(window->ShowPending());
+    EXPECT_EQ(window->TimerId(), 0);
     window->HidePopup();
 
     // Hidden before its time, it does not come up later.
     window->ShowPopup();
     window->HidePopup();
-    QTest::qWait(80);
+    clock.Advance(100);
     EXPECT_FALSE(window->isVisible());
 
-    delayer.delay = 0;
+    // Stopping the timer with its mode does at once what the timer would have done.
+    window->ShowPopup();
+    window->StopTimer(TVnTimerMode::Show);
+    EXPECT_TRUE(window->isVisible());
+    window->HidePopup();
+
+    events.delay = 0;
     window->ShowPopup();
     EXPECT_TRUE(window->isVisible());
-    owner->removeEventFilter(&delayer);
+    owner->removeEventFilter(&events);
+}
+
+// Auto-hide: a free window goes by itself after HideDelay, an owned one tells its owner and stays
+// until the owner decides, and a window with buttons never starts the timer.
+TEST_F(MessageWindowTest, AutoHideAfterTheDelayUnlessItHasButtons) {
+    ManualTimer::Clock clock;
+    OwnerEvents events;
+    owner->installEventFilter(&events);
+
+    auto* free = new TVnMessageWindow(nullptr);
+    free->SetTimer(std::make_unique<ManualTimer>(clock));
+    free->SetText(QStringLiteral("Uloženo"));
+    EXPECT_FALSE(free->AutoHide());
+    EXPECT_EQ(free->HideDelay(), 2000);
+    free->ShowPopup();
+    EXPECT_EQ(free->TimerId(), 0);  // without auto-hide no timer runs
+    free->HidePopup();
+    free->SetAutoHide(true);
+    free->SetHideDelay(500);
+    free->ShowPopup();
+    EXPECT_EQ(free->TimerId(), TVnMessageWindow::kTimerId);
+    EXPECT_EQ(free->HideMode(), TVnTimerMode::Hide);
+    clock.Advance(499);
+    EXPECT_TRUE(free->isVisible());
+    clock.Advance(1);
+    EXPECT_FALSE(free->isVisible());
+    EXPECT_FALSE(free->Shown());
+
+    // A timer that cannot run hides at once instead of never.
+    clock.refuse = true;
+    free->ShowPopup();
+    EXPECT_FALSE(free->isVisible());
+    clock.refuse = false;
+    delete free;
+
+    window->SetTimer(std::make_unique<ManualTimer>(clock));
+    window->SetText(QStringLiteral("Hodnota není platná"));
+    window->SetAutoHide(true);
+    window->ShowPopup();
+    clock.Advance(2000);
+    QApplication::processEvents();
+    EXPECT_EQ(events.hideNotices, 1);
+    EXPECT_TRUE(window->isVisible());  // the owner decides
+    window->HidePopup();
+
+    TVnEditButton* ok = window->Buttons().AddButton();
+    ok->SetCaption(QStringLiteral("OK"));
+    ok->SetBoundsRect(0, 0, 40, 20);
+    const int starts = clock.starts;
+    window->ShowPopup();
+    EXPECT_EQ(window->TimerId(), 0);
+    EXPECT_EQ(clock.starts, starts);
+    clock.Advance(10000);
+    QApplication::processEvents();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(events.hideNotices, 1);
+
+    // A delayed showing still comes for a window with buttons; only its hiding waits for them.
+    window->HidePopup();
+    events.delay = 30;
+    window->ShowPopup();
+    clock.Advance(30);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->TimerId(), 0);
+    owner->removeEventFilter(&events);
+}
+
+// The move-and-size loop drags an outline with a message of the position or size; a release puts
+// the popup there, Escape leaves it where it was; the outline and the message go in both cases.
+TEST_F(PopupOnForm, TrackPopupMovesAndSizesByTheOutline) {
+    popup->SetHookParentForm(false);
+    popup->SetPlacement(ppAbsolute);
+    popup->SetPopupBounds(300, 200, 120, 60);
+    popup->ShowPopup();
+    ASSERT_EQ(popup->geometry(), QRect(300, 200, 120, 60));
+
+    struct Case {
+        const char* what;
+        TVnTrackKind kind;
+        QPoint move;
+        bool apply;
+        QRect outline;
+        const char* message;
+        QRect result;
+    };
+    const Case cases[] = {
+        {"move", TVnTrackKind::Move, {25, -10}, true, {325, 190, 120, 60}, "325, 190", {325, 190, 120, 60}},
+        {"size", TVnTrackKind::Size, {30, 15}, true, {325, 190, 150, 75}, "150 x 75", {325, 190, 150, 75}},
+        {"size past the corner",
+         TVnTrackKind::Size,
+         {-170, 5},
+         true,
+         {305, 190, 20, 80},
+         "20 x 80",
+         {305, 190, 20, 80}},
+        {"escape", TVnTrackKind::Move, {40, 40}, false, {345, 230, 20, 80}, "345, 230", {305, 190, 20, 80}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QPoint start = popup->geometry().topLeft() + QPoint(5, 5);
+        popup->TrackPopup(c.kind, start);
+        TVnPopupTracker* tracker = popup->Tracker();
+        ASSERT_NE(tracker, nullptr);
+        QPointer<TVnMessageWindow> message = tracker->Message();
+        QPointer<TVnDragFrameWindow> frame = tracker->Frame();
+        // The other buttons and keys are not heard while the loop runs.
+        QTest::mouseClick(popup, Qt::RightButton);
+        QTest::keyClick(popup, Qt::Key_A);
+        EXPECT_TRUE(tracker->Active());
+        QMouseEvent move(QEvent::MouseMove, QPointF(0, 0), QPointF(start + c.move), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(popup, &move);
+        EXPECT_EQ(tracker->Outline().normalized(), c.outline);
+        ASSERT_TRUE(message);
+        EXPECT_EQ(message->Text(), QString::fromLatin1(c.message));
+        EXPECT_TRUE(message->isVisible());
+        EXPECT_EQ(message->pos(), c.outline.topLeft() + QPoint(4, 4));
+        ASSERT_TRUE(frame);
+        EXPECT_EQ(frame->geometry(), c.outline);
+        if (c.apply) {
+            QMouseEvent release(QEvent::MouseButtonRelease, QPointF(0, 0), QPointF(start + c.move),
+                                Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(popup, &release);
+        } else {
+            QTest::keyClick(popup, Qt::Key_Escape);
+        }
+        EXPECT_FALSE(tracker->Active());
+        EXPECT_FALSE(message);
+        EXPECT_FALSE(frame);
+        EXPECT_EQ(popup->geometry(), c.result);
+        EXPECT_EQ(popup->Placement(), ppAbsolute);
+        QApplication::processEvents();
+    }
 }
 
 TEST_F(MessageWindowTest, PictureOfTheShapes) {

@@ -426,7 +426,26 @@ TGridCoord TCustomGrid::MouseCoord(int x, int y) {
     return c;
 }
 
-void TCustomGrid::InvalidateRegion(const QRegion& region) { viewport()->update(region); }
+void TCustomGrid::InvalidateRegion(const QRegion& region) {
+    pendingPaint_ += region;
+    viewport()->update(region);
+}
+
+void TCustomGrid::ScrollRegion(const QRect& area, int dy) {
+    if (dy == 0 || area.isEmpty()) return;
+    viewport()->scroll(0, dy, area);
+    // What was waiting to be painted moved with the picture.
+    const QRegion waiting = pendingPaint_.intersected(area);
+    pendingPaint_ = pendingPaint_.subtracted(area) + waiting.translated(0, dy).intersected(area);
+    const QRect uncovered = dy < 0 ? QRect(area.left(), area.bottom() + 1 + dy, area.width(), -dy)
+                                   : QRect(area.left(), area.top(), area.width(), dy);
+    InvalidateRegion(QRegion(uncovered.intersected(area)));
+}
+
+void TCustomGrid::UpdateNow() {
+    if (pendingPaint_.isEmpty() || !viewport()->isVisible()) return;
+    viewport()->repaint(pendingPaint_);
+}
 
 void TCustomGrid::InvalidateGrid() { InvalidateRegion(QRegion(viewport()->rect())); }
 
@@ -478,20 +497,36 @@ void TCustomGrid::ScrollIntoView(int col, int row) {
     TopLeftChanged();
 }
 
-void TCustomGrid::MoveColRow(int col, int row, bool /*moveAnchor*/, bool show) {
+TGridRect TCustomGrid::Selection() const {
+    TGridRect r{std::min(anchor_.X, current_.X), std::min(anchor_.Y, current_.Y),
+                std::max(anchor_.X, current_.X), std::max(anchor_.Y, current_.Y)};
+    if (options_ & goRowSelect) {
+        r.Left = fixedCols_;
+        r.Right = ColCount() - 1;
+    }
+    return r;
+}
+
+void TCustomGrid::MoveColRow(int col, int row, bool moveAnchor, bool show) {
     col = std::clamp(col, std::min(MinCurrentCol(), fixedCols_), ColCount() - 1);
     row = std::clamp(row, fixedRows_, RowCount() - 1);
-    if ((options_ & goRowSelect) && current_.Y != row) {
-        InvalidateRow(current_.Y);
-        InvalidateRow(row);
-    } else {
-        InvalidateCell(current_.X, current_.Y);
-        InvalidateCell(col, row);
-    }
+    auto invalidateSelection = [this] {
+        const TGridRect sel = Selection();
+        if ((options_ & goRowSelect) || sel.Left != sel.Right || sel.Top != sel.Bottom) {
+            const TRect box = BoxRect(sel.Left, sel.Top, sel.Right, sel.Bottom);
+            if (!box.IsEmpty()) InvalidateRegion(QRegion(box.Inflated(1, 1).ToQRect()));
+        } else {
+            InvalidateCell(current_.X, current_.Y);
+        }
+    };
+    invalidateSelection();
     const bool moved = !(current_ == TGridCoord{col, row});
     // The editor first hands its text to the cell it leaves.
     if (moved && editorMode_) HideEdit();
     current_ = {col, row};
+    // Without range selection the selection is always the current cell alone.
+    if (moveAnchor || !(options_ & goRangeSelect)) anchor_ = current_;
+    invalidateSelection();
     if (show) ScrollIntoView(col, row);
     if (moved && editorMode_) UpdateEdit();
 }
@@ -570,6 +605,10 @@ bool TCustomGrid::CanPaint(const QRegion&) { return true; }
 void TCustomGrid::Paint(QPainter& canvas) {
     const TGridDrawInfo info = CalcDrawInfo();
     const TRect client = ClientRect();
+    // Rows outside the area asked for are not drawn at all: a scroll that repaints one row must
+    // cost one row, however many the window shows.
+    const QRegion dirty = canvas.hasClipping() ? canvas.clipRegion() : QRegion(client.ToQRect());
+    const TGridRect selection = Selection();
     canvas.save();
     canvas.setClipRect(client.ToQRect(), Qt::IntersectClip);
     // The room right of and below the last cell shows the grid's background.
@@ -582,6 +621,14 @@ void TCustomGrid::Paint(QPainter& canvas) {
         for (int row = firstRow; row <= lastRow && y < client.Height(); ++row) {
             const int h = info.Vert.GetExtent(row);
             if (h + info.Vert.EffectiveLineWidth <= 0) continue;
+            // Whole rows are kept or skipped: a cell may paint a neighbour of its row with itself. A
+            // row whose cells are clean but whose bottom line is not gets only its lines again.
+            const bool cellsDirty = dirty.intersects(QRect(client.Left, y, client.Width(), h));
+            if (!cellsDirty && !dirty.intersects(QRect(client.Left, y + h, client.Width(),
+                                                       std::max(info.Vert.EffectiveLineWidth, 0)))) {
+                y += h + info.Vert.EffectiveLineWidth;
+                continue;
+            }
             int x = 0;
             auto paintCell = [&](int col) {
                 const int w = info.Horz.GetExtent(col);
@@ -589,13 +636,14 @@ void TCustomGrid::Paint(QPainter& canvas) {
                 const TRect r{x, y, x + w, y + h};
                 const bool fixed = col < fixedCols_ || row < fixedRows_;
                 TGridDrawState state = fixed ? TGridDrawState{gdFixed} : TGridDrawState{0};
-                const bool isCurrent =
-                    (options_ & goRowSelect) ? row == current_.Y : (col == current_.X && row == current_.Y);
-                if (!fixed && isCurrent) {
+                const bool selected = col >= selection.Left && col <= selection.Right &&
+                                      row >= selection.Top && row <= selection.Bottom;
+                if (!fixed && selected) {
                     state |= gdSelected;
-                    if (focused) state |= gdFocused;
+                    if (focused && col == current_.X && row == current_.Y) state |= gdFocused;
+                    if (focused && (options_ & goRowSelect) && row == current_.Y) state |= gdFocused;
                 }
-                if (w > 0 && h > 0) DrawCell(canvas, col, row, r, state);
+                if (w > 0 && h > 0 && cellsDirty) DrawCell(canvas, col, row, r, state);
                 const bool fixedLines = fixed && (options_ & (goFixedVertLine | goFixedHorzLine));
                 const QColor& c = fixedLines ? fixedLine : line;
                 if (info.Horz.EffectiveLineWidth > 0 &&
@@ -1125,6 +1173,7 @@ bool TCustomGrid::viewportEvent(QEvent* event) {
         case QEvent::Paint: {
             auto* pe = static_cast<QPaintEvent*>(event);
             if (!CanPaint(pe->region())) return true;
+            pendingPaint_ = pendingPaint_.subtracted(pe->region());
             QPainter canvas(viewport());
             canvas.setClipRegion(pe->region());
             Paint(canvas);

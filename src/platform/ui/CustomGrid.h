@@ -214,6 +214,9 @@ public:
     void SetCol(int value);
     int Row() const { return current_.Y; }
     void SetRow(int value);
+    // The selected cells: from the anchor to the current cell. The anchor follows the current cell
+    // unless a move keeps it (a range being selected with goRangeSelect).
+    TGridRect Selection() const;
     int LeftCol() const { return topLeft_.X; }
     void SetLeftCol(int value);
     int TopRow() const { return topLeft_.Y; }
@@ -246,6 +249,11 @@ public:
     void InvalidateGrid();
     // Every repaint request of the grid passes here, so that a descendant can hold them back.
     virtual void InvalidateRegion(const QRegion& region);
+    // Moves what the window shows in an area by dy pixels and asks a repaint of the strip the move
+    // uncovers, as the window system's own scrolling does.
+    void ScrollRegion(const QRect& area, int dy);
+    // Paints at once what was asked for since the last paint, and nothing more.
+    void UpdateNow();
 
     void MoveColRow(int col, int row, bool moveAnchor, bool show);
     void MoveColumn(int fromIndex, int toIndex);
@@ -299,7 +307,6 @@ protected:
     // The first column that can hold the current cell: the first scrolling one, unless a descendant
     // lets some fixed columns (frozen data columns) be current too.
     virtual int MinCurrentCol() const { return fixedCols_; }
-    bool IsLoading() const { return false; }
 
     bool viewportEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -337,6 +344,7 @@ private:
     TColor color_ = clWindow;
     TColor fixedColor_ = clBtnFace;
     TGridCoord current_{1, 1};
+    TGridCoord anchor_{1, 1};
     TGridCoord topLeft_{1, 1};
     bool editorMode_ = false;
     QPointer<TInplaceEdit> inplaceEdit_;
@@ -345,6 +353,8 @@ private:
     // The editor is asking the grid about a character typed in it.
     bool inEditorKey_ = false;
     bool syncingBars_ = false;
+    // What was asked to be repainted since the last paint.
+    QRegion pendingPaint_;
 
     TGridState gridState_ = TGridState::gsNormal;
     int sizingIndex_ = -1;

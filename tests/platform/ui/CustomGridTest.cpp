@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTest>
+#include <array>
+#include <map>
 
 #include "platform/ui/CustomGrid.h"
 
@@ -117,6 +120,64 @@ TEST_F(GridFixture, KeysMoveTheCurrentCellAndScrollItIntoView) {
     QTest::keyClick(&grid, Qt::Key_End, Qt::ControlModifier);
     EXPECT_EQ(grid.Row(), 19);
     EXPECT_EQ(grid.CalcDrawInfo().Vert.LastFullVisibleCell, 19);
+}
+
+// A move that keeps the anchor selects the block from the anchor to the new cell, with range
+// selection on; without it, or with a move of the anchor, the selection is the current cell alone.
+// The cells of the selection are painted selected, and only the current one focused.
+struct StateGrid : TCustomGrid {
+    std::map<std::pair<int, int>, TGridDrawState> states;
+    void DrawCell(QPainter& canvas, int col, int row, const TRect& rect, TGridDrawState state) override {
+        states[{col, row}] = state;
+        TCustomGrid::DrawCell(canvas, col, row, rect, state);
+    }
+};
+
+TEST(GridSelection, MovesKeepOrMoveTheAnchor) {
+    StateGrid grid;
+    grid.SetColCount(6);
+    grid.SetRowCount(10);
+    grid.resize(400, 240);
+    grid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
+    grid.activateWindow();
+    grid.setFocus();
+    auto sel = [&] {
+        const TGridRect r = grid.Selection();
+        return std::array<int, 4>{r.Left, r.Top, r.Right, r.Bottom};
+    };
+    struct Case {
+        const char* what;
+        TGridOptions options;
+        int col, row;
+        bool moveAnchor;
+        std::array<int, 4> selection;
+    };
+    const Case cases[] = {
+        {"a move with the anchor", goRangeSelect, 2, 2, true, {2, 2, 2, 2}},
+        {"keeping the anchor spans a block", goRangeSelect, 4, 5, false, {2, 2, 4, 5}},
+        {"back over the anchor", goRangeSelect, 1, 1, false, {1, 1, 2, 2}},
+        {"a new anchor", goRangeSelect, 3, 3, true, {3, 3, 3, 3}},
+        {"without range selection the anchor follows", 0, 5, 6, false, {5, 6, 5, 6}},
+        {"whole rows", goRowSelect | goRangeSelect, 2, 8, false, {1, 6, 5, 8}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        grid.SetOptions(c.options);
+        grid.MoveColRow(c.col, c.row, c.moveAnchor, true);
+        EXPECT_EQ(sel(), c.selection);
+    }
+    // Painted: the block selected, the current cell also focused, the rest plain.
+    grid.SetOptions(goRangeSelect);
+    grid.MoveColRow(2, 2, true, true);
+    grid.MoveColRow(3, 4, false, true);
+    grid.states.clear();
+    grid.viewport()->repaint();
+    auto state = [&](int col, int row) { return grid.states[std::make_pair(col, row)]; };
+    EXPECT_EQ(state(2, 3), TGridDrawState{gdSelected});
+    EXPECT_EQ(state(3, 4), TGridDrawState{gdSelected | (grid.hasFocus() ? gdFocused : 0u)});
+    EXPECT_EQ(state(4, 4), TGridDrawState{0});
+    EXPECT_EQ(state(1, 2), TGridDrawState{0});
 }
 
 TEST(ColorIdent, NamesAndNumbers) {
