@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 #include "common/Artifacts.h"
 #include "common/ScriptedDialogs.h"
 #include "core/CardProtocol.h"
 #include "core/CommonUtils.h"
 #include "core/DetailUzivatele.h"
+#include "core/SeznamFirem.h"
 #include "core/UsersTest.h"
 #include "core/Uzivatele.h"
 #include "widgets/VnDBGrids.h"
@@ -284,6 +287,40 @@ TEST_F(UzivateleTest, LimitedUserAlwaysSeesHisOwnOffers) {
         EXPECT_EQ(EditUser(false), 0);
         EXPECT_EQ(LoginRow(Global(), 7)["PrefiltrNabidkyVytvorID_AR"].toString(), c.saved);
     }
+}
+
+TEST_F(UzivateleTest, StartFirmIsPickedFromTheFirmList) {
+    const QString savedData = DataFolder, savedLock = LockFolder;
+    const auto savedExec = ExecFirmListDialog;
+    DataFolder = Folder();
+    LockFolder = Folder() + "LOCK/";
+    QDir().mkpath(LockFolder);
+    BuildEmptyFirmTemplate(Folder() + "Zapad.mdb");
+    bool listWasPickOnly = false;
+    ExecFirmListDialog = [&](TfrmSeznamFirem& window) {
+        listWasPickOnly = window.PickOnly();
+        EXPECT_TRUE(window.mtSeznamFirem.Locate("Soubor", "ZAPAD.MDB"));
+        return int(QDialog::Accepted);
+    };
+    OpenList();
+    TModalScript script;
+    script.Then("frmDetailUzivatele", [](QWidget* w) {
+        TfrmDetailUzivatele& card = Card(w);
+        Type(card, "Eva", "eva", "eva");
+        card.chckUseStartDBName->setChecked(true);
+        ASSERT_TRUE(card.btnStartDBName->isEnabled());
+        card.btnStartDBName->click();
+        EXPECT_EQ(card.edtStartDBName->text(), "ZAPAD");
+        card.btnOK->click();
+    });
+    EXPECT_EQ(EditUser(true), 0);
+    ExecFirmListDialog = savedExec;
+    DataFolder = savedData;
+    LockFolder = savedLock;
+    EXPECT_TRUE(listWasPickOnly);
+    const QVariantMap row = LoginRow(Global(), 2);
+    EXPECT_TRUE(row["UseStartDBName"].toBool());
+    EXPECT_EQ(row["StartDBName"].toString(), "ZAPAD");
 }
 
 TEST_F(UzivateleTest, EmptyPasswordIsAcceptedForOneUserOnly) {
