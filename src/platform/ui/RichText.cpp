@@ -614,8 +614,12 @@ QByteArray DocumentToRtf(const QTextDocument& document) {
     std::vector<QColor> colours;
     const QString defaultFamily = document.defaultFont().family();
     const auto fontIndex = [&](const QTextCharFormat& format) {
+        // Editors set the family either way: as a list of families or as the single one.
         const QStringList families = format.fontFamilies().toStringList();
-        const QString family = families.isEmpty() ? defaultFamily : families.first();
+        const QString single = format.property(QTextFormat::FontFamily).toString();
+        const QString family = !families.isEmpty() ? families.first()
+                               : !single.isEmpty() ? single
+                                                   : defaultFamily;
         qsizetype at = fonts.indexOf(family);
         if (at < 0) {
             fonts << family;

@@ -105,11 +105,16 @@ TEST(RichTextTest, OwnWriterRoundTripKeepsTextAndFormatting) {
 
 TEST(RichTextTest, CzechLettersAreWrittenAsUnicodeWithCodePageFallback) {
     QTextDocument document;
-    document.setPlainText(QString::fromUtf8("č€"));
+    QTextCursor cursor(&document);
+    // A family set as the single one, as a font combo box of an editor sets it.
+    QTextCharFormat single;
+    single.setProperty(QTextFormat::FontFamily, QString("Courier New"));
+    cursor.insertText(QString::fromUtf8("č€"), single);
     const QByteArray rtf = DocumentToRtf(document);
     EXPECT_TRUE(rtf.startsWith("{\\rtf1\\ansi\\ansicpg1250"));
     EXPECT_TRUE(rtf.contains("\\u269\\'e8")) << rtf.constData();
     EXPECT_TRUE(rtf.contains("\\u8364\\'80")) << rtf.constData();
+    EXPECT_TRUE(rtf.contains("{\\f0\\fnil\\fcharset238 Courier New;}")) << rtf.constData();
 }
 
 TEST(RichTextTest, ReaderHandlesWhatWordProcessorsWrite) {
