@@ -13,6 +13,7 @@
 #include "common/TempDir.h"
 #include "core/CommonUtils.h"
 #include "core/DataFolder.h"
+#include "core/ProgramStateGuard.h"
 #include "core/VyberLocNet.h"
 #include "platform/files/IniFile.h"
 #include "platform/ui/DirectoryEdit.h"
@@ -34,6 +35,8 @@ QByteArray ReadFile(const QString& path) {
 // A program folder with its shipped files, and the data-folder window answered by a script.
 class DataFolderTest : public TempDirTest {
 protected:
+    TProgramStateGuard savedState_;  // made before SetUp changes anything
+
     void SetUp() override {
         ProgramFolder = Folder() + "prog/";
         WriteFile(ProgramFolder + "Res/FRMRES/Nabidka.frx", "layout");
