@@ -64,39 +64,39 @@ QString GlobalRecordLockPath(const QString& table, int id) {
 bool TestRecordLock(const QString& path) {
     if (!FileExists(path)) return false;
     TFileLock probe;
-    // A holder keeps the file locked; a file we can lock ourselves is stale. Deleting it while
-    // we hold the lock keeps anyone from taking it in between.
+    // A holder keeps the file locked; a file we can lock ourselves is stale. It is deleted while
+    // we hold it, so nobody can take it in between, and only after the lock has proved to be on
+    // the file at the path: deleting a file that a new holder just made would free its record.
     if (!probe.Open(path, true, false)) return FileExists(path);
-    const bool removed = QFile::remove(path);
-    probe.Release();
+    const bool removed = probe.RemoveAndRelease();
     return !removed && FileExists(path);
 }
 
 bool CreateRecordLock(const QString& path) {
-    if (FileExists(path)) TestRecordLock(path);
-    if (!FileExists(path)) {
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly)) file.close();
-        if (FileExists(path)) return true;
-    }
+    // Made and checked under its own lock, so a stale file is reused and a held one refused.
+    TFileLock lock;
+    if (lock.Open(path, true, true)) return true;
     ShowError(QString::fromUtf8(kCannotCreateLock) + path);
     return false;
 }
 
 TRecordLock::TResult TRecordLock::Take(const QString& path) {
     Release();
-    if (TestRecordLock(path)) return InUse;
-    if (!CreateRecordLock(path)) return Failed;
-    // Another station may have made and locked the file since the test; its lock wins.
-    if (!lock_.Open(path, true, true)) return InUse;
-    path_ = path;
-    return Taken;
+    // One step: whoever takes the lock on the file at the path holds the record. A stale file
+    // left by a station that ended is simply taken over; a station that is testing or releasing
+    // it at the same moment costs a round inside Open, never a second holder.
+    if (lock_.Open(path, true, true)) {
+        path_ = path;
+        return Taken;
+    }
+    if (lock_.Failure() == TFileLock::TFailure::InUse) return InUse;
+    ShowError(QString::fromUtf8(kCannotCreateLock) + path);
+    return Failed;
 }
 
 void TRecordLock::Release() {
     if (!lock_.IsHeld()) return;
-    lock_.Release();
-    TestRecordLock(path_);
+    lock_.RemoveAndRelease();
     path_.clear();
 }
 

@@ -666,7 +666,7 @@ public:
     void CloseClipPopup() override;
     virtual void TitleClipClick(int kind, int rawColumn);
     void CreateCellDragImage(int column, int row, std::unique_ptr<TImageList>& images) override;
-    virtual void KeyPress(QChar& key);
+    void KeyPress(QChar& key) override;
     // Moves the cursor one record, marking with select when asked.
     void NextRow(bool select, Qt::KeyboardModifiers shift);
     void PriorRow(bool select, Qt::KeyboardModifiers shift);

@@ -15,6 +15,7 @@
 #include "common/TempDir.h"
 #include "core/CommonUtils.h"
 #include "core/DataFolder.h"
+#include "core/ProgramStateGuard.h"
 #include "core/VyberLocNet.h"
 #include "platform/files/FileUtils.h"
 #include "platform/files/IniFile.h"
@@ -37,6 +38,8 @@ QByteArray ReadFile(const QString& path) {
 // A program folder with its shipped files, and the data-folder window answered by a script.
 class DataFolderTest : public TempDirTest {
 protected:
+    TProgramStateGuard savedState_;  // made before SetUp changes anything
+
     void SetUp() override {
         ProgramFolder = Folder() + "prog/";
         WriteFile(ProgramFolder + "Res/FRMRES/Nabidka.frx", "layout");

@@ -5,9 +5,10 @@
 #include "common/TempDir.h"
 #include "core/DataFolder.h"
 #include "core/Locks.h"
+#include "core/ProgramStateGuard.h"
 
 // A data folder with its lock folder for the firm "FIRMA", and the station's stamp memory wiped,
-// so every test starts as a station that has seen no change yet.
+// so every test starts as a station that has seen no change yet; all of it is put back afterwards.
 class FirmFolderTest : public TempDirTest {
 protected:
     void SetUp() override {
@@ -18,4 +19,7 @@ protected:
         ChangeStampsSuspended = false;
         LastSeenStamp = {0, 0, 0};
     }
+
+private:
+    TProgramStateGuard savedState_;
 };

@@ -1,7 +1,13 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <unistd.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <cstdio>
 
 #include "common/LockHolder.h"
 #include "common/ScriptedDialogs.h"
@@ -97,6 +103,90 @@ TEST_F(LocksTest, LockFileThatCannotBeMadeFailsWithMessage) {
     TRecordLock lock;
     EXPECT_EQ(lock.Take(path), TRecordLock::Failed);
     EXPECT_FALSE(lock.Held());
+}
+
+// --- two stations opening one card at random moments
+
+// What one station saw while it opened and closed the same card over and over.
+struct RaceTally {
+    int taken = 0;
+    int inUse = 0;
+    int overlaps = 0;  // rounds in which another station held the card at the same time
+};
+
+// Every holder claims a marker file that only one can have at a time: a station that finds it
+// claimed while holding the lock itself has caught two holders of one record. Between rounds
+// the station also tests the lock from outside, as a list does before deleting the record,
+// which is what deletes stale files while others are busy with them.
+RaceTally RunRaceStation(const QString& lockPath, int rounds) {
+    const QByteArray marker = QFile::encodeName(lockPath + ".holder");
+    RaceTally tally;
+    for (int round = 0; round < rounds; ++round) {
+        TRecordLock lock;
+        switch (lock.Take(lockPath)) {
+            case TRecordLock::Taken: {
+                ++tally.taken;
+                const int fd = ::open(marker.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+                if (fd < 0) {
+                    ++tally.overlaps;
+                    break;
+                }
+                ::close(fd);
+                sched_yield();  // hold it a little, so the other station gets its chance
+                ::unlink(marker.constData());
+                break;
+            }
+            case TRecordLock::InUse:
+                ++tally.inUse;
+                break;
+            case TRecordLock::Failed:
+                ADD_FAILURE() << "the lock file could not be made in round " << round;
+                return tally;
+        }
+        lock.Release();
+        if (round % 3 == 0) TestRecordLock(lockPath);
+    }
+    return tally;
+}
+
+constexpr const char* kRaceEnv = "VN_LOCK_RACE";
+constexpr int kRaceRounds = 3000;
+
+// The other station of the race below: this same test program, started with this one test
+// selected and the lock path in the environment. Run directly it has nothing to do.
+TEST(LocksRaceStation, OtherStation) {
+    const QString lockPath = qEnvironmentVariable(kRaceEnv);
+    if (lockPath.isEmpty()) GTEST_SKIP() << "runs only as the second station of the lock race";
+    const RaceTally tally = RunRaceStation(lockPath, kRaceRounds);
+    std::printf("tally %d %d %d\n", tally.taken, tally.inUse, tally.overlaps);
+    std::fflush(stdout);
+    EXPECT_EQ(tally.overlaps, 0);
+}
+
+TEST_F(LocksTest, TwoStationsNeverHoldOneRecordAtOnce) {
+    const QString path = RecordLockPath("Adresar", 77);
+    QProcess other;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(kRaceEnv, path);
+    other.setProcessEnvironment(env);
+    other.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=LocksRaceStation.OtherStation"});
+    ASSERT_TRUE(other.waitForStarted(10000));
+    // A card that finds the record busy opens read-only and says so; the race must never end in
+    // "the lock file cannot be made" (the scripted dialogs fail the test on any message).
+    const RaceTally mine = RunRaceStation(path, kRaceRounds);
+    ASSERT_TRUE(other.waitForFinished(120000));
+    const QString output = QString::fromUtf8(other.readAllStandardOutput());
+    EXPECT_EQ(other.exitCode(), 0) << output.toStdString();
+    const qsizetype at = output.indexOf("tally ");
+    ASSERT_GE(at, 0) << output.toStdString();
+    const QStringList theirs = output.mid(at + 6).section(u'\n', 0, 0).split(u' ');
+    ASSERT_EQ(theirs.size(), 3);
+
+    EXPECT_EQ(mine.overlaps, 0);
+    EXPECT_EQ(theirs[2].toInt(), 0);
+    EXPECT_EQ(mine.taken + mine.inUse, kRaceRounds);
+    EXPECT_GT(mine.taken + theirs[0].toInt(), 0);
+    EXPECT_FALSE(QFile::exists(path)) << "the last holder deletes its file";
 }
 
 TEST_F(LocksTest, StampFileIsLittleEndianOleDate) {

@@ -11,6 +11,7 @@
 #include "core/DataFolder.h"
 #include "core/DbSchema.h"
 #include "core/DbTemplates.h"
+#include "core/ProgramStateGuard.h"
 #include "core/Upgrade.h"
 #include "platform/db/ADOConnection.h"
 #include "platform/db/Presence.h"
@@ -66,6 +67,8 @@ void CreateOlderDatabase(const QString& path, const std::vector<TTableDef>& tabl
 
 class UpgradeTest : public TempDirTest {
 protected:
+    TProgramStateGuard savedState_;  // made before SetUp changes anything
+
     void SetUp() override {
         DataFolder = Folder();
         CurrentFirm = "FIRMA";

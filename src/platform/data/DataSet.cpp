@@ -80,6 +80,7 @@ void TDataSet::ClearRecords() {
     base_.clear();
     view_.clear();
     orderKeys_.clear();
+    orderPrefixes_.clear();
     cur_ = 0;
     InvalidateIdIndex();
 }
@@ -703,6 +704,8 @@ int TDataSet::CompareOrderKey(size_t k, uint32_t a, uint32_t b) const {
     // Every key holds at least its level byte, so an empty one was never made.
     if (k < orderKeys_.size() && a < orderKeys_[k].size() && b < orderKeys_[k].size() && va.isValid() &&
         vb.isValid() && !orderKeys_[k][a].isEmpty() && !orderKeys_[k][b].isEmpty()) {
+        const uint64_t pa = orderPrefixes_[k][a], pb = orderPrefixes_[k][b];
+        if (pa != pb) return pa < pb ? -1 : 1;
         const int c = orderKeys_[k][a].compare(orderKeys_[k][b]);
         return c < 0 ? -1 : (c > 0 ? 1 : 0);
     }
@@ -722,15 +725,41 @@ const QByteArray* TDataSet::OrderTextKey(size_t orderKey, uint32_t row) const {
     return &orderKeys_[orderKey][row];
 }
 
+uint64_t TDataSet::SortKeyPrefix(const QByteArray& key) {
+    uint64_t prefix = 0;
+    const qsizetype n = std::min<qsizetype>(key.size(), 8);
+    for (qsizetype i = 0; i < n; ++i)
+        prefix |= static_cast<uint64_t>(static_cast<uchar>(key[i])) << (56 - 8 * i);
+    return prefix;
+}
+
+bool TDataSet::CompareOrderTextKey(size_t orderKey, uint32_t row, const QByteArray& key, uint64_t prefix,
+                                   int& result) const {
+    const QByteArray* own = OrderTextKey(orderKey, row);
+    if (!own || own->isEmpty()) return false;
+    const uint64_t ownPrefix = orderPrefixes_[orderKey][row];
+    if (ownPrefix != prefix) {
+        result = ownPrefix < prefix ? -1 : 1;
+        return true;
+    }
+    const int c = own->compare(key);
+    result = c < 0 ? -1 : (c > 0 ? 1 : 0);
+    return true;
+}
+
 // Text keys are turned into sort keys once per record, so ordering compares bytes, not texts.
 void TDataSet::BuildOrderKeys(const std::vector<uint32_t>& rows) {
     orderKeys_.assign(order_.size(), {});
+    orderPrefixes_.assign(order_.size(), {});
     for (size_t k = 0; k < order_.size(); ++k) {
         if (!IsTextType(fields_[order_[k].Field]->DataType())) continue;
         orderKeys_[k].resize(live_.size());
+        orderPrefixes_[k].resize(live_.size());
         for (uint32_t row : rows) {
             const QVariant& v = Cell(row, order_[k].Field);
-            if (v.isValid()) orderKeys_[k][row] = DataSortKey(v.toString());
+            if (!v.isValid()) continue;
+            orderKeys_[k][row] = DataSortKey(v.toString());
+            orderPrefixes_[k][row] = SortKeyPrefix(orderKeys_[k][row]);
         }
     }
 }
@@ -740,9 +769,14 @@ void TDataSet::UpdateOrderKeys(uint32_t row) {
     for (size_t k = 0; k < orderKeys_.size(); ++k) {
         std::vector<QByteArray>& keys = orderKeys_[k];
         if (keys.empty() && !IsTextType(fields_[order_[k].Field]->DataType())) continue;
-        if (keys.size() <= row) keys.resize(std::max<size_t>(live_.size(), keys.size() * 2));
+        std::vector<uint64_t>& prefixes = orderPrefixes_[k];
+        if (keys.size() <= row) {
+            keys.resize(std::max<size_t>(live_.size(), keys.size() * 2));
+            prefixes.resize(keys.size());
+        }
         const QVariant& v = Cell(row, order_[k].Field);
         keys[row] = v.isValid() ? DataSortKey(v.toString()) : QByteArray();
+        prefixes[row] = SortKeyPrefix(keys[row]);
     }
 }
 
@@ -820,6 +854,7 @@ void TDataSet::RebuildView() {
     for (const uint32_t row : base_)
         if (Accept(row)) next.push_back(row);
     orderKeys_.clear();
+    orderPrefixes_.clear();
     if (!order_.empty()) {
         BuildOrderKeys(next);
         std::stable_sort(next.begin(), next.end(), [&](uint32_t a, uint32_t b) {

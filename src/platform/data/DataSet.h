@@ -196,6 +196,12 @@ protected:
     // The sort key of a text field of the current order for a record, made when the order was
     // built or the record posted; null for other fields.
     const QByteArray* OrderTextKey(size_t orderKey, uint32_t row) const;
+    // The first bytes of a sort key as a number that orders as the bytes do (zero-padded).
+    static uint64_t SortKeyPrefix(const QByteArray& key);
+    // Compares a record's prepared key of a text field of the current order with a key made
+    // for a search (and its prefix): -1, 0, 1; false when the record has no prepared key.
+    bool CompareOrderTextKey(size_t orderKey, uint32_t row, const QByteArray& key, uint64_t prefix,
+                             int& result) const;
 
     // The ordering subclasses install (memory-table indexes); empty for the natural order.
     void SetOrder(std::vector<TSortKey> keys);
@@ -250,6 +256,9 @@ private:
     // Per key of the current order that is a text field: every record's sort key, so that
     // ordering, indexed posts and key searches compare bytes instead of folding texts each time.
     std::vector<std::vector<QByteArray>> orderKeys_;
+    // Beside each key its first bytes, side by side in one array: most comparisons are decided
+    // there, without following a pointer per record into memory spread over the whole table.
+    std::vector<std::vector<uint64_t>> orderPrefixes_;
 
     TDataSetState state_ = dsInactive;
     int cur_ = 0;

@@ -189,15 +189,12 @@ int TMemTable::CompareKey(uint32_t row, const QVariantList& values,
         const TSortKey& key = Order()[static_cast<size_t>(i)];
         const TField* f = Fields()[key.Field];
         const QVariant& have = Cell(row, key.Field);
-        int c;
-        const QByteArray* rowKey = OrderTextKey(static_cast<size_t>(i), row);
-        if (f->IsText() && have.isValid() && values[i].isValid() && rowKey && !rowKey->isEmpty()) {
-            // The record's key was made with the order; the searched one once per search.
-            const int bytes = rowKey->compare(textKeys[static_cast<size_t>(i)]);
-            c = bytes < 0 ? -1 : (bytes > 0 ? 1 : 0);
-        } else {
+        int c = 0;
+        // The record's key was made with the order; the searched one once per search.
+        const auto k = static_cast<size_t>(i);
+        if (!(f->IsText() && have.isValid() && values[i].isValid() &&
+              CompareOrderTextKey(k, row, textKeys[k], SortKeyPrefix(textKeys[k]), c)))
             c = CompareValues(have, values[i], f->DataType());
-        }
         if (c != 0) return key.Descending ? -c : c;
     }
     return 0;

@@ -160,17 +160,50 @@ size_t BuildKey(const std::u32string& folded, char* out) {
     return static_cast<size_t>(p - out);
 }
 
+// Per character of the basic plane: what it folds to when a text made only of such characters
+// is composed already, 0 when it may change in composing (accents and Hangul letters that join
+// the character before them, characters that compose into another one) or folds to more than
+// one character. Worked out once.
+const std::vector<char16_t>& SimpleFoldTable() {
+    static const std::vector<char16_t> table = [] {
+        std::vector<char16_t> t(0x10000, 0);
+        for (char32_t c = 0; c < 0x10000; ++c) {
+            if (QChar::isSurrogate(c)) continue;
+            const QString alone(QChar(static_cast<char16_t>(c)));
+            if (alone.normalized(QString::NormalizationForm_C) != alone) continue;
+            const QChar::Category cat = QChar::category(c);
+            if (cat == QChar::Mark_NonSpacing || cat == QChar::Mark_SpacingCombining ||
+                cat == QChar::Mark_Enclosing)
+                continue;
+            if ((c >= 0x1100 && c < 0x1200) || (c >= 0x3130 && c < 0x3190) || (c >= 0xAC00 && c < 0xD7B0))
+                continue;
+            const QString folded = alone.toCaseFolded();
+            if (folded.size() != 1 || folded[0].isSurrogate() || folded[0].unicode() == 0) continue;
+            t[c] = folded[0].unicode();
+        }
+        return t;
+    }();
+    return table;
+}
+
 // Folds case and composes accents so that one letter is one code point whatever form it came in.
-// Plain ASCII text is already composed, and folding it is lowering its capitals: most texts of
-// a Czech price list are spared the full Unicode passes.
+// Most texts hold nothing that composes (plain Czech text is typed precomposed): those fold one
+// character at a time through the table, without the full Unicode passes and their copies.
 void LikeFormInto(const QString& text, std::u32string& out) {
     out.clear();
     const QChar* data = text.constData();
     const qsizetype n = text.size();
+    const std::vector<char16_t>& table = SimpleFoldTable();
     qsizetype i = 0;
-    for (; i < n && data[i].unicode() < 0x80; ++i) {
-        const char32_t c = data[i].unicode();
-        out.push_back(c >= U'A' && c <= U'Z' ? c + 32 : c);
+    for (; i < n; ++i) {
+        const char16_t c = data[i].unicode();
+        if (c < 0x80) {
+            out.push_back(c >= u'A' && c <= u'Z' ? c + 32 : c);
+            continue;
+        }
+        const char16_t f = table[c];
+        if (f == 0) break;
+        out.push_back(f);
     }
     if (i == n) return;
     const QList<uint> ucs4 = text.normalized(QString::NormalizationForm_C).toCaseFolded().toUcs4();
