@@ -20,17 +20,24 @@ void TWorkbook::Clear() {
     Sheets.Clear();
     Globals.Clear();
     brokenBy_.clear();
+    source_.clear();
 }
 
 void TWorkbook::LoadFromData(const QByteArray& data) {
-    QBuffer in;
-    in.setData(data);
+    Clear();
+    source_ = data;
+    TSharedPayloadBuffer in;
+    in.setData(source_);
     in.open(QIODevice::ReadOnly);
-    LoadFromStream(in);
+    Load(in);
 }
 
 void TWorkbook::LoadFromStream(QIODevice& stream) {
     Clear();
+    Load(stream);
+}
+
+void TWorkbook::Load(QIODevice& stream) {
     stream.seek(0);
     for (;;) {
         char header[4];

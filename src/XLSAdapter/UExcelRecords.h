@@ -52,7 +52,11 @@ private:
     // Such a workbook is no longer consistent, and saving it would write references that point
     // at the wrong cells; it refuses to save until it is loaded again.
     QString brokenBy_;
+    // The workbook stream the records were read from; their payloads point into it until they
+    // are changed, so it lives as long as they do.
+    QByteArray source_;
     void Clear();
+    void Load(QIODevice& stream);
     void CheckSheet(int sheet) const;
     SheetInfo Info(int sheet);
     // Every formula that the operation would walk, walked first without changing anything.

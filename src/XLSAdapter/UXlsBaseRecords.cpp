@@ -168,6 +168,13 @@ std::unique_ptr<TBaseRecord> MakeRecord(quint16 id, QByteArray data) {
 }
 
 QByteArray ReadPayload(QIODevice& stream, quint16 size) {
+    if (auto* shared = dynamic_cast<TSharedPayloadBuffer*>(&stream)) {
+        const QByteArray& all = shared->buffer();
+        qint64 pos = shared->pos();
+        if (pos + size > all.size()) XlsError(XlsMessages::ErrExcelInvalid);
+        shared->seek(pos + size);
+        return QByteArray::fromRawData(all.constData() + pos, size);
+    }
     QByteArray data = stream.read(size);
     if (data.size() != size) XlsError(XlsMessages::ErrExcelInvalid);
     return data;

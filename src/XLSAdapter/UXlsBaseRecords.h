@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QString>
 #include <QVariant>
@@ -128,6 +129,15 @@ class TCellRecord : public TBaseRowColRecord {
     virtual QVariant GetValue() const { return {}; }
     virtual void SetValue(const QVariant&) {}
     virtual bool IsFormula() const { return false; }
+};
+
+// A record stream read from bytes that outlive every record made from it: payloads are handed out
+// as views into those bytes instead of copies, which saves one allocation per record (a large
+// workbook holds hundreds of thousands). A record that is changed copies its payload first, as
+// any shared byte array does. Whoever reads through it keeps the bytes alive.
+class TSharedPayloadBuffer : public QBuffer {
+public:
+    using QBuffer::QBuffer;
 };
 
 // Reads the payload of the record whose 4-byte header the caller has just read, makes the record
