@@ -465,6 +465,9 @@ public:
     QPoint DragImageHotSpot() const { return dragHotSpot_; }
     static constexpr QPoint kDragImageHotSpot{2, 8};
     void StopAutoScroll();
+    // One tick of the auto-scroll timer: the selection grows and the grid scrolls by the steps.
+    // The timer calls it; a test calls it in place of waiting for the timer.
+    void AutoScrollTick();
     void InvalidateRegion(const QRegion& region) override;
     TRect ClientRect() const override;
     // Called by the footer band after its height changed.
@@ -557,7 +560,6 @@ protected:
 
 private:
     friend class TVnGroupBoxWidget;
-    void AutoScrollTick();
     bool MakeTitleDragImage(int column, QImage& image);
     void DrawArrows();
     void EraseArrows();
