@@ -261,7 +261,7 @@ TfrmDetailUzivatele::TfrmDetailUzivatele(QWidget* parent) : TVnDialog(parent) {
     connect(chckUseStartDBName, &QCheckBox::toggled, this, &TfrmDetailUzivatele::UpdateControls);
     // The offer prefilter editor belongs to the offers, which the program does not have yet.
     connect(btnPrefiltr, &QPushButton::clicked, this,
-            [] { ShowInformation(QString::fromUtf8(kNotAvailableYetText)); });
+            [] { ShowInformation(QString::fromUtf8(kFunctionNotAvailable)); });
     connect(btnStartDBName, &QPushButton::clicked, this, [this] {
         QString firm;
         if (ShowFirmList(true, firm) == kFirmListOk && !firm.isEmpty()) edtStartDBName->setText(firm);

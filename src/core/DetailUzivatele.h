@@ -69,4 +69,3 @@ inline constexpr const char* kUserNumberTakenText =
 inline constexpr const char* kNoAdministratorText = "Alespoň jeden uživatel musí mít práva administrátora.";
 inline constexpr const char* kUserChangedText =
     "Změny se projeví až po ukončení programu a opětovném přihlášení daného uživatele.";
-inline constexpr const char* kNotAvailableYetText = "Tato funkce zatím není v programu k dispozici.";
