@@ -5,6 +5,7 @@
 #include "core/DbSchema.h"
 #include "platform/db/ADOConnection.h"
 #include "platform/db/Presence.h"
+#include "pricelist/DemoPriceList.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ void BuildMainTemplate(const QString& path) {
 }
 
 void BuildDemoFirmTemplate(const QString& path) {
-    // Its first price-list sheet, with the sheet's basic group, is made when the firm is first opened.
+    // It comes with a price list of its own, so opening it makes no first sheet.
     TADOConnection con;
     CreateStructure(con, path, FirmDbTables(), ExpectedFirmDbVersion);
     con.BeginTrans();
@@ -94,5 +95,6 @@ void BuildDemoFirmTemplate(const QString& path) {
         ":ModulOzn)",
         {{"PrefixOzn", "NB"}, {"Cislo", 1}, {"PocetMist", 5}, {"ModulOzn", "NB"}});
     con.CommitTrans();
+    AddDemoPriceList(con);
     Finish(con, path);
 }

@@ -27,6 +27,8 @@
 #include "core/UpgradeNeedWarning.h"
 #include "core/Uzivatele.h"
 #include "platform/ui/Dialogs.h"
+#include "pricelist/CenSkup.h"
+#include "pricelist/PriceRules.h"
 #include "widgets/HelpRouter.h"
 #include "widgets/SchemeButton.h"
 #include "widgets/VnDBGrids.h"
@@ -92,6 +94,9 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
         adqAgendaFree1.SetFiltered(false);
         adqAgendaFree1.SetFilter(QString());
     };
+    // The price rules work on the lists and memory tables held here.
+    CreatePriceRuleTables(mtCenSkupPol, mtCenSkup);
+    SetPriceRuleData({&adqAgendaFree1, &adqCenHlad, &adqCenSkup, &mtCenSkupPol, &mtCenSkup});
     setWindowTitle(QString::fromUtf8(kApplicationTitle));
     resize(800, 560);
 
@@ -115,6 +120,7 @@ TfrmMain::~TfrmMain() {
     // The grid goes before the table and the source it shows.
     delete grPoznSeznam;
     grPoznSeznam = nullptr;
+    SetPriceRuleData(TPriceRuleData());
     SetHelpTopicHandler(nullptr);
     frmMain = nullptr;
 }
@@ -215,8 +221,10 @@ void TfrmMain::BuildMenu() {
     item(transfer, Importovatzjinehopocitace1, "Importovatzjinehopocitace1", "Importovat z jiného počítače",
          notYet);
     QMenu* prices = PopMainBtn->addMenu(QString::fromUtf8("Operace s ceníkem"));
-    item(prices, Seznamcenovychskupin1, "Seznamcenovychskupin1", "Seznam cenových skupin", notYet);
-    item(prices, Seznamcenovychhladin1, "Seznamcenovychhladin1", "Seznam cenových hladin", notYet);
+    item(prices, Seznamcenovychskupin1, "Seznamcenovychskupin1", "Seznam cenových skupin",
+         [] { ShowPriceGroupList(TPriceCodeList::kModeBrowse, 0, true); });
+    item(prices, Seznamcenovychhladin1, "Seznamcenovychhladin1", "Seznam cenových hladin",
+         [] { ShowPriceLevelList(TPriceCodeList::kModeBrowse, QString(), true, true); });
     item(prices, Preceneni1, "Preceneni1", "Přecenění nákupních a prodejních cen", notYet);
     item(prices, Hromadnenastaveni1, "Hromadnenastaveni1", "Hromadné nastavení údajů na položkách", notYet);
     QMenu* backup = PopMainBtn->addMenu(QString::fromUtf8("Zálohování"));

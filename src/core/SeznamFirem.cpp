@@ -31,6 +31,7 @@
 #include "platform/files/IniFile.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/DirectoryEdit.h"
+#include "pricelist/Sklady.h"
 #include "widgets/VnDBGrids.h"
 
 std::function<bool(const QString& program)> StartDatabaseTool = [](const QString& program) {
@@ -187,8 +188,10 @@ void EnsureFirstSheet() {
             command.SetCommandText("SELECT @@IDENTITY");
             const QVariant id = command.OpenRowset()->Value(0, 0);
             RequeryAndLocate(sheets);
-            if (!sheets.Locate("ID", id)) ShowError(QString::fromUtf8(kSheetNotFound));
-            // The sheet's basic group comes with the price-list structure.
+            if (!sheets.Locate("ID", id))
+                ShowError(QString::fromUtf8(kSheetNotFound));
+            else
+                CreateBasicGroup(id.toInt());
         }
     }
     sheets.Close();

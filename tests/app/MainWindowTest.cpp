@@ -42,8 +42,6 @@ TEST_F(MainWindowTest, FunctionsOfLaterWindowsSayTheyAreNotAvailableYet) {
         {"Import dat", [](TfrmMain& m) { m.Importdat1->trigger(); }},
         {"Exportovat na jiný počítač", [](TfrmMain& m) { m.Exportovatnajinypocitac1->trigger(); }},
         {"Importovat z jiného počítače", [](TfrmMain& m) { m.Importovatzjinehopocitace1->trigger(); }},
-        {"Seznam cenových skupin", [](TfrmMain& m) { m.Seznamcenovychskupin1->trigger(); }},
-        {"Seznam cenových hladin", [](TfrmMain& m) { m.Seznamcenovychhladin1->trigger(); }},
         {"Přecenění", [](TfrmMain& m) { m.Preceneni1->trigger(); }},
         {"Hromadné nastavení", [](TfrmMain& m) { m.Hromadnenastaveni1->trigger(); }},
         {"Vytvoření zálohy", [](TfrmMain& m) { m.Vytvorenizalohy1->trigger(); }},
