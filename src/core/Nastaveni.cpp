@@ -95,7 +95,6 @@ const char* const kMsgChangeFolder =
     "Upozornění: funkce \"změna úložiště obrázků\" je určena pouze pro zkušené uživatele, nedoporučuje se "
     "provádět její změnu.\r\rOpravdu chcete pokračovat?";
 const char* const kMsgNoPicture = "Soubor \"%1\" nelze načíst jako obrázek.";
-const char* const kMsgTemplatesMissing = "Seznam šablon nabídek zatím není k dispozici.";
 const char* const kLogoNote =
     "Pokud chcete tisknout Vaše grafické logo, použijte obrázek ve formátu BMP s poměrem stran 3:2 (více "
     "informací získáte v nápovědě).";
@@ -530,7 +529,7 @@ void TakeDialog(const TfrmNastaveni& d) {
 
 void SaveDialog(const TfrmNastaveni& d) {
     TakeDialog(d);
-    // AGENDA-NAME-PENDING
+    if (frmMain->lblAgendaName) frmMain->lblAgendaName->setText(FirmName);
     ApplyPurchasePriceSwitch();
     SetMainLogo(d.LogoData);
 
@@ -828,12 +827,7 @@ TfrmNastaveni::TfrmNastaveni(QWidget* parent) : TVnDialog(parent) {
     help->setShortcutContext(Qt::WindowShortcut);
     connect(help, &QAction::triggered, btnNapoveda, &QPushButton::click);
     addAction(help);
-    auto* purchasePrices = new QAction(this);
-    purchasePrices->setObjectName("acSHNC");
-    purchasePrices->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    purchasePrices->setShortcutContext(Qt::WindowShortcut);
-    connect(purchasePrices, &QAction::triggered, this, [] { TogglePurchasePriceDisplay(true); });
-    addAction(purchasePrices);
+    AddPurchasePriceAction(this);
 
     for (QCheckBox* box : {chckDalsiSnizena, chckPlatba, chckDoprava, chckSablona})
         connect(box, &QCheckBox::toggled, this, &TfrmNastaveni::UpdateEnabled);
@@ -877,7 +871,8 @@ void TfrmNastaveni::UnlockPictureFolder() {
     lblZmenit->setEnabled(false);
 }
 
-void TfrmNastaveni::PickTemplate() { ShowInformation(QString::fromUtf8(kMsgTemplatesMissing)); }
+// The offer templates' list is not in the program yet; the button says so rather than doing nothing.
+void TfrmNastaveni::PickTemplate() { ShowInformation(QString::fromUtf8(kFunctionNotAvailable)); }
 
 bool TfrmNastaveni::Validate() {
     if (edNazev->text().trimmed().isEmpty()) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QTextCursor>
 #include <QTextEdit>
 
 #include "core/CommonUtils.h"
@@ -76,6 +77,21 @@ TEST(CommonUtilsTest, TextHelpers) {
     QTextEdit edit;
     LoadRichText("a\r\nb", &edit);
     EXPECT_EQ(edit.toPlainText(), "a\nb");
+}
+
+TEST(CommonUtilsTest, LoadRichTextShowsRtfFormattedAndOtherTextAsLines) {
+    QTextEdit edit;
+    LoadRichText("{\\rtf1\\ansi\\ansicpg1250 {\\b Tu\\'e8n\\'fd} text\\par druh\\'fd}", &edit);
+    EXPECT_EQ(edit.toPlainText(), QString::fromUtf8("Tučný text\ndruhý"));
+    QTextCursor cursor(edit.document());
+    cursor.setPosition(2);
+    EXPECT_EQ(cursor.charFormat().fontWeight(), QFont::Bold);
+    cursor.setPosition(8);
+    EXPECT_EQ(cursor.charFormat().fontWeight(), QFont::Normal);
+
+    // Text that only looks like RTF further on is shown as it stands.
+    LoadRichText("pozn. {\\rtf1 x}\r\ndalší", &edit);
+    EXPECT_EQ(edit.toPlainText(), "pozn. {\\rtf1 x}\ndalší");
 }
 
 TEST(CommonUtilsTest, ShellOpenOfMissingFileIsFileNotFound) {

@@ -385,3 +385,27 @@ TEST_F(NastaveniTest, DialogPicture) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(NastaveniTest, MainWindowMenuOpensTheDialogAndTheNewNameShows) {
+    bool opened = false;
+    ExecSettingsDialog = [&opened](TfrmNastaveni& d) {
+        opened = true;
+        // The template list is not in the program yet: its button says so.
+        d.chckSablona->setChecked(true);
+        TScriptedDialogs dialogs;
+        dialogs.ExpectInformation(QString::fromUtf8(kFunctionNotAvailable));
+        d.btnSablona->click();
+        d.edNazev->setText(QString::fromUtf8("Firma z menu"));
+        d.edPrefix->setText("NB");
+        d.btnOK->click();
+        return d.result();
+    };
+    main_->Nastaveniprogramu1->trigger();
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(main_->lblAgendaName->text(), QString::fromUtf8("Firma z menu"));
+    EXPECT_EQ(Stored(1), QString::fromUtf8("Firma z menu"));
+}
+
+}  // namespace

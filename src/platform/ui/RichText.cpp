@@ -271,7 +271,8 @@ void TRtfReader::ReadHexByte() {
         ++pos_;
         ++digits;
     }
-    if (digits == 0) return;
+    // A cut-off escape stands for no character; guessing one would put a wrong letter in.
+    if (digits < 2) return;
     Byte(static_cast<uchar>(value));
 }
 
@@ -613,8 +614,12 @@ QByteArray DocumentToRtf(const QTextDocument& document) {
     std::vector<QColor> colours;
     const QString defaultFamily = document.defaultFont().family();
     const auto fontIndex = [&](const QTextCharFormat& format) {
+        // Editors set the family either way: as a list of families or as the single one.
         const QStringList families = format.fontFamilies().toStringList();
-        const QString family = families.isEmpty() ? defaultFamily : families.first();
+        const QString single = format.property(QTextFormat::FontFamily).toString();
+        const QString family = !families.isEmpty() ? families.first()
+                               : !single.isEmpty() ? single
+                                                   : defaultFamily;
         qsizetype at = fonts.indexOf(family);
         if (at < 0) {
             fonts << family;
