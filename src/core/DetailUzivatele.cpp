@@ -13,6 +13,7 @@
 #include "core/Login.h"
 #include "core/Main.h"
 #include "core/PurchasePrices.h"
+#include "core/SeznamFirem.h"
 #include "platform/ui/Dialogs.h"
 
 namespace {
@@ -258,11 +259,13 @@ TfrmDetailUzivatele::TfrmDetailUzivatele(QWidget* parent) : TVnDialog(parent) {
     connect(btnStorno, &QPushButton::clicked, this, &QDialog::reject);
     connect(Right("VsechnyNabidky_AR"), &QCheckBox::toggled, this, &TfrmDetailUzivatele::UpdateControls);
     connect(chckUseStartDBName, &QCheckBox::toggled, this, &TfrmDetailUzivatele::UpdateControls);
-    // Neither the offer prefilter editor nor the firm picker is part of the program yet.
+    // The offer prefilter editor belongs to the offers, which the program does not have yet.
     connect(btnPrefiltr, &QPushButton::clicked, this,
             [] { ShowInformation(QString::fromUtf8(kNotAvailableYetText)); });
-    connect(btnStartDBName, &QPushButton::clicked, this,
-            [] { ShowInformation(QString::fromUtf8(kNotAvailableYetText)); });
+    connect(btnStartDBName, &QPushButton::clicked, this, [this] {
+        QString firm;
+        if (ShowFirmList(true, firm) == kFirmListOk && !firm.isEmpty()) edtStartDBName->setText(firm);
+    });
     AddPurchasePriceAction(this);
     UpdateControls();
 }

@@ -13,8 +13,8 @@
 #include "core/Login.h"
 #include "core/Main.h"
 #include "core/MemTableStream.h"
+#include "core/Nastaveni.h"
 #include "core/PurchasePrices.h"
-#include "platform/text/FormatSettings.h"
 #include "platform/ui/Dialogs.h"
 #include "widgets/VnDBGrids.h"
 
@@ -65,7 +65,7 @@ QString FieldText(TDataSet* data, const char* name) {
 QString MoneyText(TDataSet* data, const char* name) {
     const TField* field = data->FindField(QLatin1String(name));
     const Currency value = field ? field->AsCurrency() : Currency();
-    return QStringLiteral("%1 %2").arg(FormatMoney(value), FormatSettings.CurrencyString);
+    return QStringLiteral("%1 %2").arg(FormatMoney(value), CurrencySymbol);
 }
 
 QLineEdit* ReadOnlyField(const char* name, QWidget* parent, bool rightAligned = false) {

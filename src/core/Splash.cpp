@@ -150,6 +150,12 @@ void TfrmSplash::showEvent(QShowEvent* event) {
     if (PasswordMode) edtPassword->setFocus();
 }
 
+void TfrmSplash::hideEvent(QHideEvent* event) {
+    // A tick after the prompt has closed would show the window again over the program.
+    Timer1->stop();
+    TVnDialog::hideEvent(event);
+}
+
 void TfrmSplash::paintEvent(QPaintEvent*) {
     // The picture of the window: the program's name over a dark band.
     QPainter painter(this);
