@@ -64,6 +64,7 @@ function(vn_add_precompiled_header)
     file(CONFIGURE OUTPUT ${source}
          CONTENT "// Nothing of its own: this target only builds the shared precompiled header.\n")
     add_library(vn_pch OBJECT ${source})
+    set_target_properties(vn_pch PROPERTIES AUTOMOC OFF)
     target_link_libraries(vn_pch PRIVATE Qt6::Core Qt6::Gui Qt6::Widgets Qt6::PrintSupport)
     target_precompile_headers(vn_pch PRIVATE ${headers})
     target_compile_options(vn_pch PRIVATE -Wall -Wextra -Werror)

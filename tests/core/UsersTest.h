@@ -70,7 +70,7 @@ protected:
             QString("INSERT INTO Login (%1) VALUES (%2)").arg(names.join(", "), marks.join(", ")), params);
     }
 
-    int LoginCount() { return Global().OpenRowset("SELECT COUNT(*) FROM Login")->Values.at(0).toInt(); }
+    int LoginCount() { return Global().OpenRowset("SELECT COUNT(*) FROM Login")->Value(0, 0).toInt(); }
 
     std::unique_ptr<TfrmMain> main_;
 
