@@ -110,14 +110,16 @@ TEST_F(MainWindowTest, FirmScratchQueryForgetsItsFilterWhenClosed) {
     TADOQuery& query = main_->adqAgendaFree1;
     query.SetSQL("SELECT * FROM Sklady");
     query.Open();
-    query.SetFilter("Poradi = 7");
+    const int sheets = query.RecordCount();
+    ASSERT_GT(sheets, 0);
+    query.SetFilter("Poradi = 1000");
     query.SetFiltered(true);
     EXPECT_TRUE(query.IsEmpty());
     query.Close();
     EXPECT_FALSE(query.Filtered());
     EXPECT_TRUE(query.Filter().isEmpty());
     query.Open();
-    EXPECT_EQ(query.RecordCount(), 1);
+    EXPECT_EQ(query.RecordCount(), sheets);
     query.Close();
 }
 
