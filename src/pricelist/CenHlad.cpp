@@ -69,12 +69,7 @@ TPriceCodeList::TPriceCodeList(int mode, TADOQuery& list, const QString& nameTit
         }
     };
     grList->OnDblClick = [pickOrOpen](QObject*) { pickOrOpen(); };
-    grList->OnKeyDown = [pickOrOpen](QObject*, int& key, Qt::KeyboardModifiers) {
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            key = 0;
-            pickOrOpen();
-        }
-    };
+    OnEnterKey(grList, [pickOrOpen] { pickOrOpen(); });
 
     auto* left = new QVBoxLayout;
     left->addWidget(grList, 1);

@@ -29,7 +29,6 @@ const char* const kPrevzit = "převzít nastavení z původní cenové hladiny";
 const char* const kHint =
     "Pokud se chcete vyhnout rozdílům při dopočtu druhé ceny (s nebo bez DPH), nastavte stejný \"Typ ceny\", "
     "jaký máte u zákl. prod. ceny na položce v ceníku (program zohledňuje výpočet \"shora\" a \"zdola\").";
-const char* const kCodeMissing = "Musíte zadat zkratku.";
 const char* const kConfirmCodeChange =
     "Změnu zkratky musí program promítnout i do souvisejících databází (cenové skupiny, ceník, ...), což "
     "může "
@@ -40,13 +39,6 @@ const char* const kAskAddresses = "Chcete změnit zkratku cenové hladiny i v ad
 const char* const kFourthFixed =
     "Cenovou hladinu nelze uložit jako fixní: cenová skupina %1 by obsahovala více než 3 fixní hladiny. "
     "Skupina může obsahovat maximálně 3 fixní hladiny.";
-
-QComboBox* Choice(QWidget* parent, const char* name, const QStringList& texts) {
-    auto* box = new QComboBox(parent);
-    box->setObjectName(name);
-    box->addItems(texts);
-    return box;
-}
 
 // The group, if any, that would hold more than three fixed rules once the level's taken-over rules
 // follow its new values. Only a level that becomes fixed can do that.
@@ -188,13 +180,7 @@ void TfrmCenHladDetail::UpdateControls() {
 }
 
 void TfrmCenHladDetail::btnOKClick() {
-    if (!btnOK->isEnabled()) return;
-    const QString code = edtZkratka->text().trimmed();
-    edtZkratka->setText(code);
-    if (code.isEmpty()) {
-        ShowInformation(QString::fromUtf8(kCodeMissing));
-        return;
-    }
+    if (CheckedCode(btnOK, edtZkratka).isEmpty()) return;
     // Values taken over from the level are the level's own, checked where the level is saved.
     if (!ruleMode_ || !chckPrevzit->isChecked()) {
         const QString fault = LevelValueFault(Values());
@@ -208,19 +194,8 @@ void TfrmCenHladDetail::btnOKClick() {
 
 int EditPriceLevel(bool add) {
     const TAccessLevel level = CenikLevel();
-    if (level >= (add ? TAccessLevel::ReadOnly : TAccessLevel::NoAccess)) {
-        TUser::ShowNoRightsMessage();
-        return -1;
-    }
     TADOQuery& levels = frmMain->adqCenHlad;
-    if (!levels.Active()) {
-        levels.SetSQL("SELECT * FROM CenHlad");
-        levels.Open();
-    }
-    if (RequeryAndLocate(levels) != 0 && !add) {
-        ShowWarning(QString::fromUtf8(kRecordVanishedText));
-        return -1;
-    }
+    if (!PrepareCodeCard(levels, "SELECT * FROM CenHlad", level, add)) return -1;
 
     TCardSession card;
     TfrmCenHladDetail window(false, ApplicationMainWindow());
@@ -228,15 +203,7 @@ int EditPriceLevel(bool add) {
     const int id = add ? 0 : levels.FieldByName("ID")->AsInteger();
     QString oldCode;
     if (!add) {
-        bool readOnly = false;
-        if (level == TAccessLevel::ReadOnly) {
-            TUser::ShowReadOnlyMessage();
-            readOnly = true;
-        } else {
-            if (!card.Lock(RecordLockPath("CenHlad", id))) return -1;
-            readOnly = card.ReadOnly();
-        }
-        window.btnOK->setEnabled(!readOnly);
+        if (!LockCardRecord(card, level, "CenHlad", id, window.btnOK)) return -1;
         oldCode = levels.FieldByName("Zkratka")->AsString();
         window.edtZkratka->setText(oldCode);
         window.edtPopis->setText(levels.FieldByName("Popis")->AsString());
@@ -256,15 +223,7 @@ int EditPriceLevel(bool add) {
         }
         if (!add && code == levels.FieldByName("Zkratka")->AsString()) break;
         // The code must be new among the levels, compared exactly as it was typed.
-        bool taken = false;
-        levels.DisableControls();
-        const TBookmark mark = levels.GetBookmark();
-        for (levels.First(); !levels.Eof() && !taken; levels.Next())
-            taken = levels.FieldByName("ID")->AsInteger() != id &&
-                    levels.FieldByName("Zkratka")->AsString() == code;
-        levels.GotoBookmark(mark);
-        levels.EnableControls();
-        if (!taken) break;
+        if (!CodeTaken(levels, id, code)) break;
         ShowInformation(QString::fromUtf8(kCodeExists).arg(code));
     }
 

@@ -33,7 +33,6 @@ const char* const kVlastni = "vlastní nastavení na každé položce v ceníku"
 const char* const kBezHladin =
     "Cenová skupina může obsahovat libovolný počet cenových hladin, z toho však maximálně 3 fixní. Cenové "
     "hladiny přiřadíte tlačítkem \"Přidat cenovou hladinu\".";
-const char* const kCodeMissing = "Musíte zadat zkratku.";
 const char* const kLevelListed = "Tato cenová hladina již v seznamu existuje.";
 const char* const kLevelGone = "Tato cenová hladina již neexistuje!";
 const char* const kLevelGoneError = "Chyba: tato cenová hladina již neexistuje!";
@@ -63,13 +62,6 @@ const char* const kRecalculateLater =
 const char* const kFixedMark = "[fixní]";
 // A group prices its items at no more fixed levels than an item has slots for them.
 constexpr int kMaxFixedRules = 3;
-
-QComboBox* Choice(QWidget* parent, const char* name, const QStringList& texts) {
-    auto* box = new QComboBox(parent);
-    box->setObjectName(name);
-    box->addItems(texts);
-    return box;
-}
 
 const QStringList& TypTexts() {
     static const QStringList texts = {"sleva", QString::fromUtf8("marže"), "rabat"};
@@ -320,13 +312,7 @@ void TfrmCenSkupDetail::btnUpravitPuvodniClick() {
 }
 
 void TfrmCenSkupDetail::btnOKClick() {
-    if (!btnOK->isEnabled()) return;
-    const QString code = edtZkratka->text().trimmed();
-    edtZkratka->setText(code);
-    if (code.isEmpty()) {
-        ShowInformation(QString::fromUtf8(kCodeMissing));
-        return;
-    }
+    if (CheckedCode(btnOK, edtZkratka).isEmpty()) return;
     // The group's rabat is imposed on its items unless each keeps its own settings.
     if (!chckVlastni->isChecked() && edtRabat->Value() >= 100) {
         ShowInformation(QString::fromUtf8(kGroupRabatTooHigh));
@@ -383,19 +369,8 @@ void TfrmCenSkupDetail::btnOKClick() {
 
 int EditPriceGroup(bool add) {
     const TAccessLevel level = CenikLevel();
-    if (level >= (add ? TAccessLevel::ReadOnly : TAccessLevel::NoAccess)) {
-        TUser::ShowNoRightsMessage();
-        return -1;
-    }
     TADOQuery& groups = frmMain->adqCenSkup;
-    if (!groups.Active()) {
-        groups.SetSQL("SELECT * FROM CenSkup");
-        groups.Open();
-    }
-    if (RequeryAndLocate(groups) != 0 && !add) {
-        ShowWarning(QString::fromUtf8(kRecordVanishedText));
-        return -1;
-    }
+    if (!PrepareCodeCard(groups, "SELECT * FROM CenSkup", level, add)) return -1;
 
     TCardSession card;
     TfrmCenSkupDetail window(ApplicationMainWindow());
@@ -403,15 +378,7 @@ int EditPriceGroup(bool add) {
     const int id = add ? 0 : groups.FieldByName("ID")->AsInteger();
     QString oldCode;
     if (!add) {
-        bool readOnly = false;
-        if (level == TAccessLevel::ReadOnly) {
-            TUser::ShowReadOnlyMessage();
-            readOnly = true;
-        } else {
-            if (!card.Lock(RecordLockPath("CenSkup", id))) return -1;
-            readOnly = card.ReadOnly();
-        }
-        window.btnOK->setEnabled(!readOnly);
+        if (!LockCardRecord(card, level, "CenSkup", id, window.btnOK)) return -1;
         oldCode = groups.FieldByName("Zkratka")->AsString();
         window.edtZkratka->setText(oldCode);
         window.edtPopis->setText(groups.FieldByName("Popis")->AsString());
@@ -447,15 +414,7 @@ int EditPriceGroup(bool add) {
         code = window.edtZkratka->text();
         if (!add && code != oldCode && !AskQuestion(QString::fromUtf8(kConfirmCodeChange))) continue;
         if (!add && code == groups.FieldByName("Zkratka")->AsString()) break;
-        bool taken = false;
-        groups.DisableControls();
-        const TBookmark mark = groups.GetBookmark();
-        for (groups.First(); !groups.Eof() && !taken; groups.Next())
-            taken = groups.FieldByName("ID")->AsInteger() != id &&
-                    groups.FieldByName("Zkratka")->AsString() == code;
-        groups.GotoBookmark(mark);
-        groups.EnableControls();
-        if (!taken) break;
+        if (!CodeTaken(groups, id, code)) break;
         ShowInformation(QString::fromUtf8(kCodeExists).arg(code));
     }
 

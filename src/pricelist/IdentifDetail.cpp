@@ -13,7 +13,6 @@ namespace {
 
 const char* const kCaption = "Identifikátor";
 const char* const kNepouzivat = "nepoužívat v \"rozpisu identifikátorů\" v nabídce";
-const char* const kCodeMissing = "Musíte zadat zkratku.";
 const char* const kCodeWithSeparator = "Zkratka nesmí obsahovat znak \"_\".";
 
 }  // namespace
@@ -50,13 +49,8 @@ TfrmIdentifDetail::TfrmIdentifDetail(QWidget* parent) : TPriceListDialog(parent)
 }
 
 void TfrmIdentifDetail::btnOKClick() {
-    if (!btnOK->isEnabled()) return;
-    const QString code = edtZkratka->text().trimmed();
-    edtZkratka->setText(code);
-    if (code.isEmpty()) {
-        ShowInformation(QString::fromUtf8(kCodeMissing));
-        return;
-    }
+    const QString code = CheckedCode(btnOK, edtZkratka);
+    if (code.isEmpty()) return;
     // The separator would split the code in two in every list that carries it.
     if (code.contains('_')) {
         ShowInformation(QString::fromUtf8(kCodeWithSeparator));

@@ -104,15 +104,7 @@ int EditGroup(bool add, bool copy, bool fromPicker, int sheetId, TADOQuery& data
                     QString::fromUtf8(kBasicGroupFixed).arg(dataset.FieldByName("Nazev")->AsString()));
                 return -1;
             }
-            bool readOnly = false;
-            if (level == TAccessLevel::ReadOnly) {
-                TUser::ShowReadOnlyMessage();
-                readOnly = true;
-            } else {
-                if (!card.Lock(RecordLockPath("Skupiny", id))) return -1;
-                readOnly = card.ReadOnly();
-            }
-            window.btnOK->setEnabled(!readOnly);
+            if (!LockCardRecord(card, level, "Skupiny", id, window.btnOK)) return -1;
             repId = dataset.FieldByName("RepID")->AsString();
         }
         window.edtKod->setText(dataset.FieldByName("Kod")->AsString());

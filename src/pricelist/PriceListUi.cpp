@@ -1,16 +1,26 @@
 #include "pricelist/PriceListUi.h"
 
 #include <QBoxLayout>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
 
 #include "core/CardProtocol.h"
+#include "core/Locks.h"
 #include "core/Main.h"
 #include "core/Working.h"
+#include "platform/data/Field.h"
+#include "platform/db/ADOQuery.h"
 #include "platform/db/Rowset.h"
 #include "platform/ui/Dialogs.h"
 #include "widgets/VnDBGrids.h"
+
+namespace {
+
+const char* const kCodeMissing = "Musíte zadat zkratku.";
+
+}  // namespace
 
 TPriceListDialog::TPriceListDialog(QWidget* parent) : TVnDialog(parent) {}
 
@@ -49,6 +59,72 @@ TVnDBGrid* MakeListGrid(QWidget* parent, const char* name, TDataSource* source,
         column->Title()->SetCaption(title);
     }
     return grid;
+}
+
+QComboBox* Choice(QWidget* parent, const char* name, const QStringList& texts) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(name);
+    box->addItems(texts);
+    return box;
+}
+
+void OnEnterKey(TVnDBGrid* grid, std::function<void()> action) {
+    grid->OnKeyDown = [action = std::move(action)](QObject*, int& key, Qt::KeyboardModifiers) {
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            key = 0;
+            action();
+        }
+    };
+}
+
+QString CheckedCode(QPushButton* okButton, QLineEdit* codeEdit) {
+    if (!okButton->isEnabled()) return QString();
+    const QString code = codeEdit->text().trimmed();
+    codeEdit->setText(code);
+    if (code.isEmpty()) ShowInformation(QString::fromUtf8(kCodeMissing));
+    return code;
+}
+
+bool PrepareCodeCard(TADOQuery& list, const QString& sql, TAccessLevel level, bool add) {
+    if (level >= (add ? TAccessLevel::ReadOnly : TAccessLevel::NoAccess)) {
+        TUser::ShowNoRightsMessage();
+        return false;
+    }
+    if (!list.Active()) {
+        list.SetSQL(sql);
+        list.Open();
+    }
+    // A new record needs no current row, so only an edited one that has gone stops the card.
+    if (RequeryAndLocate(list) != 0 && !add) {
+        ShowWarning(QString::fromUtf8(kRecordVanishedText));
+        return false;
+    }
+    return true;
+}
+
+bool LockCardRecord(TCardSession& card, TAccessLevel level, const QString& table, int id,
+                    QPushButton* okButton) {
+    bool readOnly = false;
+    if (level == TAccessLevel::ReadOnly) {
+        TUser::ShowReadOnlyMessage();
+        readOnly = true;
+    } else {
+        if (!card.Lock(RecordLockPath(table, id))) return false;
+        readOnly = card.ReadOnly();
+    }
+    okButton->setEnabled(!readOnly);
+    return true;
+}
+
+bool CodeTaken(TADOQuery& list, int id, const QString& code) {
+    bool taken = false;
+    list.DisableControls();
+    const TBookmark mark = list.GetBookmark();
+    for (list.First(); !list.Eof() && !taken; list.Next())
+        taken = list.FieldByName("ID")->AsInteger() != id && list.FieldByName("Zkratka")->AsString() == code;
+    list.GotoBookmark(mark);
+    list.EnableControls();
+    return taken;
 }
 
 int ExecAgenda(const QString& sql, const TParamValues& params) {

@@ -2,7 +2,9 @@
 
 #include <QKeySequence>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <initializer_list>
 #include <utility>
 #include <vector>
@@ -11,7 +13,11 @@
 #include "platform/ui/VnDialog.h"
 
 class QBoxLayout;
+class QComboBox;
+class QLineEdit;
 class QPushButton;
+class TADOQuery;
+class TCardSession;
 class TDataSource;
 class TVnDBGrid;
 
@@ -50,13 +56,35 @@ int ExecAgenda(const QString& sql, const TParamValues& params = {});
 // The key of the row the firm connection inserted last.
 int LastInsertedId();
 
-class QLineEdit;
 // Makes the entry take at most maxLength characters and turn what is typed into upper case,
 // as the code fields of the cards do.
 void MakeCodeEdit(QLineEdit* edit, int maxLength);
 
+// A drop-down list named as its component; the index of a text is the value stored for it.
+QComboBox* Choice(QWidget* parent, const char* name, const QStringList& texts);
+
+// Runs the action when Enter or Return is pressed in the grid, and keeps the key from the grid.
+void OnEnterKey(TVnDBGrid* grid, std::function<void()> action);
+
+// The code typed into a card, trimmed back into its entry. Empty means stop: the card is read-only
+// (OK disabled), or the code is missing and the user has been told.
+QString CheckedCode(QPushButton* okButton, QLineEdit* codeEdit);
+
 // The logged-in user's level in the price list, its sheets, groups, levels and price groups.
 inline TAccessLevel CenikLevel() { return CurrentUser.Cenik_AR; }
+
+// Before a card of a code list opens: the user's right for adding or editing, the list opened with
+// sql when closed, and its current row found again. False means stop: the user has been told.
+bool PrepareCodeCard(TADOQuery& list, const QString& sql, TAccessLevel level, bool add);
+
+// Takes the lock of the record a card edits, or tells a user who may only read; either way a card
+// that cannot be saved gets its OK disabled. False means stop: the lock could not be taken.
+bool LockCardRecord(TCardSession& card, TAccessLevel level, const QString& table, int id,
+                    QPushButton* okButton);
+
+// Whether a row of the list other than the one keyed id already has the code, compared exactly as
+// typed. The list stays on its current row.
+bool CodeTaken(TADOQuery& list, int id, const QString& code);
 
 // The working window for as long as the object lives, hidden again on every way out.
 class TWorkingShown {

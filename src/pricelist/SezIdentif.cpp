@@ -63,12 +63,7 @@ TfrmSezIdentif::TfrmSezIdentif(int mode, QWidget* parent) : TPriceListDialog(par
     });
     connect(btnVyjmout, &QPushButton::clicked, this, &TfrmSezIdentif::btnVyjmoutClick);
     grSezIdentif->OnDblClick = [this](QObject*) { DoubleClick(); };
-    grSezIdentif->OnKeyDown = [this](QObject*, int& key, Qt::KeyboardModifiers) {
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            key = 0;
-            AcceptIfEnabled(btnOK);
-        }
-    };
+    OnEnterKey(grSezIdentif, [this] { AcceptIfEnabled(btnOK); });
 
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(grSezIdentif, 1);

@@ -61,12 +61,7 @@ TfrmSklSkupiny::TfrmSklSkupiny(int sheetId, QWidget* parent) : TPriceListDialog(
         UpdateButtons();
     });
     grSklSkupiny->OnDblClick = [this](QObject*) { AcceptIfEnabled(btnOK); };
-    grSklSkupiny->OnKeyDown = [this](QObject*, int& key, Qt::KeyboardModifiers) {
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            key = 0;
-            AcceptIfEnabled(btnOK);
-        }
-    };
+    OnEnterKey(grSklSkupiny, [this] { AcceptIfEnabled(btnOK); });
 
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(grSklSkupiny, 1);

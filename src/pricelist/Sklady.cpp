@@ -124,12 +124,7 @@ TfrmSklady::TfrmSklady(int mode, bool manage, QWidget* parent)
         else
             AcceptIfEnabled(btnOK);
     };
-    grSklady->OnKeyDown = [this](QObject*, int& key, Qt::KeyboardModifiers) {
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            key = 0;
-            AcceptIfEnabled(btnOK);
-        }
-    };
+    OnEnterKey(grSklady, [this] { AcceptIfEnabled(btnOK); });
 
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(grSklady, 1);
@@ -259,15 +254,7 @@ void EditSheet(bool add) {
     QString repId = NewGuidString();
     const int id = add ? 0 : sheets.FieldByName("ID")->AsInteger();
     if (!add) {
-        bool readOnly = false;
-        if (level == TAccessLevel::ReadOnly) {
-            TUser::ShowReadOnlyMessage();
-            readOnly = true;
-        } else {
-            if (!card.Lock(RecordLockPath("Sklady", id))) return;
-            readOnly = card.ReadOnly();
-        }
-        window.btnOK->setEnabled(!readOnly);
+        if (!LockCardRecord(card, level, "Sklady", id, window.btnOK)) return;
         window.edtNazev->setText(sheets.FieldByName("Nazev")->AsString());
         repId = sheets.FieldByName("RepID")->AsString();
     }

@@ -41,28 +41,9 @@ protected:
         main_->adqCenHlad.Open();
     }
 
-    int AddLevel(const QString& code, double value, bool recalculated) {
-        Exec(
-            QString(
-                "INSERT INTO CenHlad (Zkratka, Popis, Hodnota, SDPH, Prepocitat, Zaok, TypHodnoty, VychCena) "
-                "VALUES ('%1', 'x', %2, 0, %3, 0, 0, 0)")
-                .arg(code)
-                .arg(value)
-                .arg(recalculated ? 1 : 0));
-        return LastId();
-    }
     int AddGroup(const QString& code) {
         Exec(QString("INSERT INTO CenSkup (Zkratka, Popis, Vlastni) VALUES ('%1', 'x', 1)").arg(code));
         return LastId();
-    }
-    void AddRule(int group, const QString& code, bool takenOver, double value, bool recalculated) {
-        Exec(QString("INSERT INTO CenSkupPol (IDCenSkup, Zkratka, Prevzato, Hodnota, SDPH, Prepocitat, Zaok, "
-                     "TypHodnoty, VychCena) VALUES (%1, '%2', %3, %4, 0, %5, 0, 0, 0)")
-                 .arg(group)
-                 .arg(code)
-                 .arg(takenOver ? 1 : 0)
-                 .arg(value)
-                 .arg(recalculated ? 1 : 0));
     }
 
     // Renames the current level with the card, changing its value too.

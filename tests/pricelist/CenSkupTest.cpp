@@ -24,32 +24,14 @@ protected:
         for (const char* code : {"F1", "F2", "F3", "F4"}) AddLevel(code, 0, false);
         Exec("INSERT INTO CenSkup (Zkratka, Popis, Vlastni, Marze, Rabat) VALUES ('G', 'Skupina', 1, 0, 0)");
         group_ = LastId();
-        AddRule("V", true, 5, true);
-        AddRule("F1", false, 0, false);
+        AddRule(group_, "V", true, 5, true);
+        AddRule(group_, "F1", false, 0, false);
         Exec("INSERT INTO Zasoby (Popis, CenSkupina) VALUES ('i', 'G')");
         main_->adqCenSkup.SetSQL("SELECT * FROM CenSkup");
         main_->adqCenSkup.Open();
         ASSERT_TRUE(main_->adqCenSkup.Locate("ID", group_));
     }
 
-    void AddLevel(const QString& code, double value, bool recalculated) {
-        Exec(
-            QString(
-                "INSERT INTO CenHlad (Zkratka, Popis, Hodnota, SDPH, Prepocitat, Zaok, TypHodnoty, VychCena) "
-                "VALUES ('%1', 'x', %2, 0, %3, 0, 0, 0)")
-                .arg(code)
-                .arg(value)
-                .arg(recalculated ? 1 : 0));
-    }
-    void AddRule(const QString& code, bool takenOver, double value, bool recalculated) {
-        Exec(QString("INSERT INTO CenSkupPol (IDCenSkup, Zkratka, Prevzato, Hodnota, SDPH, Prepocitat, Zaok, "
-                     "TypHodnoty, VychCena) VALUES (%1, '%2', %3, %4, 0, %5, 0, 0, 0)")
-                 .arg(group_)
-                 .arg(code)
-                 .arg(takenOver ? 1 : 0)
-                 .arg(value)
-                 .arg(recalculated ? 1 : 0));
-    }
     QString Rules() {
         return Column(
             "SELECT Zkratka || '=' || CLng(Hodnota) || IIF(Prevzato, 'P', '') FROM CenSkupPol ORDER BY ID");

@@ -111,6 +111,27 @@ protected:
         return values.join('|');
     }
     int LastId() { return Int("SELECT @@IDENTITY"); }
+    // A price level with the given value and the defaults for the rest; answers its key.
+    int AddLevel(const QString& code, double value, bool recalculated) {
+        Exec(
+            QString(
+                "INSERT INTO CenHlad (Zkratka, Popis, Hodnota, SDPH, Prepocitat, Zaok, TypHodnoty, VychCena) "
+                "VALUES ('%1', 'x', %2, 0, %3, 0, 0, 0)")
+                .arg(code)
+                .arg(value)
+                .arg(recalculated ? 1 : 0));
+        return LastId();
+    }
+    // A group's rule for the level of the code.
+    void AddRule(int group, const QString& code, bool takenOver, double value, bool recalculated) {
+        Exec(QString("INSERT INTO CenSkupPol (IDCenSkup, Zkratka, Prevzato, Hodnota, SDPH, Prepocitat, Zaok, "
+                     "TypHodnoty, VychCena) VALUES (%1, '%2', %3, %4, 0, %5, 0, 0, 0)")
+                 .arg(group)
+                 .arg(code)
+                 .arg(takenOver ? 1 : 0)
+                 .arg(value)
+                 .arg(recalculated ? 1 : 0));
+    }
 
     TScriptedDialogs dialogs_;
     std::unique_ptr<TfrmMain> main_;
