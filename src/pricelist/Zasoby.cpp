@@ -30,6 +30,7 @@
 #include "platform/db/ADOQuery.h"
 #include "platform/ui/Dialogs.h"
 #include "pricelist/KartaSkupiny.h"
+#include "pricelist/KartaZasoby.h"
 #include "pricelist/PriceListUi.h"
 #include "pricelist/SklSkupiny.h"
 #include "pricelist/Sklady.h"
@@ -623,8 +624,8 @@ int TfrmZasoby::CheckMarkedSelection(bool withHint) {
 
 // ---- the buttons ---------------------------------------------------------------------------------------
 
-void TfrmZasoby::EditItem(bool /*add*/, bool /*copy*/) {
-    ShowInformation(QString::fromUtf8(kFunctionNotAvailable));
+void TfrmZasoby::EditItem(bool add, bool copy) {
+    EditPriceListItem(add, false, Items(), copy);
     UpdatePriceListButtons();
 }
 
