@@ -3,13 +3,16 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QTabBar>
 
+#include "common/Artifacts.h"
 #include "common/LockHolder.h"
 #include "common/ScriptedDialogs.h"
 #include "core/CardProtocol.h"
@@ -19,6 +22,7 @@
 #include "core/UserSettings.h"
 #include "platform/data/Field.h"
 #include "pricelist/EditorIdentif.h"
+#include "pricelist/KartaZasoby.h"
 #include "pricelist/PriceListFixture.h"
 #include "pricelist/PriceListUi.h"
 #include "pricelist/SklSkupiny.h"
@@ -449,4 +453,95 @@ TEST_F(PriceListWindowTest, TheFilterOpensTheIdentifierEditorWithItsCatalogueAnd
     EXPECT_EQ(identifiers, "_DATA_");
     // The picker's query is closed once the code is taken.
     EXPECT_FALSE(main_->adqCenSkup.Active());
+}
+
+TEST_F(PriceListWindowTest, NewEditAndCopyOfAnItemGoThroughTheItemCard) {
+    TScriptedDialogs dialogs;
+    const int vyp = Count("SELECT ID FROM Skupiny WHERE Kod = 'VYP'");
+    QString added;
+    QString edited;
+    QString copied;
+    TModalDriver driver;
+    driver
+        .On("frmZasoby",
+            [&](QWidget* w) {
+                TfrmZasoby* z = Window(w);
+                z->btnZobrazitSkupiny->click();
+                ASSERT_TRUE(Groups().Locate("Kod", "VYP"));
+                z->PridatPolozku1->trigger();
+                added = Items().FieldByName("Popis")->AsString();
+                ASSERT_TRUE(Items().Locate("Katalog", "VYP1B"));
+                Press(z->grZasoby, Qt::Key_Return);
+                z->btnKopirovat->click();
+                copied = Items().FieldByName("Popis")->AsString();
+                z->btnSkryt->click();
+                TModalDriver::Click(w, "btnStorno");
+            })
+        .On("frmKartaZasoby",
+            [](QWidget* w) {
+                auto* card = static_cast<TfrmKartaZasoby*>(w);
+                EXPECT_TRUE(card->edtPopis->text().isEmpty());
+                card->edtPopis->setText(QString::fromUtf8("Zásuvka s USB nabíječkou"));
+                card->btnOK->click();
+            })
+        .On("frmKartaZasoby",
+            [&](QWidget* w) {
+                auto* card = static_cast<TfrmKartaZasoby*>(w);
+                edited = card->edtPopis->text();
+                card->btnZavrit->click();
+            })
+        .On("frmKartaZasoby", [](QWidget* w) { static_cast<TfrmKartaZasoby*>(w)->btnOK->click(); });
+    main_->btnCenik->click();
+    // The new item goes into the group shown, and the list stands on it.
+    EXPECT_EQ(added, QString::fromUtf8("Zásuvka s USB nabíječkou"));
+    EXPECT_EQ(Count(QString::fromUtf8("SELECT Skupina FROM Zasoby WHERE Popis = 'Zásuvka s USB nabíječkou'")),
+              vyp);
+    EXPECT_EQ(edited, QString::fromUtf8("Vypínač jednopólový bílý"));
+    EXPECT_EQ(copied, edited);
+    EXPECT_EQ(
+        Count(QString::fromUtf8("SELECT COUNT(*) FROM Zasoby WHERE Popis = 'Vypínač jednopólový bílý'")), 2);
+}
+
+// A picture of the price list on the demonstration firm with the item card open over it; an item
+// whose recalculation is unfinished shows in red.
+TEST_F(PriceListWindowTest, PictureOfThePriceListWithTheItemCardOverIt) {
+    ExecAgenda("UPDATE Zasoby SET Chyba = True WHERE Katalog = 'JB10'");
+    TScriptedDialogs dialogs;
+    QImage picture;
+    int redPixels = 0;
+    QColor heading;
+    TModalDriver driver;
+    driver
+        .On("frmZasoby",
+            [&](QWidget* w) {
+                TfrmZasoby* z = Window(w);
+                z->resize(1000, 640);
+                ASSERT_TRUE(Items().Locate("Katalog", "ZAS1B"));
+                z->btnOpravit->click();
+                TModalDriver::Click(w, "btnStorno");
+            })
+        .On("frmKartaZasoby", [&](QWidget* w) {
+            TfrmZasoby* z = TfrmZasoby::Existing();
+            QApplication::processEvents();
+            const QImage list = z->grab().toImage();
+            const QImage grid = z->grZasoby->grab().toImage();
+            for (int y = 0; y < grid.height(); ++y)
+                for (int x = 0; x < grid.width(); ++x)
+                    if (grid.pixelColor(x, y) == QColor(0xFF, 0x00, 0x00)) ++redPixels;
+            const QPoint at = z->lblZasobyNadpis->mapTo(z, QPoint(1, 1));
+            heading = list.pixelColor(at);
+            const QImage card = w->grab().toImage();
+            picture = list.convertToFormat(QImage::Format_RGB32);
+            QPainter painter(&picture);
+            painter.drawImage(QPoint(std::max(0, (list.width() - card.width()) / 2),
+                                     std::max(0, (list.height() - card.height()) / 2)),
+                              card);
+            painter.end();
+            static_cast<TfrmKartaZasoby*>(w)->btnZavrit->click();
+        });
+    main_->btnCenik->click();
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_TRUE(picture.save(ArtifactPath("pricelist-with-item-card.png")));
+    EXPECT_EQ(heading, kHeadingItems);
+    EXPECT_GT(redPixels, 0);
 }
