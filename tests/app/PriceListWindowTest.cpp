@@ -545,3 +545,32 @@ TEST_F(PriceListWindowTest, PictureOfThePriceListWithTheItemCardOverIt) {
     EXPECT_EQ(heading, kHeadingItems);
     EXPECT_GT(redPixels, 0);
 }
+
+TEST_F(PriceListWindowTest, RightsKeepUsersOutOfThePriceListAndFromDeletingAndMovingItems) {
+    const TUser saved = CurrentUser;
+    CurrentUser.Cenik_AR = TAccessLevel::NoAccess;
+    {
+        TScriptedDialogs dialogs;
+        dialogs.ExpectInformation(QString::fromUtf8(kNoRightsText));
+        main_->btnCenik->click();
+        EXPECT_FALSE(Items().Active());
+    }
+    CurrentUser.Cenik_AR = TAccessLevel::ReadOnly;
+    {
+        TScriptedDialogs dialogs;
+        dialogs.ExpectInformation(QString::fromUtf8(kNoRightsText))
+            .ExpectInformation(QString::fromUtf8(kNoRightsText));
+        TModalDriver driver;
+        driver.On("frmZasoby", [&](QWidget* w) {
+            TfrmZasoby* z = Window(w);
+            ASSERT_TRUE(Items().Locate("Katalog", "JB10"));
+            z->btnVyjmout->click();
+            Mark(Items(), z->grZasoby, "Katalog", "JB10");
+            z->PresunoutDoSkupiny1->trigger();
+            TModalDriver::Click(w, "btnStorno");
+        });
+        main_->btnCenik->click();
+    }
+    CurrentUser = saved;
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM Zasoby WHERE Katalog = 'JB10'"), 1);
+}
