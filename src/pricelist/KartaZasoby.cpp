@@ -393,17 +393,21 @@ TfrmKartaZasoby::TfrmKartaZasoby(QWidget* parent) : TPriceListDialog(parent) {
     resize(720, 720);
 
     // --- what the user's changes do; the program's own changes to the controls do nothing
-    const auto ruleEdited = [this] { PriceRuleEdited(); };
-    const auto saleEdited = [this] { SalePriceEdited(); };
-    connect(curNakCena, &QLineEdit::textEdited, this, ruleEdited);
-    connect(curMarze, &QLineEdit::textEdited, this, ruleEdited);
-    connect(curRabat, &QLineEdit::textEdited, this, ruleEdited);
-    connect(cbxTypHodnoty, &QComboBox::activated, this, ruleEdited);
-    connect(chckPrepocitatCenu, &QCheckBox::clicked, this, ruleEdited);
-    connect(curProdCena, &QLineEdit::textEdited, this, saleEdited);
-    connect(cbxTypCeny, &QComboBox::activated, this, saleEdited);
-    connect(cbxZaokrouhleni, &QComboBox::activated, this, saleEdited);
-    connect(cbxSazbaDPH, &QComboBox::activated, this, saleEdited);
+    const auto onEdit = [this](QLineEdit* field, void (TfrmKartaZasoby::*edited)(QWidget*)) {
+        connect(field, &QLineEdit::textEdited, this, [this, field, edited] { (this->*edited)(field); });
+    };
+    const auto onChoice = [this](QComboBox* box, void (TfrmKartaZasoby::*edited)(QWidget*)) {
+        connect(box, &QComboBox::activated, this, [this, edited] { (this->*edited)(nullptr); });
+    };
+    onEdit(curNakCena, &TfrmKartaZasoby::PriceRuleEdited);
+    onEdit(curMarze, &TfrmKartaZasoby::PriceRuleEdited);
+    onEdit(curRabat, &TfrmKartaZasoby::PriceRuleEdited);
+    onChoice(cbxTypHodnoty, &TfrmKartaZasoby::PriceRuleEdited);
+    connect(chckPrepocitatCenu, &QCheckBox::clicked, this, [this] { PriceRuleEdited(nullptr); });
+    onEdit(curProdCena, &TfrmKartaZasoby::SalePriceEdited);
+    onChoice(cbxTypCeny, &TfrmKartaZasoby::SalePriceEdited);
+    onChoice(cbxZaokrouhleni, &TfrmKartaZasoby::SalePriceEdited);
+    onChoice(cbxSazbaDPH, &TfrmKartaZasoby::SalePriceEdited);
     connect(curZiskPocetMj, &QLineEdit::textEdited, this, [this] { UpdateItemProfit(); });
     dsSezCenHlad.OnDataChange = [this](TDataSource*, TField* field) {
         if (field == nullptr) UpdateItemProfit();
@@ -497,11 +501,10 @@ void TfrmKartaZasoby::SetDostupnost(const QString& code) {
             cbxDostupnost->setCurrentIndex(i);
 }
 
-void TfrmKartaZasoby::ShowPrices() {
-    const auto show = [](TCurrencyEdit* field, long double value) {
-        // The field the user is typing into keeps his text while it still means the same number.
-        if (field->hasFocus() && field->Value() == FieldValue(value, field->DecimalPlaces())) return;
-        field->SetValue(value);
+void TfrmKartaZasoby::ShowPrices(QWidget* except) {
+    const auto show = [except](TCurrencyEdit* field, long double value) {
+        // The field the user is typing into keeps his text.
+        if (field != except) field->SetValue(value);
     };
     show(curNakCena, Calc.NakCena);
     show(curProdCena, Calc.ProdCena);
@@ -540,15 +543,17 @@ void TfrmKartaZasoby::TakeFieldValues() {
     Calc.SazbaDPH = NumberOfText(cbxSazbaDPH->currentText(), 4).value_or(0);
 }
 
-void TfrmKartaZasoby::PriceRuleEdited() {
+void TfrmKartaZasoby::PriceRuleEdited(QWidget* source) {
     TakeFieldValues();
-    RecalcItemPrices(kRecalcFromPurchase);
+    Calc.RecalcItemPrices(kRecalcFromPurchase);
+    ShowPrices(source);
     RecalcItemPriceLevels();
 }
 
-void TfrmKartaZasoby::SalePriceEdited() {
+void TfrmKartaZasoby::SalePriceEdited(QWidget* source) {
     TakeFieldValues();
-    RecalcItemPrices(kRecalcSecondVariant);
+    Calc.RecalcItemPrices(kRecalcSecondVariant);
+    ShowPrices(source);
     RecalcItemPriceLevels();
 }
 
