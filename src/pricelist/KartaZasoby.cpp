@@ -154,6 +154,7 @@ TfrmKartaZasoby::TfrmKartaZasoby(QWidget* parent) : TPriceListDialog(parent) {
     memPoznamka = new QPlainTextEdit(this);
     memPoznamka->setObjectName("memPoznamka");
     memPoznamka->setTabChangesFocus(true);
+    memPoznamka->setMaximumHeight(64);
     edtIdentif = TextEdit(this, "edtIdentif", kIdentifierListMaxLength);
     edtIdentif->setReadOnly(true);
     btnIdentif = AddButton(this, nullptr, "btnIdentif", "...", QKeySequence(Qt::Key_F3));
@@ -299,6 +300,7 @@ TfrmKartaZasoby::TfrmKartaZasoby(QWidget* parent) : TPriceListDialog(parent) {
         grSezCenHlad->DrawCellDefault(canvas, rect, dataColumn, column, state);
     };
     grSezCenHlad->OnCellDblClick = [this](TColumn*) { grSezCenHladDblClick(); };
+    grSezCenHlad->setMinimumHeight(110);
     auto* levels = new QVBoxLayout(panHladiny);
     levels->addWidget(grSezCenHlad, 1);
     levels->addWidget(Label(panHladiny, "lblHladinyPozn", QString::fromUtf8(kLevelsNote)));
@@ -672,6 +674,8 @@ void TfrmKartaZasoby::showEvent(QShowEvent* event) {
     for (QLabel* label : {lblNakCenaMena, lblProdCenaMena, lblPrCenaDruhaMena})
         label->setText(CurrencySymbol);
     ApplyPurchasePriceDisplay(this, ShowPurchasePrices);
+    Calc.RecalcFromFixedMargin(false);
+    Calc.RecalcFromFixedRabat(false);
     ShowPrices();
     edtPopis->setFocus();
 }

@@ -85,6 +85,17 @@ TEST_F(KartaZasobyObrazekTest, APictureIsCopiedIntoTheStoreUnderItsCutName) {
     EXPECT_GT(PixelOf(PictureStoreFolder() + "zasuvka.jpg").green(), 200);
 }
 
+TEST_F(KartaZasobyObrazekTest, AFileInAFolderNamedLikeTheStoreInOtherLetterCaseIsCopied) {
+    // Folder names differ by letter case only: on this system they are two folders, so the chosen
+    // file is not the stored one and must be copied, or the item would point at nothing.
+    const QString lower = Folder() + "dokumenty/firma/obrazky/";
+    QDir().mkpath(lower);
+    const QString source = lower + "lampa.jpg";
+    ASSERT_TRUE(QFile::copy(Picture("lampa.jpg"), source));
+    EXPECT_EQ(StorePicture(source, PictureStoreFolder()), "lampa.jpg");
+    EXPECT_TRUE(QFile::exists(PictureStoreFolder() + "lampa.jpg"));
+}
+
 TEST_F(KartaZasobyObrazekTest, AStoreThatCannotBeMadeIsReported) {
     const QString source = Picture("a.jpg");
     QFile blocker(Folder() + "blocked");

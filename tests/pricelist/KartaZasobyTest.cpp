@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "PriceListFixture.h"
+#include "common/Artifacts.h"
 #include "common/LockHolder.h"
 #include "core/CardProtocol.h"
 #include "core/Login.h"
@@ -20,6 +21,7 @@
 #include "pricelist/DemoPriceList.h"
 #include "pricelist/KartaZasoby.h"
 #include "pricelist/PriceRules.h"
+#include "widgets/VnDBGrids.h"
 
 namespace {
 
@@ -465,4 +467,36 @@ TEST_F(KartaZasobyCardTest, TheProfitCalculatorColoursItsResults) {
     Type(card->curZiskPocetMj, "3");
     EXPECT_EQ(card->curZiskProdCena->Value(), 90);
     EXPECT_EQ(card->curZiskProdCena->palette().color(QPalette::Base), QColor(0, 128, 0));
+}
+
+TEST_F(KartaZasobyCardTest, ADemonstrationItemWithItsLevelsOnTheCard) {
+    AddDemoPriceList(Con());
+    const int id = Int("SELECT ID FROM Zasoby WHERE Katalog = 'CYKY325'");
+    TModalDriver driver;
+    driver.On("frmKartaZasoby", [](QWidget* w) {
+        TfrmKartaZasoby* card = Card(w);
+        w->resize(760, 760);
+        QApplication::processEvents();
+        const QImage picture = w->grab().toImage();
+        EXPECT_TRUE(picture.save(ArtifactPath("item-card-demo.png")));
+        EXPECT_EQ(card->edtCenSkup->text(), "MAT");
+        EXPECT_EQ(card->Calc.mtSezCenHlad.RecordCount(), 3);
+        // Shown at once, not only after a change: 34.5 / 22.8 × 100 − 100.
+        EXPECT_EQ(card->curMarzeSkut->Value(), FieldValue(51.32L, 2));
+        // The fixed level's row is drawn in blue: its text has blue pixels, the others have none.
+        const QImage grid = card->grSezCenHlad->grab().toImage();
+        const auto blueIn = [&grid](const TRect& cell) {
+            for (int y = cell.Top; y < cell.Bottom; ++y)
+                for (int x = cell.Left; x < cell.Right; ++x) {
+                    const QColor c = grid.pixelColor(x, y);
+                    if (c.blue() > 180 && c.red() < 90 && c.green() < 90) return true;
+                }
+            return false;
+        };
+        // Below the title row: VIP (current), VO and AKCE, in the order of the group's rules.
+        EXPECT_FALSE(blueIn(card->grSezCenHlad->CellRect(1, 2)));
+        EXPECT_TRUE(blueIn(card->grSezCenHlad->CellRect(1, 3)));
+        TModalDriver::Click(w, "btnZavrit");
+    });
+    EXPECT_EQ(EditPriceListItem(false, false, List(id), false), 0);
 }
