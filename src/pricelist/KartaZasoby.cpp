@@ -21,6 +21,7 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 #include <iterator>
+#include <stdexcept>
 
 #include "core/CardProtocol.h"
 #include "core/CommonUtils.h"
@@ -785,13 +786,25 @@ int RecalculateItem(TDataSet& item) {
     calc.Reset();
     calc.LoadPrices(item);
 
+    // A caller that has not loaded the groups and their rules would make every item lose its group
+    // here; they are loaded instead, through the scratch query unless that holds the caller's rows.
     TADOQuery& groups = frmMain->adqCenSkup;
+    if (!groups.Active()) {
+        groups.SetSQL("SELECT * FROM CenSkup");
+        groups.Open();
+    }
+    TMemTable& rules = *PriceRuleData().mtCenSkupPol;
+    if (!rules.Active()) {
+        if (&item == &frmMain->adqAgendaFree1)
+            throw std::logic_error("the silent item recalculation needs the price group rules loaded");
+        LoadPriceGroupRules(0);
+    }
+
     const int groupId = FindItemGroup(groups, item.FieldByName("CenSkupina")->AsString());
     if (groupId != 0) {
         calc.CenSkupina = groups.FieldByName("Zkratka")->AsString();
         calc.CenSkupinaId = groupId;
         if (!groups.FieldByName("Vlastni")->AsBoolean()) calc.ImposeGroupSettings(groups, item);
-        TMemTable& rules = *PriceRuleData().mtCenSkupPol;
         rules.SetFilter("IDCenSkup = " + QString::number(groupId));
         rules.SetFiltered(true);
         calc.BuildLevelRows(rules, item);

@@ -144,6 +144,20 @@ TEST_F(KartaZasobyTest, SilentRecalculationKeepsTextsAndFixedLevelPrices) {
     EXPECT_EQ(Row(id, "Popis, Katalog, Identif, Obrazek, Dostupnost, Chyba"), "Položka|K1|_A_|a.jpg|S|0");
 }
 
+TEST_F(KartaZasobyTest, ACallerThatLoadedNoGroupsDoesNotMakeTheItemLoseItsGroup) {
+    const int group = AddGroup("MAT", true, false, false, 0, 0);
+    AddRule(group, "AKCE", false, 0, false);
+    const int id =
+        AddItem("PrCenaBDPH, SazbaDPH, CenSkupina, CenHlad1, PrCenaBDPH1", "100, 21, 'MAT', 'AKCE', 80");
+    main_->adqCenSkup.Close();
+    main_->mtCenSkupPol.Close();
+    TADOQuery items(&Con());
+    items.SetSQL(QString("SELECT * FROM Zasoby WHERE ID = %1").arg(id));
+    items.Open();
+    EXPECT_EQ(EditPriceListItem(false, true, items, false), 0);
+    EXPECT_EQ(Row(id, "CenSkupina, CenHlad1, PrCenaBDPH1, PrCenaSDPH1"), "MAT|AKCE|80.0000|96.8000");
+}
+
 TEST_F(KartaZasobyTest, AVanishedGroupClearsTheCodeAndEverySlot) {
     const int id = AddItem(
         "NakCena, PrCenaBDPH, PrCenaSDPH, SazbaDPH, CenSkupina, CenHlad1, PrCenaBDPH1, "
