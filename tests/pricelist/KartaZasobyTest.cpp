@@ -420,6 +420,25 @@ TEST_F(KartaZasobyCardTest, PickingAGroupOnTheCardImposesItsSettingsAndLevels) {
     EXPECT_TRUE(card->lblBezHladin->isVisibleTo(card));
 }
 
+TEST_F(KartaZasobyCardTest, OpeningAnItemDoesNotImposeItsGroupsSettings) {
+    AddGroup("STD", false, true, true, 30, ZaokCrowns);
+    const int id = AddItem("NakCena, Marze, SDPH, SazbaDPH, PrCenaBDPH, PrCenaSDPH, CenSkupina",
+                           "100, 5, 0, 21, 105, 127.05, 'STD'");
+    Exec(QString("UPDATE Zasoby SET Chyba = 0 WHERE ID = %1").arg(id));
+    TModalDriver driver;
+    driver.On("frmKartaZasoby", [](QWidget* w) {
+        TfrmKartaZasoby* card = Card(w);
+        EXPECT_EQ(card->edtCenSkup->text(), "STD");
+        EXPECT_EQ(card->cbxTypCeny->currentIndex(), 0);
+        EXPECT_EQ(card->curMarze->Value(), 5);
+        EXPECT_EQ(card->cbxZaokrouhleni->currentIndex(), ZaokNone);
+        EXPECT_FALSE(card->chckPrepocitatCenu->isChecked());
+        EXPECT_EQ(card->curProdCena->Value(), 105);
+        TModalDriver::Click(w, "btnZavrit");
+    });
+    EXPECT_EQ(EditPriceListItem(false, false, List(id), false), 0);
+}
+
 TEST_F(KartaZasobyCardTest, TheLevelPriceIsTypedOnlyForAFixedLevel) {
     TItemPriceCalc calc;
     const auto level = [&](const char* code, bool fixed) {
