@@ -374,10 +374,14 @@ TfrmKartaZasoby::TfrmKartaZasoby(QWidget* parent) : TPriceListDialog(parent) {
     picturePage->addWidget(lblUloziste);
     ChoosePictureFile = [](QWidget* owner) {
         const QString filter = QString::fromUtf8(kPictureFilter);
-        // The stored filter lists "text|patterns" pairs; the dialog wants "text (patterns)" lines.
+        // The filter lists "text|patterns" pairs with patterns apart by ";"; the dialog wants
+        // "text (patterns)" entries with the patterns apart by blanks.
         const QStringList parts = filter.split('|');
         QStringList filters;
-        for (int i = 0; i + 1 < parts.size(); i += 2) filters << parts[i];
+        for (int i = 0; i + 1 < parts.size(); i += 2) {
+            const QString name = parts[i].section('(', 0, 0).trimmed();
+            filters << name + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+        }
         return QFileDialog::getOpenFileName(owner, {}, {}, filters.join(";;"));
     };
 
