@@ -21,6 +21,7 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 #include <iterator>
+#include <stdexcept>
 
 #include "core/CardProtocol.h"
 #include "core/CommonUtils.h"
@@ -154,6 +155,7 @@ TfrmKartaZasoby::TfrmKartaZasoby(QWidget* parent) : TPriceListDialog(parent) {
     memPoznamka = new QPlainTextEdit(this);
     memPoznamka->setObjectName("memPoznamka");
     memPoznamka->setTabChangesFocus(true);
+    memPoznamka->setMaximumHeight(64);
     edtIdentif = TextEdit(this, "edtIdentif", kIdentifierListMaxLength);
     edtIdentif->setReadOnly(true);
     btnIdentif = AddButton(this, nullptr, "btnIdentif", "...", QKeySequence(Qt::Key_F3));
@@ -299,6 +301,7 @@ TfrmKartaZasoby::TfrmKartaZasoby(QWidget* parent) : TPriceListDialog(parent) {
         grSezCenHlad->DrawCellDefault(canvas, rect, dataColumn, column, state);
     };
     grSezCenHlad->OnCellDblClick = [this](TColumn*) { grSezCenHladDblClick(); };
+    grSezCenHlad->setMinimumHeight(110);
     auto* levels = new QVBoxLayout(panHladiny);
     levels->addWidget(grSezCenHlad, 1);
     levels->addWidget(Label(panHladiny, "lblHladinyPozn", QString::fromUtf8(kLevelsNote)));
@@ -371,10 +374,14 @@ TfrmKartaZasoby::TfrmKartaZasoby(QWidget* parent) : TPriceListDialog(parent) {
     picturePage->addWidget(lblUloziste);
     ChoosePictureFile = [](QWidget* owner) {
         const QString filter = QString::fromUtf8(kPictureFilter);
-        // The stored filter lists "text|patterns" pairs; the dialog wants "text (patterns)" lines.
+        // The filter lists "text|patterns" pairs with patterns apart by ";"; the dialog wants
+        // "text (patterns)" entries with the patterns apart by blanks.
         const QStringList parts = filter.split('|');
         QStringList filters;
-        for (int i = 0; i + 1 < parts.size(); i += 2) filters << parts[i];
+        for (int i = 0; i + 1 < parts.size(); i += 2) {
+            const QString name = parts[i].section('(', 0, 0).trimmed();
+            filters << name + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+        }
         return QFileDialog::getOpenFileName(owner, {}, {}, filters.join(";;"));
     };
 
@@ -393,17 +400,21 @@ TfrmKartaZasoby::TfrmKartaZasoby(QWidget* parent) : TPriceListDialog(parent) {
     resize(720, 720);
 
     // --- what the user's changes do; the program's own changes to the controls do nothing
-    const auto ruleEdited = [this] { PriceRuleEdited(); };
-    const auto saleEdited = [this] { SalePriceEdited(); };
-    connect(curNakCena, &QLineEdit::textEdited, this, ruleEdited);
-    connect(curMarze, &QLineEdit::textEdited, this, ruleEdited);
-    connect(curRabat, &QLineEdit::textEdited, this, ruleEdited);
-    connect(cbxTypHodnoty, &QComboBox::activated, this, ruleEdited);
-    connect(chckPrepocitatCenu, &QCheckBox::clicked, this, ruleEdited);
-    connect(curProdCena, &QLineEdit::textEdited, this, saleEdited);
-    connect(cbxTypCeny, &QComboBox::activated, this, saleEdited);
-    connect(cbxZaokrouhleni, &QComboBox::activated, this, saleEdited);
-    connect(cbxSazbaDPH, &QComboBox::activated, this, saleEdited);
+    const auto onEdit = [this](QLineEdit* field, void (TfrmKartaZasoby::*edited)(QWidget*)) {
+        connect(field, &QLineEdit::textEdited, this, [this, field, edited] { (this->*edited)(field); });
+    };
+    const auto onChoice = [this](QComboBox* box, void (TfrmKartaZasoby::*edited)(QWidget*)) {
+        connect(box, &QComboBox::activated, this, [this, edited] { (this->*edited)(nullptr); });
+    };
+    onEdit(curNakCena, &TfrmKartaZasoby::PriceRuleEdited);
+    onEdit(curMarze, &TfrmKartaZasoby::PriceRuleEdited);
+    onEdit(curRabat, &TfrmKartaZasoby::PriceRuleEdited);
+    onChoice(cbxTypHodnoty, &TfrmKartaZasoby::PriceRuleEdited);
+    connect(chckPrepocitatCenu, &QCheckBox::clicked, this, [this] { PriceRuleEdited(nullptr); });
+    onEdit(curProdCena, &TfrmKartaZasoby::SalePriceEdited);
+    onChoice(cbxTypCeny, &TfrmKartaZasoby::SalePriceEdited);
+    onChoice(cbxZaokrouhleni, &TfrmKartaZasoby::SalePriceEdited);
+    onChoice(cbxSazbaDPH, &TfrmKartaZasoby::SalePriceEdited);
     connect(curZiskPocetMj, &QLineEdit::textEdited, this, [this] { UpdateItemProfit(); });
     dsSezCenHlad.OnDataChange = [this](TDataSource*, TField* field) {
         if (field == nullptr) UpdateItemProfit();
@@ -497,11 +508,10 @@ void TfrmKartaZasoby::SetDostupnost(const QString& code) {
             cbxDostupnost->setCurrentIndex(i);
 }
 
-void TfrmKartaZasoby::ShowPrices() {
-    const auto show = [](TCurrencyEdit* field, long double value) {
-        // The field the user is typing into keeps his text while it still means the same number.
-        if (field->hasFocus() && field->Value() == FieldValue(value, field->DecimalPlaces())) return;
-        field->SetValue(value);
+void TfrmKartaZasoby::ShowPrices(QWidget* except) {
+    const auto show = [except](TCurrencyEdit* field, long double value) {
+        // The field the user is typing into keeps his text.
+        if (field != except) field->SetValue(value);
     };
     show(curNakCena, Calc.NakCena);
     show(curProdCena, Calc.ProdCena);
@@ -540,15 +550,17 @@ void TfrmKartaZasoby::TakeFieldValues() {
     Calc.SazbaDPH = NumberOfText(cbxSazbaDPH->currentText(), 4).value_or(0);
 }
 
-void TfrmKartaZasoby::PriceRuleEdited() {
+void TfrmKartaZasoby::PriceRuleEdited(QWidget* source) {
     TakeFieldValues();
-    RecalcItemPrices(kRecalcFromPurchase);
+    Calc.RecalcItemPrices(kRecalcFromPurchase);
+    ShowPrices(source);
     RecalcItemPriceLevels();
 }
 
-void TfrmKartaZasoby::SalePriceEdited() {
+void TfrmKartaZasoby::SalePriceEdited(QWidget* source) {
     TakeFieldValues();
-    RecalcItemPrices(kRecalcSecondVariant);
+    Calc.RecalcItemPrices(kRecalcSecondVariant);
+    ShowPrices(source);
     RecalcItemPriceLevels();
 }
 
@@ -667,6 +679,8 @@ void TfrmKartaZasoby::showEvent(QShowEvent* event) {
     for (QLabel* label : {lblNakCenaMena, lblProdCenaMena, lblPrCenaDruhaMena})
         label->setText(CurrencySymbol);
     ApplyPurchasePriceDisplay(this, ShowPurchasePrices);
+    Calc.RecalcFromFixedMargin(false);
+    Calc.RecalcFromFixedRabat(false);
     ShowPrices();
     edtPopis->setFocus();
 }
@@ -776,13 +790,25 @@ int RecalculateItem(TDataSet& item) {
     calc.Reset();
     calc.LoadPrices(item);
 
+    // A caller that has not loaded the groups and their rules would make every item lose its group
+    // here; they are loaded instead, through the scratch query unless that holds the caller's rows.
     TADOQuery& groups = frmMain->adqCenSkup;
+    if (!groups.Active()) {
+        groups.SetSQL("SELECT * FROM CenSkup");
+        groups.Open();
+    }
+    TMemTable& rules = *PriceRuleData().mtCenSkupPol;
+    if (!rules.Active()) {
+        if (&item == &frmMain->adqAgendaFree1)
+            throw std::logic_error("the silent item recalculation needs the price group rules loaded");
+        LoadPriceGroupRules(0);
+    }
+
     const int groupId = FindItemGroup(groups, item.FieldByName("CenSkupina")->AsString());
     if (groupId != 0) {
         calc.CenSkupina = groups.FieldByName("Zkratka")->AsString();
         calc.CenSkupinaId = groupId;
         if (!groups.FieldByName("Vlastni")->AsBoolean()) calc.ImposeGroupSettings(groups, item);
-        TMemTable& rules = *PriceRuleData().mtCenSkupPol;
         rules.SetFilter("IDCenSkup = " + QString::number(groupId));
         rules.SetFiltered(true);
         calc.BuildLevelRows(rules, item);

@@ -132,8 +132,8 @@ public:
     void RecalcItemPriceLevels();
     void LoadItemPriceGroup(int groupId);
     void UpdateItemProfit();
-    // The controls show the price model.
-    void ShowPrices();
+    // The controls show the price model; except is the number field the user is typing into.
+    void ShowPrices(QWidget* except = nullptr);
     void SetReadOnly(bool readOnly);
     // The stored availability code of the current choice, and the choice of a code.
     QString Dostupnost() const;
@@ -165,8 +165,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void PriceRuleEdited();
-    void SalePriceEdited();
+    // The user changed a value of the purchase-price rule, or of the sale price, in source.
+    void PriceRuleEdited(QWidget* source);
+    void SalePriceEdited(QWidget* source);
     void UpdateLevelPanel();
     bool readOnly_ = false;
 };

@@ -124,7 +124,7 @@ void TItemPriceCalc::RecalcItemPrices(int kind) {
 void TItemPriceCalc::RecalcItemPriceLevels() {
     TMemTable& rows = mtSezCenHlad;
     if (rows.IsEmpty()) return;
-    const TBookmark current = rows.GetBookmark();
+    const int current = rows.RecNo();
     rows.DisableControls();
     for (rows.First(); !rows.Eof(); rows.Next()) {
         const int dr = ZaokDecimals(Int(rows, "Zaok"));
@@ -156,7 +156,7 @@ void TItemPriceCalc::RecalcItemPriceLevels() {
         rows.FieldByName("PrCenaSDPH")->SetAsFloat(static_cast<double>(gross));
         rows.Post();
     }
-    rows.GotoBookmark(current);
+    rows.SetRecNo(current);
     rows.EnableControls();
 }
 
@@ -292,7 +292,7 @@ TParamValues TItemPriceCalc::PriceParams() {
     std::vector<TSlot> fixed(kFixedSlots);
     int filled = 0;
     TMemTable& rows = mtSezCenHlad;
-    const TBookmark current = rows.IsEmpty() ? TBookmark() : rows.GetBookmark();
+    const int current = rows.RecNo();
     rows.DisableControls();
     for (rows.First(); !rows.Eof() && filled < kFixedSlots; rows.Next()) {
         if (Bool(rows, "Prepocitat")) continue;
@@ -300,7 +300,7 @@ TParamValues TItemPriceCalc::PriceParams() {
                            rows.FieldByName("PrCenaBDPH")->AsFloat(), Bool(rows, "SDPH"),
                            rows.FieldByName("Zkratka")->AsString()};
     }
-    if (!current.isEmpty()) rows.GotoBookmark(current);
+    if (current > 0) rows.SetRecNo(current);
     rows.EnableControls();
     for (int i = 0; i < kFixedSlots; ++i) {
         params.push_back({Slot("PrCenaSDPH", i + 1), fixed[i].gross});
