@@ -493,7 +493,8 @@ void TfrmZasoby::GroupsBeforeScroll() {
 }
 
 void TfrmZasoby::GroupsAfterScroll() {
-    if (groupScrollSuppressed_ > 0 || !GroupPanelShown()) return;
+    // Between openings the item query is closed, and moving the groups must not open it again.
+    if (groupScrollSuppressed_ > 0 || !GroupPanelShown() || !Items().Active()) return;
     ReloadGroupItems();
 }
 
@@ -732,6 +733,7 @@ void TfrmZasoby::DeleteItems() {
 void TfrmZasoby::btnOkClick() {
     if (!btnOk->isEnabled() || btnOk->isHidden()) return;
     TADOQuery& items = Items();
+    if (!items.Active() || items.IsEmpty()) return;
     TBookmarkList& marks = grZasoby->MarkedRows();
     if (marks.MarkCount() > 0) {
         const TBookmark last = marks.MarkAt(marks.MarkCount() - 1);
