@@ -25,6 +25,7 @@
 #include "platform/text/FormatSettings.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
+#include "pricelist/Zasoby.h"
 
 int BackupCounter = 0;
 int LastPostalCodeID = 1;
@@ -55,6 +56,7 @@ bool g_terminating = false;
 struct TLongLivedWindows {
     std::unique_ptr<TfrmInformace> frmInformace;
     std::unique_ptr<TfrmWorking> frmWorking;
+    std::unique_ptr<TfrmZasoby> frmZasoby;
 };
 
 QString Templates() { return ProgramFolder + "Res/"; }
@@ -254,6 +256,7 @@ int RunProgram() {
     TLongLivedWindows windows;
     windows.frmInformace = std::make_unique<TfrmInformace>();
     windows.frmWorking = std::make_unique<TfrmWorking>();
+    windows.frmZasoby = std::make_unique<TfrmZasoby>(&mainWindow);
 
     const bool stop = RunStartup();
     QApplication::processEvents();
