@@ -4,6 +4,7 @@
 
 #include "XLSAdapter/UEscherGraphToBSE.h"
 #include "XLSAdapter/UExcelRecords.h"
+#include "XLSAdapter/UXlsChart.h"
 #include "XLSAdapter/UXlsClientData.h"
 #include "XLSAdapter/UXlsEscher.h"
 #include "XlsDrawingBuilder.h"
@@ -360,4 +361,80 @@ TEST(DrawingLayer, ConnectorRulesFollowTheirShapes) {
     EXPECT_EQ(GetLongWord(first->Data, 4), 0u);
     wb.DeleteRows(0, 1, 2);
     EXPECT_EQ(d.DwgCache.Solver->Count(), 2);
+}
+
+namespace {
+
+// A worksheet whose drawing holds a chart of A3:A7 on rows 2..4.
+QByteArray ChartWorkbook() {
+    QByteArray globals = Bof(5) + Window1() + BoundSheet("Graf") + LocalSupBook(1) + ExternSheet(1) +
+                         DrawingGroup(PngEntry(FakePng(40, 'g'), 0x11, 1), 1) + Eof();
+    QByteArray series = Area3d(0, 2, 6, 0, 0);
+    QByteArray chart =
+        Bof(0x20) + Rec(0x1051, Bytes({1, 2}) + Words({0, 0, quint16(series.size())}) + series) + Eof();
+    QByteArray shape = EContainer(0xF004, EAtom(0xF00A, Longs({1025, 0x0A00}), 201, 2) +
+                                              EAtom(0xF010, Anchor(0, 1, 1, 4, 3)) + EAtom(0xF011, {}));
+    QByteArray patriarch =
+        EContainer(0xF004, EAtom(0xF009, QByteArray(16, '\0'), 0, 1) + EAtom(0xF00A, Longs({1024, 5}), 0, 2));
+    QByteArray dg = EAtom(0xF008, Longs({4, 1030}), 1);
+    const int shapes = patriarch.size() + shape.size();
+    QByteArray spgr = EHeader(0xF, 0, 0xF003, shapes);
+    QByteArray head =
+        EHeader(0xF, 0, 0xF002, dg.size() + spgr.size() + shapes) + dg + spgr + patriarch + shape;
+    QByteArray sheet = Bof(0x10);
+    for (int r = 0; r < 8; ++r) sheet += RowRec(r) + Number(r, 0, r);
+    sheet += Rec(0x00EC, head) + ObjRecord(5, 1) + chart + Window2(true) + Eof();
+    return globals + sheet;
+}
+
+QString SeriesOf(const TDrawing& d, int n) {
+    QStringList out;
+    d.ForEachChart([&](TChart& c) {
+        for (TChartAIRecord* ai : c.Records.SeriesFormulas())
+            out << Decompile(ai->Data, 8, 8 + GetWord(ai->Data, 6), nullptr).remove("S-1!");
+    });
+    return n < out.size() ? out[n] : "(none)";
+}
+
+}  // namespace
+
+TEST(DrawingLayer, EmbeddedChartTravelsWithItsShape) {
+    TWorkbook wb;
+    LoadWorkbook(wb, ChartWorkbook());
+    TDrawing& d = wb.WorkSheets(0).Drawing;
+    EXPECT_EQ(SeriesOf(d, 0), "$A$3:$A$7");
+    wb.InsertAndCopyRows(0, 7, 7, 0, 1, false);  // a row above everything
+    EXPECT_EQ(SeriesOf(d, 0), "$A$4:$A$8");
+    wb.InsertAndCopyRows(0, 2, 4, 10, 1, false);  // the chart's rows copied 8 rows down
+    EXPECT_EQ(SeriesOf(d, 0), "$A$4:$A$8");
+    EXPECT_EQ(SeriesOf(d, 1), "$A$12:$A$16");
+    QByteArray saved = SaveBytes(wb);
+    TWorkbook again;
+    LoadWorkbook(again, saved);
+    EXPECT_EQ(SeriesOf(again.WorkSheets(0).Drawing, 0), "$A$4:$A$8");
+    EXPECT_EQ(SeriesOf(again.WorkSheets(0).Drawing, 1), "$A$12:$A$16");
+    EXPECT_EQ(SaveBytes(again), saved);
+}
+
+TEST(DrawingLayer, DrawingDataContinuedAfterAnObjIsRead) {
+    // Some writers put the next shape's drawing data into a CONTINUE after the OBJ; it is read
+    // as drawing data and written back as a drawing record of its own.
+    QByteArray group = DrawingGroup(PngEntry(FakePng(50, 'a'), 0x11, 1), 1);
+    auto records = Split(
+        SheetDrawing({{1025, 1, Anchor(2, 1, 1, 2, 2), 1, "A"}, {1026, 2, Anchor(2, 1, 5, 2, 6), 1, "B"}}));
+    ASSERT_EQ(records.size(), 4u);
+    QByteArray drawing = Rec(0x00EC, records[0].second) + Rec(0x005D, records[1].second) +
+                         Rec(0x003C, records[2].second) + Rec(0x005D, records[3].second);
+    TWorkbook wb;
+    LoadWorkbook(wb, DrawingWorkbook(group, drawing, {}));
+    TDrawing& d = wb.WorkSheets(0).Drawing;
+    ASSERT_EQ(d.PictureCount(), 2);
+    EXPECT_EQ(d.PictureRow(1), 5);
+    QByteArray saved = SaveBytes(wb);
+    std::vector<quint16> ids = Ids(saved);
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), 0x00EC), 2);
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), 0x003C), 0);
+    TWorkbook again;
+    LoadWorkbook(again, saved);
+    EXPECT_EQ(again.WorkSheets(0).Drawing.PictureName(1), "B");
 }
