@@ -4,6 +4,7 @@
 
 #include "XLSAdapter/UXlsClientData.h"
 #include "XLSAdapter/UXlsEscher.h"
+#include "XLSAdapter/UXlsSections.h"
 #include "XLSAdapter/XlsMessages.h"
 
 namespace {
@@ -84,6 +85,10 @@ TNoteRecordList& TNoteList::EnsureRow(int row) {
     return *rows_[size_t(row)];
 }
 
+void TNoteList::Trim() {
+    while (!rows_.empty() && rows_.back()->Count() == 0) rows_.pop_back();
+}
+
 void TNoteList::AddRecord(std::unique_ptr<TNoteRecord> note) {
     int row = note->Row();
     EnsureRow(row).Add(std::move(note));
@@ -93,6 +98,7 @@ void TNoteList::DeleteNote(int row, int index) {
     TNoteRecordList& list = Row(row);
     list.Note(index)->RemoveShape();
     list.Delete(index);
+    Trim();
 }
 
 void TNoteList::FixDwg(TDrawing& drawing) {
@@ -102,7 +108,7 @@ void TNoteList::FixDwg(TDrawing& drawing) {
             note->Dwg = nullptr;
             TEscherClientDataRecord* found = nullptr;
             for (TEscherClientDataRecord* client : drawing.DwgCache.Obj) {
-                if (client->ClientData && client->ClientData->RecordClass() == 0x005D &&
+                if (client->ClientData && client->ClientData->RecordClass() == xlr::OBJ &&
                     client->ClientData->GetObjId() == note->ObjId()) {
                     found = client;
                     break;
@@ -117,10 +123,14 @@ void TNoteList::DeleteRows(int row, int count, const SheetInfo& info) {
     const int end = std::min(row + count, Count());
     for (int r = row; r < end; ++r) {
         TNoteRecordList& list = *rows_[size_t(r)];
-        while (list.Count() > 0) DeleteNote(r, list.Count() - 1);
+        while (list.Count() > 0) {
+            list.Note(list.Count() - 1)->RemoveShape();
+            list.Delete(list.Count() - 1);
+        }
     }
     if (row < end) rows_.erase(rows_.begin() + row, rows_.begin() + end);
     for (const auto& list : rows_) list->ArrangeInsert(row, -count, info);
+    Trim();
 }
 
 void TNoteList::InsertAndCopyRows(int first, int last, int destination, int copies, const SheetInfo& info) {
@@ -147,6 +157,7 @@ void TNoteList::InsertAndCopyRows(int first, int last, int destination, int copi
             if (first >= destination) ++shift;
         }
     }
+    Trim();
 }
 
 void TNoteList::CopyFrom(const TNoteList& other) {

@@ -65,4 +65,6 @@ public:
 private:
     std::vector<std::unique_ptr<TNoteRecordList>> rows_;
     TNoteRecordList& EnsureRow(int row);
+    // Rows after the last NOTE are not counted.
+    void Trim();
 };

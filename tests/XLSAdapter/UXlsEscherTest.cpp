@@ -438,3 +438,37 @@ TEST(DrawingLayer, DrawingDataContinuedAfterAnObjIsRead) {
     LoadWorkbook(again, saved);
     EXPECT_EQ(again.WorkSheets(0).Drawing.PictureName(1), "B");
 }
+
+TEST(DrawingLayer, GroupedPictureReportsTheGroupsRowAndTravelsWithIt) {
+    QByteArray group = DrawingGroup(PngEntry(FakePng(50, 'a'), 0x11, 1), 1);
+    // A group anchored on rows 8..10 holding one picture, which has only a child anchor.
+    QByteArray groupShape = EContainer(0xF004, EAtom(0xF009, QByteArray(16, '\0'), 0, 1) +
+                                                   EAtom(0xF00A, Longs({1025, 0x0201}), 0, 2) +
+                                                   EAtom(0xF010, Anchor(2, 1, 7, 3, 9)) + EAtom(0xF011, {}));
+    QByteArray picture = EContainer(0xF004, EAtom(0xF00A, Longs({1026, 0x0A02}), 75, 2) +
+                                                EAtom(0xF00B, Words({0x4104}) + Longs({1}), 1, 3) +
+                                                EAtom(0xF00F, Longs({0, 0, 100, 100})) + EAtom(0xF011, {}));
+    QByteArray inner = EHeader(0xF, 0, 0xF003, groupShape.size() + picture.size());
+    QByteArray patriarch =
+        EContainer(0xF004, EAtom(0xF009, QByteArray(16, '\0'), 0, 1) + EAtom(0xF00A, Longs({1024, 5}), 0, 2));
+    QByteArray dg = EAtom(0xF008, Longs({3, 1026}), 1);
+    const int shapes = patriarch.size() + inner.size() + groupShape.size() + picture.size();
+    QByteArray spgr = EHeader(0xF, 0, 0xF003, shapes);
+    QByteArray head =
+        EHeader(0xF, 0, 0xF002, dg.size() + spgr.size() + shapes) + dg + spgr + patriarch + inner;
+    QByteArray drawing =
+        Rec(0x00EC, head + groupShape) + ObjRecord(0, 1) + Rec(0x00EC, picture) + ObjRecord(8, 2);
+    TWorkbook wb;
+    LoadWorkbook(wb, DrawingWorkbook(group, drawing, {}));
+    TDrawing& d = wb.WorkSheets(0).Drawing;
+    ASSERT_EQ(d.PictureCount(), 1);
+    EXPECT_EQ(d.PictureRow(0), 7);
+    EXPECT_EQ(d.PictureAnchor(0).toHex(), Anchor(2, 1, 7, 3, 9).toHex());
+    wb.InsertAndCopyRows(0, 7, 9, 10, 1, false);
+    ASSERT_EQ(d.PictureCount(), 2);
+    EXPECT_EQ(d.PictureRow(1), 10);
+    EXPECT_EQ(Entry(wb, 0)->References(), 2u);
+    TWorkbook again;
+    LoadWorkbook(again, SaveBytes(wb));
+    EXPECT_EQ(again.WorkSheets(0).Drawing.PictureRow(1), 10);
+}

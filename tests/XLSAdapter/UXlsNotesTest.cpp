@@ -2,6 +2,8 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
 
 #include "XLSAdapter/UEscherGraphToBSE.h"
 #include "XLSAdapter/UExcelRecords.h"
@@ -60,7 +62,39 @@ QByteArray Picture(const TDrawing& d, int i, TXlsImgTypes& type) {
 
 TEscherBStoreRecord* Store(const TWorkbook& wb) { return wb.Globals.DrawingGroup.DwgGroupCache.BStore; }
 
-class CommentFileTest : public TempDirTest {};
+class CommentFileTest : public TempDirTest {
+protected:
+    // A workbook written by another program, given comments and pictures of its own, edited
+    // here and saved.
+    QString SaveEditedWorkbook() {
+        const QString source = PathOf("sablona.xls");
+        Python(
+            "import sys, xlwt\n"
+            "wb = xlwt.Workbook()\n"
+            "ws = wb.add_sheet('Nabidka')\n"
+            "for r in range(12): ws.write(r, 0, r + 1)\n"
+            "wb.save(sys.argv[1])\n",
+            {source});
+        TXlsStorageList storages;
+        storages.LoadFromFile(source);
+        QByteArray stream;
+        int eofs = 0;
+        for (const auto& [id, data] : Split(storages.FindStream("Workbook"))) {
+            if (id == 0x000A && eofs++ == 0) stream += CommentGroup();
+            if (id == 0x023E) stream += CommentDrawing() + CommentNotes();
+            stream += Rec(id, data);
+        }
+        TWorkbook wb;
+        LoadWorkbook(wb, stream);
+        NoteAt(wb, 1)->SetText("Cena včetně dopravy");
+        wb.WorkSheets(0).Notes.DeleteNote(6, 0);  // the NOTE without a shape is no comment to show
+        wb.InsertAndCopyRows(0, 3, 3, 7, 1, false);
+        wb.WorkSheets(0).Drawing.AssignPicture(1, Png(Qt::blue), TXlsImgTypes::xli_Png);
+        const QString path = PathOf("poznamky.xls");
+        SaveAsXls(wb, path);
+        return path;
+    }
+};
 
 }  // namespace
 
@@ -356,33 +390,7 @@ TEST(Pictures, Md5DigestIsTheStandardOne) {
 }
 
 TEST_F(CommentFileTest, SavedCommentsAndPicturesOpenInOtherReaders) {
-    // A workbook written by another program, given comments and pictures of its own.
-    const QString source = PathOf("sablona.xls");
-    Python(
-        "import sys, xlwt\n"
-        "wb = xlwt.Workbook()\n"
-        "ws = wb.add_sheet('Nabidka')\n"
-        "for r in range(12): ws.write(r, 0, r + 1)\n"
-        "wb.save(sys.argv[1])\n",
-        {source});
-    TXlsStorageList storages;
-    storages.LoadFromFile(source);
-    QByteArray stream;
-    int eofs = 0;
-    for (const auto& [id, data] : Split(storages.FindStream("Workbook"))) {
-        if (id == 0x000A && eofs++ == 0) stream += CommentGroup();
-        if (id == 0x023E) stream += CommentDrawing() + CommentNotes();
-        stream += Rec(id, data);
-    }
-    TWorkbook wb;
-    LoadWorkbook(wb, stream);
-    NoteAt(wb, 1)->SetText("Cena včetně dopravy");
-    wb.WorkSheets(0).Notes.DeleteNote(6, 0);  // the NOTE without a shape is no comment to show
-    wb.InsertAndCopyRows(0, 3, 3, 7, 1, false);
-    wb.WorkSheets(0).Drawing.AssignPicture(1, Png(Qt::blue), TXlsImgTypes::xli_Png);
-    const QString path = PathOf("poznamky.xls");
-    SaveAsXls(wb, path);
-
+    const QString path = SaveEditedWorkbook();
     QString read = Python(
         "import sys, xlrd, olefile\n"
         "assert olefile.isOleFile(sys.argv[1])\n"
@@ -392,6 +400,24 @@ TEST_F(CommentFileTest, SavedCommentsAndPicturesOpenInOtherReaders) {
         "for (r, c), n in sorted(s.cell_note_map.items()): print(r, c, n.text)\n",
         {path});
     EXPECT_EQ(read, "8\n1 0 Cena včetně dopravy\n3 2 Sleva dle smlouvy č. 5\n7 2 Sleva dle smlouvy č. 5\n");
+}
+
+TEST_F(CommentFileTest, SavedCommentsAndPicturesOpenInLibreOffice) {
+    if (!QFile::exists("/usr/bin/soffice")) GTEST_SKIP() << "LibreOffice is not installed";
+    const QString path = SaveEditedWorkbook();
+    QProcess lo;
+    lo.setWorkingDirectory(Folder());
+    lo.start("/usr/bin/soffice", {"-env:UserInstallation=file://" + PathOf("profile"), "--headless",
+                                  "--convert-to", "ods", "--outdir", PathOf("ods"), path});
+    ASSERT_TRUE(lo.waitForFinished(180000));
+    QProcess unzip;
+    unzip.start("unzip", {"-p", PathOf("ods/poznamky.ods"), "content.xml"});
+    ASSERT_TRUE(unzip.waitForFinished(60000));
+    const QString xml = QString::fromUtf8(unzip.readAllStandardOutput());
+    EXPECT_EQ(xml.count(QRegularExpression("<office:annotation[ >]")), 3);
+    EXPECT_TRUE(xml.contains("Cena včetně dopravy"));
+    EXPECT_TRUE(xml.contains("Sleva dle smlouvy č. 5"));
+    EXPECT_GE(xml.count("<draw:image"), 2);
 }
 
 TEST_F(CommentFileTest, PictureWrittenByAnotherProgramLoadsAndSavesBackIntact) {
