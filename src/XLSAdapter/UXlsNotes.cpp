@@ -114,6 +114,9 @@ void TNoteList::FixDwg(TDrawing& drawing) {
                     break;
                 }
             }
+            // A shape shows one comment: a second NOTE with the same object (a damaged file)
+            // would otherwise free the shape under the first one when it goes.
+            if (found && found->NoteLinks > 0) found = nullptr;
             note->Link(found, &drawing);
         }
     }

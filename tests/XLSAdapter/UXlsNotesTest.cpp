@@ -237,6 +237,17 @@ TEST(Comments, CommentShapeMovesAndGoesOnceWithItsNote) {
     EXPECT_EQ(NoteAt(again, 6)->GetText(), "Jednou");
 }
 
+TEST(Comments, TwoNotesOnOneShapeLeaveItToTheFirst) {
+    TWorkbook wb;
+    LoadWorkbook(wb, DrawingWorkbook(CommentGroup(), CommentDrawing(), CommentNotes() + NoteRecord(8, 0, 1)));
+    EXPECT_EQ(NoteAt(wb, 8)->GetText(), "");
+    wb.DeleteRows(0, 1, 1);  // the first NOTE goes with its shape
+    EXPECT_EQ(NoteAt(wb, 7)->GetText(), "");
+    TWorkbook again;
+    LoadWorkbook(again, SaveBytes(wb));
+    EXPECT_EQ(NoteAt(again, 2)->GetText(), "Sleva dle smlouvy č. 5");
+}
+
 TEST(Comments, DeletingANoteRemovesItsShape) {
     TWorkbook wb;
     LoadWorkbook(wb, CommentWorkbook());
