@@ -365,6 +365,9 @@ void WriteBack(TOfferItemEditor& e, TOfferDocument& doc, bool isNew, bool cardSh
     if (cardShown) OfferRoundTotals = RoundOfferTotal;
     TMemTable& items = doc.mtTmpPolozky;
     const TOfferItemCalc& c = e.Calc;
+    const bool indexed = items.IndexesActive();
+    // In the natural order, so that raising an order does not move the row under the walk.
+    items.SetIndexesActive(false);
     if (isNew) {
         // The new item takes its order from the current one: the items from there on move down
         // one place, so the order stays unique.
@@ -381,8 +384,6 @@ void WriteBack(TOfferItemEditor& e, TOfferDocument& doc, bool isNew, bool cardSh
         if (!current.isEmpty()) items.GotoBookmark(current);
         items.EnableControls();
     }
-    const bool indexed = items.IndexesActive();
-    items.SetIndexesActive(false);
     if (isNew)
         items.Append();
     else
