@@ -450,3 +450,41 @@ TEST_F(PolozkaNabTest, TheCalculatorButtonStartsADesktopCalculatorOrSaysThereIsN
     qputenv("PATH", path);
     CalculatorLauncher = launcher;
 }
+
+TEST_F(PolozkaNabTest, AStoredLevelTheGroupNoLongerHasIsShownAsMissingWithTheStoredPrice) {
+    PickFromPriceList("ZAS1B");
+    TScriptedDialogs dialogs;
+    EditOfferItem(true, true, false, false, 0);
+    Items().First();
+    Items().Edit();
+    Items().FieldByName("CenHladina")->SetAsString("STARA");
+    Items().FieldByName("ProdCena")->SetAsFloat(77);
+    Items().FieldByName("SDPH")->SetAsBoolean(false);
+    Items().Post();
+    QString shown;
+    bool missing = false;
+    long double basePrice = 0, backAgain = 0;
+    OnNextModal([&](QWidget* modal) {
+        auto* card = qobject_cast<TfrmPolozkaNab*>(modal);
+        shown = card->cbxCenHlad->currentText();
+        missing = card->lblCHNeexistuje->isVisible();
+        EXPECT_EQ(card->curProdCena->Value(), 77);
+        card->cbxCenHlad->setCurrentIndex(0);
+        emit card->cbxCenHlad->activated(0);
+        basePrice = card->curProdCena->Value();
+        EXPECT_FALSE(card->lblCHNeexistuje->isVisible());
+        const int stored = card->cbxCenHlad->findText("STARA");
+        card->cbxCenHlad->setCurrentIndex(stored);
+        emit card->cbxCenHlad->activated(stored);
+        backAgain = card->curProdCena->Value();
+        card->btnOK->click();
+    });
+    EditOfferItem(false, true, true, false, 0);
+    EXPECT_EQ(shown, "STARA");
+    EXPECT_TRUE(missing);
+    EXPECT_EQ(basePrice, 89);
+    EXPECT_EQ(backAgain, 77);
+    Items().First();
+    EXPECT_DOUBLE_EQ(Items().FieldByName("ProdCena")->AsFloat(), 77);
+    EXPECT_EQ(Items().FieldByName("CenHladina")->AsString(), "STARA");
+}
