@@ -488,3 +488,31 @@ TEST_F(PolozkaNabTest, AStoredLevelTheGroupNoLongerHasIsShownAsMissingWithTheSto
     EXPECT_DOUBLE_EQ(Items().FieldByName("ProdCena")->AsFloat(), 77);
     EXPECT_EQ(Items().FieldByName("CenHladina")->AsString(), "STARA");
 }
+
+TEST_F(PolozkaNabTest, ThePicturePageTheCurrencyAndTheNoteLines) {
+    TParameters note;
+    note.AddParameter("Poznamka")->Value = QString("řádek 1\r\nřádek 2");
+    Firm().Execute("UPDATE Zasoby SET Obrazek = 'zasuvka.png', Poznamka = :Poznamka WHERE Katalog = 'ZAS1B'",
+                   note);
+    PickFromPriceList("ZAS1B");
+    PictureFolder = Folder() + "obrazky/";
+    TScriptedDialogs dialogs;
+    QString pictureInfo, currency, backCaption;
+    OnNextModal([&](QWidget* modal) {
+        auto* card = qobject_cast<TfrmPolozkaNab*>(modal);
+        currency = card->findChild<QLabel*>("lblMena1")->text();
+        EXPECT_TRUE(card->btnObrazek->isVisible());
+        card->btnObrazek->click();
+        EXPECT_EQ(card->btnObrazek->text(), "Zpět (F2)");
+        pictureInfo = card->lblObrazekInfo->text();
+        card->btnObrazek->click();
+        backCaption = card->btnObrazek->text();
+        card->btnOK->click();
+    });
+    EditOfferItem(true, true, true, false, 0);
+    EXPECT_EQ(currency, CurrencySymbol);
+    EXPECT_EQ(pictureInfo, kPictureMissingText);
+    EXPECT_EQ(backCaption, "Obrázek (F2)");
+    Items().First();
+    EXPECT_EQ(Items().FieldByName("Poznamka")->AsString(), "řádek 1\r\nřádek 2");
+}
