@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -515,4 +516,28 @@ TEST_F(PolozkaNabTest, ThePicturePageTheCurrencyAndTheNoteLines) {
     EXPECT_EQ(backCaption, "Obrázek (F2)");
     Items().First();
     EXPECT_EQ(Items().FieldByName("Poznamka")->AsString(), "řádek 1\r\nřádek 2");
+}
+
+TEST_F(PolozkaNabTest, ACostItemIsLockedAndUnprintedAndArrowsStepTheValues) {
+    TScriptedDialogs dialogs;
+    OnNextModal([](QWidget* modal) {
+        auto* card = qobject_cast<TfrmPolozkaNab*>(modal);
+        card->edtPopis->setText("Doprava materiálu");
+        card->chckNakladPol->setChecked(true);
+        EXPECT_TRUE(card->chckIgnorovatHr->isChecked());
+        EXPECT_FALSE(card->edtPoradi->isEnabled());
+        EXPECT_TRUE(card->lblRedLabel->isVisible());
+        // Up on the sale price adds one, and the prices follow as if typed.
+        card->curProdCena->setFocus();
+        QTest::keyClick(card->curProdCena, Qt::Key_Up);
+        QTest::keyClick(card->curProdCena, Qt::Key_Up);
+        EXPECT_EQ(card->curProdCena->Value(), 2);
+        EXPECT_EQ(card->curProdCenaPoSleve->Value(), 2);
+        card->btnOK->click();
+    });
+    EditOfferItem(true, false, true, false, 0);
+    Items().First();
+    EXPECT_TRUE(Items().FieldByName("Nakladova")->AsBoolean());
+    EXPECT_TRUE(Items().FieldByName("IgnorHr")->AsBoolean());
+    EXPECT_DOUBLE_EQ(Items().FieldByName("ProdCenaPo")->AsFloat(), 2);
 }
