@@ -482,6 +482,33 @@ TEST_F(KartaZasobyCardTest, TheLevelPriceIsTypedOnlyForAFixedLevel) {
     EXPECT_DOUBLE_EQ(calc.mtSezCenHlad.FieldByName("PrCenaBDPH")->AsFloat(), 100);
 }
 
+TEST_F(KartaZasobyCardTest, AFixedLevelPriceTypedFromTheCardIsSavedInItsSlot) {
+    const int group = AddGroup("MAT", true, false, false, 0, 0);
+    AddRule(group, "AKCE", false, 0, false);
+    const int id = AddItem("PrCenaBDPH, SazbaDPH, CenSkupina, Popis", "100, 21, 'MAT', 'x'");
+    Exec(QString("UPDATE Zasoby SET Chyba = 0 WHERE ID = %1").arg(id));
+    TModalDriver driver;
+    driver
+        .On("frmKartaZasoby",
+            [](QWidget* w) {
+                TfrmKartaZasoby* card = Card(w);
+                ASSERT_TRUE(card->Calc.mtSezCenHlad.Locate("Zkratka", "AKCE"));
+                card->grSezCenHladDblClick();
+                // Enter in the note breaks the line; anywhere else it confirms the card.
+                QTest::keyClick(card->memPoznamka, Qt::Key_Return);
+                EXPECT_TRUE(w->isVisible());
+                QTest::keyClick(card->edtKatalog, Qt::Key_Return);
+            })
+        .On("frmCenaCenHlad", [](QWidget* w) {
+            auto* dialog = static_cast<TfrmCenaCenHlad*>(w);
+            dialog->curCena1->clear();
+            QTest::keyClicks(dialog->curCena1, "80");
+            TModalDriver::Click(w, "btnOK");
+        });
+    EXPECT_EQ(EditPriceListItem(false, false, List(id), false), 0);
+    EXPECT_EQ(Row(id, "CenHlad1, PrCenaBDPH1, PrCenaSDPH1, SDPH1"), "AKCE|80.0000|96.8000|0");
+}
+
 TEST_F(KartaZasobyCardTest, TheProfitCalculatorColoursItsResults) {
     TfrmKartaZasoby* card = TfrmKartaZasoby::Instance();
     card->ResetCard();
