@@ -240,6 +240,20 @@ TEST_F(SheetReportTest, EmptyAndMissingDatasetBands) {
     EXPECT_FALSE(QFile::exists(report->FileName));
 }
 
+// A band that would end exactly where the window searched for children ends is no child: its
+// rows stay plain rows of the enclosing band, filled once from the table's current record (the
+// last one appended).
+TEST_F(SheetReportTest, BandEndingWithTheSearchWindowIsNoChild) {
+    ASSERT_EQ(
+        Generate(
+            "ws = wb.add_sheet('A')\n"
+            "rows = ['hlava', '##mtPol##Kod', '-', '##mtSkup##Nazev', 'x6', 'x7', 'x8', 'pata']\n"
+            "for i, t in enumerate(rows): ws.write(i, 0, t)\n",
+            {{"__Sestava__", 1, 2, 7, 1, 1}, {"__mtPol__", 1, 2, 3, 1, 1}, {"__mtSkup__", 1, 4, 7, 1, 1}}),
+        "");
+    EXPECT_EQ(SheetText(Output(), 0), QString::fromUtf8("hlava/K-01/-/K-02/-/B-01/-/Barvy/x6/x7/x8/pata"));
+}
+
 // "##table##*": the field names in the marker's row, one row per record under it (the row under
 // the marker is the pattern); an empty table leaves its header and takes the pattern row away.
 TEST_F(SheetReportTest, FullDatasets) {
