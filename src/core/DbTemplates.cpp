@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include "addressbook/DemoAddresses.h"
 #include "core/DbSchema.h"
 #include "platform/db/ADOConnection.h"
 #include "platform/db/Presence.h"
@@ -96,5 +97,6 @@ void BuildDemoFirmTemplate(const QString& path) {
         {{"PrefixOzn", "NB"}, {"Cislo", 1}, {"PocetMist", 5}, {"ModulOzn", "NB"}});
     con.CommitTrans();
     AddDemoPriceList(con);
+    AddDemoAddresses(con);
     Finish(con, path);
 }
