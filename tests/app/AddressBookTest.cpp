@@ -15,6 +15,7 @@
 #include "common/LockHolder.h"
 #include "core/CardProtocol.h"
 #include "core/Login.h"
+#include "pricelist/CenHlad.h"
 #include "widgets/VnDBGrids.h"
 
 namespace {
@@ -308,6 +309,91 @@ TEST_F(AddressBookTest, RightsDecideWhatTheListAndTheCardAllow) {
     });
     dialogs.Verify();
     EXPECT_EQ(Count("SELECT * FROM Adresar"), 13u);
+}
+
+TEST_F(AddressBookTest, TheCardWritesItsDocumentLinksByDifferenceAndKeepsAnEmptyIdentityEmpty) {
+    const int id = IdOf(QString::fromUtf8("Truhlářství Procházka"));
+    main_->ADOConAgenda.Execute(QString("UPDATE Adresar SET RepID = '' WHERE ID = %1").arg(id));
+    for (const char* popis : {"Nabídka 2024", "Výkres dílny"})
+        main_->ADOConAgenda.Execute(
+            QString("INSERT INTO Dokumenty (Popis, Soubor, CisloAdr) VALUES ('%1', '/data/%1.pdf', %2)")
+                .arg(QString::fromUtf8(popis))
+                .arg(id));
+    const QString documents =
+        QString("SELECT Popis FROM Dokumenty WHERE CisloAdr = %1 ORDER BY Popis").arg(id);
+    TScriptedDialogs dialogs;
+    WithList([&](TfrmAdresar& list) {
+        ASSERT_TRUE(List().Locate("ID", id));
+        OnCard([](TfrmAdrKart& card) {
+            TMemTable& t = card.mtTmpDokumenty;
+            ASSERT_EQ(t.RecordCount(), 2);
+            // The first link goes, the second is renamed, a third is new.
+            t.First();
+            t.Delete();
+            t.Edit();
+            t.FieldByName("Popis")->SetAsString(QString::fromUtf8("Výkres dílny 2"));
+            t.Post();
+            t.Append();
+            t.FieldByName("ID")->SetAsInteger(-1);
+            t.FieldByName("Popis")->SetAsString(QString::fromUtf8("Smlouva"));
+            t.FieldByName("File")->SetAsString("/data/smlouva.pdf");
+            t.Post();
+            card.btnOK->click();
+        });
+        list.btnAdrOpravit->click();
+    });
+    const auto rows = main_->ADOConAgenda.OpenRowset(documents);
+    ASSERT_EQ(rows->RowCount(), 2u);
+    EXPECT_EQ(rows->Value(0, 0).toString(), "Smlouva");
+    EXPECT_EQ(rows->Value(1, 0).toString(), QString::fromUtf8("Výkres dílny 2"));
+    EXPECT_EQ(Value(QString("SELECT RepID FROM Adresar WHERE ID = %1").arg(id)).toString(), "");
+
+    // A copy links the same documents to the new firm; the source keeps its own.
+    WithList([&](TfrmAdresar& list) {
+        ASSERT_TRUE(List().Locate("ID", id));
+        OnCard([](TfrmAdrKart& card) {
+            card.edtNazev->setText(QString::fromUtf8("Truhlářství Procházka a syn"));
+            card.btnOK->click();
+        });
+        list.btnAdrKopirovat->click();
+    });
+    const int copy = IdOf(QString::fromUtf8("Truhlářství Procházka a syn"));
+    EXPECT_EQ(Count(QString("SELECT * FROM Dokumenty WHERE CisloAdr = %1").arg(copy)), 2u);
+    EXPECT_EQ(Count(QString("SELECT * FROM Dokumenty WHERE CisloAdr = %1").arg(id)), 2u);
+    EXPECT_EQ(Value(QString("SELECT RepID FROM Adresar WHERE ID = %1").arg(copy)).toString().size(), 38);
+}
+
+TEST_F(AddressBookTest, ThePriceLevelOfAFirmIsPickedFromThePriceLevelListAndCanBeCleared) {
+    const int id = IdOf(QString::fromUtf8("Pekárna U Mlýna s.r.o."));
+    TScriptedDialogs dialogs;
+    WithList([&](TfrmAdresar& list) {
+        ASSERT_TRUE(List().Locate("ID", id));
+        OnCard([](TfrmAdrKart& card) {
+            EXPECT_TRUE(card.edtCenHlad->isReadOnly());
+            OnWindow<TPriceCodeList>([](TPriceCodeList& levels) {
+                EXPECT_FALSE(levels.btnOK->isHidden());
+                ASSERT_TRUE(levels.List().Locate("Zkratka", "VO"));
+                levels.btnOK->click();
+            });
+            card.btnVyberCenHlad->click();
+            EXPECT_EQ(card.edtCenHlad->text(), "VO");
+            EXPECT_FALSE(frmMain->adqCenHlad.Active());
+            card.btnOK->click();
+        });
+        list.btnAdrOpravit->click();
+    });
+    EXPECT_EQ(Value(QString("SELECT CenHladina FROM Adresar WHERE ID = %1").arg(id)).toString(), "VO");
+
+    WithList([&](TfrmAdresar& list) {
+        ASSERT_TRUE(List().Locate("ID", id));
+        OnCard([](TfrmAdrKart& card) {
+            card.btnZrusitCenHlad->click();
+            EXPECT_TRUE(card.edtCenHlad->text().isEmpty());
+            card.btnOK->click();
+        });
+        list.btnAdrOpravit->click();
+    });
+    EXPECT_EQ(Value(QString("SELECT CenHladina FROM Adresar WHERE ID = %1").arg(id)).toString(), "");
 }
 
 }  // namespace
