@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -9,6 +11,7 @@
 #include "addressbook/AdrKart.h"
 #include "addressbook/Adresar.h"
 #include "addressbook/DemoAddresses.h"
+#include "common/Artifacts.h"
 #include "widgets/VnDBGrids.h"
 
 namespace {
@@ -137,6 +140,31 @@ TEST_F(AdresarTest, TheRegisterEntryAsksForAnIcAndOpensANewCardWithIt) {
     EXPECT_EQ(ico, "27184595");
     ASSERT_FALSE(dialogs.Shown().empty());
     EXPECT_EQ(dialogs.Shown().front().caption, QString::fromUtf8(kRegisterCaption));
+}
+
+TEST_F(AdresarTest, MarkedFirmsAreDrawnWhiteOnGreyAndTheSelectedOneWhiteOnNavy) {
+    TScriptedDialogs dialogs;
+    WithList([&](TfrmAdresar& list) {
+        TVnDBGrid* grid = list.grAdresar;
+        List().First();
+        List().MoveBy(2);
+        grid->MarkedRows().SetCurrentRowMarked(true);
+        List().First();
+        grid->MarkedRows().SetCurrentRowMarked(true);
+        QApplication::processEvents();
+        const QImage image = grid->viewport()->grab().toImage();
+        image.save(ArtifactPath("AddressListMarks.png"));
+        const int column = grid->IndicatorOffset() + 1;
+        // A spot of each row's background, below the text and clear of the lines.
+        auto background = [&](int row) {
+            const TRect r = grid->CellRect(column, row);
+            return image.pixelColor(r.Right - 3, r.Bottom - 2);
+        };
+        EXPECT_EQ(background(1), QColor(0, 0, 128));
+        EXPECT_NE(background(2), QColor(128, 128, 128));
+        EXPECT_NE(background(2), QColor(0, 0, 128));
+        EXPECT_EQ(background(3), QColor(128, 128, 128));
+    });
 }
 
 TEST(DemoAddressesTest, IdentificationNumbersAreCheckedByTheirLastDigit) {
