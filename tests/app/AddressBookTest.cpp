@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTextCursor>
 
 #include "addressbook/AddressBookFixture.h"
 #include "addressbook/AdrKart.h"
@@ -394,6 +395,33 @@ TEST_F(AddressBookTest, ThePriceLevelOfAFirmIsPickedFromThePriceLevelListAndCanB
         list.btnAdrOpravit->click();
     });
     EXPECT_EQ(Value(QString("SELECT CenHladina FROM Adresar WHERE ID = %1").arg(id)).toString(), "");
+}
+
+TEST_F(AddressBookTest, EnterConfirmsTheCardsExceptInTheirNotesWhereItBreaksTheLine) {
+    const int id = IdOf(QString::fromUtf8("Zahradnictví Horák"));
+    TScriptedDialogs dialogs;
+    WithList([&](TfrmAdresar& list) {
+        ASSERT_TRUE(List().Locate("ID", id));
+        OnCard([](TfrmAdrKart& card) {
+            card.memPoznamka->setPlainText("a");
+            card.memPoznamka->moveCursor(QTextCursor::End);
+            QTest::keyClick(card.memPoznamka, Qt::Key_Return);
+            QTest::keyClicks(card.memPoznamka, "b");
+            EXPECT_TRUE(card.isVisible());
+            OnContact([](TfrmKontakt& contact) {
+                QTest::keyClick(contact.memPoznamka, Qt::Key_Return);
+                EXPECT_TRUE(contact.isVisible());
+                contact.edtPrijmeni->setText(QString::fromUtf8("Horáková"));
+                QTest::keyClick(contact.edtPrijmeni, Qt::Key_Return);
+            });
+            card.btnPridatKont->click();
+            EXPECT_EQ(card.mtTmpKontakty.RecordCount(), 2);
+            QTest::keyClick(card.edtUlice, Qt::Key_Return);
+        });
+        list.btnAdrOpravit->click();
+    });
+    EXPECT_EQ(Value(QString("SELECT Poznamka FROM Adresar WHERE ID = %1").arg(id)).toString(), "a\r\nb");
+    EXPECT_EQ(Count(QString("SELECT * FROM Kontakty WHERE CisloAdr = %1").arg(id)), 2u);
 }
 
 }  // namespace
