@@ -5,12 +5,14 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <memory>
 #include <optional>
 
 #include "addressbook/AddressBookFixture.h"
 #include "addressbook/AdrKart.h"
 #include "addressbook/Kontakt.h"
+#include "widgets/VnDBGrids.h"
 
 namespace {
 
@@ -128,6 +130,36 @@ TEST_F(KontaktTest, CancellingLeavesTheContactsUnchanged) {
               kResultCancel);
     EXPECT_EQ(card_->mtTmpKontakty.RecordCount(), 1);
     EXPECT_EQ(Primaries(), QStringList{"Adam"});
+}
+
+TEST_F(KontaktTest, TheContactGridSortsBySurnameAndFindsTheNearestTypedSurname) {
+    TScriptedDialogs dialogs;
+    for (const char* name : {"Novák", "Adámek", "Černý", "Horák"}) Add(QString::fromUtf8(name));
+    TMemTable& t = card_->mtTmpKontakty;
+    TVnDBGrid* grid = card_->grKontakty;
+    TColumn* surname = grid->Columns().ColumnAt(0);
+    TColumn* street = grid->Columns().ColumnAt(2);
+    // Only the surname sorts; a click on another title changes nothing.
+    card_->grKontakty->OnTitleClick(street);
+    EXPECT_EQ(grid->Columns().ColumnAt(0), surname);
+    ASSERT_TRUE(Locate("Horák"));
+    grid->OnTitleClick(surname);
+    EXPECT_EQ(surname->IndexStyle(), idxAscending);
+    EXPECT_EQ(t.FieldByName("Prijmeni")->AsString(), QString::fromUtf8("Horák"));
+    QStringList order;
+    for (t.First(); !t.Eof(); t.Next()) order << t.FieldByName("Prijmeni")->AsString();
+    EXPECT_EQ(order, QStringList({"Adámek", "Černý", "Horák", "Novák"}));
+
+    // The search works on the shown card.
+    card_->show();
+    QTest::keyClick(grid, 'c');
+    ASSERT_TRUE(card_->panHledatKont->isVisible());
+    EXPECT_EQ(t.FieldByName("Prijmeni")->AsString(), QString::fromUtf8("Černý"));
+    card_->edtHledatKont->setText("m");
+    EXPECT_EQ(t.FieldByName("Prijmeni")->AsString(), QString::fromUtf8("Novák"));
+    QTest::keyClick(card_->edtHledatKont, Qt::Key_Return);
+    EXPECT_FALSE(card_->panHledatKont->isVisible());
+    card_->hide();
 }
 
 }  // namespace
