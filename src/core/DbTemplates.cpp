@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include "addressbook/DemoAddresses.h"
 #include "core/DbSchema.h"
 #include "offers/DemoOffers.h"
 #include "platform/db/ADOConnection.h"
@@ -97,6 +98,7 @@ void BuildDemoFirmTemplate(const QString& path) {
         {{"PrefixOzn", "NB"}, {"Cislo", 1}, {"PocetMist", 5}, {"ModulOzn", "NB"}});
     con.CommitTrans();
     AddDemoPriceList(con);
+    AddDemoAddresses(con);
     AddDemoOffers(con);
     Finish(con, path);
 }

@@ -5,6 +5,7 @@
 #include <exception>
 #include <memory>
 
+#include "addressbook/Adresar.h"
 #include "core/CommonUtils.h"
 #include "core/DataFolder.h"
 #include "core/DbSchema.h"
@@ -255,6 +256,7 @@ int RunProgram() {
 
     TLongLivedWindows windows;
     windows.frmInformace = std::make_unique<TfrmInformace>();
+    CreateAddressListWindow();
     windows.frmWorking = std::make_unique<TfrmWorking>();
     windows.frmZasoby = std::make_unique<TfrmZasoby>(&mainWindow);
 
