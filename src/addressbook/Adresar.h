@@ -131,6 +131,5 @@ inline constexpr const char* kConfirmAddressesDelete =
     "Varování: chystáte se smazat několik záznamů najednou!\r\rVyjmutí adresy je nevratná operace - "
     "opravdu chcete pokračovat a nenávratně smazat označené adresy?";
 inline constexpr const char* kDeletingAddresses = "Mazání adres\rprosím čekejte...";
-inline constexpr const char* kSearchHint = "vyhledávací políčko zavřete klávesou Tab";
 inline constexpr const char* kRegisterCaption = "Přidat adresu z registru ARES";
 inline constexpr const char* kRegisterPrompt = "Zadejte IČ, které chcete vyhledat";

@@ -8,6 +8,9 @@
 #include "platform/text/Currency.h"
 #include "platform/text/OleDate.h"
 
+// The hint beside the incremental search box of the list windows.
+inline constexpr const char* kSearchHint = "vyhledávací políčko zavřete klávesou Tab";
+
 class QTextEdit;
 class TVnCustomDBGrid;
 

@@ -181,7 +181,6 @@ inline constexpr const char* kNothingMarkedHint =
 inline constexpr const char* kBothMarked =
     "Jsou označené položky i skupiny - musíte označit jen položky nebo jen skupiny.";
 inline constexpr const char* kNotForGroups = "Tuto operaci nelze provádět se skupinou.";
-inline constexpr const char* kSearchHint = "vyhledávací políčko zavřete klávesou Tab";
 inline constexpr const char* kPriceListHelpPage = "pgSezCen.htm";
 
 // The heading colours: both grey, the heading of the grid the buttons act on maroon (groups) or
