@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include "addressbook/DemoAddresses.h"
 #include "addressbook/PscData.h"
 #include "core/DbSchema.h"
 #include "platform/db/ADOConnection.h"
@@ -98,5 +99,6 @@ void BuildDemoFirmTemplate(const QString& path) {
         {{"PrefixOzn", "NB"}, {"Cislo", 1}, {"PocetMist", 5}, {"ModulOzn", "NB"}});
     con.CommitTrans();
     AddDemoPriceList(con);
+    AddDemoAddresses(con);
     Finish(con, path);
 }

@@ -13,6 +13,7 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
+#include "addressbook/Adresar.h"
 #include "core/About.h"
 #include "core/CommonUtils.h"
 #include "core/DataFolder.h"
@@ -120,6 +121,7 @@ TfrmMain::~TfrmMain() {
     // The grid goes before the table and the source it shows.
     delete grPoznSeznam;
     grPoznSeznam = nullptr;
+    DestroyAddressListWindow();
     SetPriceRuleData(TPriceRuleData());
     SetHelpTopicHandler(nullptr);
     frmMain = nullptr;
@@ -342,7 +344,7 @@ void TfrmMain::btnNabidkyClick() {
 }
 
 void TfrmMain::btnAdresarClick() {
-    Guarded(btnAdresar, [this] { NotAvailable(); });
+    Guarded(btnAdresar, [] { ShowAddressList(TAddressListMode::Browse, true, 0); });
 }
 
 void TfrmMain::btnCenikClick() {

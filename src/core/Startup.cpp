@@ -5,6 +5,7 @@
 #include <exception>
 #include <memory>
 
+#include "addressbook/Adresar.h"
 #include "core/CommonUtils.h"
 #include "core/DataFolder.h"
 #include "core/DbSchema.h"
@@ -253,6 +254,7 @@ int RunProgram() {
 
     TLongLivedWindows windows;
     windows.frmInformace = std::make_unique<TfrmInformace>();
+    CreateAddressListWindow();
     windows.frmWorking = std::make_unique<TfrmWorking>();
 
     const bool stop = RunStartup();

@@ -210,6 +210,11 @@ TEST_F(DbTemplatesTest, FirmTemplates) {
               (QVariantList{"NB", 1, 5, "NB"}));
     EXPECT_EQ(Rows(demo, "SELECT Hodnota FROM Nastaveni WHERE IDHodnoty = 1"),
               QVariantList{QString::fromUtf8("DEMO - fiktivní firma")});
+    // The demonstration firm has customers to send offers to, each with a contact person.
+    EXPECT_EQ(demo.OpenRowset("SELECT * FROM Adresar")->RowCount(), 13u);
+    EXPECT_EQ(
+        demo.OpenRowset("SELECT * FROM Adresar WHERE ID NOT IN (SELECT CisloAdr FROM Kontakty)")->RowCount(),
+        1u);
 }
 
 }  // namespace
