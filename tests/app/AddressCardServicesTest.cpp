@@ -249,3 +249,34 @@ TEST_F(AddressCardServicesTest, TheRegisterButtonVerifiesAFilledCardAndTheWebBut
     // Cancelled: nothing of it was stored.
     EXPECT_GT(IdOf(QString::fromUtf8(kFirm)), 0);
 }
+
+TEST_F(AddressCardServicesTest, ACopiedFirmGetsItsOwnCopyOfTheDocumentsInTheSourceFirmsFolder) {
+    const int source = IdOf(QString::fromUtf8(kFirm));
+    const QString sourceFolder = DataFolder + QString("Dokumenty/DEMO/%1/").arg(source);
+    QDir().mkpath(sourceFolder);
+    {
+        QFile file(sourceFolder + "smlouva.pdf");
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("smlouva");
+    }
+    main_->ADOConAgenda.Execute(QString("INSERT INTO Dokumenty (CisloAdr, Popis, Soubor) VALUES (%1, "
+                                        "'Smlouva', '%SDILENA_SLOZKA%smlouva.pdf')")
+                                    .arg(source));
+    TScriptedDialogs dialogs;
+    WithList([&](TfrmAdresar& list) {
+        ASSERT_TRUE(List().Locate("Nazev", QString::fromUtf8(kFirm)));
+        OnModal<TfrmAdrKart>([](TfrmAdrKart& card) {
+            card.edtNazev->setText(QString::fromUtf8("Stavby Novák - pobočka"));
+            card.btnOK->click();
+        });
+        list.btnAdrKopirovat->click();
+    });
+    const int copy = IdOf(QString::fromUtf8("Stavby Novák - pobočka"));
+    ASSERT_GT(copy, 0);
+    QFile copied(DataFolder + QString("Dokumenty/DEMO/%1/smlouva.pdf").arg(copy));
+    ASSERT_TRUE(copied.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copied.readAll(), "smlouva");
+    EXPECT_TRUE(QFile::exists(sourceFolder + "smlouva.pdf"));
+    EXPECT_EQ(Value(QString("SELECT Soubor FROM Dokumenty WHERE CisloAdr = %1").arg(copy)).toString(),
+              "%SDILENA_SLOZKA%smlouva.pdf");
+}
