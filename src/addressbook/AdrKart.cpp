@@ -16,7 +16,10 @@
 #include <initializer_list>
 #include <set>
 
+#include "addressbook/AdrKartDoc.h"
 #include "addressbook/Adresar.h"
+#include "addressbook/AresOvereni.h"
+#include "addressbook/Dokumenty.h"
 #include "addressbook/Kontakt.h"
 #include "core/CardProtocol.h"
 #include "core/CommonUtils.h"
@@ -298,9 +301,7 @@ TfrmAdrKart::TfrmAdrKart(QWidget* parent) : TPriceListDialog(parent) {
     connect(btnNapoveda, &QPushButton::clicked, this, [] { ShowHelpTopic(kHelpPage); });
     connect(btnVyberCenHlad, &QPushButton::clicked, this, &TfrmAdrKart::btnVyberCenHladClick);
     connect(btnZrusitCenHlad, &QPushButton::clicked, this, &TfrmAdrKart::btnZrusitCenHladClick);
-    for (QPushButton* b : {btnGoEmail, btnGoWWW, btnVyberPsc, btnARES})
-        connect(b, &QPushButton::clicked, this,
-                [] { ShowInformation(QString::fromUtf8(kFunctionNotAvailable)); });
+    InstallAddressCardServices(*this);
     acSHNC = AddPurchasePriceAction(this);
 
     CreateMemoryTables();
@@ -652,7 +653,8 @@ int EditAddress(bool isNew, bool copy, bool readOnly, const QString& ico) {
     card.AddressID = isNew ? 0 : list.FieldByName("ID")->AsInteger();
     card.ClearCard();
     // The IČ asked for stands on the card even when the register knows nothing more of it.
-    if (!ico.isEmpty()) card.edtICO->setText(ico);
+    if (!ico.isEmpty())
+        FillCardFromRegister({card.edtNazev, card.edtUlice, card.edtPsc, card.edtMisto, card.edtICO}, ico);
     card.btnOK->setVisible(!card.ReadOnly);
     card.btnOK->setEnabled(!card.ReadOnly);
     if (card.ReadOnly) card.setWindowTitle(card.windowTitle() + QString::fromUtf8(kViewingSuffix));
@@ -676,6 +678,7 @@ int EditAddress(bool isNew, bool copy, bool readOnly, const QString& ico) {
     }
     if (copy) card.AddressID = 0;
 
+    PrepareCardDocuments(card, copy);
     card.UpdateContactButtons();
     card.mtTmpKontakty.SetIndexName("Prijmeni");
     card.grKontakty->Columns().ColumnAt(0)->SetIndexStyle(idxAscending);
@@ -690,6 +693,8 @@ int EditAddress(bool isNew, bool copy, bool readOnly, const QString& ico) {
     const int newId = SaveAddress(card, session, creating);
     if (newId < 0) return -1;
     const int firmId = creating ? newId : card.AddressID;
+    // The list stands on the saved firm now, so its folder is the one the copies go to.
+    CopyDocumentsToSharedFolder(card.mtTmpDokumenty, TDocumentFolderMode::Firm);
     SaveDocuments(card, firmId, !creating);
     SaveContacts(card, firmId, !creating);
     return 0;

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "addressbook/AdrKart.h"
+#include "addressbook/AdrKartDoc.h"
 #include "core/Main.h"
 #include "core/PurchasePrices.h"
 #include "core/Upgrade.h"
@@ -112,9 +113,7 @@ TfrmKontakt::TfrmKontakt(QWidget* parent) : TPriceListDialog(parent) {
     btnGoEmail = small("btnGoEmail", "@", QString::fromUtf8("Zaslání e-mailu"));
     grid->addWidget(btnVyberPsc, 2, 4);
     grid->addWidget(btnGoEmail, 4, 4);
-    for (QPushButton* b : {btnVyberPsc, btnGoEmail})
-        connect(b, &QPushButton::clicked, this,
-                [] { ShowInformation(QString::fromUtf8(kFunctionNotAvailable)); });
+    InstallContactCardServices(*this);
 
     memPoznamka = new QPlainTextEdit(this);
     memPoznamka->setObjectName("memPoznamka");

@@ -10,8 +10,11 @@
 #include "addressbook/AddressBookFixture.h"
 #include "addressbook/AdrKart.h"
 #include "addressbook/Adresar.h"
+#include "addressbook/Ares.h"
+#include "addressbook/AresOvereni.h"
 #include "addressbook/DemoAddresses.h"
 #include "common/Artifacts.h"
+#include "common/LoopbackHttpServer.h"
 #include "widgets/VnDBGrids.h"
 
 namespace {
@@ -125,9 +128,18 @@ TEST_F(AdresarTest, AnEmptyAddressBookOffersOnlyAddingAndTheListOpensOnItsFirstF
 }
 
 TEST_F(AdresarTest, TheRegisterEntryAsksForAnIcAndOpensANewCardWithIt) {
+    // A register that does not know the firm: the card opens with only the IČ, after the message.
+    TLoopbackHttpServer server;
+    server.SetBody(
+        "<are:Ares_odpovedi><are:Odpoved><are:Pocet_zaznamu>0</are:Pocet_zaznamu></are:Odpoved>"
+        "</are:Ares_odpovedi>");
+    const QString savedHost = AresHost;
+    AresHost = QString::fromLatin1(server.HostAndPort());
     TScriptedDialogs dialogs;
     dialogs.Expect(TExpectedDialog::InputCancelled(QString::fromUtf8(kRegisterPrompt)));
     dialogs.ExpectInput(QString::fromUtf8(kRegisterPrompt), "27184595");
+    dialogs.ExpectInformation(
+        QString::fromUtf8(kAresCannotLoad).arg(QString::fromUtf8(kAresNotFound).arg("27184595")));
     QString ico;
     WithList([&](TfrmAdresar& list) {
         list.miPridatAdresuARES->trigger();
@@ -137,7 +149,9 @@ TEST_F(AdresarTest, TheRegisterEntryAsksForAnIcAndOpensANewCardWithIt) {
         });
         list.miPridatAdresuARES->trigger();
     });
+    AresHost = savedHost;
     EXPECT_EQ(ico, "27184595");
+    EXPECT_EQ(server.Requests().size(), 1);
     ASSERT_FALSE(dialogs.Shown().empty());
     EXPECT_EQ(dialogs.Shown().front().caption, QString::fromUtf8(kRegisterCaption));
 }
