@@ -20,6 +20,7 @@
 #include "core/Upgrade.h"
 #include "core/UserSettings.h"
 #include "core/Working.h"
+#include "offers/Nabidky.h"
 #include "platform/db/DatabaseError.h"
 #include "platform/files/FileUtils.h"
 #include "platform/text/FormatSettings.h"
@@ -254,6 +255,7 @@ int RunProgram() {
     TLongLivedWindows windows;
     windows.frmInformace = std::make_unique<TfrmInformace>();
     windows.frmWorking = std::make_unique<TfrmWorking>();
+    TfrmNabidky::Instance();
 
     const bool stop = RunStartup();
     QApplication::processEvents();

@@ -36,7 +36,6 @@ TEST_F(MainWindowTest, FunctionsOfLaterWindowsSayTheyAreNotAvailableYet) {
         std::function<void(TfrmMain&)> press;
     };
     const Case kCases[] = {
-        {"Nabídky", [](TfrmMain& m) { m.btnNabidky->click(); }},
         {"Adresář", [](TfrmMain& m) { m.btnAdresar->click(); }},
         {"Ceník", [](TfrmMain& m) { m.btnCenik->click(); }},
         {"Import dat", [](TfrmMain& m) { m.Importdat1->trigger(); }},
