@@ -24,6 +24,8 @@
 #include "core/PurchasePrices.h"
 #include "core/UserSettings.h"
 #include "core/Working.h"
+#include "offers/NabidkaData.h"
+#include "offers/NabidkaKart.h"
 #include "platform/data/Field.h"
 #include "platform/db/ADOQuery.h"
 #include "platform/text/OleDate.h"
@@ -143,7 +145,11 @@ TfrmNabidky::TfrmNabidky(QWidget* parent) : TVnDialog(parent) {
     SetSessionWindow(TSessionWindow::OfferList, this);
     ApplyGridLayout(TSessionGrid::OfferList, grNabidky, QString());
     resize(900, 560);
-    if (theList == nullptr) theList = this;
+    if (theList == nullptr) {
+        theList = this;
+        OfferCardHooks().ClearOfferListMarks = [this] { grNabidky->MarkedRows().ClearMarks(); };
+        OfferCardHooks().UpdateOfferListButtons = [this] { UpdateOfferListButtons(); };
+    }
 }
 
 TfrmNabidky::~TfrmNabidky() {
@@ -151,6 +157,8 @@ TfrmNabidky::~TfrmNabidky() {
         theList = nullptr;
         SetSessionGrid(TSessionGrid::OfferList, nullptr);
         SetSessionWindow(TSessionWindow::OfferList, nullptr);
+        OfferCardHooks().ClearOfferListMarks = nullptr;
+        OfferCardHooks().UpdateOfferListButtons = nullptr;
     }
     // The grid goes before the source it shows.
     delete grNabidky;
@@ -448,9 +456,9 @@ void TfrmNabidky::Guarded(QPushButton* button, const std::function<void()>& acti
 
 void TfrmNabidky::NotAvailable() { ShowInformation(QString::fromUtf8(kFunctionNotAvailable)); }
 
-void TfrmNabidky::OpenOffer(bool /*isNew*/, bool /*isCopy*/) {
-    // The offer card is not part of the program yet.
-    NotAvailable();
+void TfrmNabidky::OpenOffer(bool isNew, bool isCopy) {
+    TfrmNabidkaKart::Instance();
+    EditOffer(isNew, isCopy);
     UpdateOfferListButtons();
 }
 

@@ -6,9 +6,12 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDate>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <memory>
 
 #include "common/Artifacts.h"
 #include "common/LockHolder.h"
@@ -18,9 +21,13 @@
 #include "core/Locks.h"
 #include "core/Login.h"
 #include "core/Main.h"
+#include "core/Nastaveni.h"
 #include "core/ProgramFixture.h"
 #include "core/UserSettings.h"
+#include "offers/NabidkaData.h"
+#include "offers/NabidkaKart.h"
 #include "offers/Nabidky.h"
+#include "offers/NadpisovaPol.h"
 #include "platform/data/Field.h"
 #include "platform/text/OleDate.h"
 #include "platform/ui/ModalHelper.h"
@@ -39,6 +46,26 @@ struct TOfferRow {
     int creator = 0;
     const char* comment = "";
 };
+
+// The offer card, once it is the window in front: the list stays modal under it until then.
+void OnOfferCard(std::function<void(TfrmNabidkaKart*)> handle) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    auto attempts = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, handle, attempts] {
+        auto* card = qobject_cast<TfrmNabidkaKart*>(QApplication::activeModalWidget());
+        if (!card && ++*attempts < 500) return;
+        timer->stop();
+        timer->deleteLater();
+        handle(card);
+        if (card && card->isVisible()) {
+            ADD_FAILURE() << "The handler left the offer card open";
+            AskOnLeavingOffer = false;
+            card->btnStorno->click();
+        }
+    });
+    timer->start();
+}
 
 class OffersTest : public ProgramFixture {
 protected:
@@ -342,4 +369,79 @@ TEST_F(OffersTest, TheHistoryOfTheCurrentOfferOpensFromTheList) {
         list.acHistorieAkci->trigger();
     });
     EXPECT_TRUE(shown);
+}
+
+TEST_F(OffersTest, ANewOfferMadeOnTheCardIsSavedAndOpensAgainAsItWasLeft) {
+    TNadpisovaPol::ExecHook = [](TfrmNadpisovaPol& window) {
+        window.edtNadpis->setText(QString::fromUtf8("Elektroinstalace - 1. etapa"));
+        window.btnOKClick();
+        return window.result();
+    };
+    struct TReset {
+        ~TReset() { TNadpisovaPol::ExecHook = nullptr; }
+    } reset;
+    const int before = ids_.size();
+    WithList([&](TfrmNabidky& list) {
+        OnOfferCard([&](TfrmNabidkaKart* card) {
+            ASSERT_NE(card, nullptr);
+            EXPECT_EQ(card->edtCisloDokl->text(), QString::fromUtf8(kAutomaticNumberText));
+            card->edtPopisDokl->setText(QString::fromUtf8("Rekonstrukce kanceláří"));
+            card->edtAdrNazev->setText(QString::fromUtf8("Kovovýroba Hrubý s.r.o."));
+            card->edtAdrMisto->setText(QString::fromUtf8("Zlín"));
+            card->btnPridatNadpis->click();
+            TScriptedDialogs dialogs;
+            dialogs.ExpectQuestion(QString::fromUtf8(kTypedCustomerQuestion), true);
+            card->btnOK->click();
+        });
+        list.btnPridat->click();
+        EXPECT_EQ(list.List().RecordCount(), before);
+        EXPECT_EQ(list.List().FieldByName("Popis")->AsString(), QString::fromUtf8("Rekonstrukce kanceláří"));
+        const QString number = list.List().FieldByName("Doklad")->AsString();
+        EXPECT_FALSE(number.isEmpty());
+
+        // Opened again, the card shows what was saved, under the drawn number.
+        OnOfferCard([&](TfrmNabidkaKart* card) {
+            ASSERT_NE(card, nullptr);
+            EXPECT_EQ(card->edtCisloDokl->text(), number);
+            EXPECT_EQ(card->edtPopisDokl->text(), QString::fromUtf8("Rekonstrukce kanceláří"));
+            EXPECT_EQ(card->edtAdrNazev->text(), QString::fromUtf8("Kovovýroba Hrubý s.r.o."));
+            EXPECT_EQ(card->edtAdrMisto->text(), QString::fromUtf8("Zlín"));
+            EXPECT_EQ(OfferCardData().mtTmpPolozky.RecordCount(), 1);
+            EXPECT_EQ(OfferCardData().mtTmpPolozky.FieldByName("Popis")->AsString(),
+                      QString::fromUtf8("Elektroinstalace - 1. etapa"));
+            EXPECT_TRUE(card->btnOK->isEnabled());
+            card->grab().save(ArtifactPath("offer-card-saved.png"));
+            card->btnStorno->click();
+        });
+        list.btnOpravit->click();
+    });
+}
+
+TEST_F(OffersTest, AnOfferOpenOnAnotherStationOrLockedOpensReadOnly) {
+    LockHolder station(RecordLockPath("Nabidky", ids_[1]), true);
+    ASSERT_TRUE(station.Start());
+    struct Case {
+        const char* number;
+        const char* message;
+    };
+    const Case kCases[] = {
+        {"NB00001", kRecordInUseText},
+        {"NB00002", kOfferLockedText},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.number);
+        bool okEnabled = true;
+        WithList([&](TfrmNabidky& list) {
+            ASSERT_TRUE(list.List().Locate("Doklad", c.number));
+            OnOfferCard([&](TfrmNabidkaKart* card) {
+                ASSERT_NE(card, nullptr);
+                okEnabled = card->btnOK->isEnabled();
+                card->btnStorno->click();
+            });
+            TScriptedDialogs dialogs;
+            dialogs.ExpectInformation(QString::fromUtf8(c.message));
+            list.btnOpravit->click();
+        });
+        EXPECT_FALSE(okEnabled);
+    }
 }
