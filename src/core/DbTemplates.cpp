@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include "core/DbSchema.h"
+#include "offers/DemoOffers.h"
 #include "platform/db/ADOConnection.h"
 #include "platform/db/Presence.h"
 #include "pricelist/DemoPriceList.h"
@@ -96,5 +97,6 @@ void BuildDemoFirmTemplate(const QString& path) {
         {{"PrefixOzn", "NB"}, {"Cislo", 1}, {"PocetMist", 5}, {"ModulOzn", "NB"}});
     con.CommitTrans();
     AddDemoPriceList(con);
+    AddDemoOffers(con);
     Finish(con, path);
 }

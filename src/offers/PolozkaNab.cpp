@@ -365,6 +365,9 @@ void WriteBack(TOfferItemEditor& e, TOfferDocument& doc, bool isNew, bool cardSh
     if (cardShown) OfferRoundTotals = RoundOfferTotal;
     TMemTable& items = doc.mtTmpPolozky;
     const TOfferItemCalc& c = e.Calc;
+    const bool indexed = items.IndexesActive();
+    // In the natural order, so that raising an order does not move the row under the walk.
+    items.SetIndexesActive(false);
     if (isNew) {
         // The new item takes its order from the current one: the items from there on move down
         // one place, so the order stays unique.
@@ -381,8 +384,6 @@ void WriteBack(TOfferItemEditor& e, TOfferDocument& doc, bool isNew, bool cardSh
         if (!current.isEmpty()) items.GotoBookmark(current);
         items.EnableControls();
     }
-    const bool indexed = items.IndexesActive();
-    items.SetIndexesActive(false);
     if (isNew)
         items.Append();
     else
@@ -637,27 +638,33 @@ void TfrmPolozkaNab::BuildWindow() {
     btnUpravaPC->setToolTip(QString::fromUtf8("Úprava prodejní ceny pomocí % kalkulačky"));
 
     int r = 0;
-    auto add = [&](const QString& caption, QWidget* w, QWidget* extra = nullptr) {
+    auto add = [&](const QString& caption, QWidget* w, QWidget* extra = nullptr, bool money = false) {
         grid->addWidget(new QLabel(caption, prices), r, 0);
         grid->addWidget(w, r, 1);
         if (extra) grid->addWidget(extra, r, 2);
+        if (money) {
+            auto* currency = new QLabel(prices);
+            currency->setObjectName(QStringLiteral("lblMena%1").arg(currencyLabels_.size() + 1));
+            currencyLabels_.push_back(currency);
+            grid->addWidget(currency, r, 3);
+        }
         ++r;
     };
     add(QString::fromUtf8("Cenová hladina"), cbxCenHlad, lblCHNeexistuje);
     add("Typ ceny", cbxTypCeny);
     add("DPH %", cbxSazbaDPH);
     add(QString::fromUtf8("Zaokrouhlení při výpočtu"), cbxZaokrouhleni);
-    add(QString::fromUtf8("Nákupní cena"), curNakCena, btnUpravaNC);
+    add(QString::fromUtf8("Nákupní cena"), curNakCena, btnUpravaNC, true);
     add(QString::fromUtf8("Marže v %"), curMarze);
     add("Rabat v %", curRabat);
-    add("Prodejní cena", curProdCena, btnUpravaPC);
+    add("Prodejní cena", curProdCena, btnUpravaPC, true);
     grid->addWidget(lblSleva, r, 0);
     grid->addWidget(curSleva, r++, 1);
-    add(QString::fromUtf8("Výsledná prod. cena"), curProdCenaPoSleve);
+    add(QString::fromUtf8("Výsledná prod. cena"), curProdCenaPoSleve, nullptr, true);
     edtTextMj = line("edtTextMj", 10);
     add(QString::fromUtf8("Počet m.j."), curPocetMj, edtTextMj);
-    add(QString::fromUtf8("Zisk za m.j."), curZiskZaMj);
-    add(QString::fromUtf8("Zisk za položku"), curZiskZaPol);
+    add(QString::fromUtf8("Zisk za m.j."), curZiskZaMj, nullptr, true);
+    add(QString::fromUtf8("Zisk za položku"), curZiskZaPol, nullptr, true);
 
     auto* summary = new QGroupBox("Ceny - souhrn", prices);
     summary->setObjectName("gbSouhrn");
@@ -683,7 +690,7 @@ void TfrmPolozkaNab::BuildWindow() {
     sg->addWidget(lineCaption, 2, 0);
     sg->addWidget(lblSouhrnBDPHPOL, 2, 1);
     sg->addWidget(lblSouhrnSDPHPOL, 2, 2);
-    grid->addWidget(summary, 0, 3, r, 1);
+    grid->addWidget(summary, 0, 4, r, 1);
 
     auto* flags = new QHBoxLayout;
     layout->addLayout(flags);
@@ -796,7 +803,8 @@ void TfrmPolozkaNab::FromEditor() {
     edtPopis->setText(e.Popis);
     edtKatalog->setText(e.Katalog);
     edtBarCode->setText(e.BarCode);
-    memPoznamka->setPlainText(e.Poznamka);
+    // Memo text keeps CR LF; the edit wants one line break per line.
+    memPoznamka->setPlainText(QString(e.Poznamka).replace("\r\n", "\n"));
     edtTextMj->setText(e.MJ);
     edtPLU->setText(e.PLU);
     edtZkratka->setText(e.Zkratka);
@@ -974,6 +982,7 @@ void TfrmPolozkaNab::TogglePicture() {
 
 void TfrmPolozkaNab::showEvent(QShowEvent* event) {
     TVnDialog::showEvent(event);
+    for (QLabel* currency : currencyLabels_) currency->setText(CurrencySymbol);
     ToEditor();
     OfferItemEditor().Calc.RecalcDiscount();
     ShowValues();

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <array>
 #include <functional>
+#include <vector>
 
 #include "platform/data/MemTable.h"
 #include "platform/ui/VnDialog.h"
@@ -222,6 +223,7 @@ private:
     void ApplyCostLook();
     void AdjustPrice(TItemValue which, const QString& label);
     bool filling_ = false;
+    std::vector<QLabel*> currencyLabels_;
 };
 
 // The one item card of the run.
