@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include "addressbook/PscData.h"
 #include "core/DbSchema.h"
 #include "offers/DemoOffers.h"
 #include "platform/db/ADOConnection.h"
@@ -55,6 +56,7 @@ void BuildMainTemplate(const QString& path) {
     TADOConnection con;
     CreateStructure(con, path, MainDbTables(), ExpectedMainDbVersion);
     Insert(con, "INSERT INTO KonfigTab (IDZalohy) VALUES (:IDZalohy)", {{"IDZalohy", 0}});
+    AddShippedPostalCodes(con);
     Finish(con, path);
 }
 
