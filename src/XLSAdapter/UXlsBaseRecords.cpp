@@ -8,6 +8,7 @@
 #include "XLSAdapter/UXlsColInfo.h"
 #include "XLSAdapter/UXlsCondFmt.h"
 #include "XLSAdapter/UXlsFormula.h"
+#include "XLSAdapter/UXlsNotes.h"
 #include "XLSAdapter/UXlsOtherRecords.h"
 #include "XLSAdapter/UXlsPageBreaks.h"
 #include "XLSAdapter/UXlsPalette.h"
@@ -25,6 +26,7 @@ enum : quint16 {
     xlr_EXTERNSHEET = 0x0017,
     xlr_NAME = 0x0018,
     xlr_HPAGEBREAKS = 0x001B,
+    xlr_NOTE = 0x001C,
     xlr_FILEPASS = 0x002F,
     xlr_FONT = 0x0031,
     xlr_CONTINUE = 0x003C,
@@ -82,6 +84,8 @@ std::unique_ptr<TBaseRecord> MakeRecord(quint16 id, QByteArray data) {
             return std::make_unique<TNameRecord>(id, std::move(data));
         case xlr_HPAGEBREAKS:
             return std::make_unique<THPageBreakRecord>(id, std::move(data));
+        case xlr_NOTE:
+            return std::make_unique<TNoteRecord>(id, std::move(data));
         case xlr_MERGEDCELLS:
             return std::make_unique<TCellMergingRecord>(id, std::move(data));
         case xlr_SUPBOOK:

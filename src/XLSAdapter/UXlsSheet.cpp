@@ -10,10 +10,6 @@
 
 namespace {
 
-bool IsDrawingRecord(quint16 id) {
-    return id == xlr::MSODRAWING || id == xlr::OBJ || id == xlr::TXO || id == xlr::NOTE;
-}
-
 bool IsCellRecord(quint16 id) {
     switch (id) {
         case xlr::BLANK:
@@ -41,28 +37,15 @@ void TSheet::Clear() {
     Window2 = nullptr;
 }
 
-TEmbeddedChartRecord::TEmbeddedChartRecord(std::unique_ptr<TChart> chart)
-    : TBaseRecord(0, {}), Chart(std::move(chart)) {}
-
-TEmbeddedChartRecord::~TEmbeddedChartRecord() = default;
-
-std::unique_ptr<TBaseRecord> TEmbeddedChartRecord::Clone() const {
-    auto copy = Chart->Clone();
-    return std::make_unique<TEmbeddedChartRecord>(
-        std::unique_ptr<TChart>(static_cast<TChart*>(copy.release())));
-}
-
-void TEmbeddedChartRecord::SaveToStream(QIODevice& stream) const { Chart->SaveToStream(stream); }
-
-qint64 TEmbeddedChartRecord::TotalSize() const { return Chart->TotalSize(); }
-
-TWorkSheet::TWorkSheet(TWorkbookGlobals* globals) : TSheet(globals), Cells(&globals->SST, &ColInfos) {}
+TWorkSheet::TWorkSheet(TWorkbookGlobals* globals)
+    : TSheet(globals), Drawing(&globals->DrawingGroup), Cells(&globals->SST, &ColInfos) {}
 
 void TWorkSheet::Clear() {
     TSheet::Clear();
     HeadRecords.Clear();
     TailRecords.Clear();
     PageBreaks.Breaks.clear();
+    Notes.Clear();
     Drawing.Clear();
     ColInfos.Clear();
     Cells.Clear();
@@ -73,7 +56,8 @@ void TWorkSheet::Clear() {
 
 qint64 TWorkSheet::TotalSize() {
     return TSheet::TotalSize() + HeadRecords.TotalSize() + PageBreaks.TotalSize() + ColInfos.TotalSize() +
-           Cells.TotalSize() + Drawing.TotalSize() + TailRecords.TotalSize() + Ranges.TotalSize();
+           Cells.TotalSize() + Drawing.TotalSize() + Notes.TotalSize() + TailRecords.TotalSize() +
+           Ranges.TotalSize();
 }
 
 void TWorkSheet::LoadFromStream(QIODevice& stream, std::unique_ptr<TBaseRecord> bof) {
@@ -102,15 +86,12 @@ void TWorkSheet::LoadFromStream(QIODevice& stream, std::unique_ptr<TBaseRecord> 
         }
 
         if (id == xlr::BOF) {
-            // A chart inside the drawing brings its own substream; anywhere else a BOF is damage.
-            auto& b = static_cast<TBOFRecord&>(*r);
-            if (b.SubstreamType() != TBOFRecord::Chart || Drawing.Count() == 0)
-                XlsError(XlsMessages::ErrExcelInvalid);
-            auto chart = std::make_unique<TChart>(Globals);
-            chart->LoadFromStream(stream, std::move(r));
-            Drawing.Add(std::make_unique<TEmbeddedChartRecord>(std::move(chart)));
-        } else if (IsDrawingRecord(id)) {
-            Drawing.Add(std::move(r));
+            // A chart substream comes with the OBJ of its shape; anywhere else a BOF is damage.
+            XlsError(XlsMessages::ErrExcelInvalid);
+        } else if (id == xlr::MSODRAWING) {
+            Drawing.LoadFromStream(stream, std::move(r), Globals);
+        } else if (id == xlr::NOTE) {
+            Notes.AddRecord(Take<TNoteRecord>(r));
         } else if (id == xlr::STRING) {
             if (!lastFormula) XlsError(XlsMessages::ErrExcelInvalid);
             const TBaseRecord* s = r.get();
@@ -143,6 +124,8 @@ void TWorkSheet::LoadFromStream(QIODevice& stream, std::unique_ptr<TBaseRecord> 
         }
     }
 
+    Notes.FixDwg(Drawing);
+
     // A saved file holds no shared formulas: every cell gets its own copy of the tokens.
     for (int row = 0; row < Cells.CellList.Count(); ++row) {
         TCellRecordList* list = Cells.CellList.Row(row);
@@ -167,6 +150,7 @@ void TWorkSheet::SaveToStream(QIODevice& stream) {
     ColInfos.SaveToStream(stream);
     Cells.SaveToStream(stream);
     Drawing.SaveToStream(stream);
+    Notes.SaveToStream(stream);
     TailRecords.SaveToStream(stream);
     Ranges.SaveToStream(stream);
     EOF_->SaveToStream(stream);
@@ -180,6 +164,8 @@ std::unique_ptr<TSheet> TWorkSheet::Clone() const {
     copy->TailRecords.CopyFrom(TailRecords);
     copy->PageBreaks.CopyFrom(PageBreaks);
     copy->Drawing.CopyFrom(Drawing);
+    copy->Notes.CopyFrom(Notes);
+    copy->Notes.FixDwg(copy->Drawing);
     copy->ColInfos.CopyFrom(ColInfos);
     copy->Cells.CopyFrom(Cells);
     copy->Ranges.CopyFrom(Ranges);
@@ -191,13 +177,6 @@ std::unique_ptr<TSheet> TWorkSheet::Clone() const {
     return copy;
 }
 
-std::vector<TChart*> TWorkSheet::EmbeddedCharts() const {
-    std::vector<TChart*> charts;
-    for (int i = 0; i < Drawing.Count(); ++i)
-        if (auto* e = dynamic_cast<TEmbeddedChartRecord*>(Drawing[i])) charts.push_back(e->Chart.get());
-    return charts;
-}
-
 void TWorkSheet::InsertAndCopyRows(int first, int last, int destination, int copies, const SheetInfo& info,
                                    bool onlyFormulas) {
     int inserted = copies * (last - first + 1);
@@ -205,24 +184,24 @@ void TWorkSheet::InsertAndCopyRows(int first, int last, int destination, int cop
     PageBreaks.InsertRows(destination, inserted);
     Cells.InsertAndCopyRows(first, last, destination, copies, info, onlyFormulas);
     Ranges.InsertAndCopyRows(first, last, info, copies, destination);
-    for (TChart* c : EmbeddedCharts()) c->ArrangeInsert(destination, inserted, info);
+    Drawing.InsertAndCopyRows(first, last, destination, copies, info);
+    Notes.InsertAndCopyRows(first, last, destination, copies, info);
 }
 
 void TWorkSheet::DeleteRows(int row, int count, const SheetInfo& info) {
     Cells.DeleteRows(row, count, info);
     Ranges.DeleteRows(row, count, info);
     PageBreaks.DeleteRows(row, count);
-    for (TChart* c : EmbeddedCharts()) c->ArrangeInsert(row, -count, info);
+    Notes.DeleteRows(row, count, info);
+    Drawing.DeleteRows(row, count, info);
 }
 
 void TWorkSheet::ArrangeInsert(int row, int count, const SheetInfo& info) {
     Cells.ArrangeInsert(row, count, info);
-    for (TChart* c : EmbeddedCharts()) c->ArrangeInsert(row, count, info);
+    Drawing.ArrangeInsert(row, count, info);
 }
 
-void TWorkSheet::ArrangeCopySheet(const SheetInfo& info) {
-    for (TChart* c : EmbeddedCharts()) c->ArrangeCopySheet(info);
-}
+void TWorkSheet::ArrangeCopySheet(const SheetInfo& info) { Drawing.ArrangeCopySheet(info); }
 
 void TWorkSheet::CheckTokens() const {
     for (int row = 0; row < Cells.CellList.Count(); ++row) {
@@ -232,7 +211,7 @@ void TWorkSheet::CheckTokens() const {
             if (list->Cell(i)->IsFormula()) static_cast<TFormulaRecord*>(list->Cell(i))->CheckTokens();
     }
     Ranges.CheckTokens();
-    for (TChart* c : EmbeddedCharts()) c->CheckTokens();
+    Drawing.ForEachChart([](TChart& c) { c.CheckTokens(); });
 }
 
 int TWorkSheet::ColWidth(int column) {

@@ -2,6 +2,8 @@
 
 #include "XLSAdapter/UXlsBaseRecordLists.h"
 #include "XLSAdapter/UXlsColInfo.h"
+#include "XLSAdapter/UXlsEscher.h"
+#include "XLSAdapter/UXlsNotes.h"
 #include "XLSAdapter/UXlsOtherRecords.h"
 #include "XLSAdapter/UXlsPageBreaks.h"
 #include "XLSAdapter/UXlsRangeRecords.h"
@@ -40,25 +42,15 @@ public:
     }
 };
 
-// Holds an embedded chart among a worksheet's drawing records, so it is written where it stood.
-class TEmbeddedChartRecord : public TBaseRecord {
-public:
-    explicit TEmbeddedChartRecord(std::unique_ptr<TChart> chart);
-    ~TEmbeddedChartRecord() override;
-    std::unique_ptr<TChart> Chart;
-    std::unique_ptr<TBaseRecord> Clone() const override;
-    void SaveToStream(QIODevice& stream) const override;
-    qint64 TotalSize() const override;
-};
-
 class TWorkSheet : public TSheet {
 public:
     explicit TWorkSheet(TWorkbookGlobals* globals);
     TBaseRecordList HeadRecords;
     TBaseRecordList TailRecords;
     TPageBreakList PageBreaks;
-    // The drawing, its objects, text boxes, notes and embedded charts, kept in file order.
-    TBaseRecordList Drawing;
+    // The shapes with their objects, text boxes and embedded charts.
+    TDrawing Drawing;
+    TNoteList Notes;
     TColInfoList ColInfos;
     TCells Cells;
     TRangeList Ranges;
@@ -96,7 +88,4 @@ public:
     // The merged range holding the cell, or the cell itself.
     void MergedCellBounds(int row, int column, int& firstCol, int& firstRow, int& lastCol,
                           int& lastRow) const;
-
-private:
-    std::vector<TChart*> EmbeddedCharts() const;
 };

@@ -81,7 +81,7 @@ void TWorkbookGlobals::LoadFromStream(QIODevice& stream, std::unique_ptr<TBaseRe
                 References.AddExternSheet(*r);
                 continue;
             case xlr::MSODRAWINGGROUP:
-                DrawingGroup.Add(std::move(r));
+                DrawingGroup.LoadFromStream(stream, std::move(r));
                 continue;
             default:
                 break;

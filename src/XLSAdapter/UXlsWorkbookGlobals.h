@@ -2,6 +2,7 @@
 
 #include "XLSAdapter/USheetNameList.h"
 #include "XLSAdapter/UXlsBaseRecordLists.h"
+#include "XLSAdapter/UXlsEscher.h"
 #include "XLSAdapter/UXlsFormula.h"
 #include "XLSAdapter/UXlsOtherRecords.h"
 #include "XLSAdapter/UXlsPalette.h"
@@ -21,8 +22,8 @@ public:
     TSheetNameList SheetNames;
     TBaseRecordList HeadRecords;
     TNameRecordList Names;
-    // Kept as read: the drawing group is written back where it stood among the globals.
-    TBaseRecordList DrawingGroup;
+    // The workbook's picture store and drawing defaults.
+    TDrawingGroup DrawingGroup;
     TWindow1Record* Window1 = nullptr;
     TXFRecordList XFs;
     TFontRecordList Fonts;

@@ -30,6 +30,7 @@
 #include "platform/ui/Dialogs.h"
 #include "pricelist/CenSkup.h"
 #include "pricelist/PriceRules.h"
+#include "pricelist/Zasoby.h"
 #include "widgets/HelpRouter.h"
 #include "widgets/SchemeButton.h"
 #include "widgets/VnDBGrids.h"
@@ -352,7 +353,7 @@ void TfrmMain::btnAdresarClick() {
 }
 
 void TfrmMain::btnCenikClick() {
-    Guarded(btnCenik, [this] { NotAvailable(); });
+    Guarded(btnCenik, [] { ShowPriceList(TPriceListMode::Browse, true, TPriceListPhase::OpenShowClose); });
 }
 
 void TfrmMain::btnOstatniClick() {

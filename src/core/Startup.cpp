@@ -20,12 +20,14 @@
 #include "core/Upgrade.h"
 #include "core/UserSettings.h"
 #include "core/Working.h"
+#include "offers/NabidkaKart.h"
 #include "offers/Nabidky.h"
 #include "platform/db/DatabaseError.h"
 #include "platform/files/FileUtils.h"
 #include "platform/text/FormatSettings.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
+#include "pricelist/Zasoby.h"
 
 int BackupCounter = 0;
 int LastPostalCodeID = 1;
@@ -56,6 +58,7 @@ bool g_terminating = false;
 struct TLongLivedWindows {
     std::unique_ptr<TfrmInformace> frmInformace;
     std::unique_ptr<TfrmWorking> frmWorking;
+    std::unique_ptr<TfrmZasoby> frmZasoby;
 };
 
 QString Templates() { return ProgramFolder + "Res/"; }
@@ -256,6 +259,8 @@ int RunProgram() {
     windows.frmInformace = std::make_unique<TfrmInformace>();
     windows.frmWorking = std::make_unique<TfrmWorking>();
     TfrmNabidky::Instance();
+    TfrmNabidkaKart::Instance();
+    windows.frmZasoby = std::make_unique<TfrmZasoby>(&mainWindow);
 
     const bool stop = RunStartup();
     QApplication::processEvents();

@@ -54,11 +54,11 @@ const TDemoOffer kOffers[] = {
      0,
      "Stavby Novák s.r.o.",
      "Ing. Petr Novák",
-     "Vídeňská 112/48",
+     "Vídeňská 89",
      "639 00",
      "Brno",
-     "27183451",
-     "CZ27183451",
+     "27184595",
+     "CZ27184595",
      "převodem",
      "vlastní",
      "Rekonstrukce bytu Vinohradská 14, termín dle dohody.",
@@ -72,18 +72,18 @@ const TDemoOffer kOffers[] = {
       {"M-ZAS", nullptr, 22, 0},
       {"M-DRA", nullptr, 35, 0},
       {"R-BYT", nullptr, 1, 0}}},
-    {"Osvětlení kanceláří 2. patro",
+    {"Osvětlení chodeb a recepce",
      TOfferState::InPreparation,
      QDate(2026, 11, 18),
      21,
      0,
-     "Kancelářské centrum Brno a.s.",
-     "Jana Svobodová",
-     "Holandská 878/2",
-     "639 00",
-     "Brno",
-     "45679012",
-     "CZ45679012",
+     "Hotel Zlatá Hvězda s.r.o.",
+     "Mgr. Eva Horáková",
+     "Masarykovo náměstí 31",
+     "586 01",
+     "Jihlava",
+     "60941278",
+     "CZ60941278",
      "převodem",
      "přepravní službou",
      "",
@@ -118,13 +118,13 @@ const TDemoOffer kOffers[] = {
      QDate(2026, 8, 3),
      14,
      40,
-     "Pekárna U Mlýna, s.r.o.",
-     "Marie Horáková",
-     "Mlýnská 5",
-     "678 01",
-     "Blansko",
-     "63490211",
-     "CZ63490211",
+     "Pekárna U Mlýna s.r.o.",
+     "Josef Kubát",
+     "Mlýnská 14",
+     "370 01",
+     "České Budějovice",
+     "26908131",
+     "CZ26908131",
      "převodem",
      "vlastní",
      "",
@@ -228,22 +228,25 @@ void AddOffer(TADOConnection& con, const TDemoOffer& offer, const QString& numbe
         AddPriceLine(items, *item, line, order);
     }
     const TOfferTotals t = ComputeOfferTotals(items, kBasicRate, kReducedRate, 0, 1, true, nullptr);
+    // A customer of the demonstration address book is linked; one typed on the offer stays typed.
+    const auto customer = con.OpenRowset("SELECT ID FROM Adresar WHERE Nazev = :Nazev",
+                                         Params({{"Nazev", QString::fromUtf8(offer.nazev)}}));
+    const int adrCislo = customer->RowCount() ? customer->Value(0, 0).toInt() : kTypedCustomer;
     const TDateTime issued = DateTimeToOle(offer.issued);
     const bool settled = IsSettledOfferState(static_cast<int>(offer.state));
     auto u = [](const char* s) { return QString::fromUtf8(s); };
     con.Execute(
         "INSERT INTO Nabidky (Doklad, Popis, ZpPlatby, Doprava, DatVystaveni, DatVyrizeni, DatPlatnosti, "
-        "AdrCislo, "
-        "AdrNazev, AdrUlice, AdrPsc, AdrMisto, AdrICO, AdrDIC, Nadpis, TextPred, TextZa, Poznamka, "
-        "AdrKontakt, "
-        "IDStav, SazDPHZakl, SazDPHSniz, NabZaok, Celkem, CelkemBDPH, Zisk, CelkemNC, CenHladAdr, "
-        "CenHladina, "
-        "VytvorID, UpravID, Vytvoril, Zamek, SazDPHDalsiSniz, Archivovano, TextKomentare, FlagID, Zakazka) "
-        "VALUES "
-        "(:Doklad, :Popis, :ZpPlatby, :Doprava, :DatVystaveni, :DatVyrizeni, :DatPlatnosti, 0, :AdrNazev, "
-        ":AdrUlice, :AdrPsc, :AdrMisto, :AdrICO, :AdrDIC, :Nadpis, :TextPred, '', :Poznamka, :AdrKontakt, "
-        ":IDStav, :SazDPHZakl, :SazDPHSniz, 1, :Celkem, :CelkemBDPH, :Zisk, :CelkemNC, True, '', 0, 0, '', "
-        "False, 0, False, '', 0, '')",
+        "AdrCislo, AdrNazev, AdrUlice, AdrPsc, AdrMisto, AdrICO, AdrDIC, Nadpis, TextPred, TextZa, Poznamka, "
+        "AdrKontakt, IDStav, SazDPHZakl, SazDPHSniz, NabZaok, Celkem, CelkemBDPH, Zisk, CelkemNC, "
+        "CenHladAdr, "
+        "CenHladina, VytvorID, UpravID, Vytvoril, Zamek, SazDPHDalsiSniz, Archivovano, TextKomentare, "
+        "FlagID, "
+        "Zakazka) VALUES (:Doklad, :Popis, :ZpPlatby, :Doprava, :DatVystaveni, :DatVyrizeni, :DatPlatnosti, "
+        ":AdrCislo, :AdrNazev, :AdrUlice, :AdrPsc, :AdrMisto, :AdrICO, :AdrDIC, :Nadpis, :TextPred, '', "
+        ":Poznamka, :AdrKontakt, :IDStav, :SazDPHZakl, :SazDPHSniz, 1, :Celkem, :CelkemBDPH, :Zisk, "
+        ":CelkemNC, "
+        "True, '', 0, 0, '', False, 0, False, '', 0, '')",
         Params({{"Doklad", number},
                 {"Popis", u(offer.popis)},
                 {"ZpPlatby", u(offer.platba)},
@@ -251,6 +254,7 @@ void AddOffer(TADOConnection& con, const TDemoOffer& offer, const QString& numbe
                 {"DatVystaveni", issued},
                 {"DatVyrizeni", settled ? QVariant(issued + offer.settledAfter) : QVariant()},
                 {"DatPlatnosti", issued + offer.validDays},
+                {"AdrCislo", adrCislo},
                 {"AdrNazev", u(offer.nazev)},
                 {"AdrUlice", u(offer.ulice)},
                 {"AdrPsc", u(offer.psc)},

@@ -120,8 +120,10 @@ void Run(TADOConnection& con, const QString& sql,
 
 int LastId(TADOConnection& con) { return con.OpenRowset("SELECT @@IDENTITY")->Value(0, 0).toInt(); }
 
-double Gross(double net, int rate) {
-    return static_cast<double>(RoundPrice(1, 1, CalcVat(false, VatKindGross, net, rate)));
+// The price with VAT as the item card derives it: rounded as the item (or the fixed level) rounds.
+double Gross(double net, int rate, int zaok = ZaokTenths) {
+    return static_cast<double>(
+        RoundPrice(1, static_cast<uint8_t>(ZaokDecimals(zaok)), CalcVat(false, VatKindGross, net, rate)));
 }
 
 void AddLevelsAndGroups(TADOConnection& con) {
@@ -186,6 +188,9 @@ void AddItem(TADOConnection& con, int sheetId, int groupId, const TDemoItem& ite
     const double gross = Gross(item.prodejni, item.sazba);
     const double marze = item.nakCena > 0 ? std::round((item.prodejni / item.nakCena - 1) * 10000) / 100 : 0;
     const bool akce = item.akce > 0;
+    // The material group prices at the fixed level "AKCE", so its items carry the level's slot even
+    // without an action price, as the item card saves them.
+    const bool akceSlot = QLatin1String(item.cenSkupina) == QLatin1String("MAT");
     Run(con,
         "INSERT INTO Zasoby (Sklad, Skupina, Popis, Katalog, BarCode, Poznamka, NakCena, PrCenaSDPH, "
         "PrCenaBDPH, SDPH, "
@@ -210,9 +215,9 @@ void AddItem(TADOConnection& con, int sheetId, int groupId, const TDemoItem& ite
          {"Marze", marze},
          {"CenSkupina", item.cenSkupina},
          {"Identif", item.identif},
-         {"PrCenaSDPH1", akce ? Gross(item.akce, item.sazba) : 0.0},
+         {"PrCenaSDPH1", akce ? Gross(item.akce, item.sazba, kLevels[2].zaok) : 0.0},
          {"PrCenaBDPH1", akce ? item.akce : 0.0},
-         {"CenHlad1", akce ? "AKCE" : ""},
+         {"CenHlad1", akceSlot ? "AKCE" : ""},
          {"Dostupnost", item.nakCena > 0 ? "S" : ""},
          {"RepID", NewGuidString()}});
 }

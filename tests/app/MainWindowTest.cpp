@@ -37,7 +37,6 @@ TEST_F(MainWindowTest, FunctionsOfLaterWindowsSayTheyAreNotAvailableYet) {
     };
     const Case kCases[] = {
         {"Adresář", [](TfrmMain& m) { m.btnAdresar->click(); }},
-        {"Ceník", [](TfrmMain& m) { m.btnCenik->click(); }},
         {"Import dat", [](TfrmMain& m) { m.Importdat1->trigger(); }},
         {"Exportovat na jiný počítač", [](TfrmMain& m) { m.Exportovatnajinypocitac1->trigger(); }},
         {"Importovat z jiného počítače", [](TfrmMain& m) { m.Importovatzjinehopocitace1->trigger(); }},

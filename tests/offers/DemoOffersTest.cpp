@@ -42,3 +42,15 @@ TEST_F(DemoOffersTest, TheDemonstrationFirmHasNumberedOffersWhoseTotalsMatchThei
     EXPECT_GE(states.size(), 3);
     EXPECT_EQ(Scalar("SELECT Cislo FROM CisRady WHERE ModulOzn = 'NB'").toInt(), 5);
 }
+
+TEST_F(DemoOffersTest, CustomersOfTheAddressBookAreLinked) {
+    Firm().Execute("DELETE FROM NabPolozky");
+    Firm().Execute("DELETE FROM Nabidky");
+    Firm().Execute("UPDATE CisRady SET Cislo = 1");
+    Firm().Execute("INSERT INTO Adresar (Nazev, Misto) VALUES ('Stavby Novák s.r.o.', 'Brno')");
+    const int id = Scalar("SELECT MAX(ID) FROM Adresar").toInt();
+    AddDemoOffers(Firm());
+    EXPECT_EQ(Scalar("SELECT AdrCislo FROM Nabidky WHERE AdrNazev = 'Stavby Novák s.r.o.'").toInt(), id);
+    EXPECT_EQ(Scalar("SELECT AdrCislo FROM Nabidky WHERE AdrNazev = 'Jan Dvořák'").toInt(), kTypedCustomer);
+    EXPECT_EQ(Count("Nabidky"), 4);
+}
