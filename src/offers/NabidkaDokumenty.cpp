@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "core/CommonUtils.h"
+#include "core/Main.h"
 #include "offers/NabidkaData.h"
 #include "offers/NabidkaKart.h"
 #include "platform/data/Field.h"
@@ -27,11 +28,6 @@ constexpr int kIconColumnWidth = 16;
 constexpr int kDescriptionWidth = 290;
 constexpr int kLinkWidth = 251;
 constexpr int kFindMargin = 12;
-constexpr int kShellNoAssociation = 31;
-constexpr int kShellSuccess = 32;
-
-const char* const kAddLinkCaption = "Přidat odkaz na dokument";
-const char* const kEditLinkCaption = "Opravit odkaz na dokument";
 
 // The small shell icon of the file; a missing file gives a blank one.
 QImage SmallFileIcon(const QString& path) {
@@ -52,17 +48,6 @@ QByteArray ImageBytes(const QImage& image) {
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
     return bytes;
-}
-
-void OpenWithShell(const QString& path) {
-    if (!QFileInfo::exists(path)) {
-        ShowWarning("Soubor " + path + " neexistuje!");
-        return;
-    }
-    const int result = ShellOpen(path);
-    if (result == kShellNoAssociation)
-        ShowInformation("Se souborem " + path + " není asociován žádný program.");
-    Q_UNUSED(kShellSuccess);
 }
 
 }  // namespace
@@ -159,14 +144,14 @@ QString TfrmNabidkaKart::ResolveLink(const QString& link) const {
 void TfrmNabidkaKart::EditOfferDocument(bool isNew) {
     TMemTable& docs = Documents();
     TLinkCardData card;
-    card.Caption = QString::fromUtf8(kAddLinkCaption);
+    card.Caption = QString::fromUtf8(kOfferAddLinkCaption);
     card.BrowseEnabled = true;
     card.BrowseAtOnce = true;
     card.CopyVisible = true;
     if (!isNew) {
         card.Description = docs.FieldByName("Popis")->AsString();
         card.Link = docs.FieldByName("File")->AsString();
-        card.Caption = QString::fromUtf8(kEditLinkCaption);
+        card.Caption = QString::fromUtf8(kOfferEditLinkCaption);
         card.BrowseAtOnce = false;
         card.CopyVisible = false;
     }
@@ -174,7 +159,7 @@ void TfrmNabidkaKart::EditOfferDocument(bool isNew) {
         card.BrowseEnabled = false;
         card.SharedFolder = OfferDocumentFolder(document_->EditedOfferID);
     }
-    const bool ok = LinkCardHandler ? LinkCardHandler(card) : (NotAvailable(), false);
+    const bool ok = LinkCardHandler ? LinkCardHandler(card) : ShowOfferLinkCard(card);
     if (ok) {
         SetModified();
         const QString index = docs.IndexName();
@@ -202,7 +187,7 @@ void TfrmNabidkaKart::btnOtevritDocClick() {
     if (OpenDocumentHandler)
         OpenDocumentHandler(path);
     else
-        OpenWithShell(path);
+        OpenOfferDocument(path);
     grDokumenty->setFocus();
 }
 

@@ -56,6 +56,8 @@ inline constexpr const char* kEmptyItemsInfo =
     "Doklad zatím neobsahuje žádnou položku - klepněte na tlačítko [Přidat "
     "položku], nebo [Přidat položku z "
     "ceníku] na spodní liště.";
+inline constexpr const char* kOfferAddLinkCaption = "Přidat odkaz na dokument";
+inline constexpr const char* kOfferEditLinkCaption = "Opravit odkaz na dokument";
 inline constexpr const char* kConfirmRemoveLink = "Opravdu chcete vyjmout označený odkaz ?";
 
 class TfrmNabidkaKart : public TVnDialog {
@@ -275,6 +277,11 @@ private:
     bool filling_ = false;
     bool closingWithOk_ = false;
 };
+
+// The shared link card over the values of one document link; true for OK.
+bool ShowOfferLinkCard(TfrmNabidkaKart::TLinkCardData& data);
+// Opens the file with its program, or tells why it cannot.
+void OpenOfferDocument(const QString& path);
 
 // The price-list picture, the cost picture and the lock picture of the item
 // grid's first columns.

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "addressbook/Odkaz.h"
 #include "common/Artifacts.h"
 #include "common/LockHolder.h"
 #include "common/ScriptedDialogs.h"
@@ -47,24 +48,29 @@ struct TOfferRow {
     const char* comment = "";
 };
 
-// The offer card, once it is the window in front: the list stays modal under it until then.
-void OnOfferCard(std::function<void(TfrmNabidkaKart*)> handle) {
+// The window of the type, once it is the one in front: the windows under it stay modal until then.
+template <class TWindow>
+void OnWindow(std::function<void(TWindow*)> handle) {
     auto* timer = new QTimer;
     timer->setInterval(10);
     auto attempts = std::make_shared<int>(0);
     QObject::connect(timer, &QTimer::timeout, timer, [timer, handle, attempts] {
-        auto* card = qobject_cast<TfrmNabidkaKart*>(QApplication::activeModalWidget());
-        if (!card && ++*attempts < 500) return;
+        auto* window = qobject_cast<TWindow*>(QApplication::activeModalWidget());
+        if (!window && ++*attempts < 500) return;
         timer->stop();
         timer->deleteLater();
-        handle(card);
-        if (card && card->isVisible()) {
-            ADD_FAILURE() << "The handler left the offer card open";
+        handle(window);
+        if (window && window->isVisible()) {
+            ADD_FAILURE() << "The handler left the window open";
             AskOnLeavingOffer = false;
-            card->btnStorno->click();
+            window->close();
         }
     });
     timer->start();
+}
+
+void OnOfferCard(std::function<void(TfrmNabidkaKart*)> handle) {
+    OnWindow<TfrmNabidkaKart>(std::move(handle));
 }
 
 class OffersTest : public ProgramFixture {
@@ -444,4 +450,35 @@ TEST_F(OffersTest, AnOfferOpenOnAnotherStationOrLockedOpensReadOnly) {
         });
         EXPECT_FALSE(okEnabled);
     }
+}
+
+TEST_F(OffersTest, ALinkedDocumentChosenOnTheLinkCardIsSavedWithTheOffer) {
+    const QString source = Folder() + "Vykres_rozvadece.pdf";
+    WriteText(source, "%PDF-1.4");
+    const auto savedChooser = ChooseDocumentFile;
+    ChooseDocumentFile = [&](QWidget*, const QString&) { return source; };
+    struct TReset {
+        std::function<QString(QWidget*, const QString&)> chooser;
+        ~TReset() { ChooseDocumentFile = chooser; }
+    } reset{savedChooser};
+    WithList([&](TfrmNabidky& list) {
+        ASSERT_TRUE(list.List().Locate("Doklad", "NB00003"));
+        OnOfferCard([&](TfrmNabidkaKart* card) {
+            ASSERT_NE(card, nullptr);
+            OnWindow<TfrmOdkaz>([&](TfrmOdkaz* link) {
+                ASSERT_NE(link, nullptr);
+                // Browsing at once filled the link and the description from the chosen file.
+                EXPECT_EQ(link->edtOdkaz->text(), source);
+                EXPECT_EQ(link->edtPopis->text(), "Vykres_rozvadece");
+                EXPECT_TRUE(link->chckZkopirovat->isVisible());
+                link->btnOK->click();
+            });
+            card->btnPridatDoc->click();
+            EXPECT_EQ(OfferCardData().mtTmpDokumenty.RecordCount(), 1);
+            EXPECT_TRUE(card->btnOtevritDoc->isEnabled());
+            card->btnOK->click();
+        });
+        list.btnOpravit->click();
+    });
+    EXPECT_EQ(Count("SELECT ID FROM DokumentyNab WHERE CisloNab = :ID", ids_[0]), 1);
 }
