@@ -27,6 +27,7 @@
 #include "core/Upgrade.h"
 #include "core/UpgradeNeedWarning.h"
 #include "core/Uzivatele.h"
+#include "offers/Nabidky.h"
 #include "platform/ui/Dialogs.h"
 #include "pricelist/CenSkup.h"
 #include "pricelist/PriceRules.h"
@@ -341,7 +342,12 @@ void TfrmMain::Guarded(TSchemeButton* button, const std::function<void()>& actio
 void TfrmMain::NotAvailable() { ShowInformation(QString::fromUtf8(kFunctionNotAvailable)); }
 
 void TfrmMain::btnNabidkyClick() {
-    Guarded(btnNabidky, [this] { NotAvailable(); });
+    Guarded(btnNabidky, [] {
+        // The list asks to be opened again, with archived offers, for as long as the user wants them.
+        if (OpenOfferList(0, true, false) != kOfferListShowArchived) return;
+        while (OpenOfferList(0, true, true) == kOfferListShowArchived) {
+        }
+    });
 }
 
 void TfrmMain::btnAdresarClick() {

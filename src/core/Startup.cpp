@@ -21,6 +21,8 @@
 #include "core/Upgrade.h"
 #include "core/UserSettings.h"
 #include "core/Working.h"
+#include "offers/NabidkaKart.h"
+#include "offers/Nabidky.h"
 #include "platform/db/DatabaseError.h"
 #include "platform/files/FileUtils.h"
 #include "platform/text/FormatSettings.h"
@@ -258,6 +260,8 @@ int RunProgram() {
     windows.frmInformace = std::make_unique<TfrmInformace>();
     CreateAddressListWindow();
     windows.frmWorking = std::make_unique<TfrmWorking>();
+    TfrmNabidky::Instance();
+    TfrmNabidkaKart::Instance();
     windows.frmZasoby = std::make_unique<TfrmZasoby>(&mainWindow);
 
     const bool stop = RunStartup();
