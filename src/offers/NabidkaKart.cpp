@@ -48,7 +48,6 @@ TfrmNabidkaKart* theCard = nullptr;
 const char* const kHelpPage = "pgNovaNab.htm";
 const char* const kPickCustomerHint = "Výběr firmy z adresáře (Alt+A)";
 const char* const kPickOtherCustomerHint = "Výběr jiné firmy z adresáře (Alt+A)";
-const char* const kSearchHint = "vyhledávací políčko zavřete klávesou Tab";
 constexpr int kSearchGap = 5;
 constexpr int kNumberLength = 10;
 
