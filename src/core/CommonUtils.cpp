@@ -1,5 +1,6 @@
 #include "core/CommonUtils.h"
 
+#include <QAbstractButton>
 #include <QFileInfo>
 #include <QLocale>
 #include <QProcess>
@@ -143,4 +144,14 @@ void ShowHelpTopic(const QString& page) {
 
 void SetHelpTopicHandler(std::function<void(const QString& page)> handler) {
     HelpTopicHandler() = std::move(handler);
+}
+
+void RunGuarded(QAbstractButton* button, const std::function<void()>& action) {
+    if (button->property("busy").toBool()) return;
+    button->setProperty("busy", true);
+    struct TReset {
+        QAbstractButton* b;
+        ~TReset() { b->setProperty("busy", false); }
+    } reset{button};
+    action();
 }

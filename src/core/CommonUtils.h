@@ -11,6 +11,7 @@
 // The hint beside the incremental search box of the list windows.
 inline constexpr const char* kSearchHint = "vyhledávací políčko zavřete klávesou Tab";
 
+class QAbstractButton;
 class QTextEdit;
 class TVnCustomDBGrid;
 
@@ -61,3 +62,7 @@ int GridColumnIndex(TVnCustomDBGrid* grid, const QString& fieldName);
 // handler when it is created, and until then a help request does nothing.
 void ShowHelpTopic(const QString& page);
 void SetHelpTopicHandler(std::function<void(const QString& page)> handler);
+
+// Runs a button's action once at a time: a second click while the first one's action still runs (a
+// modal window pumps events) does nothing.
+void RunGuarded(QAbstractButton* button, const std::function<void()>& action);

@@ -444,13 +444,7 @@ void TfrmNabidky::closeEvent(QCloseEvent* event) {
 }
 
 void TfrmNabidky::Guarded(QPushButton* button, const std::function<void()>& action) {
-    if (button->property("busy").toBool()) return;
-    button->setProperty("busy", true);
-    struct TReset {
-        QPushButton* b;
-        ~TReset() { b->setProperty("busy", false); }
-    } reset{button};
-    action();
+    RunGuarded(button, action);
     grNabidky->setFocus();
 }
 

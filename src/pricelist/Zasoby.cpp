@@ -476,13 +476,7 @@ void TfrmZasoby::FocusGrid(TVnDBGrid* grid) {
 }
 
 void TfrmZasoby::Guarded(QPushButton* button, const std::function<void()>& action) {
-    if (button->property("busy").toBool()) return;
-    button->setProperty("busy", true);
-    struct TReset {
-        QPushButton* b;
-        ~TReset() { b->setProperty("busy", false); }
-    } reset{button};
-    action();
+    RunGuarded(button, action);
 }
 
 // ---- loading ------------------------------------------------------------------------------------------
