@@ -310,6 +310,10 @@ TEST_F(PriceListBulkTest, MarkedGroupsMoveToAnotherSheetWithTheirItemsButTheBasi
                 z->PresunoutDoListu1->trigger();
                 groupsAfter = Groups().RecordCount();
                 marksAfter = z->grSkupiny->MarkedRows().MarkCount();
+                // The items shown are those of the group the list stands on now.
+                for (Items().First(); !Items().Eof(); Items().Next())
+                    EXPECT_EQ(Items().FieldByName("Skupina")->AsInteger(),
+                              Groups().FieldByName("ID")->AsInteger());
                 z->btnSkryt->click();
                 TModalDriver::Click(w, "btnStorno");
             })
