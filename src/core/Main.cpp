@@ -30,6 +30,7 @@
 #include "offers/Nabidky.h"
 #include "platform/ui/Dialogs.h"
 #include "pricelist/CenSkup.h"
+#include "pricelist/HromadneTexty.h"
 #include "pricelist/PriceRules.h"
 #include "pricelist/Zasoby.h"
 #include "widgets/HelpRouter.h"
@@ -230,7 +231,8 @@ void TfrmMain::BuildMenu() {
     item(prices, Seznamcenovychhladin1, "Seznamcenovychhladin1", "Seznam cenových hladin",
          [] { ShowPriceLevelList(TPriceCodeList::kModeBrowse, QString(), true, true); });
     item(prices, Preceneni1, "Preceneni1", "Přecenění nákupních a prodejních cen", notYet);
-    item(prices, Hromadnenastaveni1, "Hromadnenastaveni1", "Hromadné nastavení údajů na položkách", notYet);
+    item(prices, Hromadnenastaveni1, "Hromadnenastaveni1", "Hromadné nastavení údajů na položkách",
+         [] { ShowBulkSetWizard(TBulkTextSelection::Scope); });
     QMenu* backup = PopMainBtn->addMenu(QString::fromUtf8("Zálohování"));
     item(backup, Vytvorenizalohy1, "Vytvorenizalohy1", "Vytvoření zálohy", notYet);
     item(backup, Obnovenidatzezalohy1, "Obnovenidatzezalohy1", "Obnovení dat ze zálohy", notYet);

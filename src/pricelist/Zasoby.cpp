@@ -29,8 +29,10 @@
 #include "platform/data/Field.h"
 #include "platform/db/ADOQuery.h"
 #include "platform/ui/Dialogs.h"
+#include "pricelist/HromadneTexty.h"
 #include "pricelist/KartaSkupiny.h"
 #include "pricelist/KartaZasoby.h"
+#include "pricelist/Presun.h"
 #include "pricelist/PriceListUi.h"
 #include "pricelist/SklSkupiny.h"
 #include "pricelist/Sklady.h"
@@ -760,31 +762,15 @@ void TfrmZasoby::btnFiltrClick() {
     UpdatePriceListButtons();
 }
 
-void TfrmZasoby::PresunoutDoSkupinyClick() {
-    if (CenikLevel() >= TAccessLevel::ReadOnly) {
-        TUser::ShowNoRightsMessage();
-        return;
-    }
-    const int kind = CheckMarkedSelection(false);
-    if (kind == 1) ShowInformation(QString::fromUtf8(kNotForGroups));
-    if (kind == 2) ShowInformation(QString::fromUtf8(kFunctionNotAvailable));
-}
+void TfrmZasoby::PresunoutDoSkupinyClick() { MoveToGroupFromPriceList(*this); }
 
-void TfrmZasoby::PresunoutDoListuClick() {
-    if (CenikLevel() >= TAccessLevel::ReadOnly) {
-        TUser::ShowNoRightsMessage();
-        return;
-    }
-    if (CheckMarkedSelection(false) > 0) ShowInformation(QString::fromUtf8(kFunctionNotAvailable));
-}
+void TfrmZasoby::PresunoutDoListuClick() { MoveToSheetFromPriceList(*this); }
 
 void TfrmZasoby::PreceneniClick() {
     if (CheckMarkedSelection(true) > 0) ShowInformation(QString::fromUtf8(kFunctionNotAvailable));
 }
 
-void TfrmZasoby::HromadneNastaveniClick() {
-    if (CheckMarkedSelection(true) > 0) ShowInformation(QString::fromUtf8(kFunctionNotAvailable));
-}
+void TfrmZasoby::HromadneNastaveniClick() { BulkSetFromPriceList(*this); }
 
 void TfrmZasoby::reject() { done(kPriceListClosed); }
 
