@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <QList>
+
 namespace {
 
 // A primary weight takes three bytes: the class of the character in the top three bits and its

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QRandomGenerator>
+#include <QStringList>
 #include <algorithm>
 #include <vector>
 
