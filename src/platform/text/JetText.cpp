@@ -1,11 +1,10 @@
 #include "platform/text/JetText.h"
 
+#include <QList>
 #include <array>
 #include <cstring>
 #include <string>
 #include <vector>
-
-#include <QList>
 
 namespace {
 
