@@ -30,6 +30,7 @@
 #include "offers/Nabidky.h"
 #include "platform/ui/Dialogs.h"
 #include "pricelist/CenSkup.h"
+#include "pricelist/Preceneni.h"
 #include "pricelist/PriceRules.h"
 #include "pricelist/Zasoby.h"
 #include "widgets/HelpRouter.h"
@@ -229,7 +230,8 @@ void TfrmMain::BuildMenu() {
          [] { ShowPriceGroupList(TPriceCodeList::kModeBrowse, 0, true); });
     item(prices, Seznamcenovychhladin1, "Seznamcenovychhladin1", "Seznam cenových hladin",
          [] { ShowPriceLevelList(TPriceCodeList::kModeBrowse, QString(), true, true); });
-    item(prices, Preceneni1, "Preceneni1", "Přecenění nákupních a prodejních cen", notYet);
+    item(prices, Preceneni1, "Preceneni1", "Přecenění nákupních a prodejních cen",
+         [] { ShowRepriceWizard(TRepriceKind::Scope); });
     item(prices, Hromadnenastaveni1, "Hromadnenastaveni1", "Hromadné nastavení údajů na položkách", notYet);
     QMenu* backup = PopMainBtn->addMenu(QString::fromUtf8("Zálohování"));
     item(backup, Vytvorenizalohy1, "Vytvorenizalohy1", "Vytvoření zálohy", notYet);
