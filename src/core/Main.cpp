@@ -31,6 +31,7 @@
 #include "platform/ui/Dialogs.h"
 #include "pricelist/CenSkup.h"
 #include "pricelist/HromadneTexty.h"
+#include "pricelist/Preceneni.h"
 #include "pricelist/PriceRules.h"
 #include "pricelist/Zasoby.h"
 #include "widgets/HelpRouter.h"
@@ -230,7 +231,8 @@ void TfrmMain::BuildMenu() {
          [] { ShowPriceGroupList(TPriceCodeList::kModeBrowse, 0, true); });
     item(prices, Seznamcenovychhladin1, "Seznamcenovychhladin1", "Seznam cenových hladin",
          [] { ShowPriceLevelList(TPriceCodeList::kModeBrowse, QString(), true, true); });
-    item(prices, Preceneni1, "Preceneni1", "Přecenění nákupních a prodejních cen", notYet);
+    item(prices, Preceneni1, "Preceneni1", "Přecenění nákupních a prodejních cen",
+         [] { ShowRepriceWizard(TRepriceKind::Scope); });
     item(prices, Hromadnenastaveni1, "Hromadnenastaveni1", "Hromadné nastavení údajů na položkách",
          [] { ShowBulkSetWizard(TBulkTextSelection::Scope); });
     QMenu* backup = PopMainBtn->addMenu(QString::fromUtf8("Zálohování"));

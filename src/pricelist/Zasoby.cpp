@@ -32,6 +32,7 @@
 #include "pricelist/HromadneTexty.h"
 #include "pricelist/KartaSkupiny.h"
 #include "pricelist/KartaZasoby.h"
+#include "pricelist/Preceneni.h"
 #include "pricelist/Presun.h"
 #include "pricelist/PriceListUi.h"
 #include "pricelist/SklSkupiny.h"
@@ -767,7 +768,21 @@ void TfrmZasoby::PresunoutDoSkupinyClick() { MoveToGroupFromPriceList(*this); }
 void TfrmZasoby::PresunoutDoListuClick() { MoveToSheetFromPriceList(*this); }
 
 void TfrmZasoby::PreceneniClick() {
-    if (CheckMarkedSelection(true) > 0) ShowInformation(QString::fromUtf8(kFunctionNotAvailable));
+    const int kind = CheckMarkedSelection(true);
+    if (kind <= 0) return;
+    const int itemId = Items().Active() && !Items().IsEmpty() ? CurrentId(Items()) : 0;
+    const bool groupsOpen = Groups().Active();
+    const int groupId = groupsOpen && !Groups().IsEmpty() ? CurrentId(Groups()) : 0;
+    if (ShowRepriceWizard(kind == 1 ? TRepriceKind::MarkedGroups : TRepriceKind::MarkedItems) != 0) return;
+    grSkupiny->MarkedRows().ClearMarks();
+    grZasoby->MarkedRows().ClearMarks();
+    if (groupsOpen) {
+        RequeryAndLocate(Groups());
+        Groups().Locate("ID", groupId);
+    }
+    RequeryAndLocate(Items());
+    Items().Locate("ID", itemId);
+    UpdatePriceListButtons();
 }
 
 void TfrmZasoby::HromadneNastaveniClick() { BulkSetFromPriceList(*this); }

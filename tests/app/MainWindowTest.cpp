@@ -39,7 +39,6 @@ TEST_F(MainWindowTest, FunctionsOfLaterWindowsSayTheyAreNotAvailableYet) {
         {"Import dat", [](TfrmMain& m) { m.Importdat1->trigger(); }},
         {"Exportovat na jiný počítač", [](TfrmMain& m) { m.Exportovatnajinypocitac1->trigger(); }},
         {"Importovat z jiného počítače", [](TfrmMain& m) { m.Importovatzjinehopocitace1->trigger(); }},
-        {"Přecenění", [](TfrmMain& m) { m.Preceneni1->trigger(); }},
         {"Vytvoření zálohy", [](TfrmMain& m) { m.Vytvorenizalohy1->trigger(); }},
         {"Obnovení dat ze zálohy", [](TfrmMain& m) { m.Obnovenidatzezalohy1->trigger(); }},
         {"Vytisknout poznámku", [](TfrmMain& m) { m.btnTiskPozn->click(); }},
