@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "app/PriceListAppFixture.h"
 #include "common/ScriptedDialogs.h"
 #include "core/Locks.h"
 #include "core/Main.h"
@@ -27,34 +28,9 @@ namespace {
 
 // The demonstration firm opened as at a second start; the bulk windows are reached from the main
 // window's menu and from the price-list window's "Ostatní" menu.
-class PriceListBulkTest : public ProgramFixture {
+class PriceListBulkTest : public TPriceListAppFixture {
 protected:
-    void SetUp() override {
-        ProgramFixture::SetUp();
-        TScriptedDialogs dialogs;
-        StartWithDemo();
-        groupsShown_ = PriceListGroupsShown;
-        sheet_ = CurrentSheetId;
-    }
-    void TearDown() override {
-        PriceListGroupsShown = groupsShown_;
-        CurrentSheetId = sheet_;
-        ProgramFixture::TearDown();
-    }
-
     static TfrmZasoby* PriceList(QWidget* w) { return static_cast<TfrmZasoby*>(w); }
-    TADOQuery& Items() { return main_->adqZasoby; }
-    TADOQuery& Groups() { return main_->adqSkupiny; }
-
-    QVariant Value(const QString& sql) {
-        TADOQuery& q = main_->adqAgendaFree2;
-        q.Close();
-        q.SetSQL(sql);
-        q.Open();
-        const QVariant v = !q.IsEmpty() ? q.Fields()[0]->Value() : QVariant();
-        q.Close();
-        return v;
-    }
     QString Item(const char* katalog, const char* column) {
         return Value(QString("SELECT %1 FROM Zasoby WHERE Katalog = '%2'")
                          .arg(QString::fromLatin1(column), QString::fromLatin1(katalog)))
@@ -77,10 +53,6 @@ protected:
         q.Close();
         return out.join('|');
     }
-    static void Mark(TADOQuery& query, TVnDBGrid* grid, const char* field, const QString& value) {
-        ASSERT_TRUE(query.Locate(field, value)) << value.toStdString();
-        grid->MarkedRows().SetCurrentRowMarked(true);
-    }
     // A picker's step: stand on the row and confirm.
     static std::function<void(QWidget*)> Pick(TADOQuery& rows, const char* field, const QString& value) {
         return [&rows, field, value](QWidget* w) {
@@ -88,9 +60,6 @@ protected:
             TModalDriver::Click(w, "btnOK");
         };
     }
-
-    bool groupsShown_ = false;
-    int sheet_ = 1;
 };
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTabBar>
 
+#include "app/PriceListAppFixture.h"
 #include "common/Artifacts.h"
 #include "common/LockHolder.h"
 #include "common/ScriptedDialogs.h"
@@ -33,24 +34,9 @@
 
 namespace {
 
-class PriceListWindowTest : public ProgramFixture {
+class PriceListWindowTest : public TPriceListAppFixture {
 protected:
-    void SetUp() override {
-        ProgramFixture::SetUp();
-        TScriptedDialogs dialogs;
-        StartWithDemo();
-        groupsShown_ = PriceListGroupsShown;
-        sheet_ = CurrentSheetId;
-    }
-    void TearDown() override {
-        PriceListGroupsShown = groupsShown_;
-        CurrentSheetId = sheet_;
-        ProgramFixture::TearDown();
-    }
-
     static TfrmZasoby* Window(QWidget* w) { return static_cast<TfrmZasoby*>(w); }
-    TADOQuery& Items() { return main_->adqZasoby; }
-    TADOQuery& Groups() { return main_->adqSkupiny; }
 
     // The values of a field over the item query's rows in their order; the cursor comes back.
     QStringList ItemColumn(const char* field) {
@@ -61,15 +47,7 @@ protected:
         if (!kept.isEmpty() && items.BookmarkValid(kept)) items.GotoBookmark(kept);
         return values;
     }
-    int Count(const QString& sql) {
-        TADOQuery& q = main_->adqAgendaFree2;
-        q.Close();
-        q.SetSQL(sql);
-        q.Open();
-        const int n = q.Fields().Count() > 0 ? q.Fields()[0]->AsInteger() : 0;
-        q.Close();
-        return n;
-    }
+    int Count(const QString& sql) { return Value(sql).toInt(); }
     int ItemId(const char* katalog) {
         return Count(QString("SELECT ID FROM Zasoby WHERE Katalog = '%1'").arg(katalog));
     }
@@ -83,13 +61,6 @@ protected:
             QApplication::sendEvent(target, &press);
         }
     }
-    static void Mark(TADOQuery& query, TVnDBGrid* grid, const char* field, const QString& value) {
-        ASSERT_TRUE(query.Locate(field, value)) << value.toStdString();
-        grid->MarkedRows().SetCurrentRowMarked(true);
-    }
-
-    bool groupsShown_ = false;
-    int sheet_ = 1;
 };
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "app/PriceListAppFixture.h"
 #include "common/ScriptedDialogs.h"
 #include "core/Main.h"
 #include "core/ProgramFixture.h"
@@ -29,41 +30,14 @@ namespace {
 
 // The demonstration firm repriced through the wizard, from the main window's menu and from the
 // price-list window's "Ostatní" menu.
-class RepricingTest : public ProgramFixture {
+class RepricingTest : public TPriceListAppFixture {
 protected:
-    void SetUp() override {
-        ProgramFixture::SetUp();
-        TScriptedDialogs dialogs;
-        StartWithDemo();
-        groupsShown_ = PriceListGroupsShown;
-        sheet_ = CurrentSheetId;
-        WorkingCancelled = false;
-    }
-    void TearDown() override {
-        WorkingCancelled = false;
-        PriceListGroupsShown = groupsShown_;
-        CurrentSheetId = sheet_;
-        ProgramFixture::TearDown();
-    }
-
     double Number(const QString& sql) {
-        TADOQuery& q = main_->adqAgendaFree2;
-        q.Close();
-        q.SetSQL(sql);
-        q.Open();
-        const double n = q.IsEmpty() ? -1 : q.Fields()[0]->AsFloat();
-        q.Close();
-        return n;
+        const QVariant v = Value(sql);
+        return v.isValid() ? v.toDouble() : -1;
     }
     int Count(const QString& sql) { return static_cast<int>(Number(sql)); }
     static TfrmPreceneni* Wizard(QWidget* w) { return qobject_cast<TfrmPreceneni*>(w); }
-    static void Mark(TADOQuery& query, TVnDBGrid* grid, const char* field, const QString& value) {
-        ASSERT_TRUE(query.Locate(field, value)) << value.toStdString();
-        grid->MarkedRows().SetCurrentRowMarked(true);
-    }
-
-    bool groupsShown_ = false;
-    int sheet_ = 1;
 };
 
 // Presses "Přerušit" of the wizard once its phase label shows the phase, while the run lets
