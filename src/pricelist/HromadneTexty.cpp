@@ -56,12 +56,6 @@ const char* const kItemLinePrefix = "• Položka ";
 
 const char* const kIdentifierActions[] = {"Nastavit jednotně", "Přidat", "Odebrat"};
 
-// Availability: the choice texts and the codes stored for them, in the order of the choices.
-const std::pair<const char*, const char*> kAvailability[] = {
-    {"<neuvedeno>", ""},   {"S - skladem", "S"},  {"O - na objednávku", "O"}, {"N - dočasně nedostupné", "N"},
-    {"P - doprodej", "P"}, {"X - vyřazeno", "X"},
-};
-
 // The longest texts the item's columns hold.
 constexpr int kPopisLength = 50;
 constexpr int kKatalogLength = 20;
@@ -281,9 +275,7 @@ void TfrmNastavText::BuildWindow() {
     il->addWidget(btnIdentif);
     line(chckIdentif, identif);
     chckDostupnost = Check(frame, "chckDostupnost", "Dostupnost");
-    QStringList availability;
-    for (const auto& [text, code] : kAvailability) availability << QString::fromUtf8(text);
-    cbxDostupnost = Choice(frame, "cbxDostupnost", availability);
+    cbxDostupnost = Choice(frame, "cbxDostupnost", AvailabilityTexts());
     line(chckDostupnost, cbxDostupnost);
     vl->addWidget(frame);
     vl->addStretch(1);
@@ -429,12 +421,7 @@ void TfrmNastavText::UpdateScopeRows() {
     btnSkupina->setEnabled(chckSkupina->isChecked());
 }
 
-QString TfrmNastavText::AvailabilityCode() const {
-    const int index = cbxDostupnost->currentIndex();
-    return index > 0 && index < static_cast<int>(std::size(kAvailability))
-               ? QString::fromLatin1(kAvailability[index].second)
-               : QString();
-}
+QString TfrmNastavText::AvailabilityCode() const { return ::AvailabilityCode(cbxDostupnost->currentIndex()); }
 
 void TfrmNastavText::btnDalsiClick() {
     const bool fromScope = kind_ == TBulkTextSelection::Scope;

@@ -41,6 +41,7 @@
 #include "pricelist/CenaCenHlad.h"
 #include "pricelist/EditorIdentif.h"
 #include "pricelist/KartaZasobyObrazek.h"
+#include "pricelist/PriceListUi.h"
 #include "pricelist/PriceRules.h"
 #include "pricelist/Sklady.h"
 #include "widgets/VnDBGrids.h"
@@ -60,12 +61,6 @@ const char* const kBackButton = "Zpět (F2)";
 const char* const kLevelPriceFormat = "# ### ### ##0.00";
 const char* const kPriceFormat = ",0.0000;-,0.0000";
 const char* const kPercentFormat = ",0.00;-,0.00";
-
-// Availability: the choice texts and the codes stored for them, in the order of the choices.
-const std::pair<const char*, const char*> kAvailability[] = {
-    {"<neuvedeno>", ""},   {"S - skladem", "S"},  {"O - na objednávku", "O"}, {"N - dočasně nedostupné", "N"},
-    {"P - doprodej", "P"}, {"X - vyřazeno", "X"},
-};
 
 // The columns every saved item writes besides its prices, and the texts a copy takes along.
 const char* const kTextColumns[] = {"Popis", "Katalog", "BarCode", "Poznamka",   "TextMJ",
@@ -159,9 +154,7 @@ TfrmKartaZasoby::TfrmKartaZasoby(QWidget* parent) : TPriceListDialog(parent) {
     edtIdentif = TextEdit(this, "edtIdentif", kIdentifierListMaxLength);
     edtIdentif->setReadOnly(true);
     btnIdentif = AddButton(this, nullptr, "btnIdentif", "...", QKeySequence(Qt::Key_F3));
-    QStringList availability;
-    for (const auto& [text, code] : kAvailability) availability << QString::fromUtf8(text);
-    cbxDostupnost = Choice(this, "cbxDostupnost", availability);
+    cbxDostupnost = Choice(this, "cbxDostupnost", AvailabilityTexts());
 
     auto* texts = new QGridLayout;
     texts->addWidget(new QLabel(QString::fromUtf8("Popis položky"), this), 0, 0);
@@ -493,19 +486,10 @@ void TfrmKartaZasoby::SetReadOnly(bool readOnly) {
     btnOK->setEnabled(!readOnly);
 }
 
-QString TfrmKartaZasoby::Dostupnost() const {
-    const int index = cbxDostupnost->currentIndex();
-    return index > 0 && index < static_cast<int>(std::size(kAvailability))
-               ? QString::fromLatin1(kAvailability[index].second)
-               : QString();
-}
+QString TfrmKartaZasoby::Dostupnost() const { return AvailabilityCode(cbxDostupnost->currentIndex()); }
 
 void TfrmKartaZasoby::SetDostupnost(const QString& code) {
-    cbxDostupnost->setCurrentIndex(0);
-    if (code.isEmpty()) return;
-    for (int i = 1; i < static_cast<int>(std::size(kAvailability)); ++i)
-        if (code.compare(QLatin1String(kAvailability[i].second), Qt::CaseInsensitive) == 0)
-            cbxDostupnost->setCurrentIndex(i);
+    cbxDostupnost->setCurrentIndex(AvailabilityPosition(code));
 }
 
 void TfrmKartaZasoby::ShowPrices(QWidget* except) {

@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <iterator>
+#include <utility>
 
 #include "core/CardProtocol.h"
 #include "core/Locks.h"
@@ -158,4 +160,32 @@ void TWorkingShown::Hide() {
     if (!shown_) return;
     shown_ = false;
     ShowWorking(false);
+}
+
+namespace {
+
+const std::pair<const char*, const char*> kAvailability[] = {
+    {"<neuvedeno>", ""},   {"S - skladem", "S"},  {"O - na objednávku", "O"}, {"N - dočasně nedostupné", "N"},
+    {"P - doprodej", "P"}, {"X - vyřazeno", "X"},
+};
+constexpr int kAvailabilityCount = static_cast<int>(std::size(kAvailability));
+
+}  // namespace
+
+QStringList AvailabilityTexts() {
+    QStringList texts;
+    for (const auto& [text, code] : kAvailability) texts << QString::fromUtf8(text);
+    return texts;
+}
+
+QString AvailabilityCode(int position) {
+    if (position < 0 || position >= kAvailabilityCount) return QString();
+    return QString::fromLatin1(kAvailability[position].second);
+}
+
+int AvailabilityPosition(const QString& code) {
+    if (code.isEmpty()) return 0;
+    for (int i = 1; i < kAvailabilityCount; ++i)
+        if (code.compare(QLatin1String(kAvailability[i].second), Qt::CaseInsensitive) == 0) return i;
+    return 0;
 }

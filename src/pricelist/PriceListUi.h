@@ -98,3 +98,11 @@ public:
 private:
     bool shown_ = true;
 };
+
+// An item's availability as its choice lists offer it ("<neuvedeno>" first) and the codes stored
+// for the choices; the item card, the bulk texts and the filter show the same list.
+QStringList AvailabilityTexts();
+// The stored code of a list position ("" for "<neuvedeno>" and for a position out of range).
+QString AvailabilityCode(int position);
+// The list position of a stored code, case-insensitive; 0 for an empty or unknown code.
+int AvailabilityPosition(const QString& code);

@@ -29,10 +29,6 @@ const char* const kCaption = "Filtr";
 const char* const kFrame = "Zobrazovat jen položky";
 const char* const kActive = "filtr aktivní (chcete-li vypnout filtr, zrušte zaškrtnutí tohoto přepínače)";
 const char* const kPart = "jen část";
-const char* const kAvailabilityTexts[] = {"<neuvedeno>",       "S - skladem",
-                                          "O - na objednávku", "N - dočasně nedostupné",
-                                          "P - doprodej",      "X - vyřazeno"};
-const char* const kAvailabilityCodes[] = {"", "S", "O", "N", "P", "X"};
 constexpr int kNameMaxLength = 50;
 constexpr int kCatalogueMaxLength = 20;
 
@@ -42,11 +38,6 @@ QString Condition(const QString& column, const QString& text, bool part) {
 }
 
 }  // namespace
-
-QString AvailabilityCode(int position) {
-    if (position < 0 || position >= static_cast<int>(std::size(kAvailabilityCodes))) return QString();
-    return QString::fromLatin1(kAvailabilityCodes[position]);
-}
 
 QString QuotedFilterText(const QString& text) {
     QString doubled = text;
@@ -126,7 +117,7 @@ TfrmZasobyFiltr::TfrmZasobyFiltr(QWidget* parent) : TPriceListDialog(parent) {
     chckDostupnost = check("chckDostupnost", "s dostupností");
     cbxDostupnost = new QComboBox(this);
     cbxDostupnost->setObjectName("cbxDostupnost");
-    for (const char* text : kAvailabilityTexts) cbxDostupnost->addItem(QString::fromUtf8(text));
+    cbxDostupnost->addItems(AvailabilityTexts());
     grid->addWidget(chckDostupnost, 3, 0);
     grid->addWidget(cbxDostupnost, 3, 1);
 

@@ -30,8 +30,6 @@ struct TItemFilterCriteria {
     QString identifiers;  // an identifier list text
 };
 
-// The availability codes by list position: none, S, O, N, P, X.
-QString AvailabilityCode(int position);
 // The text in single quotes, every quote inside doubled.
 QString QuotedFilterText(const QString& text);
 // The filter text of the criteria; empty when none is ticked. Identifier branches repeat the other
