@@ -5,6 +5,8 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -78,7 +80,6 @@ TfrmSablonyDetail::TfrmSablonyDetail(QWidget* parent) : TVnDialog(parent) {
     edtAutoPlatnostPocet = new TRxSpinEdit(chckAutoPlatnostDo);
     edtAutoPlatnostPocet->setObjectName("edtAutoPlatnostPocet");
     edtAutoPlatnostPocet->setRange(0, kMaxDays);
-    edtAutoPlatnostPocet->setFixedWidth(90);
     connect(chckAutoPlatnostDo, &QCheckBox::toggled, edtAutoPlatnostPocet, &QWidget::setEnabled);
 
     auto* form = new QFormLayout;
@@ -113,10 +114,19 @@ void TfrmSablonyDetail::Clear() {
 
 void TfrmSablonyDetail::showEvent(QShowEvent* event) {
     TVnDialog::showEvent(event);
-    const int lead =
-        chckAutoPlatnostDo->fontMetrics().horizontalAdvance(QString::fromUtf8(kAutoValidityLead));
-    const int indicator = chckAutoPlatnostDo->height() + 4;
-    edtAutoPlatnostPocet->move(indicator + lead,
+    // The days field fills the blanks of the caption, so the sentence reads around it.
+    const QFontMetrics metrics = chckAutoPlatnostDo->fontMetrics();
+    const QString caption = QString::fromUtf8(kAutoValidityCaption);
+    const QString lead = QString::fromUtf8(kAutoValidityLead);
+    const int gapEnd = metrics.horizontalAdvance(caption.left(caption.indexOf(QStringLiteral("dnů"))));
+    const int gapStart = metrics.horizontalAdvance(lead);
+    QStyleOptionButton option;
+    option.initFrom(chckAutoPlatnostDo);
+    const int textLeft = chckAutoPlatnostDo->style()
+                             ->subElementRect(QStyle::SE_CheckBoxContents, &option, chckAutoPlatnostDo)
+                             .left();
+    edtAutoPlatnostPocet->setFixedWidth(gapEnd - gapStart - 4);
+    edtAutoPlatnostPocet->move(textLeft + gapStart,
                                (chckAutoPlatnostDo->height() - edtAutoPlatnostPocet->height()) / 2);
     edtZkratka->setFocus();
 }

@@ -23,6 +23,7 @@
 #include "offers/NabidkaData.h"
 #include "offers/NabidkaKart.h"
 #include "offers/Nabidky.h"
+#include "offers/NadpisovaPol.h"
 #include "offers/Sablony.h"
 #include "offers/SablonyDetail.h"
 #include "offers/VolnyText.h"
@@ -150,6 +151,24 @@ TEST_F(OfferTextsAndOrdersTest, FreeTextsGoIntoTheTextPagesAndTheNoteOfAnOffer) 
         EXPECT_TRUE(warned);
         EXPECT_EQ(card->memPoznamka->toPlainText(),
                   QString::fromUtf8("Termín dle dohody.\nParkování zajistí objednatel."));
+
+        // A text item takes a stored text's name as its title and its plain text as its text.
+        const int items = OfferCardData().mtTmpPolozky.RecordCount();
+        OnWindow<TfrmNadpisovaPol>([](TfrmNadpisovaPol* item) {
+            ASSERT_NE(item, nullptr);
+            OnWindow<TfrmVolnyTextList>([](TfrmVolnyTextList* list) {
+                ASSERT_NE(list, nullptr);
+                ASSERT_TRUE(list->dsList.DataSet()->Locate("Nazev", QString::fromUtf8("Platební podmínky")));
+                list->btnOK->click();
+            });
+            item->btnVolneTexty->click();
+            EXPECT_EQ(item->edtNadpis->text(), QString::fromUtf8("Platební podmínky"));
+            EXPECT_TRUE(item->memPoznamka->toPlainText().startsWith(
+                QString::fromUtf8("Platební podmínky\nZálohu 30 %")));
+            item->btnOK->click();
+        });
+        card->btnPridatText->click();
+        EXPECT_EQ(OfferCardData().mtTmpPolozky.RecordCount(), items + 1);
         card->btnOK->click();
     });
     EXPECT_TRUE(
@@ -157,6 +176,9 @@ TEST_F(OfferTextsAndOrdersTest, FreeTextsGoIntoTheTextPagesAndTheNoteOfAnOffer) 
     EXPECT_TRUE(Stored("Poznamka", "NB00001")
                     .toString()
                     .endsWith(QString::fromUtf8("Parkování zajistí objednatel.")));
+    const auto textItems = main_->ADOConAgenda.OpenRowset(QString::fromUtf8(
+        "SELECT COUNT(*) FROM NabPolozky WHERE Textova = True AND Popis = 'Platební podmínky'"));
+    EXPECT_EQ(textItems->Value(0, 0).toInt(), 1);
 }
 
 TEST_F(OfferTextsAndOrdersTest, ATemplateChosenOnTheCardOverwritesTheTextsAfterOneQuestion) {
