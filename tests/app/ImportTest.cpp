@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTextEdit>
+#include <QTimer>
 
 #include "common/ScriptedDialogs.h"
 #include "core/Main.h"
@@ -287,4 +288,57 @@ TEST_F(ImportTest, AccountingDefinitionKeepsItsTypedTextAndACopyIsANewRow) {
     EXPECT_EQ(Value("SELECT Nastaveni FROM Import ORDER BY ID DESC").toString(),
               before + "\r\nNeznamyKlic=zustane");
     EXPECT_EQ(Value("SELECT Nastaveni FROM Import WHERE TypOperace = 10 ORDER BY ID").toString(), before);
+}
+
+TEST_F(ImportTest, InterruptingARunRestoresThePriceListAndReportsNoSuccess) {
+    const QString csv = WriteCsv("c.csv", QString::fromUtf8("Kód;Název;MJ;Nákupní cena\n"
+                                                            "CYKY315;Přepsaný kabel;m;15\nNOVA1;Nová;ks;1\n"
+                                                            "NOVA2;Nová 2;ks;2\nNOVA3;Nová 3;ks;3\n"));
+    // The demonstration definition matches by code and updates the existing cable.
+    auto dump = [this] {
+        TADOQuery q(&main_->ADOConAgenda);
+        q.SetSQL("SELECT * FROM Zasoby ORDER BY ID");
+        q.Open();
+        QStringList rows;
+        for (q.First(); !q.Eof(); q.Next()) {
+            QStringList values;
+            for (int i = 0; i < q.FieldCount(); ++i) values << q.Fields()[i]->AsString();
+            rows << values.join('|');
+        }
+        return rows;
+    };
+    const QStringList before = dump();
+    TScriptedDialogs dialogs;
+    dialogs.ExpectQuestion(QString::fromUtf8(kItemRunConfirmStop), true);
+    QStringList protocol;
+    bool errorShown = true;
+    QTimer presser;
+    TModalDriver driver;
+    driver.On("frmImportMain", [&](QWidget* window) {
+        TfrmImportMain* w = Wizard(window);
+        w->btnDalsi->click();
+        ASSERT_TRUE(w->adqImportDef.Locate("TypOperace", 0));
+        w->btnDalsi->click();
+        w->edtNazevSouboru->setText(csv);
+        // "Přerušit" pressed while the first phase runs.
+        presser.setInterval(0);
+        QObject::connect(&presser, &QTimer::timeout, [w, &presser] {
+            if (!w->reProtocol->toPlainText().contains(QString::fromUtf8(kItemRunPhaseOne))) return;
+            presser.stop();
+            w->btnPrerusit->click();
+        });
+        presser.start();
+        w->btnDalsi->click();
+        protocol = w->reProtocol->toPlainText().split('\n');
+        errorShown = w->lblImportError->isVisible();
+        w->btnZavrit->click();
+    });
+    main_->Importdat1->trigger();
+    dialogs.Verify();
+    EXPECT_EQ(dump(), before);
+    EXPECT_FALSE(errorShown);
+    ASSERT_FALSE(protocol.isEmpty());
+    EXPECT_EQ(protocol.last(), QString::fromUtf8(kRunCancelled));
+    EXPECT_FALSE(protocol.join('\n').contains(QString::fromUtf8(kImportRunDone)));
+    EXPECT_FALSE(ChangeStampsSuspended);
 }
