@@ -5,6 +5,7 @@
 #include "addressbook/DemoAddresses.h"
 #include "addressbook/PscData.h"
 #include "core/DbSchema.h"
+#include "import/DemoImport.h"
 #include "offers/DemoOfferExtras.h"
 #include "offers/DemoOffers.h"
 #include "platform/db/ADOConnection.h"
@@ -104,5 +105,6 @@ void BuildDemoFirmTemplate(const QString& path) {
     AddDemoAddresses(con);
     AddDemoOffers(con);
     AddDemoOfferExtras(con);
+    AddDemoImportDefinitions(con);
     Finish(con, path);
 }

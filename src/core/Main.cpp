@@ -27,6 +27,7 @@
 #include "core/Upgrade.h"
 #include "core/UpgradeNeedWarning.h"
 #include "core/Uzivatele.h"
+#include "import/ImportMain.h"
 #include "offers/Nabidky.h"
 #include "platform/ui/Dialogs.h"
 #include "pricelist/CenSkup.h"
@@ -220,7 +221,7 @@ void TfrmMain::BuildMenu() {
     item(PopMainBtn, Nastaveniprogramu1, "Nastaveniprogramu1", "Nastavení programu",
          [] { FirmSettings(true); });
     item(PopMainBtn, Seznamuzivatelu1, "Seznamuzivatelu1", "Seznam uživatelů", [] { ShowUserList(0); });
-    item(PopMainBtn, Importdat1, "Importdat1", "Import dat", notYet);
+    item(PopMainBtn, Importdat1, "Importdat1", "Import dat", [] { ShowImportWizard(); });
     QMenu* transfer = PopMainBtn->addMenu(QString::fromUtf8("Přenos adresáře/ceníku na jiný PC"));
     item(transfer, Exportovatnajinypocitac1, "Exportovatnajinypocitac1", "Exportovat na jiný počítač",
          notYet);

@@ -17,7 +17,7 @@
 
 namespace {
 
-const QStringList kSubsystems = {"core", "pricelist", "offers", "addressbook", "exchange"};
+const QStringList kSubsystems = {"core", "pricelist", "offers", "addressbook", "exchange", "import"};
 
 // Which folders a file of the given top folder may include from; empty means "anything".
 QSet<QString> AllowedFrom(const QString& top) {

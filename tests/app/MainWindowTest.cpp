@@ -36,7 +36,6 @@ TEST_F(MainWindowTest, FunctionsOfLaterWindowsSayTheyAreNotAvailableYet) {
         std::function<void(TfrmMain&)> press;
     };
     const Case kCases[] = {
-        {"Import dat", [](TfrmMain& m) { m.Importdat1->trigger(); }},
         {"Exportovat na jiný počítač", [](TfrmMain& m) { m.Exportovatnajinypocitac1->trigger(); }},
         {"Importovat z jiného počítače", [](TfrmMain& m) { m.Importovatzjinehopocitace1->trigger(); }},
         {"Vytvoření zálohy", [](TfrmMain& m) { m.Vytvorenizalohy1->trigger(); }},

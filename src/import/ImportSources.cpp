@@ -1,0 +1,603 @@
+// The import sources. Everything a source gives is read into memory at once and the file let go,
+// so a source held open elsewhere is never locked by the import and a run never sees it change.
+#include "import/ImportSources.h"
+
+#include <iconv.h>
+#include <shapefil.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+#include "XLSAdapter/UExcelAdapter.h"
+#include "XLSAdapter/XLSAdapter.h"
+#include "import/ImportDefinition.h"
+#include "platform/text/Cp1250.h"
+#include "platform/text/NumberFormat.h"
+
+namespace {
+
+const char* const kColumnMissing = "Sloupec \"%1\" ve zdrojové tabulce neexistuje.";
+const char* const kNotANumber = "Hodnota \"%1\" není platné číslo.";
+const char* const kFileUnreadable = "Soubor \"%1\" nelze otevřít pro čtení.";
+const char* const kTableMissing = "Tabulka \"%1\" ve zdroji neexistuje.";
+const char* const kMdbToolFailed = "Program %1 nedokázal přečíst databázi \"%2\".";
+
+[[noreturn]] void Fail(const char* text, const QString& arg) {
+    throw EImportSourceError(QString::fromUtf8(text).arg(arg));
+}
+[[noreturn]] void Fail(const char* text, const QString& arg1, const QString& arg2) {
+    throw EImportSourceError(QString::fromUtf8(text).arg(arg1, arg2));
+}
+
+QByteArray ReadWholeFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) Fail(kFileUnreadable, QDir::toNativeSeparators(path));
+    return file.readAll();
+}
+
+// UTF-8 when the bytes are valid UTF-8, windows-1250 otherwise; a byte-order mark is dropped.
+QString DecodeText(const QByteArray& bytes) {
+    QByteArray data = bytes;
+    if (data.startsWith("\xEF\xBB\xBF")) data.remove(0, 3);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(data);
+    if (!utf8.hasError()) return text;
+    return DecodeCp1250(data);
+}
+
+// RFC 4180 records: quoted fields may hold the delimiter, doubled quotes and line breaks.
+std::vector<QStringList> SplitRecords(const QString& text, QChar delimiter, int maxRecords = -1) {
+    std::vector<QStringList> records;
+    QStringList fields;
+    QString field;
+    bool quoted = false, fieldStarted = false, any = false;
+    const qsizetype n = text.size();
+    auto endRecord = [&] {
+        fields << field;
+        records.push_back(std::move(fields));
+        fields = QStringList();
+        field.clear();
+        fieldStarted = false;
+        any = false;
+    };
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c == '"') {
+                if (i + 1 < n && text[i + 1] == '"') {
+                    field += '"';
+                    ++i;
+                } else {
+                    quoted = false;
+                }
+            } else {
+                field += c;
+            }
+            continue;
+        }
+        if (c == '"' && !fieldStarted) {
+            quoted = true;
+            fieldStarted = true;
+            any = true;
+        } else if (c == delimiter) {
+            fields << field;
+            field.clear();
+            fieldStarted = false;
+            any = true;
+        } else if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
+            // A blank line is no record.
+            if (any || !field.isEmpty()) endRecord();
+            if (maxRecords > 0 && static_cast<int>(records.size()) >= maxRecords) return records;
+        } else {
+            field += c;
+            fieldStarted = true;
+            any = true;
+        }
+    }
+    if (any || !field.isEmpty()) endRecord();
+    return records;
+}
+
+QChar ChooseDelimiter(const QString& text) {
+    QChar best = ';';
+    qsizetype most = -1;
+    for (QChar d : {QChar(';'), QChar(','), QChar('\t')}) {
+        const auto header = SplitRecords(text, d, 1);
+        const qsizetype count = header.empty() ? 0 : header.front().size();
+        if (count > most) {
+            most = count;
+            best = d;
+        }
+    }
+    return best;
+}
+
+// Columns without a name get the names the text and spreadsheet drivers give them: F1, F2, ...
+QStringList NamedColumns(const QStringList& header) {
+    QStringList names;
+    for (qsizetype i = 0; i < header.size(); ++i) {
+        const QString name = header[i].trimmed();
+        names << (name.isEmpty() ? "F" + QString::number(i + 1) : name);
+    }
+    return names;
+}
+
+// --- text files: the connection is the folder, each file in it a table
+
+class TTextSource : public TImportSource {
+public:
+    explicit TTextSource(const QString& folder) : folder_(folder) {}
+    QStringList TableNames() override {
+        QStringList names;
+        for (const QFileInfo& f : QDir(folder_).entryInfoList({"*.csv", "*.txt"}, QDir::Files))
+            names << TextTableName(f.fileName());
+        return names;
+    }
+    QStringList ColumnNames(const QString& table) override { return ReadTable(table)->Columns; }
+    std::unique_ptr<TImportRows> ReadTable(const QString& table) override {
+        return ReadTextFile(TableFileName(folder_, table, TImportSourceKind::Text));
+    }
+
+private:
+    QString folder_;
+};
+
+// --- dBase tables through shapelib
+
+// The code page of a dBase file: its language byte ("LDID/200"), or the name in the code-page file
+// beside it; windows-1250 when it names neither.
+QByteArray DbfCodePage(const char* described) {
+    const QByteArray text = QByteArray(described ? described : "").trimmed().toUpper();
+    if (text.startsWith("LDID/")) {
+        switch (text.mid(5).toInt()) {
+            case 0x01:
+                return "CP437";
+            case 0x02:
+                return "CP850";
+            case 0x03:
+            case 0x57:
+                return "WINDOWS-1252";
+            case 0x64:
+                return "CP852";
+            case 0x65:
+                return "CP866";
+            case 0xC8:
+                return "WINDOWS-1250";
+            case 0xC9:
+                return "WINDOWS-1251";
+            default:
+                return "WINDOWS-1250";
+        }
+    }
+    if (text.isEmpty()) return "WINDOWS-1250";
+    bool number = false;
+    const int page = text.toInt(&number);
+    if (number) return page == 1250 ? "WINDOWS-1250" : "CP" + QByteArray::number(page);
+    return text;
+}
+
+QString DecodeWith(const QByteArray& codePage, const QByteArray& bytes) {
+    if (codePage == "WINDOWS-1250") return DecodeCp1250(bytes);
+    iconv_t cd = iconv_open("UTF-8", codePage.constData());
+    if (cd == reinterpret_cast<iconv_t>(-1)) return DecodeCp1250(bytes);
+    QByteArray in = bytes, out(bytes.size() * 4 + 4, '\0');
+    char* inp = in.data();
+    char* outp = out.data();
+    size_t inLeft = in.size(), outLeft = out.size();
+    while (inLeft > 0) {
+        if (iconv(cd, &inp, &inLeft, &outp, &outLeft) != static_cast<size_t>(-1)) break;
+        // A byte the code page lacks is skipped rather than ending the text.
+        ++inp;
+        --inLeft;
+    }
+    iconv_close(cd);
+    return QString::fromUtf8(out.constData(), out.size() - static_cast<qsizetype>(outLeft));
+}
+
+class TDbfSource : public TImportSource {
+public:
+    explicit TDbfSource(const QString& folder) : folder_(folder) {}
+    QStringList TableNames() override {
+        QStringList names;
+        for (const QFileInfo& f : QDir(folder_).entryInfoList({"*.dbf", "*.DBF"}, QDir::Files))
+            names << DbfTableName(f.fileName());
+        names.removeDuplicates();
+        return names;
+    }
+    QStringList ColumnNames(const QString& table) override { return Read(table, false)->Columns; }
+    std::unique_ptr<TImportRows> ReadTable(const QString& table) override { return Read(table, true); }
+
+private:
+    std::unique_ptr<TImportRows> Read(const QString& table, bool withRows) {
+        const QString path = TableFileName(folder_, table, TImportSourceKind::DBase);
+        if (!QFileInfo::exists(path)) Fail(kTableMissing, table);
+        DBFHandle dbf = DBFOpen(QFile::encodeName(path).constData(), "rb");
+        if (!dbf) Fail(kFileUnreadable, QDir::toNativeSeparators(path));
+        struct TCloser {
+            DBFHandle h;
+            ~TCloser() { DBFClose(h); }
+        } closer{dbf};
+        const QByteArray codePage = DbfCodePage(DBFGetCodePage(dbf));
+        auto rows = std::make_unique<TImportRows>();
+        const int fields = DBFGetFieldCount(dbf);
+        std::vector<DBFFieldType> types;
+        for (int f = 0; f < fields; ++f) {
+            char name[XBASE_FLDNAME_LEN_READ + 1] = {};
+            int width = 0, decimals = 0;
+            types.push_back(DBFGetFieldInfo(dbf, f, name, &width, &decimals));
+            rows->Columns << DecodeWith(codePage, QByteArray(name));
+        }
+        if (!withRows) return rows;
+        const int count = DBFGetRecordCount(dbf);
+        rows->Rows.reserve(count);
+        for (int r = 0; r < count; ++r) {
+            if (DBFIsRecordDeleted(dbf, r)) continue;
+            std::vector<QVariant> values(fields);
+            for (int f = 0; f < fields; ++f) {
+                if (DBFIsAttributeNULL(dbf, r, f)) continue;
+                if (types[f] == FTInteger || types[f] == FTDouble)
+                    values[f] = DBFReadDoubleAttribute(dbf, r, f);
+                else
+                    values[f] = DecodeWith(codePage, QByteArray(DBFReadStringAttribute(dbf, r, f))).trimmed();
+            }
+            rows->Rows.push_back(std::move(values));
+        }
+        return rows;
+    }
+    QString folder_;
+};
+
+// --- Excel workbooks through the spreadsheet library
+
+class TExcelSource : public TImportSource {
+public:
+    explicit TExcelSource(const QString& path) {
+        adapter_ = std::make_unique<TXLSAdapter>();
+        book_ = adapter_->CreateWorkbook();
+        book_->Connect();
+        book_->OpenFile(path);
+    }
+    ~TExcelSource() override {
+        try {
+            book_->CloseFile();
+            book_->Disconnect();
+        } catch (...) {
+        }
+    }
+    QStringList TableNames() override {
+        QStringList names;
+        for (int s = 1; s <= book_->SheetCount(); ++s) {
+            book_->SetActiveSheet(s);
+            names << book_->GetActiveSheetName() + "$";
+        }
+        return names;
+    }
+    QStringList ColumnNames(const QString& table) override { return Read(table, false)->Columns; }
+    std::unique_ptr<TImportRows> ReadTable(const QString& table) override { return Read(table, true); }
+
+private:
+    // Sheets are named as the workbook names them with "$" after the name; the name may also
+    // stand in single quotes, as when it holds blanks.
+    int SheetOf(const QString& table) {
+        QString name = table;
+        if (name.size() >= 2 && name.startsWith('\'') && name.endsWith('\''))
+            name = name.mid(1, name.size() - 2);
+        if (name.endsWith('$')) name.chop(1);
+        for (int s = 1; s <= book_->SheetCount(); ++s) {
+            book_->SetActiveSheet(s);
+            if (book_->GetActiveSheetName().compare(name, Qt::CaseInsensitive) == 0) return s;
+        }
+        Fail(kTableMissing, table);
+    }
+    static QVariant CellValue(const QVariant& v) {
+        if (!v.isValid() || v.isNull()) return QVariant();
+        switch (v.typeId()) {
+            case QMetaType::Double:
+            case QMetaType::Int:
+            case QMetaType::LongLong:
+                return v.toDouble();
+            case QMetaType::Bool:
+                return v.toBool() ? QString("True") : QString("False");
+            default: {
+                // Mixed columns are read as text, as the workbook stores them.
+                const QString text = v.toString();
+                return text.isEmpty() ? QVariant() : QVariant(text);
+            }
+        }
+    }
+    std::unique_ptr<TImportRows> Read(const QString& table, bool withRows) {
+        book_->SetActiveSheet(SheetOf(table));
+        auto rows = std::make_unique<TImportRows>();
+        const int lastRow = book_->GetMaxRow();
+        const int lastCol = book_->GetMaxCol();
+        QStringList header;
+        for (int c = 1; c <= lastCol; ++c) {
+            const QVariant v = CellValue(book_->GetCellValue(1, c));
+            header << (v.typeId() == QMetaType::Double ? FloatToStr(v.toDouble()) : v.toString());
+        }
+        rows->Columns = NamedColumns(header);
+        if (!withRows) return rows;
+        for (int r = 2; r <= lastRow; ++r) {
+            std::vector<QVariant> values(lastCol);
+            bool any = false;
+            for (int c = 1; c <= lastCol; ++c) {
+                values[c - 1] = CellValue(book_->GetCellValue(r, c));
+                any = any || values[c - 1].isValid();
+            }
+            // Rows the sheet only formats, without a value, are no data.
+            if (any) rows->Rows.push_back(std::move(values));
+        }
+        return rows;
+    }
+    std::unique_ptr<TXLSAdapter> adapter_;
+    std::unique_ptr<TExcelFile> book_;
+};
+
+// --- Access databases through the mdbtools programs
+
+class TAccessSource : public TImportSource {
+public:
+    explicit TAccessSource(const QString& path) : path_(path) {
+        // Listing the tables proves the file is a database the tools can read.
+        TableNames();
+    }
+    QStringList TableNames() override {
+        QByteArray out;
+        if (!MdbToolRunner("mdb-tables", {"-1", path_}, out)) Fail(kMdbToolFailed, "mdb-tables", path_);
+        QStringList names;
+        for (const QString& line : QString::fromUtf8(out).split('\n')) {
+            const QString name = line.trimmed();
+            if (!name.isEmpty()) names << name;
+        }
+        return names;
+    }
+    QStringList ColumnNames(const QString& table) override { return Export(table, true)->Columns; }
+    std::unique_ptr<TImportRows> ReadTable(const QString& table) override { return Export(table, false); }
+
+private:
+    // mdb-export writes a header line and one CSV record per row; text-like values stand in
+    // quotes, numbers without them, and an empty unquoted value is no value.
+    std::unique_ptr<TImportRows> Export(const QString& table, bool headerOnly) {
+        if (!TableNames().contains(table, Qt::CaseInsensitive)) Fail(kTableMissing, table);
+        QByteArray out;
+        if (!MdbToolRunner("mdb-export", {"-D", "%d.%m.%Y", "-T", "%d.%m.%Y %H:%M:%S", path_, table}, out))
+            Fail(kMdbToolFailed, "mdb-export", path_);
+        return ParseExport(QString::fromUtf8(out), headerOnly);
+    }
+    static std::unique_ptr<TImportRows> ParseExport(const QString& text, bool headerOnly) {
+        auto rows = std::make_unique<TImportRows>();
+        const qsizetype n = text.size();
+        qsizetype i = 0;
+        std::vector<QVariant> record;
+        QString field;
+        bool quoted = false, wasQuoted = false;
+        bool header = true;
+        QStringList headerNames;
+        auto endField = [&] {
+            if (header) {
+                headerNames << field;
+            } else if (wasQuoted) {
+                record.push_back(field);
+            } else if (field.isEmpty()) {
+                record.push_back(QVariant());
+            } else {
+                bool ok = false;
+                const double d = field.toDouble(&ok);
+                record.push_back(ok ? QVariant(d) : QVariant(field));
+            }
+            field.clear();
+            wasQuoted = false;
+        };
+        auto endRecord = [&] {
+            endField();
+            if (header) {
+                rows->Columns = NamedColumns(headerNames);
+                header = false;
+            } else {
+                record.resize(rows->Columns.size());
+                rows->Rows.push_back(std::move(record));
+                record = {};
+            }
+        };
+        bool any = false;
+        for (; i < n; ++i) {
+            const QChar c = text[i];
+            if (quoted) {
+                if (c == '"' && i + 1 < n && text[i + 1] == '"') {
+                    field += '"';
+                    ++i;
+                } else if (c == '"') {
+                    quoted = false;
+                } else {
+                    field += c;
+                }
+                continue;
+            }
+            if (c == '"') {
+                quoted = wasQuoted = any = true;
+            } else if (c == ',') {
+                endField();
+                any = true;
+            } else if (c == '\n' || c == '\r') {
+                if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
+                if (any || !field.isEmpty()) endRecord();
+                any = false;
+                if (headerOnly && !header) return rows;
+            } else {
+                field += c;
+                any = true;
+            }
+        }
+        if (any || !field.isEmpty()) endRecord();
+        return rows;
+    }
+    QString path_;
+};
+
+}  // namespace
+
+// --- rows
+
+int TImportRows::ColumnIndex(const QString& name) const {
+    for (qsizetype i = 0; i < Columns.size(); ++i)
+        if (Columns[i].compare(name, Qt::CaseInsensitive) == 0) return static_cast<int>(i);
+    Fail(kColumnMissing, name);
+}
+
+QString TImportRows::Text(int row, int column) const {
+    const QVariant& v = Rows[row][column];
+    if (!v.isValid()) return QString();
+    if (v.typeId() == QMetaType::Double) return FloatToStr(v.toDouble());
+    return v.toString();
+}
+
+double TImportRows::Number(int row, int column) const {
+    const QVariant& v = Rows[row][column];
+    if (!v.isValid()) return 0;
+    if (v.typeId() == QMetaType::Double) return v.toDouble();
+    const QString text = v.toString().trimmed();
+    if (text.isEmpty()) return 0;
+    long double value = 0;
+    if (!ReadDefinitionNumber(text, value)) Fail(kNotANumber, text);
+    return static_cast<double>(value);
+}
+
+// --- mdbtools
+
+bool RunMdbTool(const QString& program, const QStringList& args, QByteArray& out) {
+    QProcess process;
+    process.start(program, args, QIODevice::ReadOnly);
+    if (!process.waitForStarted(10000)) return false;
+    process.closeWriteChannel();
+    // Reading as it comes keeps a large table from filling the pipe and stalling the program.
+    while (process.state() != QProcess::NotRunning) {
+        process.waitForReadyRead(1000);
+        out += process.readAllStandardOutput();
+    }
+    out += process.readAllStandardOutput();
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+TMdbToolRunner MdbToolRunner = RunMdbTool;
+
+// --- the connection
+
+void TImportConnection::Open(const QString& fileName, int kind) {
+    Close();
+    if (kind < 0 || kind >= kImportSourceKindCount) Fail(kFileUnreadable, fileName);
+    const QFileInfo info(fileName);
+    switch (TImportSourceKind(kind)) {
+        case TImportSourceKind::Access:
+            if (!info.isFile()) Fail(kFileUnreadable, fileName);
+            source_ = std::make_unique<TAccessSource>(info.absoluteFilePath());
+            break;
+        case TImportSourceKind::Excel:
+            if (!info.isFile()) Fail(kFileUnreadable, fileName);
+            try {
+                source_ = std::make_unique<TExcelSource>(info.absoluteFilePath());
+            } catch (const std::exception& e) {
+                throw EImportSourceError(QString::fromUtf8(e.what()));
+            }
+            break;
+        case TImportSourceKind::DBase:
+            if (!info.absoluteDir().exists()) Fail(kFileUnreadable, fileName);
+            source_ = std::make_unique<TDbfSource>(info.absolutePath());
+            break;
+        case TImportSourceKind::Text:
+            if (!info.absoluteDir().exists()) Fail(kFileUnreadable, fileName);
+            source_ = std::make_unique<TTextSource>(info.absolutePath());
+            break;
+    }
+    kind_ = TImportSourceKind(kind);
+    fileName_ = fileName;
+}
+
+void TImportConnection::Close() {
+    source_.reset();
+    fileName_.clear();
+}
+
+TImportConnection& ImportConnection() {
+    static TImportConnection connection;
+    return connection;
+}
+
+int OpenImportSource(const QString& fileName, int kind) {
+    try {
+        ImportConnection().Open(fileName, kind);
+        return 0;
+    } catch (const std::exception&) {
+        ImportConnection().Close();
+        return -1;
+    }
+}
+
+QString DbfTableName(const QString& fileName) {
+    const QString name = QFileInfo(QString(fileName).replace('\\', '/')).fileName();
+    const qsizetype dot = name.lastIndexOf('.');
+    return dot < 0 ? name : name.left(dot);
+}
+
+QString TextTableName(const QString& fileName) {
+    return QFileInfo(QString(fileName).replace('\\', '/')).fileName().replace('.', '#');
+}
+
+QString TableFileName(const QString& folder, const QString& table, TImportSourceKind kind) {
+    QString name = table;
+    if (name.startsWith('[') && name.endsWith(']')) name = name.mid(1, name.size() - 2);
+    name.replace('#', '.');
+    if (kind == TImportSourceKind::DBase && !name.contains('.')) name += ".dbf";
+    // File names on this system are case-sensitive; the table names of the drivers are not.
+    const QDir dir(folder);
+    for (const QString& entry : dir.entryList(QDir::Files))
+        if (entry.compare(name, Qt::CaseInsensitive) == 0) return dir.filePath(entry);
+    return dir.filePath(name);
+}
+
+QStringList SplitTextHeader(const QString& line) {
+    QStringList names;
+    QString rest = line;
+    while (true) {
+        const qsizetype sep = rest.indexOf(';');
+        QString name = sep < 0 ? rest : rest.left(sep);
+        // Emptiness is judged before the quotes go: a lone quote mark still names a column,
+        // an empty one, while nothing between two separators ends the list.
+        if (name.isEmpty()) break;
+        if (name.startsWith('"') && name.endsWith('"'))
+            name = name.size() >= 2 ? name.mid(1, name.size() - 2) : QString();
+        names << name;
+        if (sep < 0) break;
+        rest = rest.mid(sep + 1);
+    }
+    return names;
+}
+
+QString ReadTextFirstLine(const QString& path) {
+    const QString text = DecodeText(ReadWholeFile(path));
+    const qsizetype end = text.indexOf(QRegularExpression("[\r\n]"));
+    return end < 0 ? text : text.left(end);
+}
+
+std::unique_ptr<TImportRows> ReadTextFile(const QString& path) {
+    const QString text = DecodeText(ReadWholeFile(path));
+    const QChar delimiter = ChooseDelimiter(text);
+    std::vector<QStringList> records = SplitRecords(text, delimiter);
+    auto rows = std::make_unique<TImportRows>();
+    if (records.empty()) return rows;
+    rows->Columns = NamedColumns(records.front());
+    const qsizetype width = rows->Columns.size();
+    rows->Rows.reserve(records.size() - 1);
+    for (size_t r = 1; r < records.size(); ++r) {
+        std::vector<QVariant> values(width);
+        const QStringList& fields = records[r];
+        for (qsizetype c = 0; c < width && c < fields.size(); ++c)
+            if (!fields[c].isEmpty()) values[c] = fields[c];
+        rows->Rows.push_back(std::move(values));
+    }
+    return rows;
+}

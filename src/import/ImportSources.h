@@ -1,0 +1,98 @@
+#pragma once
+
+// The import sources: Access databases (read through the mdbtools programs), Excel 97-2003
+// workbooks (our spreadsheet library), dBase tables and text files. Each lists its tables and
+// columns and gives a table's rows as values in memory. A source is only ever read: nothing here
+// writes to the file or leaves it held.
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+#include "import/ImportDefinition.h"
+
+// An error of reading a source: a file that cannot be read, a table or column it lacks, a value
+// that is not what the run asks for.
+class EImportSourceError : public std::runtime_error {
+public:
+    explicit EImportSourceError(const QString& message) : std::runtime_error(message.toStdString()) {}
+    QString Message() const { return QString::fromStdString(what()); }
+};
+
+// The rows of one source table. A value is a QString (text), a double (number) or invalid (empty).
+class TImportRows {
+public:
+    QStringList Columns;
+    std::vector<std::vector<QVariant>> Rows;
+
+    int RecordCount() const { return static_cast<int>(Rows.size()); }
+    // The column's index, found without regard to letter case; throws when the table lacks it.
+    int ColumnIndex(const QString& name) const;
+    // The value as text: numbers in the program's number format, empty for no value.
+    QString Text(int row, int column) const;
+    // The value as a number: empty is 0, text must read as a number with either decimal separator.
+    double Number(int row, int column) const;
+};
+
+// A source that the import connection holds open.
+class TImportSource {
+public:
+    virtual ~TImportSource() = default;
+    // Its tables (for a workbook its sheets, each named "Name$"), system tables left out.
+    virtual QStringList TableNames() = 0;
+    // The column names of a table, in order.
+    virtual QStringList ColumnNames(const QString& table) = 0;
+    // All rows of a table.
+    virtual std::unique_ptr<TImportRows> ReadTable(const QString& table) = 0;
+};
+
+// Runs one of the mdbtools programs: the program name, its arguments; answers false when it could
+// not be run or failed, with its standard output in out. Tests replace it with recorded output.
+using TMdbToolRunner = std::function<bool(const QString& program, const QStringList& args, QByteArray& out)>;
+extern TMdbToolRunner MdbToolRunner;
+bool RunMdbTool(const QString& program, const QStringList& args, QByteArray& out);
+
+// The import connection: at most one source open at a time, as the data layer's import connection.
+class TImportConnection {
+public:
+    // Closes the previous source and opens this one; throws EImportSourceError on failure.
+    void Open(const QString& fileName, int kind);
+    void Close();
+    bool Connected() const { return source_ != nullptr; }
+    TImportSourceKind Kind() const { return kind_; }
+    const QString& FileName() const { return fileName_; }
+    TImportSource& Source() { return *source_; }
+
+private:
+    std::unique_ptr<TImportSource> source_;
+    TImportSourceKind kind_ = TImportSourceKind::Access;
+    QString fileName_;
+};
+
+// The program's one import connection.
+TImportConnection& ImportConnection();
+
+// Opens the import connection on the file as a source of the kind (an index of the editor's
+// choice list). 0 when connected, -1 when it could not be opened; the error is not shown.
+int OpenImportSource(const QString& fileName, int kind);
+
+// The table names of dBase and text sources, derived from the file name: "CENIK.DBF" gives
+// "CENIK", "cenik.2024.csv" gives "cenik#2024#csv".
+QString DbfTableName(const QString& fileName);
+QString TextTableName(const QString& fileName);
+// The file that a table name of a folder source stands for (the reverse of the names above).
+QString TableFileName(const QString& folder, const QString& table, TImportSourceKind kind);
+
+// The header of a text source split as the definition editor lists its columns: at ";", a name
+// in double quotes loses them, and an empty name ends the list.
+QStringList SplitTextHeader(const QString& line);
+
+// Reading a text file: the delimiter is the one of ";", "," and tab that splits the header line
+// into the most fields; UTF-8 when valid, else windows-1250; quotes as in RFC 4180.
+std::unique_ptr<TImportRows> ReadTextFile(const QString& path);
+// The first line of a text file, decoded as above.
+QString ReadTextFirstLine(const QString& path);
