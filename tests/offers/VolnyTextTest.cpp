@@ -140,9 +140,9 @@ TEST_F(VolnyTextTest, TheListAddsCopiesAndDeletesAndStandsWhereItShould) {
         window.btnStorno->click();
     });
     EXPECT_EQ(Count("VolnyText", QString::fromUtf8("Nazev = 'Platební podmínky'")), 2);
-    TVolnyText original;
-    ASSERT_TRUE(original.Load(second));
-    EXPECT_EQ(original.MemoText, QString::fromUtf8("Převodem."));
+    TVolnyText source;
+    ASSERT_TRUE(source.Load(second));
+    EXPECT_EQ(source.MemoText, QString::fromUtf8("Převodem."));
 
     // Deleting the last row stands on the one before it; deleting the only row disables the buttons.
     WithList(0, [&](TfrmVolnyTextList& window, TVolnyTextList& list) {
