@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -38,10 +39,17 @@ public:
     bool InputBox(const QString&, const QString&, QString&) override { return false; }
 };
 
+// Notes when each phase of the last run began and when the run ended, for the printed split.
+QElapsedTimer g_clock;
+qint64 g_phaseOne = 0, g_phaseTwo = 0, g_end = 0;
+
 class TNoProtocol final : public IImportProtocol {
 public:
-    int lines = 0;
-    void AddProtocolLine(const QString&, TProtocolKind) override { ++lines; }
+    void AddProtocolLine(const QString& text, TProtocolKind) override {
+        if (text == QString::fromUtf8(kItemRunPhaseOne)) g_phaseOne = g_clock.nsecsElapsed();
+        if (text == QString::fromUtf8(kItemRunPhaseTwo)) g_phaseTwo = g_clock.nsecsElapsed();
+        if (text.startsWith(QString::fromUtf8(kRunSourceCount))) g_end = g_clock.nsecsElapsed();
+    }
     void SetProgressMax(int m) override { max_ = m; }
     void SetProgress(int) override {}
     int ProgressMax() const override { return max_; }
@@ -107,6 +115,7 @@ public:
     void ClearItems() { main_->ADOConAgenda.Execute("DELETE FROM Zasoby"); }
     int Import() {
         ChangeStampsSuspended = true;
+        g_clock.start();
         TNoProtocol protocol;
         const int result = ImportPriceListItems(def_, protocol);
         ChangeStampsSuspended = false;
@@ -189,6 +198,8 @@ int main(int argc, char** argv) {
     TWallRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    std::printf("last run: reading %.0f ms, phase I %.0f ms, phase II %.0f ms\n", g_phaseOne / 1e6,
+                (g_phaseTwo - g_phaseOne) / 1e6, (g_end - g_phaseTwo) / 1e6);
     g_firm.reset();
     return 0;
 }

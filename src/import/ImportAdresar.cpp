@@ -167,8 +167,7 @@ int ImportAddresses(const TImportDefinition& def, IImportProtocol& protocol) {
                 }
                 ++(isNew ? added : updated);
             }
-            QCoreApplication::processEvents();
-            protocol.SetProgress(row + 1);
+            RunStepDone(protocol, row + 1);
             if (WorkingCancelled) {
                 if (AskQuestion(u(kRunConfirmStop))) {
                     cancelled = true;

@@ -402,9 +402,7 @@ bool TItemImportRun::PhaseTwo() {
             keep = false;
             break;
         }
-        ++counter;
-        QCoreApplication::processEvents();
-        protocol_.SetProgress(counter);
+        RunStepDone(protocol_, ++counter);
         if (WorkingCancelled) {
             if (AskQuestion(QString::fromUtf8(kItemRunConfirmStopPhaseTwo))) {
                 keep = false;
@@ -463,8 +461,7 @@ int TItemImportRun::Run() {
                 Line(kItemRunRestored);
                 return result_;
             }
-            QCoreApplication::processEvents();
-            protocol_.SetProgress(row + 1);
+            RunStepDone(protocol_, row + 1);
             if (WorkingCancelled) {
                 if (AskQuestion(QString::fromUtf8(kItemRunConfirmStop))) {
                     cancelled = true;

@@ -94,6 +94,11 @@ double MappedNumber(const TMappedField& field, const TImportRows& rows, int row)
     return rows.Number(row, rows.ColumnIndex(field.Column));
 }
 
+void RunStepDone(IImportProtocol& protocol, int position) {
+    if (position % kRunEventStep == 0) QCoreApplication::processEvents();
+    protocol.SetProgress(position);
+}
+
 QString ItemRefCaption(const QString& refField) {
     static const std::pair<const char*, const char*> kCaptions[] = {{"KATALOG", "Katalogu"},
                                                                     {"BARCODE", "Čár. kódu"},

@@ -45,6 +45,12 @@ bool OpenRunSource(const TImportDefinition& def, IImportProtocol& protocol,
 QString MappedText(const TMappedField& field, const TImportRows& rows, int row);
 double MappedNumber(const TMappedField& field, const TImportRows& rows, int row);
 
+// Window messages are let through every this many rows: often enough for "Přerušit" and the
+// protocol to answer at once, rarely enough not to cost more than the rows themselves.
+inline constexpr int kRunEventStep = 32;
+// After a row: the messages (every kRunEventStep rows) and the progress.
+void RunStepDone(IImportProtocol& protocol, int position);
+
 // The lines of a run that every kind shares.
 inline constexpr const char* kRunSourceKind = "• zdroj dat: ";
 inline constexpr const char* kRunSourceFile = "• zdrojový soubor: ";

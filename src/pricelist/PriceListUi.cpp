@@ -131,7 +131,27 @@ bool CodeTaken(TADOQuery& list, int id, const QString& code) {
 
 int ExecAgenda(const QString& sql, const TParamValues& params) {
     TADOCommand& command = frmMain->adcAgenda1;
-    command.SetCommandText(sql);
+    // Bulk runs (the silent recalculation of thousands of items) send the same statement row after
+    // row. While the command still holds the parameters of its last parse, they are reused with
+    // their values dropped, as a new parse would leave them; anyone who changed them meanwhile
+    // (the command is shared) gets a fresh parse.
+    static QString parsedSql;
+    static QStringList parsedNames;
+    bool reuse =
+        command.CommandText() == sql && sql == parsedSql && command.Parameters.Count() == parsedNames.size();
+    for (int i = 0; reuse && i < command.Parameters.Count(); ++i)
+        reuse = command.Parameters[i].Name == parsedNames[i];
+    if (reuse) {
+        for (int i = 0; i < command.Parameters.Count(); ++i) {
+            command.Parameters[i].Value = QVariant();
+            command.Parameters[i].DataType = ftUnknown;
+        }
+    } else {
+        command.SetCommandText(sql);
+        parsedSql = sql;
+        parsedNames.clear();
+        for (int i = 0; i < command.Parameters.Count(); ++i) parsedNames << command.Parameters[i].Name;
+    }
     for (const auto& [name, value] : params) command.Parameters.ParamByName(name)->Value = value;
     return command.Execute();
 }

@@ -356,3 +356,31 @@ TEST_F(ImportRunTest, CancelledAddressImportKeepsWhatItWrote) {
     EXPECT_EQ(protocol.lines.last(), QString::fromUtf8(kRunCancelled));
     EXPECT_FALSE(protocol.lines.contains(QString::fromUtf8("• adresář:")));
 }
+
+TEST_F(ImportRunTest, ASourceTableThatCannotBeReadGivesTwoRedLines) {
+    // An Access database whose tables the tools list, without the definition's table.
+    const QString file = WriteCsv("firma.mdb", "x");
+    MdbToolRunner = [](const QString& program, const QStringList&, QByteArray& out) {
+        out = program == "mdb-tables" ? "Zbozi\n" : "";
+        return program == "mdb-tables";
+    };
+    struct TRestoreRunner {
+        ~TRestoreRunner() { MdbToolRunner = RunMdbTool; }
+    } restore;
+    TImportDefinition d = ItemDefinition(file);
+    d.Source = TImportSourceKind::Access;
+    d.TableName = "Cenik";
+    TRecordedProtocol protocol;
+    EXPECT_EQ(ImportPriceListItems(d, protocol), -1);
+    ASSERT_GE(protocol.lines.size(), 2);
+    EXPECT_EQ(
+        protocol.lines.mid(protocol.lines.size() - 2),
+        QStringList({QString::fromUtf8(kRunTableFailed) + "[Cenik]", QString::fromUtf8(kRunTableHint)}));
+    EXPECT_EQ(protocol.kinds.back(), TProtocolKind::Red);
+    EXPECT_FALSE(ImportConnection().Connected());
+    // A file that is no database at all does not open.
+    MdbToolRunner = [](const QString&, const QStringList&, QByteArray&) { return false; };
+    TRecordedProtocol second;
+    EXPECT_EQ(ImportPriceListItems(d, second), -1);
+    EXPECT_EQ(second.lines.last(), QString::fromUtf8(kRunOpenFailed));
+}
