@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/data/MemTable.h"
+
+// The print tables this subsystem owns and fills for the report program: the offer-list report
+// (`mtSeznamNab` with its one-row header `mtHlavNab`) and the price-list print data.
+
+// The offer-list report, built from the offer list by the print dialog.
+struct TOfferListPrintData {
+    TMemTable mtSeznamNab;
+    TMemTable mtHlavNab;
+};
+TOfferListPrintData& OfferListPrintData();
+// Refills both tables from the offer list: the marked offers, or every listed one when none is
+// marked, with their sums in the header row.
+void BuildOfferListPrintData();
+
+// The price-list print data: one header row, the sheets, the groups (with groups only) and the
+// items, each child table keyed to its parent by `Sklad` or `Skupina`.
+struct TPriceListPrintData {
+    TMemTable mtTiskHlavicka;
+    TMemTable mtTiskSklady;
+    TMemTable mtTiskSkupiny;
+    TMemTable mtTiskZasoby;
+};
+TPriceListPrintData& PriceListPrintData();
+// Fills the price-list print data with the standard choice: the sheet the price list shows, all of
+// its groups (when it shows groups), every item its filter lets through except cost items, base
+// prices only. Answers whether groups are printed.
+bool BuildStandardPriceListData();
+// The price list's print button: the standard data, then the print dialog with or without groups.
+void PrintPriceList();
+
+// The fields of the note print table, made once on the main window's table.
+void PrepareNotePrintTable();
