@@ -5,6 +5,7 @@
 #include "addressbook/DemoAddresses.h"
 #include "addressbook/PscData.h"
 #include "core/DbSchema.h"
+#include "offers/DemoOfferExtras.h"
 #include "offers/DemoOffers.h"
 #include "platform/db/ADOConnection.h"
 #include "platform/db/Presence.h"
@@ -102,5 +103,6 @@ void BuildDemoFirmTemplate(const QString& path) {
     AddDemoPriceList(con);
     AddDemoAddresses(con);
     AddDemoOffers(con);
+    AddDemoOfferExtras(con);
     Finish(con, path);
 }

@@ -27,6 +27,8 @@
 #include "core/Main.h"
 #include "core/PurchasePrices.h"
 #include "core/UserSettings.h"
+#include "offers/Sablony.h"
+#include "platform/data/Field.h"
 #include "platform/text/NumberFormat.h"
 #include "platform/ui/CurrencyEdit.h"
 #include "platform/ui/Dialogs.h"
@@ -871,8 +873,11 @@ void TfrmNastaveni::UnlockPictureFolder() {
     lblZmenit->setEnabled(false);
 }
 
-// The offer templates' list is not in the program yet; the button says so rather than doing nothing.
-void TfrmNastaveni::PickTemplate() { ShowInformation(QString::fromUtf8(kFunctionNotAvailable)); }
+void TfrmNastaveni::PickTemplate() {
+    if (PickOfferTemplate(kTemplatePick, false, true) == kResultOk)
+        edSablona->setText(frmMain->adqNabSablony.FieldByName("Zkratka")->AsString());
+    frmMain->adqNabSablony.Close();
+}
 
 bool TfrmNastaveni::Validate() {
     if (edNazev->text().trimmed().isEmpty()) {

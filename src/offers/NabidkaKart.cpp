@@ -33,6 +33,9 @@
 #include "offers/NabidkaData.h"
 #include "offers/NabidkaSoucty.h"
 #include "offers/PolozkaNab.h"
+#include "offers/Sablony.h"
+#include "offers/VolnyTextList.h"
+#include "offers/ZakazkaList.h"
 #include "platform/data/Field.h"
 #include "platform/data/MemTable.h"
 #include "platform/ui/DateEdit.h"
@@ -228,7 +231,8 @@ void TfrmNabidkaKart::BuildWindow() {
     connect(btnDPH, &QPushButton::clicked, this, [this] {
         if (!ChangeOfferVatRates()) SetModified();
     });
-    for (QPushButton* b : {btnVyberSablony, btnKalkulacka, btnRozpisIdentif})
+    connect(btnVyberSablony, &QPushButton::clicked, this, [this] { ChooseOfferTemplate(*this); });
+    for (QPushButton* b : {btnKalkulacka, btnRozpisIdentif})
         connect(b, &QPushButton::clicked, this, &TfrmNabidkaKart::NotAvailable);
 
     auto shortcut = [this](const char* name, const QKeySequence& key, std::function<void()> handler) {
@@ -326,8 +330,20 @@ QWidget* TfrmNabidkaKart::BuildHeaderPage() {
     connect(btnZrusCislo, &QPushButton::clicked, this, &TfrmNabidkaKart::btnZrusCisloClick);
     connect(btnVyberAdresu, &QPushButton::clicked, this, &TfrmNabidkaKart::PickCustomer);
     connect(btnDetailAdresy, &QPushButton::clicked, this, &TfrmNabidkaKart::NotAvailable);
-    for (QPushButton* b : {btnVyberZakazky, btnDetailZakazky})
-        connect(b, &QPushButton::clicked, this, &TfrmNabidkaKart::NotAvailable);
+    connect(btnVyberZakazky, &QPushButton::clicked, this, [this] {
+        if (auto code = PickOrderCode(edtZakazka->text())) {
+            edtZakazka->setText(*code);
+            SetModified();
+            ShowOfferPriceLevel();
+        }
+    });
+    connect(btnDetailZakazky, &QPushButton::clicked, this, [this] {
+        if (auto code = ShowOrderDetail(edtZakazka->text())) {
+            edtZakazka->setText(*code);
+            SetModified();
+            ShowOfferPriceLevel();
+        }
+    });
     connect(btnZrusZakazku, &QPushButton::clicked, this, [this] {
         edtZakazka->clear();
         SetModified();
@@ -371,8 +387,10 @@ QWidget* TfrmNabidkaKart::BuildRichPage(QTextEdit*& edit, QAction*& font, const 
     });
     font->setObjectName(fontName);
     font->setEnabled(false);
-    tool(QString::fromUtf8("Vybrat text z databáze"), QKeySequence(), [this] { NotAvailable(); });
-    tool(QString::fromUtf8("Připojit text z databáze na konec"), QKeySequence(), [this] { NotAvailable(); });
+    tool(QString::fromUtf8("Vybrat text z databáze"), QKeySequence(),
+         [target] { PutFreeText(target, false); });
+    tool(QString::fromUtf8("Připojit text z databáze na konec"), QKeySequence(),
+         [target] { PutFreeText(target, true); });
     tools->addStretch();
     column->addLayout(tools);
     column->addWidget(edit);
@@ -384,15 +402,18 @@ QWidget* TfrmNabidkaKart::BuildNotePage() {
     auto* page = new QWidget(this);
     auto* column = new QVBoxLayout(page);
     auto* tools = new QHBoxLayout;
-    for (const char* caption : {"Vybrat text z databáze", "Připojit text z databáze na konec"}) {
-        auto* button = new QPushButton(QString::fromUtf8(caption), page);
+    memPoznamka = new QPlainTextEdit(page);
+    memPoznamka->setObjectName("memPoznamka");
+    const std::pair<const char*, bool> kFreeTextButtons[] = {{"Vybrat text z databáze", false},
+                                                             {"Připojit text z databáze na konec", true}};
+    for (const auto& entry : kFreeTextButtons) {
+        auto* button = new QPushButton(QString::fromUtf8(entry.first), page);
         button->setAutoDefault(false);
-        connect(button, &QPushButton::clicked, this, &TfrmNabidkaKart::NotAvailable);
+        const bool append = entry.second;
+        connect(button, &QPushButton::clicked, this, [this, append] { PutFreeText(memPoznamka, append); });
         tools->addWidget(button);
     }
     tools->addStretch();
-    memPoznamka = new QPlainTextEdit(page);
-    memPoznamka->setObjectName("memPoznamka");
     column->addLayout(tools);
     column->addWidget(memPoznamka);
     return page;
@@ -781,6 +802,7 @@ void TfrmNabidkaKart::FillFromDocument() {
     memTextKomentare->setPlainText(h.TextKomentare);
     chckCHzadresy->setChecked(h.CenHladAdr);
     edtZakazka->setText(h.Zakazka);
+    ResetOfferTemplateQuestion(*this);
     edtPolozkyFind->clear();
     panPolozkyFind->hide();
     grPolozky->MarkedRows().ClearMarks();

@@ -12,6 +12,8 @@
 
 #include "core/Main.h"
 #include "core/PurchasePrices.h"
+#include "offers/VolnyText.h"
+#include "offers/VolnyTextList.h"
 #include "platform/ui/Dialogs.h"
 
 namespace {
@@ -77,8 +79,12 @@ TfrmNadpisovaPol::TfrmNadpisovaPol(TNadpisovaPol& item, QWidget* parent) : TVnDi
 
     connect(btnOK, &QPushButton::clicked, this, &TfrmNadpisovaPol::btnOKClick);
     connect(btnStorno, &QPushButton::clicked, this, &TfrmNadpisovaPol::reject);
-    connect(btnVolneTexty, &QPushButton::clicked, this,
-            [] { ShowInformation(QString::fromUtf8(kFunctionNotAvailable)); });
+    connect(btnVolneTexty, &QPushButton::clicked, this, [this] {
+        TVolnyText chosen;
+        if (!PickFreeText(true, chosen)) return;
+        edtNadpis->setText(chosen.Nazev);
+        memPoznamka->setPlainText(chosen.GetPlainText());
+    });
     edtNadpis->setFocus();
 }
 

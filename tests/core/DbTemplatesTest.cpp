@@ -216,6 +216,11 @@ TEST_F(DbTemplatesTest, FirmTemplates) {
     EXPECT_EQ(
         demo.OpenRowset("SELECT * FROM Adresar WHERE ID NOT IN (SELECT CisloAdr FROM Kontakty)")->RowCount(),
         1u);
+    // Offers have templates, stored texts and orders to work with.
+    EXPECT_EQ(demo.OpenRowset("SELECT * FROM NabSablony")->RowCount(), 3u);
+    EXPECT_EQ(demo.OpenRowset("SELECT * FROM VolnyText")->RowCount(), 4u);
+    EXPECT_EQ(demo.OpenRowset("SELECT * FROM Zakazka")->RowCount(), 3u);
+    EXPECT_EQ(demo.OpenRowset("SELECT * FROM Nabidky WHERE Zakazka = 'BYT-VINOH'")->RowCount(), 1u);
 }
 
 }  // namespace

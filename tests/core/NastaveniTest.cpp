@@ -14,8 +14,10 @@
 #include "common/ScriptedDialogs.h"
 #include "core/Nastaveni.h"
 #include "core/SettingsFixture.h"
+#include "offers/Sablony.h"
 #include "platform/ui/CurrencyEdit.h"
 #include "platform/ui/DirectoryEdit.h"
+#include "platform/ui/ModalHelper.h"
 
 namespace {
 
@@ -389,14 +391,23 @@ TEST_F(NastaveniTest, DialogPicture) {
 namespace {
 
 TEST_F(NastaveniTest, MainWindowMenuOpensTheDialogAndTheNewNameShows) {
+    main_->ADOConAgenda.Execute(
+        "INSERT INTO NabSablony (Zkratka, Nazev, Nadpis) VALUES ('SERVIS', 'Servisní zásah', 'Nabídka "
+        "servisu')");
     bool opened = false;
     ExecSettingsDialog = [&opened](TfrmNastaveni& d) {
         opened = true;
-        // The template list is not in the program yet: its button says so.
+        // "..." picks the template for every new offer from the template list.
         d.chckSablona->setChecked(true);
-        TScriptedDialogs dialogs;
-        dialogs.ExpectInformation(QString::fromUtf8(kFunctionNotAvailable));
+        OnNextModal([](QWidget* modal) {
+            auto* list = qobject_cast<TfrmSablony*>(modal);
+            ASSERT_NE(list, nullptr);
+            ASSERT_TRUE(frmMain->adqNabSablony.Locate("Zkratka", "SERVIS"));
+            list->btnOK->click();
+        });
         d.btnSablona->click();
+        EXPECT_EQ(d.edSablona->text(), "SERVIS");
+        EXPECT_FALSE(frmMain->adqNabSablony.Active());
         d.edNazev->setText(QString::fromUtf8("Firma z menu"));
         d.edPrefix->setText("NB");
         d.btnOK->click();
