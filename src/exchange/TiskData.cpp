@@ -24,6 +24,7 @@
 #include "core/Working.h"
 #include "exchange/MemTable2DotNet.h"
 #include "exchange/Tisk.h"
+#include "offers/NabidkaTisk.h"
 #include "offers/Nabidky.h"
 #include "platform/data/Field.h"
 #include "platform/files/FileUtils.h"
@@ -58,32 +59,11 @@ void Reopen(TMemTable& table) {
     table.Open();
 }
 
-const TFieldSpec kSeznamNab[] = {
-    {"Doklad", ftString, 10, "Číslo dokladu"},
-    {"Popis", ftString, 50, "Popis dokladu"},
-    {"ZpPlatby", ftString, 20, "Způsob platby"},
-    {"Doprava", ftString, 20, nullptr},
-    {"DatVyst", ftDate, 0, "Datum vystavení"},
-    {"DatVyrizeni", ftDate, 0, "Datum vyřízení"},
-    {"DatPlat", ftDate, 0, "Datum platnosti"},
-    {"AdrNazev", ftString, 50, "Odběratel - název"},
-    {"AdrUlice", ftString, 30, "Odběratel - ulice"},
-    {"AdrPsc", ftString, 10, "Odběratel - PSČ"},
-    {"AdrMisto", ftString, 40, "Odběratel - místo"},
-    {"AdrICO", ftString, 10, "Odběratel - IČO"},
-    {"AdrDIC", ftString, 20, "Odběratel - DIČ"},
-    {"Poznamka", ftMemo, 0, "Poznámka"},
-    {"AdrKontakt", ftString, 85, "Odběratel - kontakt"},
-    {"CelkemSDPH", ftFloat, 0, "Celkem s DPH"},
-    {"CelkemBDPH", ftFloat, 0, "Celkem bez DPH"},
-    {"Vytvoril", ftString, 50, "Vytvořil"},
-    {"Mena", ftString, 4, "Měna"},
-    {"Zakazka", ftString, 10, nullptr},
-};
-const TFieldSpec kHlavNab[] = {
-    {"FaNazev", ftString, 50, "Firma - název"},        {"CelkemBDPH", ftFloat, 0, "Suma - celkem bez DPH"},
-    {"CelkemSDPH", ftFloat, 0, "Suma - celkem s DPH"}, {"Uzivatel", ftString, 50, "Přihlášený uživatel"},
-    {"SymbolMeny", ftString, 4, "Symbol domácí měny"},
+// The offer-list header as the report shows it.
+const std::pair<const char*, const char*> kHlavNabLabels[] = {
+    {"FaNazev", "Firma - název"},          {"CelkemBDPH", "Suma - celkem bez DPH"},
+    {"CelkemSDPH", "Suma - celkem s DPH"}, {"Uzivatel", "Přihlášený uživatel"},
+    {"SymbolMeny", "Symbol domácí měny"},
 };
 const TFieldSpec kPoznTisk[] = {
     {"Nazev", ftString, 50, "Název poznámky"},
@@ -131,6 +111,7 @@ const TFieldSpec kTiskZasoby[] = {
 };
 
 QByteArray LogoBytes() {
+    if (!FirmLogoData.isEmpty()) return FirmLogoData;
     if (!frmMain || frmMain->imgLogo.isNull()) return {};
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -144,13 +125,6 @@ void CopyText(TMemTable& target, const char* field, TDataSet& source, const char
 }
 
 }  // namespace
-
-TOfferListPrintData& OfferListPrintData() {
-    static TOfferListPrintData data;
-    MakeTable(data.mtSeznamNab, kSeznamNab);
-    MakeTable(data.mtHlavNab, kHlavNab);
-    return data;
-}
 
 TPriceListPrintData& PriceListPrintData() {
     static TPriceListPrintData data;
@@ -166,9 +140,11 @@ void PrepareNotePrintTable() { MakeTable(frmMain->mtPoznTisk, kPoznTisk); }
 // ---- the offer-list report
 
 void BuildOfferListPrintData() {
-    TOfferListPrintData& data = OfferListPrintData();
+    TOfferPrintTables& data = OfferPrintTables();
     Reopen(data.mtSeznamNab);
     Reopen(data.mtHlavNab);
+    for (const auto& [field, label] : kHlavNabLabels)
+        data.mtHlavNab.FieldByName(field)->SetDisplayLabel(QString::fromUtf8(label));
     double withVat = 0, withoutVat = 0;
     TADOQuery& list = frmMain->adqNabidky;
     TfrmNabidky* window = TfrmNabidky::Existing();
@@ -349,13 +325,21 @@ bool TfrmTisk::SaveReportDataFile(TMemTable2DotNetBuilder& builder, const QStrin
 void TfrmTisk::FillReportData(TMemTable2DotNetBuilder& builder) {
     const TReportKind kind = CurrentKind();
     switch (module_) {
-        case pmOffer:
-            if (kind == TReportKind::List) {
+        case pmOffer: {
+            TOfferPrintTables& offer = OfferPrintTables();
+            if (kind == TReportKind::Record) {
+                BuildOfferPrintData();
+                // The identifier breakdown is not part of the program yet: its table is not handed over.
+                builder.AddTable("mtHlavickaNab", offer.mtHlavickaNab);
+                builder.AddTable("mtPolozkyNab", offer.mtPolozkyNab);
+                builder.AddTable("mtNadpisoveSoucty", offer.mtNadpisoveSoucty);
+            } else {
                 BuildOfferListPrintData();
-                builder.AddTable("mtHlavNab", OfferListPrintData().mtHlavNab);
-                builder.AddTable("mtSeznamNab", OfferListPrintData().mtSeznamNab);
+                builder.AddTable("mtHlavNab", offer.mtHlavNab);
+                builder.AddTable("mtSeznamNab", offer.mtSeznamNab);
             }
             break;
+        }
         case pmPriceListGroups: {
             TPriceListPrintData& d = PriceListPrintData();
             builder.AddTable("mtTiskHlavicka", d.mtTiskHlavicka);
@@ -461,10 +445,13 @@ void TfrmTisk::Finish() {
     if (finished_) return;
     finished_ = true;
     switch (module_) {
-        case pmOffer:
-            OfferListPrintData().mtSeznamNab.Close();
-            OfferListPrintData().mtHlavNab.Close();
+        case pmOffer: {
+            TOfferPrintTables& offer = OfferPrintTables();
+            for (TMemTable* t :
+                 {&offer.mtHlavickaNab, &offer.mtPolozkyNab, &offer.mtSeznamNab, &offer.mtHlavNab})
+                t->Close();
             break;
+        }
         case pmAddresses:
             AddressListWindow()->mtSeznamAdres.Close();
             break;

@@ -2,17 +2,12 @@
 
 #include "platform/data/MemTable.h"
 
-// The print tables this subsystem owns and fills for the report program: the offer-list report
-// (`mtSeznamNab` with its one-row header `mtHlavNab`) and the price-list print data.
+// The print data this subsystem fills for the report program: the offer-list report and the
+// price-list print tables.
 
-// The offer-list report, built from the offer list by the print dialog.
-struct TOfferListPrintData {
-    TMemTable mtSeznamNab;
-    TMemTable mtHlavNab;
-};
-TOfferListPrintData& OfferListPrintData();
-// Refills both tables from the offer list: the marked offers, or every listed one when none is
-// marked, with their sums in the header row.
+// Refills the offer-list report (`mtSeznamNab` with its one-row header `mtHlavNab` of the offer
+// print tables) from the offer list: the marked offers, or every listed one when none is marked,
+// with their sums in the header row.
 void BuildOfferListPrintData();
 
 // The price-list print data: one header row, the sheets, the groups (with groups only) and the

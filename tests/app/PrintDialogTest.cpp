@@ -3,11 +3,18 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 
 #include "addressbook/Adresar.h"
+#include "common/Artifacts.h"
 #include "core/Main.h"
 #include "core/UserSettings.h"
+#include "exchange/PoslatMail.h"
 #include "exchange/PrintFixture.h"
 #include "exchange/Tisk.h"
 #include "offers/Nabidky.h"
@@ -192,6 +199,84 @@ TEST_F(PrintDialogTest, TheOfferListPrintsTheMarkedOffersWithTheirSums) {
     EXPECT_DOUBLE_EQ(job.Table("mtHlavNab")->Rows[0].value("CelkemSDPH").toDouble(), withVat);
     EXPECT_EQ(job.Table("mtHlavNab")->Rows[0].value("SymbolMeny"), QString::fromUtf8("Kč"));
     EXPECT_EQ(job.Table("mtSeznamNab")->Captions.value("AdrNazev"), QString::fromUtf8("Odběratel - název"));
+}
+
+TEST_F(PrintDialogTest, AnOfferGoesByEmailAsThePdfOfACzechQuotationFromTheRealReportProgram) {
+    ASSERT_TRUE(QFile::exists(BuiltReportProgram())) << qPrintable(BuiltReportProgram());
+    ASSERT_TRUE(QFile::link(BuiltReportProgram(), ProgramFolder + "zelvorn"));
+    TFakeMailer mailer;
+    TModalDriver driver;
+    QString number, customer, total, item;
+    int id = 0;
+    driver.On("frmNabidky", [&](QWidget* w) {
+        auto* list = static_cast<TfrmNabidky*>(w);
+        TADOQuery& q = main_->adqNabidky;
+        ASSERT_TRUE(q.Locate("AdrNazev", QString::fromUtf8("Hotel Zlatá Hvězda s.r.o.")));
+        id = q.FieldByName("ID")->AsInteger();
+        number = q.FieldByName("Doklad")->AsString();
+        customer = q.FieldByName("AdrNazev")->AsString();
+        total = QString::number(q.FieldByName("Celkem")->AsFloat(), 'f', 2);
+        list->btnTisk->click();
+    });
+    driver.On("frmTisk", [&](QWidget* w) {
+        TfrmTisk& d = Dialog(w);
+        EXPECT_EQ(d.CurrentSoubor(), "_NABKSP");
+        ASSERT_FALSE(d.panPosliEmail->isHidden());
+        emit d.lblPoslatMail->linkActivated("#");
+        d.reject();
+    });
+    driver.On("frmPoslatMail", [&](QWidget* w) {
+        auto* m = static_cast<TfrmPoslatMail*>(w);
+        if (m->edtEmailAdresa->text().isEmpty()) m->edtEmailAdresa->setText("recepce@zlatahvezda.cz");
+        m->btnOk->click();
+    });
+    driver.On("frmNabidky", [&](QWidget* w) { static_cast<TfrmNabidky*>(w)->btnStorno->click(); });
+    TScriptedDialogs dialogs;
+    dialogs.ExpectQuestion(QString::fromUtf8("označit příznakem"), true);
+    main_->btnNabidky->click();
+    ASSERT_FALSE(dialogs.Shown().empty());
+    EXPECT_EQ(dialogs.Shown().back().text, QString::fromUtf8(kMarkSentQuestion).arg(number));
+    ASSERT_EQ(mailer.messages.size(), 1u);
+    ASSERT_FALSE(mailer.messages[0].Attachments.isEmpty());
+    const QString pdf = mailer.messages[0].Attachments[0];
+    EXPECT_EQ(pdf, OfferPdfPath());
+    ASSERT_TRUE(QFile::exists(pdf));
+    EXPECT_EQ(Firm(QString("SELECT IDStav FROM Nabidky WHERE ID = %1").arg(id)), "1");
+    const QString items =
+        Firm(QString("SELECT Popis FROM NabPolozky WHERE CisloNab = %1 ORDER BY Poradi").arg(id));
+
+    const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+    const QString pdftoppm = QStandardPaths::findExecutable("pdftoppm");
+    if (pdftotext.isEmpty() || pdftoppm.isEmpty()) GTEST_SKIP() << "poppler-utils are not installed";
+    QProcess text;
+    text.start(pdftotext, {"-layout", pdf, "-"});
+    ASSERT_TRUE(text.waitForFinished(60000));
+    const QString out = QString::fromUtf8(text.readAllStandardOutput());
+    QString czechTotal = total;
+    czechTotal.replace('.', ',');
+    const qsizetype comma = czechTotal.indexOf(',');
+    for (qsizetype i = comma - 3; i > 0; i -= 3) czechTotal.insert(i, ' ');
+    QStringList expected = {"CENOVÁ NABÍDKA", number,     customer,
+                            "Celkem s DPH:",  czechTotal, "Rekapitulace DPH"};
+    // Short descriptions: a long one may wrap inside its column.
+    for (const QString& popis : items.split('|'))
+        if (popis.size() < 30 && expected.size() < 9) expected << popis;
+    for (const QString& e : expected)
+        EXPECT_TRUE(out.contains(e)) << qPrintable(e) << "\n" << qPrintable(out);
+
+    const QString base = ArtifactPath("offer-quotation");
+    QProcess picture;
+    picture.start(pdftoppm, {"-png", "-r", "72", "-f", "1", "-l", "1", "-singlefile", pdf, base});
+    ASSERT_TRUE(picture.waitForFinished(60000));
+    const QImage page(base + ".png");
+    ASSERT_FALSE(page.isNull());
+    // A4 at 72 dots per inch, with the blue band of the grand total somewhere on it.
+    EXPECT_EQ(page.width(), 595);
+    int blue = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (page.pixelColor(x, y) == QColor(0x1f, 0x4e, 0x79)) ++blue;
+    EXPECT_GT(blue, 1000);
 }
 
 }  // namespace
