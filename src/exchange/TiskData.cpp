@@ -192,7 +192,7 @@ void BuildOfferListPrintData() {
 
 // ---- the price list
 
-bool BuildStandardPriceListData() {
+void BuildStandardPriceListData(bool groups) {
     TPriceListPrintData& data = PriceListPrintData();
     for (TMemTable* t : {&data.mtTiskHlavicka, &data.mtTiskSklady, &data.mtTiskSkupiny, &data.mtTiskZasoby}) {
         t->SetMasterSource(nullptr);
@@ -212,8 +212,6 @@ bool BuildStandardPriceListData() {
     head.FieldByName("NadpisCen")->SetAsString(QString::fromUtf8("Ceník"));
     head.Post();
 
-    TfrmZasoby* priceList = TfrmZasoby::Existing();
-    const bool groups = priceList && priceList->GroupPanelShown();
     const int sheet = CurrentSheetId;
     TADOQuery& q = frmMain->adqAgendaFree1;
     q.Close();
@@ -283,14 +281,14 @@ bool BuildStandardPriceListData() {
     } else {
         addItems("Sklad = :Key", -1);
     }
-    return groups;
 }
 
 void PrintPriceList() {
-    bool groups = false;
+    TfrmZasoby* priceList = TfrmZasoby::Existing();
+    const bool groups = priceList && priceList->GroupPanelShown();
     {
         TWorkingShown working(QString::fromUtf8("Příprava tisku/exportu...\rprosím čekejte..."));
-        groups = BuildStandardPriceListData();
+        BuildStandardPriceListData(groups);
     }
     ShowPrintDialog(groups ? pmPriceListGroups : pmPriceList);
     TPriceListPrintData& data = PriceListPrintData();

@@ -20,9 +20,8 @@ struct TPriceListPrintData {
 };
 TPriceListPrintData& PriceListPrintData();
 // Fills the price-list print data with the standard choice: the sheet the price list shows, all of
-// its groups (when it shows groups), every item its filter lets through except cost items, base
-// prices only. Answers whether groups are printed.
-bool BuildStandardPriceListData();
+// its groups (with groups), every item its filter lets through except cost items, base prices only.
+void BuildStandardPriceListData(bool groups);
 // The price list's print button: the standard data, then the print dialog with or without groups.
 void PrintPriceList();
 

@@ -8,8 +8,11 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStandardPaths>
+#include <map>
 
+#include "Layout.h"
 #include "addressbook/Adresar.h"
 #include "common/Artifacts.h"
 #include "core/Main.h"
@@ -17,6 +20,7 @@
 #include "exchange/PoslatMail.h"
 #include "exchange/PrintFixture.h"
 #include "exchange/Tisk.h"
+#include "exchange/TiskData.h"
 #include "offers/Nabidky.h"
 #include "platform/data/Field.h"
 #include "pricelist/PriceListFixture.h"
@@ -277,6 +281,80 @@ TEST_F(PrintDialogTest, AnOfferGoesByEmailAsThePdfOfACzechQuotationFromTheRealRe
         for (int x = 0; x < page.width(); ++x)
             if (page.pixelColor(x, y) == QColor(0x1f, 0x4e, 0x79)) ++blue;
     EXPECT_GT(blue, 1000);
+}
+
+TEST_F(PrintDialogTest, EveryBuiltInLayoutFindsAllItsFieldsInTheDemoData) {
+    // The data of every print module, as the dialog hands it over.
+    TFakeReportProgram program;
+    std::map<int, TReportData> data;
+    auto capture = [&](int module) {
+        TModalDriver driver;
+        driver.On("frmTisk", [&](QWidget* w) {
+            Dialog(w).btnTisk->click();
+            if (Dialog(w).isVisible()) Dialog(w).reject();
+        });
+        TScriptedDialogs dialogs;
+        // The offer printed is in preparation: the sent mark is offered, and declined.
+        if (module == pmOffer) dialogs.ExpectQuestion(QString::fromUtf8("označit příznakem"), false);
+        const size_t before = program.jobs.size();
+        ShowPrintDialog(module);
+        ASSERT_EQ(program.jobs.size(), before + 1) << module;
+        data[module] = program.jobs.back().report;
+    };
+    TADOQuery& offers = main_->adqNabidky;
+    offers.SetSQL("SELECT * FROM Nabidky");
+    offers.Open();
+    ASSERT_TRUE(offers.Locate("AdrNazev", QString::fromUtf8("Hotel Zlatá Hvězda s.r.o.")));
+    capture(pmOffer);
+    offers.Close();
+    main_->adqAdresar.SetSQL("SELECT * FROM Adresar");
+    main_->adqAdresar.Open();
+    capture(pmAddresses);
+    main_->adqAdresar.Close();
+    capture(pmNote);
+    BuildStandardPriceListData(false);
+    capture(pmPriceList);
+    BuildStandardPriceListData(true);
+    capture(pmPriceListGroups);
+    ASSERT_FALSE(data[pmOffer].Tables().empty());
+
+    // Offer list data: every listed offer.
+    TReportData offerList;
+    {
+        offers.Open();
+        TModalDriver driver;
+        driver.On("frmTisk", [&](QWidget* w) {
+            ASSERT_TRUE(Dialog(w).mtSestava.Locate("Soubor", "_NABSZ"));
+            Dialog(w).btnTisk->click();
+        });
+        TScriptedDialogs dialogs;
+        ShowPrintDialog(pmOffer);
+        offerList = program.jobs.back().report;
+        offers.Close();
+    }
+
+    static const QRegularExpression kUnresolved(R"(\[[A-Za-z][A-Za-z0-9.|]*\])");
+    for (int module : {pmOffer, pmPriceListGroups, pmPriceList, pmAddresses, pmNote}) {
+        for (const TBuiltInReport& report : BuiltInReports(module)) {
+            SCOPED_TRACE(report.Soubor);
+            const TReportData& source = report.Kind == TReportKind::List ? offerList : data[module];
+            TLayout layout;
+            QString error;
+            ASSERT_TRUE(layout.Load(PrintFolder + report.Soubor + ".FRX", error)) << qPrintable(error);
+            const std::vector<TPage> pages = BuildPages(layout, source);
+            ASSERT_FALSE(pages.empty());
+            int texts = 0;
+            for (const TPage& page : pages)
+                for (const TDrawItem& item : page) {
+                    if (item.Type != TLayoutElement::Kind::Text) continue;
+                    ++texts;
+                    EXPECT_FALSE(kUnresolved.match(item.Text).hasMatch()) << qPrintable(item.Text);
+                }
+            EXPECT_GT(texts, 3);
+            PageImage(layout, pages.front(), 1, static_cast<int>(pages.size()), 72)
+                .save(ArtifactPath(QString("layout%1.png").arg(report.Soubor)));
+        }
+    }
 }
 
 }  // namespace
