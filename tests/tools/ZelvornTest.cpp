@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QVBoxLayout>
 
 #include "Zelvorn.h"
 #include "exchange/MemTable2DotNet.h"
@@ -225,6 +226,27 @@ TEST(ZelvornTest, TheEditorShowsTheLayoutBesideItsFirstPageAndSavesTheText) {
     ASSERT_TRUE(editor.Save());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.readAll().contains("Nov\xc3\xbd"));
+}
+
+TEST(ZelvornTest, ThePreviewShowsEveryPageAndAnUnknownPrinterIsRefused) {
+    TReportData data;
+    QString error;
+    ASSERT_TRUE(data.LoadText(PriceListDocument().toUtf8(), error));
+    TLayout layout;
+    ASSERT_TRUE(layout.LoadText(kGroupedLayout, error));
+    TReportJob job;
+    job.OperationType = "PREVIEW";
+    job.ReportFileName = "/tmp/CENIK.FRX";
+    TPreviewWindow preview(layout, data, job);
+    EXPECT_EQ(preview.PageCount(), 1);
+    ASSERT_EQ(preview.PagesLayout()->count(), 1);
+    auto* page = qobject_cast<QLabel*>(preview.PagesLayout()->itemAt(0)->widget());
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->pixmap().width(), 794);
+
+    job.PrinterName = "Tiskárna, která není";
+    EXPECT_FALSE(PrintReport(layout, BuildPages(layout, data), job, error));
+    EXPECT_TRUE(error.contains(job.PrinterName)) << qPrintable(error);
 }
 
 TEST(ZelvornTest, TheProgramWritesThePdfOfAPdfExportJob) {

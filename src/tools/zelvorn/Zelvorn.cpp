@@ -267,7 +267,8 @@ int RunReportProgram(const QStringList& arguments) {
     }
     if (job.OperationType == u"PRINT") {
         if (!PrintReport(layout, pages, job, error)) {
-            Complain(error, false);
+            // The user is waiting for paper: a print that did not happen is said aloud.
+            Complain(error, true);
             return 2;
         }
         return 0;
