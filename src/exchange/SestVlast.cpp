@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/DataFolder.h"
 #include "exchange/Tisk.h"
@@ -124,8 +125,9 @@ QString CopyFileNameProposal(const QString& source, const QString& extension, in
     while (number <= kLastCopyNumber &&
            FileExists(PrintFolder + name + "[" + QString::number(number) + "]" + extension))
         ++number;
-    if (number > kLastCopyNumber) number = kLastCopyNumber + 1;
-    return name + "[" + QString::number(number) + "]";
+    // With every number taken the file stays at the last one tried (its overwrite is asked), while
+    // the report's name takes the number after it.
+    return name + "[" + QString::number(std::min(number, kLastCopyNumber)) + "]";
 }
 
 int TfrmTisk::EditReportProperties(bool copy, bool add) {

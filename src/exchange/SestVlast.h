@@ -34,7 +34,8 @@ public:
 };
 
 // The file name proposed for a copy of the layout `source` (without folder and extension): the name
-// without a leading "_" and cut before "[", with the first free "[n]" from 2 on.
+// without a leading "_" and cut before "[", with the first free "[n]" from 2 on; `number` is n
+// (1000 when none up to 999 is free, the file then staying at "[999]").
 QString CopyFileNameProposal(const QString& source, const QString& extension, int& number);
 
 inline constexpr const char* kReportPropertiesCaption = "Vlastnosti tiskové sestavy";

@@ -236,7 +236,9 @@ TComboBoxPrinter::TComboBoxPrinter(QWidget* parent) : QComboBox(parent) {}
 
 void TComboBoxPrinter::FillPrinters(int index) {
     ReloadPrinters();
-    if (index == -1) index = static_cast<int>(SystemPrinterNames().indexOf(SystemDefaultPrinterName()));
+    // A stored index the list no longer reaches (a printer was removed) means the default printer.
+    if (index == -1 || index >= count())
+        index = static_cast<int>(SystemPrinterNames().indexOf(SystemDefaultPrinterName()));
     setCurrentIndex(index >= 0 && index < count() ? index : -1);
 }
 

@@ -73,7 +73,8 @@ class TComboBoxPrinter : public QComboBox {
     Q_OBJECT
 public:
     explicit TComboBoxPrinter(QWidget* parent = nullptr);
-    // -1 selects the default printer when there is any; an index outside the list selects nothing.
+    // -1, or an index past the end of the list, selects the default printer when there is any; an
+    // index below -1 selects nothing.
     void FillPrinters(int index);
     QString SelectedPrinterName() const;
     int SelectedPrinterIndex() const;

@@ -152,6 +152,33 @@ TEST_F(TiskTest, ACopyOfABuiltInReportTakesTheNextFreeNumberAndItsLayout) {
     EXPECT_EQ(Global("SELECT Soubor FROM Sestavy WHERE IDModulu = 1"), "NABKSP[3]");
 }
 
+TEST_F(TiskTest, ACopyIsNamedAfterItsSourceWithTheFirstFreeNumber) {
+    ProgramFixture::WriteText(PrintFolder + "NABKSP[2].FRX", "");
+    ProgramFixture::WriteText(PrintFolder + "NABKSP[4].FRX", "");
+    struct Case {
+        const char* source;
+        const char* proposal;
+        int number;
+    };
+    const Case kCases[] = {
+        {"_NABKSP", "NABKSP[3]", 3},
+        {"NABKSP[2]", "NABKSP[3]", 3},
+        {"MOJE[7]X", "MOJE[2]", 2},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.source);
+        int number = 0;
+        EXPECT_EQ(CopyFileNameProposal(c.source, ".FRX", number), c.proposal);
+        EXPECT_EQ(number, c.number);
+    }
+    // With every number taken the file stays at the last one and the number runs past it.
+    for (int n = 2; n <= 999; ++n)
+        ProgramFixture::WriteText(PrintFolder + QString("PLNO[%1].FRX").arg(n), "");
+    int number = 0;
+    EXPECT_EQ(CopyFileNameProposal("_PLNO", ".FRX", number), "PLNO[999]");
+    EXPECT_EQ(number, 1000);
+}
+
 TEST_F(TiskTest, ThePropertiesWindowRefusesNamesThatWillNotDo) {
     struct Case {
         const char* file;
@@ -248,7 +275,8 @@ TEST_F(TiskTest, TheDefaultReportAndPrinterAreRememberedPerModuleWhenTheDialogCl
         {"_ADRSZKT", "0", "_ADRSZKT", 0},
         // A report gone from the list leaves the first row; an unreadable index means the default.
         {"SMAZANA", "abc", "_ADRSZ", 1},
-        {"_ADRSZ", "7", "_ADRSZ", -1},
+        {"_ADRSZ", "7", "_ADRSZ", 1},
+        {"_ADRSZ", "-5", "_ADRSZ", -1},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.report);
