@@ -23,6 +23,7 @@
 #include "core/PurchasePrices.h"
 #include "core/UserSettings.h"
 #include "core/Working.h"
+#include "exchange/Tisk.h"
 #include "platform/data/DataSetError.h"
 #include "platform/data/Field.h"
 #include "platform/db/ADOQuery.h"
@@ -286,7 +287,7 @@ void TfrmAdresar::btnObnovitClick() {
 
 void TfrmAdresar::btnAdrTiskClick() {
     if (!btnAdrTisk->isEnabled()) return;
-    Guarded(btnAdrTisk, [] { ShowInformation(QString::fromUtf8(kFunctionNotAvailable)); });
+    Guarded(btnAdrTisk, [] { ShowPrintDialog(pmAddresses); });
 }
 
 void TfrmAdresar::ExportdoXML1Click() { ShowInformation(QString::fromUtf8(kFunctionNotAvailable)); }

@@ -27,6 +27,7 @@
 #include "core/Upgrade.h"
 #include "core/UpgradeNeedWarning.h"
 #include "core/Uzivatele.h"
+#include "exchange/Tisk.h"
 #include "import/ImportMain.h"
 #include "offers/Nabidky.h"
 #include "platform/ui/Dialogs.h"
@@ -309,7 +310,7 @@ void TfrmMain::BuildNotes() {
     });
     connect(btnVyjmoutPozn, &QPushButton::clicked, this, [] { DeleteDesktopNote(); });
     connect(btnRefreshPozn, &QPushButton::clicked, this, [] { RefreshDesktopNotes(); });
-    connect(btnTiskPozn, &QPushButton::clicked, this, &TfrmMain::NotAvailable);
+    connect(btnTiskPozn, &QPushButton::clicked, this, [] { ShowPrintDialog(pmNote); });
     connect(btnFiltrPozn, &QPushButton::clicked, this, &TfrmMain::btnFiltrPoznClick);
 }
 

@@ -24,6 +24,7 @@
 #include "core/PurchasePrices.h"
 #include "core/UserSettings.h"
 #include "core/Working.h"
+#include "exchange/Tisk.h"
 #include "offers/NabidkaData.h"
 #include "offers/NabidkaKart.h"
 #include "platform/data/Field.h"
@@ -149,6 +150,7 @@ TfrmNabidky::TfrmNabidky(QWidget* parent) : TVnDialog(parent) {
         theList = this;
         OfferCardHooks().ClearOfferListMarks = [this] { grNabidky->MarkedRows().ClearMarks(); };
         OfferCardHooks().UpdateOfferListButtons = [this] { UpdateOfferListButtons(); };
+        OfferCardHooks().PrintNewOffer = [] { ShowPrintDialog(pmOffer, "TypSest=1"); };
     }
 }
 
@@ -159,6 +161,7 @@ TfrmNabidky::~TfrmNabidky() {
         SetSessionWindow(TSessionWindow::OfferList, nullptr);
         OfferCardHooks().ClearOfferListMarks = nullptr;
         OfferCardHooks().UpdateOfferListButtons = nullptr;
+        OfferCardHooks().PrintNewOffer = nullptr;
     }
     // The grid goes before the source it shows.
     delete grNabidky;
@@ -253,7 +256,7 @@ void TfrmNabidky::BuildWindow() {
     connect(btnObnovit, &QPushButton::clicked, this, &TfrmNabidky::btnObnovitClick);
     connect(btnFiltr, &QPushButton::clicked, this, [this] { NotAvailable(); });
     connect(btnTisk, &QPushButton::clicked, this, [this] {
-        if (btnTisk->isEnabled()) Guarded(btnTisk, [this] { NotAvailable(); });
+        if (btnTisk->isEnabled()) Guarded(btnTisk, [] { ShowPrintDialog(pmOffer); });
     });
     connect(btnNapoveda, &QPushButton::clicked, this, [] { ShowHelpTopic(QString::fromLatin1(kHelpPage)); });
     connect(chckLegenda, &QCheckBox::clicked, this, [this](bool checked) { ShowOfferListLegend(checked); });

@@ -25,6 +25,7 @@
 #include "core/Nastaveni.h"
 #include "core/ProgramFixture.h"
 #include "core/UserSettings.h"
+#include "exchange/Tisk.h"
 #include "offers/NabidkaData.h"
 #include "offers/NabidkaKart.h"
 #include "offers/Nabidky.h"
@@ -397,6 +398,12 @@ TEST_F(OffersTest, ANewOfferMadeOnTheCardIsSavedAndOpensAgainAsItWasLeft) {
             card->btnPridatNadpis->click();
             TScriptedDialogs dialogs;
             dialogs.ExpectQuestion(QString::fromUtf8(kTypedCustomerQuestion), true);
+            // A new offer is offered for printing at once, with the reports of one offer only.
+            OnWindow<TfrmTisk>([&](TfrmTisk* print) {
+                ASSERT_NE(print, nullptr);
+                EXPECT_EQ(print->mtSestava.RecordCount(), 7);
+                print->reject();
+            });
             card->btnOK->click();
         });
         list.btnPridat->click();

@@ -1,0 +1,420 @@
+// The print dialog on its own: its report list, the definitions it writes back, the defaults it
+// remembers, and the jobs it hands the report program.
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include "core/UserSettings.h"
+#include "exchange/PrintFixture.h"
+#include "exchange/SestVlast.h"
+#include "exchange/Tisk.h"
+#include "platform/data/Field.h"
+#include "pricelist/PriceListFixture.h"
+
+namespace {
+
+class TiskTest : public PrintFixture {
+protected:
+    static TfrmTisk& Dialog(QWidget* w) { return *static_cast<TfrmTisk*>(w); }
+
+    // The report names of the list in its order, the current row kept.
+    static QStringList Names(TfrmTisk& d) {
+        QStringList names;
+        const TBookmark here = d.mtSestava.GetBookmark();
+        for (d.mtSestava.First(); !d.mtSestava.Eof(); d.mtSestava.Next())
+            names << d.mtSestava.FieldByName("Nazev")->AsString();
+        d.mtSestava.GotoBookmark(here);
+        return names;
+    }
+    static void Select(TfrmTisk& d, const char* soubor) {
+        ASSERT_TRUE(d.mtSestava.Locate("Soubor", QString::fromUtf8(soubor))) << soubor;
+    }
+    void AddStored(const QString& nazev, const QString& soubor, int module, int kind) {
+        TADOCommand& c = main_->adcGlobal1;
+        c.SetCommandText(
+            "INSERT INTO Sestavy (Nazev, Soubor, Popis, IDModulu, TypSest) VALUES (:N, :S, '', :M, :T)");
+        c.Parameters.ParamByName("N")->Value = nazev;
+        c.Parameters.ParamByName("S")->Value = soubor;
+        c.Parameters.ParamByName("M")->Value = module;
+        c.Parameters.ParamByName("T")->Value = kind;
+        c.Execute();
+    }
+    static QString Setting(int number) {
+        QString value;
+        UserSetting(kLoad, number, {}, value);
+        return value;
+    }
+};
+
+TEST_F(TiskTest, EveryModuleListsItsBuiltInReportsInOrder) {
+    struct Case {
+        int module;
+        QStringList files;
+    };
+    const Case kCases[] = {
+        {pmOffer, {"_NABKSP", "_NABKS", "_NABKSPO", "_NABKP", "_NABK", "_NABKPC", "_NABKC", "_NABSZ"}},
+        {pmPriceListGroups, {"_CENSK", "_CENSKP", "_CEND4SK", "_CEND4SKP", "_CEND6SK", "_CEND6SKP"}},
+        {pmPriceListGroupsExport,
+         {"_CENSK", "_CENSKP", "_CENSKP2", "_CEND4SK", "_CEND4SKP", "_CEND6SK", "_CEND6SKP"}},
+        {pmPriceList, {"_CEN", "_CENP", "_CEND4", "_CEND4P", "_CEND6", "_CEND6P"}},
+        {pmPriceListExport, {"_CEN", "_CENP", "_CENP2", "_CEND4", "_CEND4P", "_CEND6", "_CEND6P"}},
+        {pmAddresses, {"_ADRSZ", "_ADRSZKT"}},
+        {pmNote, {"_POZN"}},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.module);
+        QStringList files;
+        for (const TBuiltInReport& r : BuiltInReports(c.module)) {
+            files << r.Soubor;
+            EXPECT_EQ(r.Kind, QString(r.Soubor) == "_NABSZ" ? TReportKind::List : TReportKind::Record);
+            // Every print layout ships with the program.
+            if (!IsExportModule(c.module)) {
+                EXPECT_TRUE(QFile::exists(ShippedLayouts() + r.Soubor + ".FRX"));
+            }
+        }
+        EXPECT_EQ(files, c.files);
+    }
+    // Both price-list print modules keep one printer.
+    EXPECT_EQ(SecondSetting(pmPriceList), 17);
+    EXPECT_EQ(SecondSetting(pmPriceListGroups), 17);
+}
+
+TEST_F(TiskTest, AFilteredOpeningStillKeepsTheHiddenUserReportsAndOnlyChangesWhatItChanged) {
+    AddStored("Moje nabídka", "MOJENAB", pmOffer, 1);
+    AddStored("Můj seznam", "MUJSEZ", pmOffer, 2);
+    AddStored("Adresy jinak", "ADRJINAK", pmAddresses, 1);
+    const QString before = Global("SELECT ID FROM Sestavy ORDER BY ID");
+    QStringList shown;
+    TModalDriver driver;
+    driver.On("frmTisk", [&](QWidget* w) {
+        TfrmTisk& d = Dialog(w);
+        shown = Names(d);
+        // Another station adds a report of its own meanwhile.
+        AddStored("Druhá stanice", "DRUHA", pmOffer, 1);
+        Select(d, "MOJENAB");
+        d.btnVyjmoutSestavuClick();
+        d.reject();
+    });
+    TScriptedDialogs dialogs;
+    dialogs.ExpectQuestion(QString::fromUtf8(kConfirmReportDelete), true);
+    ShowPrintDialog(pmOffer, "TypSest=1");
+    EXPECT_EQ(shown.size(), 8);
+    EXPECT_EQ(shown.last(), QString::fromUtf8("Moje nabídka"));
+    EXPECT_FALSE(shown.contains(QString::fromUtf8("Seznam nabídek")));
+    EXPECT_EQ(Global("SELECT Soubor FROM Sestavy ORDER BY ID"), "MUJSEZ|ADRJINAK|DRUHA");
+
+    // An opening that changes nothing writes nothing.
+    const QString ids = Global("SELECT ID FROM Sestavy ORDER BY ID");
+    driver.On("frmTisk", [&](QWidget* w) { Dialog(w).reject(); });
+    ShowPrintDialog(pmOffer);
+    EXPECT_EQ(Global("SELECT ID FROM Sestavy ORDER BY ID"), ids);
+    EXPECT_NE(before, ids);
+}
+
+TEST_F(TiskTest, ACopyOfABuiltInReportTakesTheNextFreeNumberAndItsLayout) {
+    ProgramFixture::WriteText(PrintFolder + "NABKSP[2].FRX", "<report/>");
+    TModalDriver driver;
+    QString proposedFile, proposedName, kindText;
+    bool fileEditable = false;
+    driver.On("frmTisk", [&](QWidget* w) {
+        TfrmTisk& d = Dialog(w);
+        Select(d, "_NABKSP");
+        d.chckUpravitSestavu->setChecked(true);
+        d.btnVytvoritKopii->click();
+    });
+    driver.On("frmSestVlast", [&](QWidget* w) {
+        auto& p = *static_cast<TfrmSestVlast*>(w);
+        proposedFile = p.edtNazevSouboru->text();
+        proposedName = p.edtNazevSestavy->text();
+        kindText = p.lblTypSestavy->text();
+        fileEditable = p.edtNazevSouboru->isEnabled();
+        p.btnOK->click();
+    });
+    driver.On("frmTisk", [&](QWidget* w) { Dialog(w).reject(); });
+    TScriptedDialogs dialogs;
+    dialogs.ExpectQuestion(QString::fromUtf8(kEditCopiedReport), false);
+    ShowPrintDialog(pmOffer);
+    EXPECT_EQ(proposedFile, "NABKSP[3]");
+    EXPECT_EQ(proposedName, QString::fromUtf8("Nabídka standardní[3]"));
+    EXPECT_EQ(kindText, QString::fromUtf8("uživatelská"));
+    EXPECT_TRUE(fileEditable);
+    EXPECT_TRUE(QFile::exists(PrintFolder + "NABKSP[3].FRX"));
+    EXPECT_EQ(Global("SELECT Nazev FROM Sestavy WHERE IDModulu = 1"),
+              QString::fromUtf8("Nabídka standardní[3]"));
+    EXPECT_EQ(Global("SELECT Soubor FROM Sestavy WHERE IDModulu = 1"), "NABKSP[3]");
+}
+
+TEST_F(TiskTest, ACopyIsNamedAfterItsSourceWithTheFirstFreeNumber) {
+    ProgramFixture::WriteText(PrintFolder + "NABKSP[2].FRX", "");
+    ProgramFixture::WriteText(PrintFolder + "NABKSP[4].FRX", "");
+    struct Case {
+        const char* source;
+        const char* proposal;
+        int number;
+    };
+    const Case kCases[] = {
+        {"_NABKSP", "NABKSP[3]", 3},
+        {"NABKSP[2]", "NABKSP[3]", 3},
+        {"MOJE[7]X", "MOJE[2]", 2},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.source);
+        int number = 0;
+        EXPECT_EQ(CopyFileNameProposal(c.source, ".FRX", number), c.proposal);
+        EXPECT_EQ(number, c.number);
+    }
+    // With every number taken the file stays at the last one and the number runs past it.
+    for (int n = 2; n <= 999; ++n)
+        ProgramFixture::WriteText(PrintFolder + QString("PLNO[%1].FRX").arg(n), "");
+    int number = 0;
+    EXPECT_EQ(CopyFileNameProposal("_PLNO", ".FRX", number), "PLNO[999]");
+    EXPECT_EQ(number, 1000);
+}
+
+TEST_F(TiskTest, ThePropertiesWindowRefusesNamesThatWillNotDo) {
+    struct Case {
+        const char* file;
+        const char* name;
+        const char* message;
+    };
+    const Case kCases[] = {
+        {"  ", "Nová", kFileNameMissing},
+        {"_MOJE", "Nová", kFileNameUnderscore},
+        {"MOJE", "  ", kReportNameMissing},
+    };
+    TfrmSestVlast window;
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.file);
+        TScriptedDialogs dialogs;
+        dialogs.ExpectInformation(QString::fromUtf8(c.message));
+        window.edtNazevSouboru->setText(QString::fromUtf8(c.file));
+        window.edtNazevSestavy->setText(QString::fromUtf8(c.name));
+        window.btnOKClick();
+        EXPECT_EQ(window.result(), 0);
+    }
+}
+
+TEST_F(TiskTest, BuiltInReportsCanBeNeitherDeletedNorEditedNorChanged) {
+    TModalDriver driver;
+    bool okEnabled = true;
+    QString kindText;
+    driver.On("frmTisk", [&](QWidget* w) {
+        TfrmTisk& d = Dialog(w);
+        d.chckUpravitSestavu->setChecked(true);
+        d.btnVyjmoutSestavu->click();
+        d.btnOpravitSestavu->click();
+        d.btnVlastnostiSestavy->click();
+    });
+    driver.On("frmSestVlast", [&](QWidget* w) {
+        auto& p = *static_cast<TfrmSestVlast*>(w);
+        okEnabled = p.btnOK->isEnabled();
+        kindText = p.lblTypSestavy->text();
+        p.btnStorno->click();
+    });
+    driver.On("frmTisk", [&](QWidget* w) { Dialog(w).reject(); });
+    TScriptedDialogs dialogs;
+    dialogs.ExpectInformation(QString::fromUtf8(kBuiltInNotDeletable));
+    dialogs.ExpectInformation(QString::fromUtf8(kBuiltInNotEditable));
+    TFakeReportProgram program;
+    ShowPrintDialog(pmAddresses);
+    EXPECT_FALSE(okEnabled);
+    EXPECT_EQ(kindText, QString::fromUtf8("programová (nelze provádět změny)"));
+    EXPECT_TRUE(program.jobs.empty());
+
+    // In builder mode the built-in layout opens in the report program's editor.
+    BuilderMode = true;
+    driver.On("frmTisk", [&](QWidget* w) {
+        Dialog(w).btnOpravitSestavuClick();
+        Dialog(w).reject();
+    });
+    ShowPrintDialog(pmAddresses);
+    ASSERT_EQ(program.jobs.size(), 1u);
+    EXPECT_EQ(program.jobs[0].Info("OperationType"), "EDIT");
+    EXPECT_EQ(program.jobs[0].Info("ReportFileName"), PrintFolder + "_ADRSZ.FRX");
+    EXPECT_EQ(Global("SELECT COUNT(*) FROM Sestavy"), "0");
+}
+
+TEST_F(TiskTest, TheDefaultReportAndPrinterAreRememberedPerModuleWhenTheDialogCloses) {
+    TFakePrinters printers({"HP LaserJet", QString::fromUtf8("Kancelář")}, QString::fromUtf8("Kancelář"));
+    TModalDriver driver;
+    int shownPrinter = -2;
+    driver.On("frmTisk", [&](QWidget* w) {
+        TfrmTisk& d = Dialog(w);
+        shownPrinter = d.ComboBoxPrinter1->currentIndex();
+        Select(d, "_ADRSZKT");
+        d.miSestavaVychozi->trigger();
+        d.ComboBoxPrinter1->setCurrentIndex(0);
+        d.miTiskarnaVychozi->trigger();
+        // Not stored before the dialog closes.
+        EXPECT_EQ(Setting(19), "");
+        d.reject();
+    });
+    TScriptedDialogs dialogs;
+    dialogs.ExpectInformation(QString::fromUtf8("Sestava \"Adresní karty\" byla nastavena jako výchozí."));
+    dialogs.ExpectInformation(QString::fromUtf8(kPrinterMadeDefault).arg("HP LaserJet"));
+    ShowPrintDialog(pmAddresses);
+    EXPECT_EQ(shownPrinter, 1);
+    EXPECT_EQ(Setting(19), "_ADRSZKT");
+    EXPECT_EQ(Setting(20), "0");
+
+    struct Case {
+        const char* report;
+        const char* printer;
+        const char* current;
+        int printerIndex;
+    };
+    const Case kCases[] = {
+        {"_ADRSZKT", "0", "_ADRSZKT", 0},
+        // A report gone from the list leaves the first row; an unreadable index means the default.
+        {"SMAZANA", "abc", "_ADRSZ", 1},
+        {"_ADRSZ", "7", "_ADRSZ", 1},
+        {"_ADRSZ", "-5", "_ADRSZ", -1},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.report);
+        QString ignored;
+        UserSetting(kSave, 19, c.report, ignored);
+        UserSetting(kSave, 20, c.printer, ignored);
+        QString current;
+        int printer = -2;
+        driver.On("frmTisk", [&](QWidget* w) {
+            current = Dialog(w).CurrentSoubor();
+            printer = Dialog(w).ComboBoxPrinter1->currentIndex();
+            Dialog(w).reject();
+        });
+        ShowPrintDialog(pmAddresses);
+        EXPECT_EQ(current, c.current);
+        EXPECT_EQ(printer, c.printerIndex);
+    }
+}
+
+TEST_F(TiskTest, PreviewInExportModeOnlyExplains) {
+    TFakeReportProgram program;
+    TModalDriver driver;
+    bool printHidden = false, exportShown = false;
+    driver.On("frmTisk", [&](QWidget* w) {
+        TfrmTisk& d = Dialog(w);
+        printHidden = d.btnTisk->isHidden();
+        exportShown = !d.btnExport->isHidden() && !d.panExport->isHidden();
+        EXPECT_EQ(d.gbxExtFunc->title(), "Exportovat do souboru");
+        d.btnNahled->click();
+        d.edtExportSoubor->setText("/tmp/cenik.xls");
+        d.reject();
+    });
+    TScriptedDialogs dialogs;
+    dialogs.ExpectInformation(QString::fromUtf8(kPreviewOnlyWhenPrinting));
+    ShowPrintDialog(pmPriceListExport);
+    EXPECT_TRUE(printHidden);
+    EXPECT_TRUE(exportShown);
+    EXPECT_TRUE(program.jobs.empty());
+    // The export path is kept whatever happened.
+    EXPECT_EQ(Setting(33), "/tmp/cenik.xls");
+}
+
+TEST_F(TiskTest, JobsInOneOpeningKeepTheirFilesUntilTheDialogCloses) {
+    PrivateTempFolder = Folder() + "temp s mezerou/";
+    TFakeReportProgram program;
+    TModalDriver driver;
+    QStringList files;
+    bool stayedOpen = false;
+    driver.On("frmTisk", [&](QWidget* w) {
+        TfrmTisk& d = Dialog(w);
+        d.chckUpravitSestavu->setChecked(true);
+        d.edtOdStr->setValue(2);
+        d.edtDoStr->setValue(3);
+        d.edtPocetKopii->setValue(4);
+        d.btnTisk->click();
+        d.btnNahled->click();
+        stayedOpen = d.isVisible();
+        files = d.TempFiles();
+        for (const QString& f : files) EXPECT_TRUE(QFile::exists(f)) << qPrintable(f);
+        d.reject();
+    });
+    TScriptedDialogs dialogs;
+    ShowPrintDialog(pmNote);
+    EXPECT_TRUE(stayedOpen);
+    ASSERT_EQ(program.jobs.size(), 2u);
+    ASSERT_EQ(files.size(), 4);
+    for (const QString& f : files) EXPECT_FALSE(QFile::exists(f)) << qPrintable(f);
+    const TCapturedJob& print = program.jobs[0];
+    EXPECT_EQ(print.program, ProgramFolder + "zelvorn");
+    // The paths with their blanks arrive whole between the markers.
+    EXPECT_EQ(print.arguments, QStringList({"?SYSTEMDATA=" + files[0] + "?SYSTEMDATA",
+                                            "?REPORTDATA=" + files[1] + "?REPORTDATA"}));
+    EXPECT_TRUE(files[0].startsWith(PrivateTempFolder + "{"));
+    EXPECT_EQ(QFileInfo(files[0]).fileName().size(), 38);
+    EXPECT_EQ(print.Info("OperationType"), "PRINT");
+    EXPECT_EQ(program.jobs[1].Info("OperationType"), "PREVIEW");
+    EXPECT_EQ(print.Info("PageRangeFrom"), "2");
+    EXPECT_EQ(print.Info("PageRangeTo"), "3");
+    EXPECT_EQ(print.Info("PageCopies"), "4");
+    EXPECT_EQ(print.Info("PrinterName"), "");
+    EXPECT_EQ(print.Info("ExportFileName"), "");
+    EXPECT_EQ(print.system.Table("Info")->Fields,
+              QStringList({"OperationType", "ReportFileName", "PrinterName", "PageRangeFrom", "PageRangeTo",
+                           "PageCopies", "ExportFileName"}));
+}
+
+TEST_F(TiskTest, AMissingLayoutOrProgramIsReportedAndNothingElseHappens) {
+    QFile::remove(PrintFolder + "_ADRSZ.FRX");
+    AddStored("Vlastní", "VLASTNI", pmAddresses, 1);
+    TFakeReportProgram program;
+    program.startable = false;
+    TModalDriver driver;
+    driver.On("frmTisk", [&](QWidget* w) {
+        TfrmTisk& d = Dialog(w);
+        d.btnTisk->click();
+        EXPECT_TRUE(d.isVisible());
+        Select(d, "VLASTNI");
+        d.btnTisk->click();
+        EXPECT_TRUE(d.isVisible());
+        Select(d, "_ADRSZKT");
+        d.btnTisk->click();
+        // A job that could not start still closes the dialog as a print does.
+        EXPECT_FALSE(d.isVisible());
+        EXPECT_TRUE(d.gbxPrinter->isEnabled());
+    });
+    TScriptedDialogs dialogs;
+    dialogs.ExpectWarning(QString::fromUtf8(kLayoutNotFound).arg(PrintFolder + "_ADRSZ.FRX") +
+                          QString::fromUtf8(kReinstall));
+    dialogs.ExpectWarning(QString::fromUtf8(kLayoutNotFound).arg(PrintFolder + "VLASTNI.FRX"));
+    dialogs.ExpectError(QString::fromUtf8(kProgramStartFailed).arg(ProgramFolder + "zelvorn"));
+    ShowPrintDialog(pmAddresses);
+}
+
+TEST_F(TiskTest, AReportAddedFromDiskMustNameAnExistingLayout) {
+    ProgramFixture::WriteText(PrintFolder + "MUJ.FRX", "<report/>");
+    TModalDriver driver;
+    driver.On("frmTisk", [&](QWidget* w) { Dialog(w).btnPridatSestavuClick(); });
+    driver.On("frmSestVlast", [&](QWidget* w) {
+        auto& p = *static_cast<TfrmSestVlast*>(w);
+        EXPECT_TRUE(p.cbxTypSest->isEnabled());
+        EXPECT_EQ(p.edtKoncovka->text(), ".FRX");
+        p.edtNazevSouboru->setText("NENI");
+        p.edtNazevSestavy->setText(QString::fromUtf8("Můj seznam"));
+        p.cbxTypSest->setCurrentIndex(1);
+        p.btnOK->click();
+    });
+    driver.On("frmSestVlast", [&](QWidget* w) {
+        auto& p = *static_cast<TfrmSestVlast*>(w);
+        p.edtNazevSouboru->setText("MUJ");
+        p.btnOK->click();
+    });
+    driver.On("frmTisk", [&](QWidget* w) { Dialog(w).reject(); });
+    TScriptedDialogs dialogs;
+    dialogs.ExpectWarning(QString::fromUtf8(kLayoutMissing).arg(PrintFolder + "NENI.FRX"));
+    ShowPrintDialog(pmOffer);
+    EXPECT_EQ(Global("SELECT Nazev FROM Sestavy"), QString::fromUtf8("Můj seznam"));
+    EXPECT_EQ(Global("SELECT Soubor FROM Sestavy"), "MUJ");
+    EXPECT_EQ(Global("SELECT TypSest FROM Sestavy"), "2");
+}
+
+}  // namespace
