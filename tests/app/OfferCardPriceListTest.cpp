@@ -446,3 +446,101 @@ TEST_F(OfferCardPriceListTest, TheIdentifierBreakdownSumsTheItemsAndMarksThoseOf
     });
     RunList();
 }
+
+TEST_F(OfferCardPriceListTest, BulkMarginSkipsItemsWithoutPurchasePriceAndTheDiscountKeepsLockedItems) {
+    // Keys from the clipboard bring items of two sheets at once: a socket and a work without a
+    // purchase price.
+    const auto savedClipboard = TItemsImportFileParser::ClipboardText;
+    TItemsImportFileParser::ClipboardText = [] { return QString("ZAS1B\nM-ZAS\n"); };
+    struct TReset {
+        std::function<QString()> clipboard;
+        ~TReset() { TItemsImportFileParser::ClipboardText = clipboard; }
+    } reset{savedClipboard};
+    TScriptedDialogs dialogs;
+    TModalDriver driver;
+    QStringList refused;
+    NewOffer(driver);
+    driver.On("frmNabidkaKart", [&](QWidget* w) {
+        TfrmNabidkaKart* card = Card(w);
+        card->findChild<QAction*>("acPolozkyZeSouboru")->trigger();
+        TMemTable& items = OfferCardData().mtTmpPolozky;
+        ASSERT_EQ(items.RecordCount(), 2);
+        auto value = [&](const char* code, const char* field) {
+            EXPECT_TRUE(items.Locate("Katalog", code)) << code;
+            return items.FieldByName(field)->AsFloat();
+        };
+        const double workPrice = value("M-ZAS", "ProdCena");
+
+        card->btnMarze->click();
+        EXPECT_DOUBLE_EQ(value("ZAS1B", "Marze"), 20);
+        EXPECT_DOUBLE_EQ(value("M-ZAS", "ProdCena"), workPrice);
+
+        // A requested total below the locked socket cannot be reached by discounts.
+        ASSERT_TRUE(items.Locate("Katalog", "ZAS1B"));
+        card->SetItemsLock(true, false);
+        dialogs.ExpectWarning(QString::fromUtf8(kDiscountBelowFixed));
+        card->findChild<QAction*>("acDopocitatSlevu")->trigger();
+        dialogs.Verify();
+        ASSERT_TRUE(items.Locate("Katalog", "ZAS1B"));
+        card->SetItemsLock(false, false);
+
+        // Zeroing the rabat asks first; on the work it leaves the sale price at the purchase price, 0.
+        dialogs.ExpectQuestion(QString::fromUtf8(kZeroRabatQuestion), true);
+        card->btnRabat->click();
+        dialogs.Verify();
+        EXPECT_DOUBLE_EQ(value("M-ZAS", "ProdCena"), 0);
+
+        card->btnSleva->click();
+        card->btnSleva->click();
+        EXPECT_DOUBLE_EQ(value("ZAS1B", "Sleva"), 15);
+        EXPECT_DOUBLE_EQ(value("M-ZAS", "Sleva"), 15);
+
+        // With the socket locked only the work is left, and it has no price any more.
+        ASSERT_TRUE(items.Locate("Katalog", "ZAS1B"));
+        card->SetItemsLock(true, false);
+        dialogs.ExpectWarning(QString::fromUtf8(kDiscountNothingToDiscount));
+        card->findChild<QAction*>("acDopocitatSlevu")->trigger();
+        EXPECT_DOUBLE_EQ(value("ZAS1B", "Sleva"), 15);
+        EXPECT_DOUBLE_EQ(value("M-ZAS", "Sleva"), 0);
+        AskOnLeavingOffer = false;
+        card->btnStorno->click();
+    });
+    driver.On("frmItemsImportFileParser", [](QWidget* w) {
+        auto* dialog = qobject_cast<TfrmItemsImportFileParser*>(w);
+        dialog->cbxZdroj->setCurrentIndex(static_cast<int>(TKeySource::Clipboard));
+        dialog->chckNadpisy->setChecked(false);
+        dialog->cbxKlicSloupec->setEditText("1");
+        dialog->chckVychoziPocet->setChecked(true);
+        dialog->btnOK->click();
+    });
+    auto bulk = [&](const char* choice, double value) {
+        driver.On("frmSlevaKarta", [choice, value](QWidget* w) {
+            auto* dialog = qobject_cast<TfrmSlevaKarta*>(w);
+            dialog->findChild<QRadioButton*>(choice)->setChecked(true);
+            EXPECT_EQ(dialog->curHodnota->isEnabled(), std::string(choice) != "rbVynulovat");
+            dialog->curHodnota->SetValue(value);
+            dialog->btnOK->click();
+        });
+    };
+    bulk("rbNastavit", 20);
+    driver.On("frmInformace", [&](QWidget* w) {
+        refused = qobject_cast<TfrmInformace*>(w)->Lines();
+        TModalDriver::Click(w, "btnOK");
+    });
+    auto discount = [&] {
+        driver.On("frmReCalcDiscount", [](QWidget* w) {
+            auto* dialog = qobject_cast<TfrmReCalcDiscount*>(w);
+            dialog->curCelkem->SetValue(10);
+            dialog->btnOK->click();
+        });
+    };
+    discount();
+    bulk("rbVynulovat", 0);
+    bulk("rbNastavit", 10);
+    bulk("rbPricist", 5);
+    discount();
+    RunList();
+    ASSERT_EQ(refused.size(), 3);
+    EXPECT_EQ(refused[0], QString::fromUtf8(kBulkRefusedHeading));
+    EXPECT_EQ(refused[2], QString::fromUtf8("• Montáž zásuvky nebo vypínače"));
+}
