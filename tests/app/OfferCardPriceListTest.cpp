@@ -544,3 +544,45 @@ TEST_F(OfferCardPriceListTest, BulkMarginSkipsItemsWithoutPurchasePriceAndTheDis
     EXPECT_EQ(refused[0], QString::fromUtf8(kBulkRefusedHeading));
     EXPECT_EQ(refused[2], QString::fromUtf8("• Montáž zásuvky nebo vypínače"));
 }
+
+TEST_F(OfferCardPriceListTest, MarksLeftInTheClosedPriceListAreAddedNextTimeAndANewCustomerRepricesTheItems) {
+    TScriptedDialogs dialogs;
+    TModalDriver driver;
+    NewOffer(driver);
+    driver.On("frmNabidkaKart", [&](QWidget* w) {
+        TfrmNabidkaKart* card = Card(w);
+        // Closed without a pick: nothing is added, the marks stay in the price list.
+        card->btnPridatSklPol->click();
+        EXPECT_TRUE(OfferCardData().mtTmpPolozky.IsEmpty());
+        // The next adding takes the marks at once, oldest first; Storno on a card skips that item.
+        card->btnPridatSklPol->click();
+        TMemTable& items = OfferCardData().mtTmpPolozky;
+        ASSERT_EQ(items.RecordCount(), 1);
+        EXPECT_EQ(items.FieldByName("Katalog")->AsString(), "JB10");
+        EXPECT_EQ(items.FieldByName("CenHladina")->AsString(), "");
+        const double basePrice = items.FieldByName("ProdCena")->AsFloat();
+
+        // A customer with a price level of his own offers to reprice the items at it.
+        dialogs.ExpectQuestion(QString::fromUtf8(kAddressLevelQuestionHead), true);
+        card->btnVyberAdresu->click();
+        dialogs.Verify();
+        EXPECT_EQ(items.FieldByName("CenHladina")->AsString(), "VO");
+        EXPECT_LT(items.FieldByName("ProdCena")->AsFloat(), basePrice);
+        // The detail shows the linked firm's card for reading only.
+        card->btnDetailAdresy->click();
+        AskOnLeavingOffer = false;
+        card->btnStorno->click();
+    });
+    driver.On("frmZasoby", [](QWidget* w) {
+        MarkPriceListItems(PriceList(w), {"JB16", "JB10"});
+        TModalDriver::Click(w, "btnStorno");
+    });
+    driver.On("frmPolozkaNab", [](QWidget* w) { qobject_cast<TfrmPolozkaNab*>(w)->btnStorno->click(); });
+    ItemCard(driver);
+    PickFirm(driver, "Stavby Novák s.r.o.");
+    driver.On("frmAdrKart", [](QWidget* w) {
+        EXPECT_TRUE(w->findChild<QPushButton*>("btnOK")->isHidden());
+        TModalDriver::Click(w, "btnStorno");
+    });
+    RunList();
+}
