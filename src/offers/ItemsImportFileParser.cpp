@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
@@ -64,6 +65,56 @@ QString CellText(const QVariant& value) {
         return FloatToStr(value.toDouble());
     return value.toString();
 }
+
+// The text decoding of a dBase table: the code page its language byte (or code-page file) names,
+// windows-1250 when it names none, as the tables of Czech programs mostly are.
+class TDbfText {
+public:
+    explicit TDbfText(DBFHandle dbf) {
+        const char* page = DBFGetCodePage(dbf);
+        const QString name = page ? QString::fromLatin1(page).trimmed() : QString();
+        QString codec;
+        if (name.startsWith("LDID/")) {
+            switch (name.mid(5).toInt()) {
+                case 0x01:
+                    codec = "IBM437";
+                    break;
+                case 0x02:
+                    codec = "IBM850";
+                    break;
+                case 0x03:
+                case 0x57:
+                    codec = "windows-1252";
+                    break;
+                case 0x64:
+                    codec = "IBM852";
+                    break;
+                case 0x65:
+                    codec = "IBM866";
+                    break;
+                case 0xC9:
+                    codec = "windows-1251";
+                    break;
+                default:
+                    break;
+            }
+        } else if (!name.isEmpty()) {
+            bool number = false;
+            name.toInt(&number);
+            codec = number ? "windows-" + name : name;
+        }
+        if (!codec.isEmpty()) decoder_ = std::make_unique<QStringDecoder>(codec.toLatin1().constData());
+        if (decoder_ && !decoder_->isValid()) decoder_.reset();
+    }
+    QString operator()(const char* raw) const {
+        const QByteArray bytes(raw ? raw : "");
+        if (!decoder_) return DecodeCp1250(bytes);
+        return decoder_->decode(bytes);
+    }
+
+private:
+    std::unique_ptr<QStringDecoder> decoder_;
+};
 
 // The dBase file, closed on every way out.
 class TDbfFile {
@@ -227,8 +278,9 @@ bool TItemsImportFileParser::ReadDBase() {
         ShowError(QString::fromUtf8(kImportFieldMissing).arg(QuantityColumn));
         return false;
     }
+    const TDbfText decode(dbf);
     auto text = [&](int record, int index) {
-        return DecodeCp1250(QByteArray(DBFReadStringAttribute(dbf, record, index))).trimmed();
+        return decode(DBFReadStringAttribute(dbf, record, index)).trimmed();
     };
     for (int record = 0; record < records; ++record) {
         Currency quantity = DefaultQuantity;
@@ -245,7 +297,7 @@ bool TItemsImportFileParser::ReadDBase() {
             }
             quantity = Currency::FromExtended(number);
         }
-        AppendPair(DecodeCp1250(QByteArray(DBFReadStringAttribute(dbf, record, keyField))), quantity);
+        AppendPair(decode(DBFReadStringAttribute(dbf, record, keyField)), quantity);
     }
     return true;
 }

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QStringEncoder>
 
 #include "common/ScriptedDialogs.h"
 #include "common/TempDir.h"
@@ -32,14 +33,19 @@ protected:
         return pairs;
     }
     // A dBase table of codes and quantities, written at test time.
-    QString MakeDbf(const std::vector<std::pair<QString, double>>& rows) {
+    // The code page is the table's language byte; without one the text is windows-1250.
+    QString MakeDbf(const std::vector<std::pair<QString, double>>& rows, const char* codePage = nullptr) {
         const QString path = Folder() + "klice.dbf";
-        DBFHandle dbf = DBFCreate(QFile::encodeName(path).constData());
+        QFile::remove(path);
+        DBFHandle dbf = codePage ? DBFCreateEx(QFile::encodeName(path).constData(), codePage)
+                                 : DBFCreate(QFile::encodeName(path).constData());
         DBFAddField(dbf, "KOD", FTString, 20, 0);
         DBFAddField(dbf, "POCET", FTDouble, 12, 3);
         int record = 0;
         for (const auto& [code, quantity] : rows) {
-            DBFWriteStringAttribute(dbf, record, 0, EncodeCp1250(code).constData());
+            QStringEncoder dos("IBM852");
+            const QByteArray bytes = codePage ? QByteArray(dos.encode(code)) : EncodeCp1250(code);
+            DBFWriteStringAttribute(dbf, record, 0, bytes.constData());
             DBFWriteDoubleAttribute(dbf, record, 1, quantity);
             ++record;
         }
@@ -116,6 +122,11 @@ TEST_F(ItemsImportFileParserTest, ADBaseTableIsReadByFieldNames) {
     TScriptedDialogs dialogs;
     ASSERT_TRUE(parser.Load());
     EXPECT_EQ(PairsOf(parser), (QStringList{"JB16=3", QString::fromUtf8("Žárovka=2.5")}));
+
+    // A table of a DOS program says so in its language byte.
+    parser.FileName = MakeDbf({{QString::fromUtf8("Žárovka"), 1}}, "LDID/100");
+    ASSERT_TRUE(parser.Load());
+    EXPECT_EQ(PairsOf(parser), (QStringList{QString::fromUtf8("Žárovka=1")}));
 
     parser.QuantityColumn = "MNOZSTVI";
     dialogs.ExpectError(QString::fromUtf8(kImportFieldMissing).arg("MNOZSTVI"));
