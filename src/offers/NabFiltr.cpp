@@ -2,6 +2,7 @@
 
 #include "offers/NabFiltr.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -174,8 +175,9 @@ void TfrmNabFiltr::UpdateFilterControls() {
         for (QWidget* w : widgets) {
             w->setEnabled(box->isChecked());
             QPalette palette = w->palette();
-            palette.setColor(QPalette::Base,
-                             palette.color(box->isChecked() ? QPalette::Base : QPalette::Button));
+            // From the application's palette: the widget's own already holds the last colour set.
+            palette.setColor(QPalette::Base, QApplication::palette().color(
+                                                 box->isChecked() ? QPalette::Base : QPalette::Button));
             w->setPalette(palette);
         }
     };

@@ -535,8 +535,13 @@ TEST_F(OffersTest, TheFilterWindowNarrowsTheListAndItsExpressionQuotesAndFormats
             ASSERT_NE(filter, nullptr);
             EXPECT_TRUE(filter->chckFiltrAktivni->isChecked());
             EXPECT_FALSE(filter->edtCastNazevFirmy->isEnabled());
-            filter->chckCastNazevFirmy->click();
-            EXPECT_TRUE(filter->edtCastNazevFirmy->isEnabled());
+            // Switched off and on again, the field takes the window colour back.
+            const QColor window = QApplication::palette().color(QPalette::Base);
+            for (bool on : {true, false, true}) {
+                filter->chckCastNazevFirmy->click();
+                EXPECT_EQ(filter->edtCastNazevFirmy->isEnabled(), on);
+                EXPECT_EQ(filter->edtCastNazevFirmy->palette().color(QPalette::Base) == window, on);
+            }
             // A checked text condition needs its text.
             {
                 TScriptedDialogs dialogs;
