@@ -14,6 +14,7 @@
 #include "core/Main.h"
 #include "core/PurchasePrices.h"
 #include "core/SeznamFirem.h"
+#include "offers/PrefiltrNabidky.h"
 #include "platform/ui/Dialogs.h"
 
 namespace {
@@ -259,9 +260,11 @@ TfrmDetailUzivatele::TfrmDetailUzivatele(QWidget* parent) : TVnDialog(parent) {
     connect(btnStorno, &QPushButton::clicked, this, &QDialog::reject);
     connect(Right("VsechnyNabidky_AR"), &QCheckBox::toggled, this, &TfrmDetailUzivatele::UpdateControls);
     connect(chckUseStartDBName, &QCheckBox::toggled, this, &TfrmDetailUzivatele::UpdateControls);
-    // The offer prefilter editor belongs to the offers, which the program does not have yet.
-    connect(btnPrefiltr, &QPushButton::clicked, this,
-            [] { ShowInformation(QString::fromUtf8(kFunctionNotAvailable)); });
+    connect(btnPrefiltr, &QPushButton::clicked, this, [this] {
+        TPrefiltrNabidky prefilter;
+        prefilter.List = PrefiltrList;
+        if (prefilter.Execute()) PrefiltrList = prefilter.List;
+    });
     connect(btnStartDBName, &QPushButton::clicked, this, [this] {
         QString firm;
         if (ShowFirmList(true, firm) == kFirmListOk && !firm.isEmpty()) edtStartDBName->setText(firm);

@@ -24,6 +24,7 @@
 #include <QVBoxLayout>
 #include <string_view>
 
+#include "addressbook/Adresar.h"
 #include "core/CommonUtils.h"
 #include "core/HistoryAction.h"
 #include "core/Main.h"
@@ -33,7 +34,9 @@
 #include "offers/NabidkaData.h"
 #include "offers/NabidkaSoucty.h"
 #include "offers/PolozkaNab.h"
+#include "offers/RozpisIdentif.h"
 #include "offers/Sablony.h"
+#include "offers/UpravaCeny.h"
 #include "offers/VolnyTextList.h"
 #include "offers/ZakazkaList.h"
 #include "platform/data/Field.h"
@@ -42,6 +45,7 @@
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/RichText.h"
 #include "pricelist/PriceListUi.h"
+#include "pricelist/Zasoby.h"
 #include "widgets/VnDBGrids.h"
 
 namespace {
@@ -100,6 +104,25 @@ QPushButton* SmallButton(QWidget* parent, const char* name, const QString& text,
 
 QString Money(double value) { return FormatMoney(Currency::FromDouble(value)); }
 
+// The contact the offer names for a firm: the first of its contacts shown on documents.
+QString ShownContactOf(int addressId) {
+    TADOQuery& q = frmMain->adqAgendaFree1;
+    q.Close();
+    q.SetSQL("SELECT * FROM Kontakty WHERE CisloAdr = :ID");
+    q.Parameters().ParamByName("ID")->Value = addressId;
+    q.Open();
+    QString contact;
+    for (q.First(); !q.Eof(); q.Next()) {
+        if (!q.FieldByName("Zobrazit")->AsBoolean()) continue;
+        auto text = [&](const char* field) { return q.FieldByName(field)->AsString(); };
+        contact = (text("TitulPred") + " " + text("Prijmeni") + " " + text("Jmeno") + " " + text("TitulZa"))
+                      .trimmed();
+        break;
+    }
+    q.Close();
+    return contact;
+}
+
 }  // namespace
 
 std::function<bool(TfrmNabidkaKart::TLinkCardData&)> TfrmNabidkaKart::LinkCardHandler;
@@ -151,6 +174,7 @@ TfrmNabidkaKart::~TfrmNabidkaKart() {
         OfferCardHooks().TotalsChanged = nullptr;
         OfferItemHooks().UpdateOfferItemButtons = nullptr;
         OfferItemHooks().RenumberOfferItems = nullptr;
+        OfferCardHooks().ClosePriceList = nullptr;
     }
     // The grids go before the sources they show.
     delete grPolozky;
@@ -169,6 +193,10 @@ TfrmNabidkaKart* TfrmNabidkaKart::Instance() {
         OfferCardHooks().TotalsChanged = [card] { card->ShowTotals(); };
         OfferItemHooks().UpdateOfferItemButtons = [card] { card->UpdateOfferItemButtons(); };
         OfferItemHooks().RenumberOfferItems = [card] { card->RenumberOfferItems(); };
+        // Picks leave the price list open on the picked row; the card's closing ends that opening.
+        OfferCardHooks().ClosePriceList = [] {
+            ShowPriceList(TPriceListMode::Pick, true, TPriceListPhase::CloseOnly);
+        };
     }
     return theCard;
 }
@@ -232,8 +260,8 @@ void TfrmNabidkaKart::BuildWindow() {
         if (!ChangeOfferVatRates()) SetModified();
     });
     connect(btnVyberSablony, &QPushButton::clicked, this, [this] { ChooseOfferTemplate(*this); });
-    for (QPushButton* b : {btnKalkulacka, btnRozpisIdentif})
-        connect(b, &QPushButton::clicked, this, &TfrmNabidkaKart::NotAvailable);
+    connect(btnKalkulacka, &QPushButton::clicked, this, [] { RunCalculator(); });
+    connect(btnRozpisIdentif, &QPushButton::clicked, this, [] { ShowIdentifierBreakdown(1); });
 
     auto shortcut = [this](const char* name, const QKeySequence& key, std::function<void()> handler) {
         auto* action = new QAction(this);
@@ -329,7 +357,7 @@ QWidget* TfrmNabidkaKart::BuildHeaderPage() {
 
     connect(btnZrusCislo, &QPushButton::clicked, this, &TfrmNabidkaKart::btnZrusCisloClick);
     connect(btnVyberAdresu, &QPushButton::clicked, this, &TfrmNabidkaKart::PickCustomer);
-    connect(btnDetailAdresy, &QPushButton::clicked, this, &TfrmNabidkaKart::NotAvailable);
+    connect(btnDetailAdresy, &QPushButton::clicked, this, &TfrmNabidkaKart::ShowCustomerDetail);
     connect(btnVyberZakazky, &QPushButton::clicked, this, [this] {
         if (auto code = PickOrderCode(edtZakazka->text())) {
             edtZakazka->setText(*code);
@@ -428,8 +456,9 @@ QWidget* TfrmNabidkaKart::BuildPriceBar() {
     btnMarze = AddButton(panel, bar, "btnMarze", QString::fromUtf8("Marže"), QKeySequence(Qt::Key_F5));
     btnRabat = AddButton(panel, bar, "btnRabat", "Rabat", QKeySequence(Qt::Key_F6));
     btnHromadneOperace = AddButton(panel, bar, "btnHromadneOperace", QString::fromUtf8("Hromadné operace"));
-    for (QPushButton* b : {btnSleva, btnMarze, btnRabat})
-        connect(b, &QPushButton::clicked, this, &TfrmNabidkaKart::NotAvailable);
+    connect(btnSleva, &QPushButton::clicked, this, [this] { BulkPriceClick(1); });
+    connect(btnMarze, &QPushButton::clicked, this, [this] { BulkPriceClick(2); });
+    connect(btnRabat, &QPushButton::clicked, this, [this] { BulkPriceClick(3); });
 
     pmAktualizace = new QMenu(this);
     pmAktualizace->setObjectName("pmAktualizace");
@@ -439,23 +468,26 @@ QWidget* TfrmNabidkaKart::BuildPriceBar() {
         connect(action, &QAction::triggered, this, std::move(handler));
         return action;
     };
-    auto notYet = [this] { NotAvailable(); };
     item(pmAktualizace, "acOznacitVse", "Označit všechny položky (Ctrl+plus)",
          [this] { MarkAllItems(true); });
     item(pmAktualizace, "acZrusitOznaceni", "Zrušit označení všech položek (Ctrl+mínus)",
          [this] { MarkAllItems(false); });
     pmAktualizace->addSeparator();
-    item(pmAktualizace, "acNastavitHladinu", "Nastavit na položky aktuální cenovou hladinu", notYet);
-    item(pmAktualizace, "acAktualizovatCeny", "Aktualizovat všechny ceny položek z ceníku", notYet);
+    item(pmAktualizace, "acNastavitHladinu", "Nastavit na položky aktuální cenovou hladinu",
+         [this] { acNastavitHladinuClick(); });
+    item(pmAktualizace, "acAktualizovatCeny", "Aktualizovat všechny ceny položek z ceníku",
+         [this] { acAktualizovatCenyClick(); });
     pmAktualizace->addSeparator();
     item(pmAktualizace, "acNastavitZamek", "Nastavit zámek na položkách",
          [this] { SetItemsLock(true, true); });
     item(pmAktualizace, "acZrusitZamek", "Zrušit zámek na položkách", [this] { SetItemsLock(false, true); });
     pmAktualizace->addSeparator();
-    item(pmAktualizace, "acZmenitDPH", "Změnit na položkách % sazbu DPH", notYet);
-    item(pmAktualizace, "acDopocitatSlevu", "Dopočítat slevu podle ručně zadané ceny celkem", notYet);
+    item(pmAktualizace, "acZmenitDPH", "Změnit na položkách % sazbu DPH", [this] { acZmenitDPHClick(); });
+    item(pmAktualizace, "acDopocitatSlevu", "Dopočítat slevu podle ručně zadané ceny celkem",
+         [this] { DopocitatSlevuClick(); });
     pmAktualizace->addSeparator();
-    item(pmAktualizace, "acPolozkyZeSouboru", "Přidat položky z ceníku podle klíčů v souboru", notYet);
+    item(pmAktualizace, "acPolozkyZeSouboru", "Přidat položky z ceníku podle klíčů v souboru",
+         [this] { PridatPolozkyZeSouboruClick(); });
     btnHromadneOperace->setMenu(pmAktualizace);
 
     bar->addSpacing(16);
@@ -471,12 +503,9 @@ QWidget* TfrmNabidkaKart::BuildPriceBar() {
     bar->addWidget(btnVyberCenHlad);
     bar->addWidget(btnZrusCenHlad);
     bar->addStretch();
-    connect(chckCHzadresy, &QCheckBox::clicked, this, [this] {
-        SetModified();
-        ShowOfferPriceLevel();
-    });
-    for (QPushButton* b : {btnVyberCenHlad, btnZrusCenHlad})
-        connect(b, &QPushButton::clicked, this, &TfrmNabidkaKart::NotAvailable);
+    connect(chckCHzadresy, &QCheckBox::clicked, this, &TfrmNabidkaKart::chckCHzadresyClick);
+    connect(btnVyberCenHlad, &QPushButton::clicked, this, &TfrmNabidkaKart::btnVyberCenHladClick);
+    connect(btnZrusCenHlad, &QPushButton::clicked, this, &TfrmNabidkaKart::btnZrusCenHladClick);
     return panel;
 }
 
@@ -689,7 +718,7 @@ QWidget* TfrmNabidkaKart::BuildItemBar() {
     connect(btnVyjmoutPol, &QPushButton::clicked, this, &TfrmNabidkaKart::btnVyjmoutPolClick);
     connect(btnOpravitPol, &QPushButton::clicked, this, &TfrmNabidkaKart::btnOpravitPolClick);
     connect(btnPridatPol, &QPushButton::clicked, this, &TfrmNabidkaKart::btnPridatPolClick);
-    connect(btnPridatSklPol, &QPushButton::clicked, this, &TfrmNabidkaKart::NotAvailable);
+    connect(btnPridatSklPol, &QPushButton::clicked, this, &TfrmNabidkaKart::btnPridatSklPolClick);
     connect(btnPridatNadpis, &QPushButton::clicked, this, &TfrmNabidkaKart::btnPridatNadpisClick);
     connect(btnPridatText, &QPushButton::clicked, this, &TfrmNabidkaKart::btnPridatTextClick);
     connect(btnKopirovatPol, &QPushButton::clicked, this, &TfrmNabidkaKart::acbtnKopirovatPolExecute);
@@ -955,8 +984,42 @@ void TfrmNabidkaKart::PickCustomer() {
         ShowOfferPriceLevel();
         edtAdrNazev->setFocus();
     }
-    // The address list is not part of the program yet: the customer is typed.
-    NotAvailable();
+    const bool chosen = ShowAddressList(TAddressListMode::Pick, false, 0) == kResultOk;
+    TADOQuery& address = frmMain->adqAdresar;
+    QString name;
+    QString message;
+    const bool taken = chosen && address.Active() && !address.IsEmpty();
+    if (taken) {
+        auto text = [&](const char* field) { return address.FieldByName(field)->AsString(); };
+        const int id = address.FieldByName("ID")->AsInteger();
+        name = text("Nazev");
+        message = text("Zprava").trimmed();
+        SetCustomerLink(id);
+        edtAdrNazev->setText(name);
+        edtAdrUlice->setText(text("Ulice"));
+        edtAdrPsc->setText(text("Psc"));
+        edtAdrMisto->setText(text("Misto"));
+        edtAdrICO->setText(text("ICO"));
+        edtAdrDIC->setText(text("DIC"));
+        document_->CustomerPriceLevel = text("CenHladina");
+        ShowOfferPriceLevel();
+        edtAdrKontakt->setText(ShownContactOf(id));
+        SetAddressFieldsState(false);
+        grPolozky->setFocus();
+    }
+    address.Close();
+    if (!message.isEmpty()) ShowInformation(name + "\r\r" + message);
+    if (taken && chckCHzadresy->isChecked() && !Items().IsEmpty()) {
+        const QString question = QString::fromUtf8(kAddressLevelQuestionHead) + LevelLine() + "\r\r" +
+                                 QString::fromUtf8(kAllItemsLine) + "\r\r\r" +
+                                 QString::fromUtf8(kAddressLevelQuestionTail);
+        if (AskQuestion(question)) UpdateItemPricesFromPriceList(false, true);
+    }
+}
+
+void TfrmNabidkaKart::ShowCustomerDetail() {
+    if (CustomerLink() == kTypedCustomer) return;
+    ShowAddressList(TAddressListMode::Pick, true, CustomerLink());
 }
 
 void TfrmNabidkaKart::ShowOfferState() {

@@ -60,6 +60,45 @@ inline constexpr const char* kOfferAddLinkCaption = "Přidat odkaz na dokument";
 inline constexpr const char* kOfferEditLinkCaption = "Opravit odkaz na dokument";
 inline constexpr const char* kConfirmRemoveLink = "Opravdu chcete vyjmout označený odkaz ?";
 
+// The questions and lines of the price-level operations; the parts are joined as listed.
+inline constexpr const char* kAddressLevelQuestionHead =
+    "Došlo ke změně adresy, mohla se tedy změnit i cenová hladina dokladu - chcete promítnout nastavenou "
+    "cenovou hladinu do položek ?\r\r• tato funkce zaktualizuje prodejní cenu na všech ceníkových "
+    "položkách podle zadané cenové hladiny (vychází se ze současných cen v ceníku)\r\r";
+inline constexpr const char* kLevelQuestionHead =
+    "Chcete promítnout změnu cenové hladiny do položek ?\r\r• tato funkce zaktualizuje prodejní cenu na "
+    "všech ceníkových položkách podle zadané cenové hladiny (vychází se ze současných cen v ceníku)\r\r";
+inline constexpr const char* kLevelLineSet = "• na všechny ceníkové položky bude hromadně dosazena hladina ";
+inline constexpr const char* kLevelLineBase =
+    "• protože není zadána cenová hladina, bude na všechny ceníkové položky dosazena zákl. prod. cena";
+inline constexpr const char* kAllItemsLine =
+    "• změna se dotkne VŠECH ceníkových položek (mimo uzamčených), bez ohledu na označení";
+inline constexpr const char* kAddressLevelQuestionTail = "Chcete tyto změny nyní provést ?";
+inline constexpr const char* kContinueQuestion = "Pokračovat ?";
+inline constexpr const char* kClearLevelQuestion =
+    "Chcete na všechny ceníkové položky dosadit základní prodejní cenu z ceníku ? Změna se dotkne VŠECH "
+    "ceníkových položek (mimo uzamčených), bez ohledu na označení.\r\r\rPokračovat ?";
+inline constexpr const char* kSetLevelQuestionHead =
+    "• tato funkce zaktualizuje prodejní cenu na ceníkových položkách podle zadané cenové hladiny "
+    "(vychází se ze současných cen v ceníku)\r\r";
+inline constexpr const char* kUpdatePricesQuestionHead =
+    "• tato funkce zaktualizuje všechny ceny (vč. nákupní) na ceníkových položkách podle současného "
+    "ceníku\r\r• budou zachovány stávající zkratky cenových hladin na jednotlivých položkách a podle nich "
+    "dopočítána prodejní cena\r\r";
+inline constexpr const char* kMarkLineMarked =
+    "• funkce ovlivní pouze označené ceníkové položky v nabídce (aktuální počet označených položek: %1), "
+    "mimo uzamčených";
+inline constexpr const char* kMarkLineNone =
+    "• není označena žádná položka (označení je viditelné na levé straně seznamu), funkce tedy ovlivní "
+    "všechny ceníkové položky v nabídce, mimo uzamčených";
+inline constexpr const char* kRepriceHeading = "Upozornění - nebylo možné aktualizovat tyto položky:";
+inline constexpr const char* kRepriceWorking = "Aktualizace cen, prosím čekejte...\r";
+inline constexpr const char* kRepriceGone = ") - položka v ceníku již neexistuje";
+inline constexpr const char* kRepriceLevelMissing = " na položce v ceníku neexistuje";
+inline constexpr const char* kRepriceLocked = ") - položka je uzamčena";
+inline constexpr const char* kRepriceInError = ") - položka má neukončený přepočet cen";
+inline constexpr const char* kInvalidVatRate = "Zadaná hodnota neodpovídá platným % DPH sazbám v nabídce.";
+
 class TfrmNabidkaKart : public TVnDialog {
     Q_OBJECT
 public:
@@ -216,6 +255,23 @@ public:
     void MarkAllItems(bool mark);
     void JumpToHeading();
 
+    // --- the price list and price levels
+    void btnPridatSklPolClick();
+    void btnVyberCenHladClick();
+    void btnZrusCenHladClick();
+    void chckCHzadresyClick();
+    void acNastavitHladinuClick();
+    void acAktualizovatCenyClick();
+    void acZmenitDPHClick();
+    // Reprices the price-list items from the current price list. Always 0.
+    int UpdateItemPricesFromPriceList(bool keepItemLevels, bool ignoreMarks);
+    void ShowCustomerDetail();
+    // The bulk margin, rabat and discount of the price bar (kind 1 discount, 2 margin, 3 rabat).
+    void BulkPriceClick(int kind);
+    void DopocitatSlevuClick();
+    // Adds the price-list items named by the keys of a workbook, a dBase table or the clipboard.
+    void PridatPolozkyZeSouboruClick();
+
     // --- documents
     void EditOfferDocument(bool isNew);
     void btnOtevritDocClick();
@@ -270,6 +326,12 @@ private:
     void SetModified();
     bool AskToLeave();
     QString ResolveLink(const QString& link) const;
+    QString LevelLine() const;
+    QString MarkLine() const;
+    // Takes the oldest usable mark of the price list as its current row; false when none is left.
+    bool TakeOldestPriceListMark();
+    // Enters the price list again for the next pick; false ends the adding.
+    bool EnterPriceListAgain();
 
     TOfferDocument* document_ = nullptr;
     TImageList ilItems;

@@ -25,8 +25,13 @@
 #include "core/UserSettings.h"
 #include "core/Working.h"
 #include "exchange/Tisk.h"
+#include "offers/CommentUpdater.h"
+#include "offers/MassChangesNabidky.h"
+#include "offers/NabFiltr.h"
 #include "offers/NabidkaData.h"
 #include "offers/NabidkaKart.h"
+#include "offers/SoucetCen.h"
+#include "offers/SummaryReportNabidky.h"
 #include "platform/data/Field.h"
 #include "platform/db/ADOQuery.h"
 #include "platform/text/OleDate.h"
@@ -254,7 +259,11 @@ void TfrmNabidky::BuildWindow() {
         if (btnVyjmout->isEnabled()) Guarded(btnVyjmout, [this] { btnVyjmoutClick(); });
     });
     connect(btnObnovit, &QPushButton::clicked, this, &TfrmNabidky::btnObnovitClick);
-    connect(btnFiltr, &QPushButton::clicked, this, [this] { NotAvailable(); });
+    connect(btnFiltr, &QPushButton::clicked, this, [this] {
+        BuildOfferFilter();
+        UpdateOfferListButtons();
+        grNabidky->setFocus();
+    });
     connect(btnTisk, &QPushButton::clicked, this, [this] {
         if (btnTisk->isEnabled()) Guarded(btnTisk, [] { ShowPrintDialog(pmOffer); });
     });
@@ -276,25 +285,28 @@ void TfrmNabidky::BuildMenus() {
 
     pmOstatni = new QMenu(this);
     pmOstatni->setObjectName("pmOstatni");
-    item(pmOstatni, acSoucet, "acSoucet", QString::fromUtf8("Součet"), notYet);
+    item(pmOstatni, acSoucet, "acSoucet", QString::fromUtf8("Součet"), [this] { SumOfferList(*this); });
     item(pmOstatni, acExportXml, "acExportXml", "Export do XML", notYet);
     item(pmOstatni, acHistorieAkci, "acHistorieAkci", QString::fromUtf8("Historie akcí"),
          [this] { ShowHistory(); });
-    item(pmOstatni, acPrehledoveSestavy, "acPrehledoveSestavy", QString::fromUtf8("Přehledové sestavy"),
-         notYet);
+    item(pmOstatni, acPrehledoveSestavy, "acPrehledoveSestavy", QString::fromUtf8("Přehledové sestavy"), [] {
+        TSummaryReportNabidky report;
+        report.Execute();
+    });
     mnuArchivace = pmOstatni->addMenu("Archivace");
     mnuArchivace->setObjectName("mnuArchivace");
     item(mnuArchivace, acArchivovatStarsi, "acArchivovatStarsi",
-         QString::fromUtf8("Hromadně archivovat doklady starší než..."), notYet);
+         QString::fromUtf8("Hromadně archivovat doklady starší než..."), [this] { ArchiveOlderOffers(); });
     item(mnuArchivace, acArchivovatOznacene, "acArchivovatOznacene",
-         QString::fromUtf8("Hromadně archivovat označené doklady"), notYet);
+         QString::fromUtf8("Hromadně archivovat označené doklady"), [this] { ArchiveMarkedOffers(); });
     item(mnuArchivace, acZrusitArchivaci, "acZrusitArchivaci", QString::fromUtf8(kClearArchiveCaption),
-         notYet);
+         [this] { SetMarkedOffersField("Archivovano", false, false, QString::fromUtf8(kClearingArchive)); });
     item(mnuArchivace, acZobrazitArchivovane, "acZobrazitArchivovane",
          QString::fromUtf8(kShowArchivedCaption), [this] { done(kOfferListShowArchived); });
     item(pmOstatni, acUzamknout, "acUzamknout", "Uzamknout doklad", [lock] { lock(true); });
     item(pmOstatni, acOdemknout, "acOdemknout", "Odemknout doklad", [lock] { lock(false); });
-    item(pmOstatni, acKomentar, "acKomentar", QString::fromUtf8("Upravit komentář k nabídce"), notYet);
+    item(pmOstatni, acKomentar, "acKomentar", QString::fromUtf8("Upravit komentář k nabídce"),
+         [this] { EditCurrentComment(); });
     connect(btnOstatni, &QPushButton::clicked, this, [this] {
         if (btnOstatni->isEnabled())
             pmOstatni->popup(btnOstatni->mapToGlobal(QPoint(0, btnOstatni->height())));
@@ -317,7 +329,8 @@ void TfrmNabidky::BuildMenus() {
     item(pmNabidky, pmUzamknout, "pmUzamknout", "Uzamknout doklad", [lock] { lock(true); });
     item(pmNabidky, pmOdemknout, "pmOdemknout", "Odemknout doklad", [lock] { lock(false); });
     pmNabidky->addSeparator();
-    item(pmNabidky, pmKomentar, "pmKomentar", QString::fromUtf8("Upravit komentář k nabídce"), notYet);
+    item(pmNabidky, pmKomentar, "pmKomentar", QString::fromUtf8("Upravit komentář k nabídce"),
+         [this] { EditCurrentComment(); });
     connect(pmNabidky, &QMenu::aboutToShow, this, [this] {
         const bool rows = List().Active() && !List().IsEmpty();
         for (QAction* action : pmNabidky->actions()) action->setEnabled(rows);
@@ -425,7 +438,7 @@ void TfrmNabidky::BuildCommentPanel() {
     column->addWidget(btnCommentEdit, 0, Qt::AlignRight);
     panCommentPanel->resize(320, 160);
     panCommentPanel->hide();
-    connect(btnCommentEdit, &QPushButton::clicked, this, [this] { NotAvailable(); });
+    connect(btnCommentEdit, &QPushButton::clicked, this, [this] { EditComment(commentOfferID_); });
 }
 
 bool TfrmNabidky::eventFilter(QObject* watched, QEvent* event) {
@@ -449,6 +462,37 @@ void TfrmNabidky::closeEvent(QCloseEvent* event) {
 void TfrmNabidky::Guarded(QPushButton* button, const std::function<void()>& action) {
     RunGuarded(button, action);
     grNabidky->setFocus();
+}
+
+TfrmNabFiltr& TfrmNabidky::FilterWindow() {
+    if (!frmNabFiltr) frmNabFiltr = std::make_unique<TfrmNabFiltr>(this);
+    return *frmNabFiltr;
+}
+
+void TfrmNabidky::ArchiveOlderOffers() {
+    TMassChangesNabidky changes(0);
+    if (changes.Execute()) btnObnovitClick();
+}
+
+void TfrmNabidky::ArchiveMarkedOffers() {
+    const QString question =
+        QString::fromUtf8(kConfirmArchiveMarked).arg("\r\r", QString::fromUtf8(kShowArchivedCaption));
+    if (!AskQuestion(question)) return;
+    // Archived offers leave a list that hides them, and their marks with them.
+    SetMarkedOffersField("Archivovano", true, !showArchived_, QString::fromUtf8(kArchiving));
+}
+
+void TfrmNabidky::EditCurrentComment() {
+    if (!List().Active() || List().IsEmpty()) return;
+    EditComment(List().FieldByName("ID")->AsInteger());
+}
+
+void TfrmNabidky::EditComment(int offerId) {
+    TCommentUpdater updater(0, offerId);
+    if (!updater.Execute()) return;
+    btnObnovitClick();
+    panCommentPanel->hide();
+    commentRow_ = -1;
 }
 
 void TfrmNabidky::NotAvailable() { ShowInformation(QString::fromUtf8(kFunctionNotAvailable)); }
@@ -753,6 +797,8 @@ void PrepareOfferList(TfrmNabidky& window, int mode, bool showArchived) {
     list.SetSort(sort.isEmpty() ? QString::fromLatin1(kSortDefault) : sort);
     if (!list.Locate("ID", OfferListLastID)) list.First();
     window.SetMode(mode);
+    // Every opening starts without a filter; the window is made when "Filtr" is first pressed.
+    window.frmNabFiltr.reset();
     window.grNabidky->MarkedRows().ClearMarks();
     window.chckLegenda->setChecked(OfferListLegendShown);
 }
@@ -774,5 +820,6 @@ int OpenOfferList(int mode, bool closeAfter, bool showArchived) {
     if (list.Active() && !list.IsEmpty()) OfferListLastID = list.FieldByName("ID")->AsInteger();
     OfferListSortField = list.Sort().toUpper();
     if (closeAfter) list.Close();
+    window->frmNabFiltr.reset();
     return result;
 }

@@ -4,6 +4,7 @@
 #include <QVariant>
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "platform/data/DataSource.h"
 #include "platform/ui/VnDialog.h"
@@ -20,6 +21,7 @@ class QPushButton;
 class TADOQuery;
 class TColumn;
 class TVnDBGrid;
+class TfrmNabFiltr;
 
 // The offer list "Seznam nabídek" over the main window's adqNabidky: the offers of the open firm
 // as the user's rights and prefilter let him see them, with flags, edit locks and comments. The
@@ -47,6 +49,11 @@ inline constexpr const char* kSettingLocks = "Nastavení zámků";
 inline constexpr const char* kSettingFlags = "Nastavení vlajek";
 inline constexpr const char* kShowArchivedCaption = "Znovu zobrazit seznam nabídek včetně archivovaných";
 inline constexpr const char* kClearArchiveCaption = "Zrušit příznak archivace u označených dokladů";
+inline constexpr const char* kConfirmArchiveMarked =
+    "Opravdu chcete označené doklady přesunout do archivu (tzn. nezobrazovat v seznamu nabídek)?%1Pozn.: "
+    "budete-li chtít v budoucnu archivované doklady znovu zviditelnit, zvolte z menu \"%2\".";
+inline constexpr const char* kArchiving = "Probíhá archivace";
+inline constexpr const char* kClearingArchive = "Probíhá zrušení archivace";
 inline constexpr const char* kCommentTitle = "                  Komentář k nabídce %1";
 inline constexpr const char* kFindHint = "vyhledávací políčko zavřete klávesou Tab";
 // A flag, lock or archive mark that could not be written is not passed over in silence.
@@ -113,6 +120,11 @@ public:
     QPlainTextEdit* memComment = nullptr;
     QPushButton* btnCommentEdit = nullptr;
 
+    // The filter window of the current opening: made at its first use, released at closing, so that
+    // no choice survives a reopening.
+    std::unique_ptr<TfrmNabFiltr> frmNabFiltr;
+    TfrmNabFiltr& FilterWindow();
+
     bool ShowArchived() const { return showArchived_; }
     void SetShowArchived(bool value) { showArchived_ = value; }
     int Mode() const { return mode_; }
@@ -135,6 +147,11 @@ public:
     void CloseFind();
     // The comment panel for the pointer at the grid's client point.
     void TrackComment(int x, int y);
+    // The archive entries and the comment of the "Ostatní" menu.
+    void ArchiveOlderOffers();
+    void ArchiveMarkedOffers();
+    void EditCurrentComment();
+    void EditComment(int offerId);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -5,13 +5,19 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDate>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
+#include <QTextCursor>
 #include <QTimer>
 #include <memory>
+#include <set>
 
 #include "addressbook/Odkaz.h"
 #include "common/Artifacts.h"
@@ -26,12 +32,19 @@
 #include "core/ProgramFixture.h"
 #include "core/UserSettings.h"
 #include "exchange/Tisk.h"
+#include "offers/CommentUpdater.h"
+#include "offers/MassChangesNabidky.h"
+#include "offers/NabFiltr.h"
 #include "offers/NabidkaData.h"
 #include "offers/NabidkaKart.h"
 #include "offers/Nabidky.h"
 #include "offers/NadpisovaPol.h"
+#include "offers/SoucetCen.h"
+#include "offers/SummaryReportNabidky.h"
 #include "platform/data/Field.h"
 #include "platform/text/OleDate.h"
+#include "platform/ui/CurrencyEdit.h"
+#include "platform/ui/DateEdit.h"
 #include "platform/ui/ModalHelper.h"
 #include "pricelist/PriceListUi.h"
 #include "widgets/SchemeButton.h"
@@ -488,4 +501,365 @@ TEST_F(OffersTest, ALinkedDocumentChosenOnTheLinkCardIsSavedWithTheOffer) {
         list.btnOpravit->click();
     });
     EXPECT_EQ(Count("SELECT ID FROM DokumentyNab WHERE CisloNab = :ID", ids_[0]), 1);
+}
+
+TEST_F(OffersTest, ScrollingToTheEndOfALongListReadsOnlyTheRowsOnScreen) {
+    TADOConnection& con = main_->ADOConAgenda;
+    con.BeginTrans();
+    for (int i = 0; i < 3000; ++i)
+        ExecAgenda(
+            "INSERT INTO Nabidky (Doklad, AdrNazev, IDStav, Archivovano, Zamek, FlagID) VALUES (:Doklad, "
+            "'Stavby Horák s.r.o.', 1, False, False, 0)",
+            {{"Doklad", QStringLiteral("NC%1").arg(i, 5, 10, QChar(u'0'))}});
+    con.CommitTrans();
+    WithList([&](TfrmNabidky& list) {
+        TADOQuery& q = list.List();
+        std::set<int> drawn;
+        const auto draw = list.grNabidky->OnDrawColumnCell;
+        list.grNabidky->OnDrawColumnCell = [&](QObject* sender, QPainter& canvas, const TRect& rect,
+                                               int dataColumn, TColumn* column, TGridDrawState state) {
+            drawn.insert(q.FieldByName("ID")->AsInteger());
+            draw(sender, canvas, rect, dataColumn, column, state);
+        };
+        q.Last();
+        const int last = q.FieldByName("ID")->AsInteger();
+        drawn.clear();
+        list.grNabidky->viewport()->repaint();
+        EXPECT_TRUE(drawn.count(last));
+        EXPECT_GT(drawn.size(), 1u);
+        EXPECT_LE(static_cast<int>(drawn.size()), list.grNabidky->VisibleRowCount() + 1);
+        list.grNabidky->OnDrawColumnCell = draw;
+    });
+}
+
+TEST_F(OffersTest, TheFilterWindowNarrowsTheListAndItsExpressionQuotesAndFormatsTheValues) {
+    ExecAgenda("UPDATE Nabidky SET AdrNazev = 'O''Neil Stavby', Celkem = 2420.5 WHERE Doklad = 'NB00001'");
+    QStringList numbers;
+    QString caption;
+    bool bold = false;
+    WithList([&](TfrmNabidky& list) {
+        OnWindow<TfrmNabFiltr>([](TfrmNabFiltr* filter) {
+            ASSERT_NE(filter, nullptr);
+            EXPECT_TRUE(filter->chckFiltrAktivni->isChecked());
+            EXPECT_FALSE(filter->edtCastNazevFirmy->isEnabled());
+            // Switched off and on again, the field takes the window colour back.
+            const QColor window = QApplication::palette().color(QPalette::Base);
+            for (bool on : {true, false, true}) {
+                filter->chckCastNazevFirmy->click();
+                EXPECT_EQ(filter->edtCastNazevFirmy->isEnabled(), on);
+                EXPECT_EQ(filter->edtCastNazevFirmy->palette().color(QPalette::Base) == window, on);
+            }
+            // A checked text condition needs its text.
+            {
+                TScriptedDialogs dialogs;
+                dialogs.ExpectWarning(QString::fromUtf8(kFillFirmText));
+                filter->btnOK->click();
+            }
+            filter->edtCastNazevFirmy->setText("o'neil");
+            filter->btnOK->click();
+        });
+        list.btnFiltr->click();
+        numbers = Numbers(list);
+        caption = list.btnFiltr->text();
+        bold = list.btnFiltr->font().bold();
+        // Switched off, the filter gives the whole list back.
+        OnWindow<TfrmNabFiltr>([](TfrmNabFiltr* filter) {
+            ASSERT_NE(filter, nullptr);
+            EXPECT_EQ(filter->edtCastNazevFirmy->text(), "o'neil");
+            filter->chckFiltrAktivni->setChecked(false);
+            filter->btnOK->click();
+        });
+        list.btnFiltr->click();
+        EXPECT_EQ(Numbers(list).size(), 3);
+        EXPECT_EQ(list.btnFiltr->text(), "Filtr");
+    });
+    EXPECT_EQ(numbers.join('|'), "NB00001");
+    EXPECT_EQ(caption, "Filtr !");
+    EXPECT_TRUE(bold);
+
+    // The expression of each condition as the list query reads it.
+    TfrmNabFiltr filter;
+    struct Case {
+        const char* name;
+        std::function<void(TfrmNabFiltr&)> set;
+        const char* expression;
+    };
+    const Case kCases[] = {
+        {"nothing checked", [](TfrmNabFiltr&) {}, ""},
+        {"state", [](TfrmNabFiltr& f) { f.chckStav->setChecked(true), f.cbxStav->setCurrentIndex(3); },
+         "IDStav = 3"},
+        {"firm not chosen yet", [](TfrmNabFiltr& f) { f.chckNazevFirmy->setChecked(true); }, "AdrCislo = 0"},
+        {"firm text with a quote",
+         [](TfrmNabFiltr& f) {
+             f.chckCastNazevFirmy->setChecked(true);
+             f.edtCastNazevFirmy->setText("O'Neil");
+         },
+         "AdrNazev LIKE '*O''Neil*'"},
+        {"open and settled between",
+         [](TfrmNabFiltr& f) {
+             f.chckNevyrizene->setChecked(true);
+             f.chckdleVyrizeni->setChecked(true);
+             f.edtDatVyrizeniOd->SetDate(DateTimeToOle(QDate(2026, 3, 1)));
+             f.edtDatVyrizeniDo->SetDate(DateTimeToOle(QDate(2026, 3, 31)));
+         },
+         "DatVyrizeni = NULL AND DatVyrizeni >= 1.3.2026 AND DatVyrizeni <= 31.3.2026"},
+        {"amounts without VAT",
+         [](TfrmNabFiltr& f) {
+             f.chckCastkaCelkem->setChecked(true);
+             f.cbxCelkemSBDPH->setCurrentIndex(1);
+             f.curCastkaCelkOd->SetValue(1000.5L);
+             f.curCastkaCelkDo->SetValue(25000);
+         },
+         "CelkemBDPH >= 1000.5 AND CelkemBDPH <= 25000"},
+        {"creator and job",
+         [](TfrmNabFiltr& f) {
+             f.chckCastVystavil->setChecked(true);
+             f.edtCastVystavil->setText("Nov");
+             f.chckZakazka->setChecked(true);
+             f.edtZakazka->setText("Z-01");
+         },
+         "Vytvoril LIKE '*Nov*' AND Zakazka = 'Z-01'"},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        TfrmNabFiltr fresh;
+        c.set(fresh);
+        EXPECT_EQ(fresh.FilterText(), QString::fromUtf8(c.expression));
+    }
+}
+
+TEST_F(OffersTest, ArchivingByDateTakesOffersIssuedStrictlyBeforeTheDay) {
+    // NB00003 issued 28.2., NB00001 on 1.3. (the day itself stays), NB00002 settled and issued 27.2.
+    ExecAgenda("UPDATE Nabidky SET DatVystaveni = :D WHERE Doklad = 'NB00003'",
+               {{"D", DateTimeToOle(QDate(2026, 2, 28))}});
+    ExecAgenda("UPDATE Nabidky SET DatVystaveni = :D WHERE Doklad = 'NB00001'",
+               {{"D", DateTimeToOle(QDate(2026, 3, 1))}});
+    ExecAgenda("UPDATE Nabidky SET DatVystaveni = :D, DatVyrizeni = :D WHERE Doklad = 'NB00002'",
+               {{"D", DateTimeToOle(QDate(2026, 2, 27))}});
+    struct Case {
+        bool onlySettled;
+        const char* remaining;
+    };
+    const Case kCases[] = {{true, "NB00001|NB00003"}, {false, "NB00001"}};
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.onlySettled);
+        ExecAgenda("UPDATE Nabidky SET Archivovano = False WHERE Doklad <> 'NB00004'");
+        QStringList numbers;
+        WithList([&](TfrmNabidky& list) {
+            OnWindow<TfrmMassChangesNabidky>([&](TfrmMassChangesNabidky* window) {
+                ASSERT_NE(window, nullptr);
+                EXPECT_TRUE(window->chckPouzeVyrizene->isChecked());
+                {
+                    TScriptedDialogs dialogs;
+                    dialogs.ExpectInformation(QString::fromUtf8(kMassArchiveDateMissing));
+                    window->btnOK->click();
+                }
+                window->edtDatum->SetDate(DateTimeToOle(QDate(2026, 3, 1)));
+                window->chckPouzeVyrizene->setChecked(c.onlySettled);
+                window->btnOK->click();
+            });
+            list.acArchivovatStarsi->trigger();
+            numbers = Numbers(list);
+        });
+        EXPECT_EQ(numbers.join('|'), c.remaining);
+    }
+
+    // A user limited to his own offers archives only those.
+    ExecAgenda("UPDATE Nabidky SET Archivovano = False, VytvorID = 0");
+    ExecAgenda("UPDATE Nabidky SET VytvorID = 7 WHERE Doklad = 'NB00003'");
+    CurrentUser.VsechnyNabidky_AR = false;
+    CurrentUser.PrefiltrNabidkyVytvorID_AR = "7";
+    TMassChangesNabidky changes(0);
+    changes.ArchiveDate = DateTimeToOle(QDate(2026, 3, 1));
+    changes.OnlySettled = false;
+    EXPECT_EQ(changes.ArchiveSql(),
+              "UPDATE Nabidky SET Archivovano = :Archivovano WHERE (DatVystaveni < #2026-3-1#) AND (VytvorID "
+              "IN (7))");
+    ASSERT_TRUE(changes.Perform());
+    EXPECT_TRUE(Stored("Archivovano", ids_[0]).toBool());
+    EXPECT_FALSE(Stored("Archivovano", ids_[2]).toBool());
+}
+
+TEST_F(OffersTest, MarkedOffersAreArchivedAndBroughtBackFromTheMenu) {
+    WithList([&](TfrmNabidky& list) {
+        Mark(list, {"NB00001", "NB00003"});
+        TScriptedDialogs dialogs;
+        dialogs.ExpectQuestion(QString::fromUtf8("Opravdu chcete označené doklady přesunout do archivu"),
+                               true);
+        list.acArchivovatOznacene->trigger();
+        EXPECT_EQ(Numbers(list).join('|'), "NB00002");
+        EXPECT_EQ(list.grNabidky->MarkedRows().MarkCount(), 0);
+    });
+    EXPECT_TRUE(Stored("Archivovano", ids_[0]).toBool());
+    EXPECT_TRUE(Stored("Archivovano", ids_[1]).toBool());
+
+    // With archived offers shown the marks stay, and clearing the flag needs no question.
+    OnNextModal([&](QWidget* modal) {
+        auto* list = qobject_cast<TfrmNabidky*>(modal);
+        OnNextModal([&](QWidget* again) {
+            auto* shown = qobject_cast<TfrmNabidky*>(again);
+            Mark(*shown, {"NB00001", "NB00003"});
+            shown->acZrusitArchivaci->trigger();
+            EXPECT_EQ(shown->grNabidky->MarkedRows().MarkCount(), 2);
+            shown->btnStorno->click();
+        });
+        list->acZobrazitArchivovane->trigger();
+    });
+    main_->btnNabidky->click();
+    EXPECT_FALSE(Stored("Archivovano", ids_[0]).toBool());
+    EXPECT_FALSE(Stored("Archivovano", ids_[1]).toBool());
+}
+
+TEST_F(OffersTest, ACommentGetsAStampLineAndALockedOfferRefusesIt) {
+    EXPECT_EQ(CommentStampLine(DateTimeToOle(QDate(2026, 3, 5), QTime(9, 7)), "Novák"),
+              QString::fromUtf8("=== 5.3.2026 (09:07 hod) Novák ==="));
+    StampOfferComments = true;
+    CurrentUser.Jmeno = QString::fromUtf8("Novák");
+    struct Case {
+        const char* number;
+        int offer;  // index into ids_
+        const char* before;
+        int stampLine;
+    };
+    // An empty comment starts with the stamp; a comment of two lines gets it as the third.
+    ExecAgenda("UPDATE Nabidky SET TextKomentare = :T WHERE Doklad = 'NB00003'",
+               {{"T", QString::fromUtf8("Volal 3.3.\r\nPošleme vzorky")}});
+    ExecAgenda("UPDATE Nabidky SET TextKomentare = '' WHERE Doklad = 'NB00001'");
+    const Case kCases[] = {{"NB00001", 1, "", 0}, {"NB00003", 0, "Volal 3.3.\r\nPošleme vzorky", 2}};
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.number);
+        WithList([&](TfrmNabidky& list) {
+            ASSERT_TRUE(list.List().Locate("Doklad", c.number));
+            OnWindow<TfrmCommentUpdater>([&](TfrmCommentUpdater* window) {
+                ASSERT_NE(window, nullptr);
+                const QStringList lines = window->memTextKomentare->toPlainText().split('\n');
+                ASSERT_GT(lines.size(), c.stampLine);
+                EXPECT_TRUE(lines[c.stampLine].startsWith("=== ")) << lines[c.stampLine].toStdString();
+                EXPECT_TRUE(lines[c.stampLine].endsWith(QString::fromUtf8(") Novák ===")));
+                window->memTextKomentare->moveCursor(QTextCursor::End);
+                window->memTextKomentare->insertPlainText("Souhlasí");
+                window->btnOK->click();
+            });
+            list.acKomentar->trigger();
+        });
+        const QString stored = Stored("TextKomentare", ids_[c.offer]).toString();
+        EXPECT_TRUE(stored.startsWith(QString::fromUtf8(c.before))) << stored.toStdString();
+        EXPECT_TRUE(stored.endsWith("\r\nSouhlasí")) << stored.toStdString();
+    }
+
+    // Storno keeps the stored comment, stamp and all; a locked offer gets no comment.
+    const QString kept = Stored("TextKomentare", ids_[0]).toString();
+    WithList([&](TfrmNabidky& list) {
+        ASSERT_TRUE(list.List().Locate("Doklad", "NB00003"));
+        OnWindow<TfrmCommentUpdater>([](TfrmCommentUpdater* window) { window->btnStorno->click(); });
+        list.acKomentar->trigger();
+        ASSERT_TRUE(list.List().Locate("Doklad", "NB00002"));
+        TScriptedDialogs dialogs;
+        dialogs.ExpectInformation(QString::fromUtf8(kCommentLocked));
+        list.acKomentar->trigger();
+    });
+    EXPECT_EQ(Stored("TextKomentare", ids_[0]).toString(), kept);
+}
+
+TEST_F(OffersTest, TheSumCountsTheMarkedOffersOverallAndByState) {
+    ExecAgenda("UPDATE Nabidky SET Zisk = 150");
+    WithList([&](TfrmNabidky& list) {
+        Mark(list, {"NB00003", "NB00002"});
+        OnWindow<TfrmSoucetCen>([](TfrmSoucetCen* window) {
+            ASSERT_NE(window, nullptr);
+            EXPECT_EQ(window->lblPocetCelkem->text(), "2");
+            EXPECT_EQ(window->lblBDPHCelkem->text(), QString::fromUtf8("2 000,00"));
+            EXPECT_EQ(window->lblSDPHCelkem->text(), QString::fromUtf8("2 420,00"));
+            EXPECT_EQ(window->lblZiskCelkem->text(), QString::fromUtf8("300,00"));
+            struct Case {
+                int state;
+                const char* count;
+                const char* total;
+            };
+            const Case kCases[] = {
+                {0, "0", "0,00"}, {1, "1", "1 000,00"}, {3, "1", "1 000,00"}, {6, "0", "0,00"}};
+            for (const Case& c : kCases) {
+                SCOPED_TRACE(c.state);
+                window->cbxStav->setCurrentIndex(c.state + 1);
+                EXPECT_EQ(window->lblPocetCelkem->text(), c.count);
+                EXPECT_EQ(window->lblBDPHCelkem->text(), QString::fromUtf8(c.total));
+            }
+            window->accept();
+        });
+        list.acSoucet->trigger();
+        // Without marks every listed offer counts.
+        list.grNabidky->MarkedRows().ClearMarks();
+        EXPECT_EQ(SumOffers(list)[0].Count, 3);
+    });
+}
+
+TEST_F(OffersTest, SummaryReportsRankAcceptedOffersByCustomerOrJob) {
+    // Three accepted offers: two for one firm whose name is written in two ways, one without a firm.
+    ExecAgenda("UPDATE Nabidky SET IDStav = 3, Zisk = 100, CelkemBDPH = 1000, AdrCislo = 0");
+    ExecAgenda(
+        "UPDATE Nabidky SET AdrNazev = 'ELEKTRO Novák a syn', AdrICO = '123 456' WHERE Doklad = 'NB00003'");
+    ExecAgenda("UPDATE Nabidky SET AdrICO = '123456', CelkemBDPH = 500 WHERE Doklad = 'NB00001'");
+    ExecAgenda("UPDATE Nabidky SET AdrICO = '' WHERE Doklad = 'NB00002'");
+    TSummaryReportNabidky report;
+    TSummaryReportFilterNabidky& filter = *report.Filter;
+    filter.ReportKind = TSummaryReportKind::CustomersByTurnover;
+    struct Case {
+        TCustomerGrouping grouping;
+        QStringList rows;
+    };
+    const Case kCases[] = {
+        {TCustomerGrouping::Ico,
+         {QString::fromUtf8("ELEKTRO Novák a syn=1500"), QString::fromUtf8("[nabídky bez IČ]=1000")}},
+        {TCustomerGrouping::Name,
+         {QString::fromUtf8("ELEKTRO Novák a syn=1500"), QString::fromUtf8("Pekárna U Lípy=1000")}},
+        {TCustomerGrouping::InternalNumber, {QString::fromUtf8("[nabídky bez vazby na adresář firem]=2500")}},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(static_cast<int>(c.grouping));
+        filter.CustomerGrouping = c.grouping;
+        ASSERT_TRUE(report.Compute());
+        QStringList rows;
+        for (report.Result.First(); !report.Result.Eof(); report.Result.Next())
+            rows << report.Result.FieldByName("SumKeyName")->AsString() + "=" +
+                        QString::number(report.Result.FieldByName("CelkemBDPH")->AsFloat());
+        EXPECT_EQ(rows, c.rows);
+    }
+
+    // The statement keeps both end dates and the user's creator prefilter.
+    filter.UseIssueDate = true;
+    filter.IssueDateFrom = DateTimeToOle(QDate(2026, 11, 1));
+    filter.IssueDateTo = DateTimeToOle(QDate(2026, 11, 30));
+    CurrentUser.VsechnyNabidky_AR = false;
+    CurrentUser.PrefiltrNabidkyVytvorID_AR = "1;3";
+    EXPECT_EQ(
+        report.ReportSql(),
+        "SELECT AdrCislo, AdrNazev, AdrPSC, AdrMisto, AdrICO, CelkemBDPH, Zisk, Zakazka FROM Nabidky WHERE "
+        "(IDStav = 3) AND ((DatVystaveni >= #2026-11-1#) AND (DatVystaveni <= #2026-11-30#)) AND "
+        "(Archivovano = False) AND (VytvorID IN (1,3))");
+    CurrentUser.VsechnyNabidky_AR = true;
+
+    // From the list: the choice, then the result, ranked by profit.
+    WithList([&](TfrmNabidky& list) {
+        OnWindow<TfrmSummaryReportFilterNabidky>([&](TfrmSummaryReportFilterNabidky* choice) {
+            ASSERT_NE(choice, nullptr);
+            choice->rbKind[0]->setChecked(true);
+            choice->chckDatum->setChecked(true);
+            choice->edtDatumOd->Clear();
+            {
+                TScriptedDialogs dialogs;
+                dialogs.ExpectWarning(QString::fromUtf8(kIssueDateRangeMissing));
+                choice->btnOK->click();
+            }
+            choice->chckDatum->setChecked(false);
+            choice->cbxSeskupit->setCurrentIndex(static_cast<int>(TCustomerGrouping::Name));
+            OnWindow<TfrmSummaryReportNabidky>([](TfrmSummaryReportNabidky* result) {
+                ASSERT_NE(result, nullptr);
+                EXPECT_EQ(result->lblReportHumanName->text(), QString::fromUtf8("Nejziskovější odběratelé"));
+                result->grab().save(ArtifactPath("offer-summary-report.png"));
+                result->btnZavrit->click();
+            });
+            choice->btnOK->click();
+        });
+        list.acPrehledoveSestavy->trigger();
+    });
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QListWidget>
 
 #include "common/Artifacts.h"
 #include "common/ScriptedDialogs.h"
@@ -10,6 +11,7 @@
 #include "core/SeznamFirem.h"
 #include "core/UsersTest.h"
 #include "core/Uzivatele.h"
+#include "offers/PrefiltrNabidky.h"
 #include "widgets/VnDBGrids.h"
 
 namespace {
@@ -120,8 +122,6 @@ TEST_F(UzivateleTest, PickModeShowsOkAndEnterPicks) {
 TEST_F(UzivateleTest, NewUserFromTheListIsWrittenWithEveryColumn) {
     AddUser(5, "Petr", "petr");
     TScriptedDialogs dialogs;
-    // The offers' creator prefilter editor comes with the offers.
-    dialogs.ExpectInformation(kFunctionNotAvailable);
     TModalScript script;
     script.Then("frmUzivatele", [](QWidget* w) { List(w).btnPridat->click(); })
         .Then("frmDetailUzivatele",
@@ -150,6 +150,19 @@ TEST_F(UzivateleTest, NewUserFromTheListIsWrittenWithEveryColumn) {
                   card.grab().save(ArtifactPath("user_card.png"));
                   QTest::keyClick(card.edtJmeno, Qt::Key_Return);
               })
+        .Then("frmPrefiltrNabidky",
+              [](QWidget* w) {
+                  // Offers made without users come first, then the users; Petr's offers are chosen.
+                  auto* prefilter = qobject_cast<TfrmPrefiltrNabidky*>(w);
+                  QListWidget* users = prefilter->clbVytvorIDUsers;
+                  ASSERT_GE(users->count(), 2);
+                  EXPECT_EQ(users->item(0)->text(), QString::fromUtf8(kNamelessUser));
+                  for (int i = 0; i < users->count(); ++i) {
+                      EXPECT_EQ(users->item(i)->checkState(), Qt::Unchecked);
+                      if (users->item(i)->text() == "Petr") users->item(i)->setCheckState(Qt::Checked);
+                  }
+                  prefilter->btnOK->click();
+              })
         .Then("frmUzivatele", [this](QWidget* w) {
             TfrmUzivatele& list = List(w);
             // The list stands on the new user.
@@ -173,7 +186,8 @@ TEST_F(UzivateleTest, NewUserFromTheListIsWrittenWithEveryColumn) {
     EXPECT_FALSE(row["Administrator_AR"].toBool());
     EXPECT_TRUE(row["Zamky_AR"].toBool());
     EXPECT_FALSE(row["VsechnyNabidky_AR"].toBool());
-    EXPECT_EQ(row["PrefiltrNabidkyVytvorID_AR"].toString(), "6");
+    // The user's own number joins the chosen ones.
+    EXPECT_EQ(row["PrefiltrNabidkyVytvorID_AR"].toString(), "5;6");
     EXPECT_FALSE(row["UseStartDBName"].toBool());
 }
 
