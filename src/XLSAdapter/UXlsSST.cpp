@@ -44,12 +44,11 @@ void TSST::LoadFromRecord(const TSSTRecord& record) {
     // Every string takes at least 3 bytes, so a count beyond what the chain can hold is a lie;
     // the reader stops with "Error reading record" when the data runs out in any case.
     for (quint32 i = 0; i < count; ++i) {
-        auto entry = std::make_unique<TSSTEntry>(TExcelString(2, r, pos));
-        byText_.insert(entry.get());
-        entries_.push_back(std::move(entry));
+        entries_.push_back(std::make_unique<TSSTEntry>(TExcelString(2, r, pos)));
     }
     // Text cells find their entries by their position in the file.
     placed_ = entries_.size();
+    indexed_ = false;
 }
 
 namespace {
@@ -81,6 +80,7 @@ void TSST::PlaceNewEntries() const {
 }
 
 TSSTEntry& TSST::AddEntry(const QString& text) {
+    if (!indexed_) RebuildTextIndex();
     auto entry = std::make_unique<TSSTEntry>(TExcelString(2, text));
     if (auto it = byText_.find(entry.get()); it != byText_.end()) {
         ++(*it)->Refs;
@@ -108,6 +108,7 @@ void TSST::RebuildTextIndex() {
     byText_.clear();
     byText_.reserve(entries_.size());
     for (const auto& e : entries_) byText_.insert(e.get());
+    indexed_ = true;
 }
 
 void TSST::FixRefs() {
@@ -115,7 +116,7 @@ void TSST::FixRefs() {
     const size_t before = entries_.size();
     std::erase_if(entries_, [](const auto& e) { return e->Refs <= 0; });
     placed_ = entries_.size();
-    if (entries_.size() != before) RebuildTextIndex();
+    if (entries_.size() != before && indexed_) RebuildTextIndex();
 }
 
 // Lays the table out into SST and CONTINUE records and hands every piece to `sink`: a string

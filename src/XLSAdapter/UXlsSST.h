@@ -61,7 +61,9 @@ private:
     mutable size_t placed_ = 0;
     // The first entry of each text, in table order: equal texts in a loaded table keep their
     // first entry as the one new cells share, as a binary search over the sorted table finds.
+    // Built when a text is first added: a workbook that is only read never needs it.
     std::unordered_set<TSSTEntry*, TTextHash, TSameText> byText_;
+    bool indexed_ = false;
 
     void PlaceNewEntries() const;
     void RebuildTextIndex();
