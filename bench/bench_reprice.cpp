@@ -62,6 +62,9 @@ public:
         main_ = std::make_unique<TfrmMain>();
         TADOConnection& con = main_->ADOConAgenda;
         con.Open(folder + "FIRMA.MDB");
+        // Filling the firm is no part of the measure: each statement would write the table's
+        // change stamp to disk.
+        ChangeStampsSuspended = true;
         con.BeginTrans();
         con.Execute("INSERT INTO Sklady (Nazev, Poradi) VALUES ('List', 1)");
         con.Execute("INSERT INTO Skupiny (Sklad, Nazev, Zakladni) VALUES (1, '# Nezařazeno #', True)");
@@ -93,6 +96,7 @@ public:
                 params);
         }
         con.CommitTrans();
+        ChangeStampsSuspended = false;
     }
     ~RepriceFirm() {
         main_->CloseFirmDatasets();
@@ -155,7 +159,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     g_firm = std::make_unique<RepriceFirm>();
     const int result = RunWithRatios(
-        argc, argv, {{"reprice 50000 items / bulk update", "BM_Reprice", "BM_BulkUpdate", 400.0}});
+        argc, argv, {{"reprice 50000 items / bulk update", "BM_Reprice", "BM_BulkUpdate", 20.0}});
     std::printf("price-group rule reads per run: %d\n", g_ruleReads);
     g_firm.reset();
     return result;

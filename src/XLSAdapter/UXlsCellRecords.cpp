@@ -3,6 +3,7 @@
 #include <QIODevice>
 #include <bit>
 #include <cmath>
+#include <cstring>
 
 #include "XLSAdapter/XlsMessages.h"
 #include "platform/data/VariantType.h"
@@ -134,19 +135,39 @@ TMultipleValueRecord::TMultipleValueRecord(quint16 id, QByteArray data) : TBaseR
     CheckSize(4);
 }
 
+namespace {
+
+// The payload of one cell split out of a row of values: row, column, XF and `value` bytes.
+QByteArray SplitCellData(TSharedPayloadBuffer* payloads, quint16 row, quint16 column, quint16 xf,
+                         const char* value, int valueSize) {
+    char bytes[16];
+    const int size = 6 + valueSize;
+    Q_ASSERT(size <= int(sizeof bytes));
+    const quint16 words[] = {row, column, xf};
+    for (int i = 0; i < 3; ++i) {
+        bytes[2 * i] = char(words[i] & 0xFF);
+        bytes[2 * i + 1] = char(words[i] >> 8);
+    }
+    if (valueSize > 0) std::memcpy(bytes + 6, value, size_t(valueSize));
+    return payloads ? payloads->MakePayload(bytes, size) : QByteArray(bytes, size);
+}
+
+}  // namespace
+
 std::unique_ptr<TCellRecord> TMulRKRecord::NextRecord() {
     int pos = 4 + CurrentCol * 6;
-    auto cell = std::make_unique<TRKRecord>(GetWord(Data, 0), quint16(GetWord(Data, 2) + CurrentCol),
-                                            GetWord(Data, pos));
-    SetLongWord(cell->Data, 6, GetLongWord(Data, pos + 2));
+    auto cell = std::make_unique<TRKRecord>(
+        0x027E, SplitCellData(Payloads, GetWord(Data, 0), quint16(GetWord(Data, 2) + CurrentCol),
+                              GetWord(Data, pos), Data.constData() + pos + 2, 4));
     ++CurrentCol;
     return cell;
 }
 
 std::unique_ptr<TCellRecord> TMulBlankRecord::NextRecord() {
     int pos = 4 + CurrentCol * 2;
-    auto cell = std::make_unique<TBlankRecord>(GetWord(Data, 0), quint16(GetWord(Data, 2) + CurrentCol),
-                                               GetWord(Data, pos));
+    auto cell = std::make_unique<TBlankRecord>(
+        0x0201, SplitCellData(Payloads, GetWord(Data, 0), quint16(GetWord(Data, 2) + CurrentCol),
+                              GetWord(Data, pos), nullptr, 0));
     ++CurrentCol;
     return cell;
 }

@@ -41,6 +41,8 @@ class TMultipleValueRecord : public TBaseRecord {
 public:
     TMultipleValueRecord(quint16 id, QByteArray data);
     int CurrentCol = 0;
+    // Where the split cells' payloads are made, when the reader offers it.
+    TSharedPayloadBuffer* Payloads = nullptr;
     virtual bool Eof() const = 0;
     virtual std::unique_ptr<TCellRecord> NextRecord() = 0;
 };

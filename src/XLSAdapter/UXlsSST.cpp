@@ -44,32 +44,79 @@ void TSST::LoadFromRecord(const TSSTRecord& record) {
     // Every string takes at least 3 bytes, so a count beyond what the chain can hold is a lie;
     // the reader stops with "Error reading record" when the data runs out in any case.
     for (quint32 i = 0; i < count; ++i) {
-        auto entry = std::make_unique<TSSTEntry>(TExcelString(2, r, pos));
-        entries_.push_back(std::move(entry));
+        entries_.push_back(std::make_unique<TSSTEntry>(TExcelString(2, r, pos)));
     }
+    // Text cells find their entries by their position in the file.
+    placed_ = entries_.size();
+    indexed_ = false;
+}
+
+namespace {
+
+bool InStringOrder(const std::unique_ptr<TSSTEntry>& a, const std::unique_ptr<TSSTEntry>& b) {
+    return a->Str.Compare(b->Str) < 0;
+}
+
+}  // namespace
+
+size_t TSST::TTextHash::operator()(const TSSTEntry* e) const {
+    const TExcelString& s = e->Str;
+    // What the string order compares, and nothing else: texts equal in that order hash alike.
+    const size_t chars = (s.OptionFlags & TExcelString::fWide) ? qHash(s.WideData) : qHash(s.ShortData);
+    return chars ^ (size_t(s.StrLenLength) << 8 | s.OptionFlags) * 0x9E3779B97F4A7C15ull;
 }
 
 void TSST::Sort() {
-    std::stable_sort(entries_.begin(), entries_.end(),
-                     [](const auto& a, const auto& b) { return a->Str.Compare(b->Str) < 0; });
+    std::stable_sort(entries_.begin(), entries_.end(), InStringOrder);
+    placed_ = entries_.size();
+}
+
+void TSST::PlaceNewEntries() const {
+    if (placed_ == entries_.size()) return;
+    const auto middle = entries_.begin() + std::ptrdiff_t(placed_);
+    std::sort(middle, entries_.end(), InStringOrder);  // new entries are distinct texts
+    std::inplace_merge(entries_.begin(), middle, entries_.end(), InStringOrder);
+    placed_ = entries_.size();
+}
+
+TSSTEntry& TSST::AddEntry(const QString& text) {
+    if (!indexed_) RebuildTextIndex();
+    auto entry = std::make_unique<TSSTEntry>(TExcelString(2, text));
+    if (auto it = byText_.find(entry.get()); it != byText_.end()) {
+        ++(*it)->Refs;
+        return **it;
+    }
+    entry->Refs = 1;
+    byText_.insert(entry.get());
+    entries_.push_back(std::move(entry));
+    return *entries_.back();
 }
 
 int TSST::AddString(const QString& text) {
-    TExcelString s(2, text);
-    auto it = std::lower_bound(entries_.begin(), entries_.end(), s,
-                               [](const auto& e, const TExcelString& v) { return e->Str.Compare(v) < 0; });
-    if (it != entries_.end() && (*it)->Str.Compare(s) == 0) {
-        ++(*it)->Refs;
-        return int(it - entries_.begin());
-    }
-    auto entry = std::make_unique<TSSTEntry>(std::move(s));
-    entry->Refs = 1;
-    it = entries_.insert(it, std::move(entry));
+    const TSSTEntry& added = AddEntry(text);
+    PlaceNewEntries();
+    // The first entry of its text in the sorted table, as the text index keeps it.
+    auto it = std::lower_bound(entries_.begin(), entries_.end(), added,
+                               [](const auto& e, const TSSTEntry& v) { return e->Str.Compare(v.Str) < 0; });
+    // A table loaded and never sorted has no order to search.
+    if (it == entries_.end() || it->get() != &added)
+        it = std::find_if(entries_.begin(), entries_.end(), [&](const auto& e) { return e.get() == &added; });
     return int(it - entries_.begin());
 }
 
+void TSST::RebuildTextIndex() {
+    byText_.clear();
+    byText_.reserve(entries_.size());
+    for (const auto& e : entries_) byText_.insert(e.get());
+    indexed_ = true;
+}
+
 void TSST::FixRefs() {
+    PlaceNewEntries();
+    const size_t before = entries_.size();
     std::erase_if(entries_, [](const auto& e) { return e->Refs <= 0; });
+    placed_ = entries_.size();
+    if (entries_.size() != before && indexed_) RebuildTextIndex();
 }
 
 // Lays the table out into SST and CONTINUE records and hands every piece to `sink`: a string
@@ -80,6 +127,7 @@ void TSST::FixRefs() {
 // expects; the header of a string is never cut.
 template <typename Sink>
 void TSST::Layout(Sink& sink) const {
+    PlaceNewEntries();
     qint64 used = kSSTCountsSize;
     int strings = 0;  // strings begun in the current record
     sink.Begin(true);
@@ -180,6 +228,7 @@ qint64 TSST::TotalSize() const {
 }
 
 void TSST::SaveToStream(QIODevice& stream, qint64 streamOffset) {
+    PlaceNewEntries();
     quint32 totalRefs = 0;
     for (int i = 0; i < Count(); ++i) {
         if (entries_[size_t(i)]->Refs < 1) XlsError(XlsMessages::ErrRefsShouldBePositive);
@@ -247,7 +296,7 @@ QVariant TLabelSSTRecord::GetValue() const { return entry_ ? QVariant(entry_->St
 void TLabelSSTRecord::SetValue(const QVariant& value) {
     Q_ASSERT(sst_);
     TSSTEntry* old = entry_;
-    entry_ = &(*sst_)[sst_->AddString(VariantToText(value))];
+    entry_ = &sst_->AddEntry(VariantToText(value));
     if (old) --old->Refs;
 }
 

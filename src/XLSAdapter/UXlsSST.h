@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 #include "XLSAdapter/UXlsBaseRecords.h"
@@ -22,15 +23,24 @@ struct TSSTEntry {
 };
 
 // The shared string table: one entry per distinct text, counted by the text cells that use it.
+// Entries are found through a hash of their text, so adding a text costs the same however large
+// the table is; a new entry waits at the end and takes its sorted place the next time the table
+// is read by index or written (a report adds tens of thousands of texts one cell at a time).
 class TSST {
 public:
     int Count() const { return int(entries_.size()); }
-    TSSTEntry& operator[](int i) const { return *entries_[size_t(i)]; }
+    TSSTEntry& operator[](int i) const {
+        PlaceNewEntries();
+        return *entries_[size_t(i)];
+    }
 
     void LoadFromRecord(const TSSTRecord& record);
     void Sort();
     // The index of the entry for `text`, which gains one reference (made when missing).
     int AddString(const QString& text);
+    // The same, giving the entry itself: no index has to be computed, so the table stays unsorted
+    // until it is next read by index or written.
+    TSSTEntry& AddEntry(const QString& text);
     // Drops entries no cell refers to any more.
     void FixRefs();
     // SST with its CONTINUE records, then a new EXTSST. `streamOffset` is where the stream's
@@ -39,7 +49,24 @@ public:
     qint64 TotalSize() const;
 
 private:
-    std::vector<std::unique_ptr<TSSTEntry>> entries_;
+    struct TTextHash {
+        size_t operator()(const TSSTEntry* e) const;
+    };
+    struct TSameText {
+        bool operator()(const TSSTEntry* a, const TSSTEntry* b) const { return a->Str.Compare(b->Str) == 0; }
+    };
+    // Entries before `placed_` stand where they belong (in file order while a workbook loads, in
+    // string order once sorted); the rest were added since, in the order they came.
+    mutable std::vector<std::unique_ptr<TSSTEntry>> entries_;
+    mutable size_t placed_ = 0;
+    // The first entry of each text, in table order: equal texts in a loaded table keep their
+    // first entry as the one new cells share, as a binary search over the sorted table finds.
+    // Built when a text is first added: a workbook that is only read never needs it.
+    std::unordered_set<TSSTEntry*, TTextHash, TSameText> byText_;
+    bool indexed_ = false;
+
+    void PlaceNewEntries() const;
+    void RebuildTextIndex();
     template <typename Sink>
     void Layout(Sink& sink) const;
 };

@@ -104,7 +104,9 @@ void TWorkSheet::LoadFromStream(QIODevice& stream, std::unique_ptr<TBaseRecord> 
         } else if (IsCellRecord(id)) {
             Cells.AddCell(Take<TCellRecord>(r));
         } else if (id == xlr::MULRK || id == xlr::MULBLANK) {
-            Cells.AddMultiple(Take<TMultipleValueRecord>(r));
+            std::unique_ptr<TMultipleValueRecord> multiple = Take<TMultipleValueRecord>(r);
+            multiple->Payloads = dynamic_cast<TSharedPayloadBuffer*>(&stream);
+            Cells.AddMultiple(std::move(multiple));
         } else if (id == xlr::ROW) {
             Cells.AddRow(Take<TRowRecord>(r));
         } else if (id == xlr::CONDFMT) {

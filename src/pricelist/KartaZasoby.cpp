@@ -793,8 +793,7 @@ int RecalculateItem(TDataSet& item) {
         calc.CenSkupina = groups.FieldByName("Zkratka")->AsString();
         calc.CenSkupinaId = groupId;
         if (!groups.FieldByName("Vlastni")->AsBoolean()) calc.ImposeGroupSettings(groups, item);
-        rules.SetFilter("IDCenSkup = " + QString::number(groupId));
-        rules.SetFiltered(true);
+        FilterRulesToGroup(rules, groupId);
         calc.BuildLevelRows(rules, item);
     }
     calc.RecalcItemPrices(kRecalcFromPurchase);

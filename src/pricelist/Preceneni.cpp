@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -25,6 +26,7 @@
 #include "core/Upgrade.h"
 #include "core/Working.h"
 #include "platform/data/Field.h"
+#include "platform/db/ADOConnection.h"
 #include "platform/db/ADOQuery.h"
 #include "platform/text/OleDate.h"
 #include "platform/ui/CurrencyEdit.h"
@@ -95,6 +97,51 @@ QLabel* Text(QWidget* parent, const char* text) {
 TRepriceAction ActionOf(const QComboBox* box) { return static_cast<TRepriceAction>(box->currentIndex()); }
 
 long double Float(const TDataSet& row, const char* name) { return row.FieldByName(name)->AsFloat(); }
+
+// A statement outside a transaction is a commit of its own, and each commit waits until the disk
+// holds it (the firm's file may lie on a network share): row by row, a run over tens of thousands
+// of items spent minutes waiting. The run's writes are therefore committed in batches of a
+// fraction of a second, so another station waits for the file no longer than that, and what was
+// written before an error or an interruption stays written, as it did row by row.
+constexpr qint64 kBatchMs = 250;
+
+class TWriteBatches {
+public:
+    explicit TWriteBatches(TADOConnection& connection) : connection_(connection) {}
+    ~TWriteBatches() {
+        // Also while an error unwinds the run: the rows before it were written.
+        try {
+            Commit();
+        } catch (...) {
+            try {
+                connection_.RollbackTrans();
+            } catch (...) {
+            }
+        }
+    }
+    TWriteBatches(const TWriteBatches&) = delete;
+    TWriteBatches& operator=(const TWriteBatches&) = delete;
+
+    // Before a row is written. A caller's own transaction is left alone: its rows go into it.
+    void BeforeRow() {
+        if (open_ && clock_.elapsed() >= kBatchMs) Commit();
+        if (open_ || connection_.InTransaction()) return;
+        connection_.BeginTrans();
+        open_ = true;
+        clock_.start();
+    }
+    // Before the run waits for the user: nobody else waits for the file meanwhile.
+    void Commit() {
+        if (!open_) return;
+        open_ = false;
+        connection_.CommitTrans();
+    }
+
+private:
+    TADOConnection& connection_;
+    QElapsedTimer clock_;
+    bool open_ = false;
+};
 
 }  // namespace
 
@@ -528,8 +575,10 @@ int TfrmPreceneni::RepriceItems() {
     phaseOne_ = chckNastavit->isChecked();
     lblFaze->setText(QString::fromUtf8(phaseOne_ ? kRepricePhaseOne : kRepricePhase));
     const QString update = PhaseOneSql();
+    TWriteBatches batches(main.ADOConAgenda);
 
     auto rowAction = [&](TDataSet& row) {
+        batches.BeforeRow();
         if (!phaseOne_) {
             EditPriceListItem(false, true, row, false);
             return;
@@ -616,10 +665,12 @@ int TfrmPreceneni::RepriceItems() {
         pbWorking->setMaximum(rows.RecordCount());
         int done = 0;
         for (rows.First(); !rows.Eof(); rows.Next()) {
+            batches.BeforeRow();
             EditPriceListItem(false, true, rows, false);
             QCoreApplication::processEvents();
             pbWorking->setValue(++done);
             if (WorkingCancelled) {
+                batches.Commit();
                 if (AskQuestion(QString::fromUtf8(kRepriceConfirmStop))) {
                     interrupted = true;
                     break;
@@ -629,6 +680,7 @@ int TfrmPreceneni::RepriceItems() {
         }
         rows.Close();
     }
+    batches.Commit();
 
     pbWorking->setValue(pbWorking->maximum());
     main.adqCenSkup.Close();

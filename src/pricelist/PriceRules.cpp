@@ -176,8 +176,7 @@ int CalcLevelPrice(int groupId, const QString& levelCode, bool baseWithVat, long
     if (!rules.Active()) return -1;
 
     // The filter stays on the group afterwards: the cards walk the group's rules right after.
-    rules.SetFilter("IDCenSkup = " + QString::number(groupId));
-    rules.SetFiltered(true);
+    FilterRulesToGroup(rules, groupId);
     if (!rules.Locate("Zkratka", levelCode, loCaseInsensitive)) return -1;
 
     long double levelNet = 0;
@@ -210,6 +209,15 @@ int CalcLevelPrice(int groupId, const QString& levelCode, bool baseWithVat, long
     net = levelNet;
     gross = levelGross;
     return 0;
+}
+
+void FilterRulesToGroup(TDataSet& rules, int groupId) {
+    // The rules are only ever refilled through LoadPriceGroupRules, which drops the filter, so a
+    // filter still standing on the group still shows exactly its rules.
+    const QString filter = QStringLiteral("IDCenSkup = ") + QString::number(groupId);
+    if (rules.Filtered() && rules.Filter() == filter) return;
+    rules.SetFilter(filter);
+    rules.SetFiltered(true);
 }
 
 int FindFixedLevelSlot(const QString& levelCode, const TDataSet& item) {

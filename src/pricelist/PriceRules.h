@@ -81,6 +81,9 @@ void CreatePriceRuleTables(TMemTable& mtCenSkupPol, TMemTable& mtCenSkup);
 int CalcLevelPrice(int groupId, const QString& levelCode, bool baseWithVat, long double purchasePrice,
                    long double basePrice, long double vatRate, const TDataSet& item, long double& net,
                    long double& gross);
+// Filters the level rules to one group. A table already filtered so is left as it is: a bulk run
+// prices every level of every item through the same few groups.
+void FilterRulesToGroup(TDataSet& rules, int groupId);
 // The fixed-level slot 1..3 of the item that carries the level, 0 when none does.
 int FindFixedLevelSlot(const QString& levelCode, const TDataSet& item);
 

@@ -545,3 +545,47 @@ TEST_F(ForeignTemplateTest, FormulaTextResultsAreReadAndNeverPromisedOnSave) {
               }),
               XlsMessages::ErrShrFmlaNotFound);
 }
+
+// Cells split out of rows of values borrow their bytes from the loaded workbook, as the other
+// records borrow theirs from the stream: enough of them to fill several blocks read right, a
+// changed cell takes its own copy and leaves its neighbours alone, and a workbook loaded again
+// drops the old cells before their bytes.
+TEST(Workbook, CellsSplitOutOfRowsOfValuesLiveWithTheWorkbook) {
+    constexpr int kRows = 40;
+    constexpr int kColumns = 200;  // 8 000 cells of 10 bytes
+    auto stream = [](int first) {
+        QByteArray sheet = Bof(0x10);
+        for (int r = 0; r <= kRows; ++r) sheet += RowRec(r);
+        for (int r = 0; r < kRows; ++r) {
+            QByteArray mulrk = Words({quint16(r), 1});  // from column B
+            for (int c = 0; c < kColumns; ++c) {
+                const quint32 rk = quint32(first + r * kColumns + c) << 2 | 2;  // an integer
+                mulrk += Words({15, quint16(rk & 0xFFFF), quint16(rk >> 16)});
+            }
+            sheet += Rec(0x00BD, mulrk + Words({kColumns}));
+        }
+        sheet += Rec(0x00BE, Words({kRows, 0, 16, 17, 1})) + Window2(true) + Eof();
+        return Bof(5) + Window1() + BoundSheet("List") + Eof() + sheet;
+    };
+    auto value = [](TWorkbook& wb, int row, int col) {
+        return wb.WorkSheets(0).Cells.CellList.GetValue(row, col).Value.toInt();
+    };
+    TWorkbook wb;
+    wb.LoadFromData(stream(100));
+    for (int r = 0; r < kRows; r += 13)
+        for (int c = 1; c <= kColumns; c += 37) EXPECT_EQ(value(wb, r, c), 100 + r * kColumns + c - 1) << r;
+    EXPECT_EQ(value(wb, kRows - 1, kColumns), 100 + kRows * kColumns - 1);
+    EXPECT_EQ(wb.WorkSheets(0).Cells.CellList.GetValue(kRows, 1).XF, 17);
+
+    wb.WorkSheets(0).Cells.CellList.SetValue(0, 2, {7.0, -1, false});
+    EXPECT_EQ(value(wb, 0, 1), 100);
+    EXPECT_EQ(value(wb, 0, 2), 7);
+    EXPECT_EQ(value(wb, 0, 3), 102);
+    const QByteArray saved = SaveBytes(wb);
+
+    wb.LoadFromData(stream(100000));
+    EXPECT_EQ(value(wb, kRows - 1, kColumns), 100000 + kRows * kColumns - 1);
+    wb.LoadFromData(saved);
+    EXPECT_EQ(value(wb, 0, 2), 7);
+    EXPECT_EQ(value(wb, kRows - 1, kColumns), 100 + kRows * kColumns - 1);
+}

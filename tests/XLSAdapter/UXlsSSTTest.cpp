@@ -229,3 +229,59 @@ TEST(SharedStrings, ReferenceCountsFollowTheCells) {
             EXPECT_EQ(table[int(index)].Str.Value(), expected);
         }
 }
+
+// Texts arriving in any order (as a report fills its cells) are written in the string order, and
+// every text cell points at its own text in the written table; a text already there is shared.
+TEST(SharedStrings, TextsAddedOutOfOrderAreWrittenSortedAndFoundAgain) {
+    TSST table;
+    TColInfoList columns;
+    TCells cells(&table, &columns);
+    constexpr int kTexts = 300;
+    QStringList texts;
+    for (int i = 0; i < kTexts; ++i) {
+        const int n = i * 7919 % kTexts;  // every number once, out of order
+        texts << (n % 10 == 0 ? QString::fromUtf8("Žluťoučký kůň %1").arg(n) : QString("položka %1").arg(n));
+    }
+    for (int row = 0; row < kTexts; ++row) cells.CellList.SetValue(row, 0, {texts[row], -1, false});
+    cells.CellList.SetValue(kTexts, 0, {texts[5], -1, false});
+    cells.CellList.SetValue(kTexts + 1, 0, {texts[7], -1, false});
+    cells.CellList.SetValue(kTexts + 1, 0, {QString("nová"), -1, false});  // texts[7] keeps one cell
+    ASSERT_EQ(table.Count(), kTexts + 1);
+    table.FixRefs();
+
+    auto parts = Split(Saved(table));
+    EXPECT_EQ(GetLongWord(parts[0].second, 0), quint32(kTexts + 2));
+    auto records = LoadAll(Saved(table));
+    TSST back;
+    back.LoadFromRecord(static_cast<TSSTRecord&>(*records[0]));
+    ASSERT_EQ(back.Count(), kTexts + 1);
+    for (int i = 1; i < back.Count(); ++i) EXPECT_LT(back[i - 1].Str.Compare(back[i].Str), 0) << i;
+
+    int seen = 0;
+    for (auto& [id, payload] : Split(Saved(cells))) {
+        if (id != 0x00FD) continue;
+        const int row = GetWord(payload, 0);
+        const QString expected = row == kTexts ? texts[5] : row == kTexts + 1 ? "nová" : texts[row];
+        EXPECT_EQ(back[int(GetLongWord(payload, 6))].Str.Value(), expected) << row;
+        ++seen;
+    }
+    EXPECT_EQ(seen, kTexts + 2);
+}
+
+// A file may hold one text twice; a new cell with that text shares the first entry, as a search
+// of the sorted table finds it, and adds none.
+TEST(SharedStrings, TextHeldTwiceByAFileIsSharedNotAdded) {
+    QByteArray sst = Counts(3, 3);
+    for (const char* text : {"b", "a", "a"}) sst += Words({1}) + QByteArray(1, '\0') + text;
+    auto records = LoadAll(Rec(0x00FC, sst));
+    TSST table;
+    table.LoadFromRecord(static_cast<TSSTRecord&>(*records[0]));
+    TLabelSSTRecord second(0x00FD, Words({0, 0, 0, 2, 0}));
+    second.AttachToSST(&table);
+    table.Sort();
+    EXPECT_EQ(table.AddString("a"), 0);
+    EXPECT_EQ(table.Count(), 3);
+    EXPECT_EQ(table[0].Refs, 1);
+    EXPECT_EQ(table[1].Refs, 1);  // the second "a", which the loaded cell points at
+    EXPECT_EQ(second.SSTEntry(), &table[1]);
+}

@@ -16,6 +16,7 @@
 #include "core/Locks.h"
 #include "core/Working.h"
 #include "platform/data/Field.h"
+#include "platform/db/DatabaseError.h"
 #include "platform/ui/CurrencyEdit.h"
 #include "pricelist/Preceneni.h"
 #include "pricelist/PriceListFixture.h"
@@ -387,4 +388,57 @@ TEST_F(PreceneniTest, ThePriceGroupRulesAreReadOncePerRunWhateverTheNumberOfItem
     EXPECT_EQ(ruleReads(), few);
     EXPECT_EQ(Int("SELECT COUNT(*) FROM Zasoby WHERE Chyba = 0 AND PrCenaBDPH = 120"), 21);
     dialogs_.Verify();
+}
+
+// The run writes its rows in batches. However it ends, what it wrote is committed and no
+// transaction is left open: another station reads the rows, and a database error keeps the rows
+// written before it, as row-by-row writing did.
+TEST_F(PreceneniTest, WhatTheRunWroteIsCommittedAlsoWhenADatabaseErrorEndsIt) {
+    for (const bool fails : {false, true}) {
+        SCOPED_TRACE(fails);
+        Exec("DELETE FROM Zasoby");
+        AddItem();
+        const int refused = AddItem();
+        AddItem();
+        if (fails)
+            sqlite3_exec(Con().Handle(),
+                         QString("CREATE TRIGGER refuse BEFORE UPDATE ON Zasoby WHEN OLD.ID = %1 BEGIN "
+                                 "SELECT RAISE(ABORT, 'refused'); END")
+                             .arg(refused)
+                             .toUtf8()
+                             .constData(),
+                         nullptr, nullptr, nullptr);
+        TfrmPreceneni w;
+        w.ResetWizard(TRepriceKind::Scope);
+        w.chckNastavit->setChecked(true);
+        w.chckNakCena->setChecked(true);
+        w.curNakCena->SetValue(50);
+        if (fails) {
+            EXPECT_THROW(w.RepriceItems(), EDatabaseError);
+            sqlite3_exec(Con().Handle(), "DROP TRIGGER refuse", nullptr, nullptr, nullptr);
+        } else {
+            dialogs_.ExpectInformation(QString::fromUtf8(kRepriceDone));
+            EXPECT_EQ(Run(w), 0);
+            dialogs_.Verify();
+        }
+        EXPECT_FALSE(Con().InTransaction());
+        EXPECT_FALSE(ChangeStampsSuspended);
+
+        sqlite3* other = nullptr;
+        ASSERT_EQ(
+            sqlite3_open_v2(Con().FileName().toUtf8().constData(), &other, SQLITE_OPEN_READONLY, nullptr),
+            SQLITE_OK);
+        auto count = [other](const char* sql) {
+            sqlite3_stmt* st = nullptr;
+            EXPECT_EQ(sqlite3_prepare_v2(other, sql, -1, &st, nullptr), SQLITE_OK) << sqlite3_errmsg(other);
+            const int n = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int(st, 0) : -1;
+            sqlite3_finalize(st);
+            return n;
+        };
+        // Failing at the second row, the first keeps its new value and the flag phase II never cleared.
+        EXPECT_EQ(count("SELECT COUNT(*) FROM Zasoby WHERE NakCena = 50 AND Chyba = 1"), fails ? 1 : 0);
+        EXPECT_EQ(count("SELECT COUNT(*) FROM Zasoby WHERE NakCena = 50 AND Chyba = 0 AND PrCenaBDPH = 60"),
+                  fails ? 0 : 3);
+        sqlite3_close(other);
+    }
 }

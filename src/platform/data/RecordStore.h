@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QVariant>
+#include <algorithm>
 #include <cstdint>
 #include <iterator>
 #include <memory>
@@ -19,9 +20,18 @@ public:
 
     explicit TRecordStore(int stride = 0) : stride_(stride) {}
 
-    // Empties the store and sets the number of values per record.
+    // Empties the store and sets the number of values per record. The first chunk stays for the
+    // next records when the stride does: a small table emptied and filled again for every item
+    // of a long run would otherwise build and free a whole chunk of values each time.
     void Reset(int stride) {
-        chunks_.clear();
+        if (stride == stride_ && !chunks_.empty()) {
+            QVariant* first = chunks_.front().get();
+            const size_t used = static_cast<size_t>(std::min(count_, kChunkRecords)) * stride_;
+            for (size_t i = 0; i < used; ++i) first[i].clear();
+            chunks_.resize(1);
+        } else {
+            chunks_.clear();
+        }
         count_ = 0;
         stride_ = stride;
     }
@@ -33,7 +43,7 @@ public:
 
     // A new record of NULLs at the end; its number.
     uint32_t Append() {
-        if ((count_ & (kChunkRecords - 1)) == 0) {
+        if ((count_ & (kChunkRecords - 1)) == 0 && (count_ >> kChunkShift) == chunks_.size()) {
             chunks_.emplace_back(std::make_unique<QVariant[]>(static_cast<size_t>(kChunkRecords) * stride_));
         }
         return count_++;

@@ -5,8 +5,11 @@
 
 void TParameters::ParseSQL(const QString& sql) {
     items_.clear();
-    for (const QString& name : JetParameterNames(sql))
-        items_.push_back(TParameter{name, QVariant(), ftUnknown});
+    if (sql != parsedSql_) {
+        parsedNames_ = JetParameterNames(sql);
+        parsedSql_ = sql;
+    }
+    for (const QString& name : parsedNames_) items_.push_back(TParameter{name, QVariant(), ftUnknown});
 }
 
 TParameter* TParameters::FindParam(const QString& name) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <deque>
 
@@ -38,4 +39,8 @@ public:
 
 private:
     std::deque<TParameter> items_;  // a deque keeps handed-out pointers valid as it grows
+    // The names of the text parsed last: a command run row after row with the same text is
+    // not parsed again for every row.
+    QString parsedSql_;
+    QStringList parsedNames_;
 };
