@@ -5,8 +5,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,12 +28,20 @@ public:
 
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
-        // The machine may be busy with other work: the median of several runs compares fairly,
-        // and so does the processor time of these single-threaded runs, where the wall clock
-        // also counts the time spent waiting for a free core.
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median")
-                times_[Key(run.run_name)] = run.GetAdjustedCPUTime();
+        // The machine may be busy with other work: the processor time of these single-threaded
+        // runs leaves out the time spent waiting for a free core, and of several runs the
+        // fastest (where a benchmark asks for it, see RatioMinimum) or else the median leaves out
+        // the runs that other work slowed down by taking the caches or the core itself.
+        for (const Run& run : runs) {
+            const std::string key = Key(run.run_name);
+            if (run.run_type == Run::RT_Iteration && !minimum_.count(key))
+                times_[key] = run.GetAdjustedCPUTime();
+            else if (run.aggregate_name == "min") {
+                times_[key] = run.GetAdjustedCPUTime();
+                minimum_.insert(key);
+            } else if (run.aggregate_name == "median" && !minimum_.count(key))
+                times_[key] = run.GetAdjustedCPUTime();
+        }
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
@@ -52,7 +62,14 @@ private:
 
     std::vector<TRatio> ratios_;
     std::map<std::string, double> times_;
+    std::set<std::string> minimum_;  // benchmarks whose time is their fastest run's
 };
+
+// The fastest of a benchmark's repetitions, for ComputeStatistics("min", RatioMinimum): the
+// figure least disturbed by whatever else the machine runs.
+inline double RatioMinimum(const std::vector<double>& values) {
+    return values.empty() ? 0.0 : *std::min_element(values.begin(), values.end());
+}
 
 inline int RunWithRatios(int argc, char** argv, std::vector<TRatio> ratios) {
     benchmark::Initialize(&argc, argv);

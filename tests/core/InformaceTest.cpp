@@ -12,8 +12,9 @@
 
 namespace {
 
-// Runs ShowModal and, once the window is up, performs close on it. A window that does not close
-// is rejected after a while, so a broken key binding fails the test instead of hanging it.
+// Runs ShowModal and, once the window is up, performs close on it. Closing acts at once (keys
+// and actions are delivered synchronously), so a window still open right after it did not close:
+// it is ended there, and a broken key binding fails the test instead of hanging it.
 struct ModalRun {
     bool closedByAction = false;
     int caretPosition = -1;
@@ -28,11 +29,8 @@ ModalRun RunModal(TfrmInformace& window, const std::function<void(TfrmInformace&
         run.wasVisible = window.isVisible();
         run.caretPosition = window.reInformace->textCursor().position();
         close(window);
+        if (window.isVisible()) window.done(QDialog::Accepted);
     });
-    QTimer fallback;
-    fallback.setSingleShot(true);
-    QObject::connect(&fallback, &QTimer::timeout, &window, [&window] { window.done(QDialog::Accepted); });
-    fallback.start(3000);
     window.ShowModal();
     QObject::disconnect(watch);
     return run;

@@ -81,8 +81,32 @@ void TDataSet::ClearRecords() {
     view_.clear();
     orderKeys_.clear();
     orderPrefixes_.clear();
+    keyArena_.Clear();
+    deadHolding_ = 0;
     cur_ = 0;
     InvalidateIdIndex();
+}
+
+// A deleted record keeps its values and its place in the natural order until deleted records
+// make up half the table; then one pass in storage order frees them all. Freeing each record at
+// its deletion would visit the records in the order the user deletes them, scattered over the
+// whole table: on a large table every deletion would then wait for memory, where one pass over
+// neighbouring records does not.
+void TDataSet::SweepDeleted() {
+    const uint32_t records = cells_.Count();
+    if (deadHolding_ < 64 || deadHolding_ * 2 < records) return;
+    for (uint32_t row = 0; row < records; ++row) {
+        if (live_[row]) continue;
+        for (int i = 0; i < stride_; ++i) Cell(row, i) = QVariant();
+        for (size_t k = 0; k < orderKeys_.size(); ++k)
+            if (row < orderKeys_[k].size()) SetOrderKey(k, row, QByteArrayView());
+    }
+    std::vector<uint32_t> natural;
+    natural.reserve(base_.size());
+    for (const uint32_t row : base_)
+        if (live_[row]) natural.push_back(row);
+    base_.Assign(std::move(natural));
+    deadHolding_ = 0;
 }
 
 uint32_t TDataSet::AppendRecordValues() {
@@ -427,10 +451,8 @@ void TDataSet::Delete() {
     else
         InvalidateIdIndex();
     live_[row] = 0;
-    for (int i = 0; i < stride_; ++i) Cell(row, i) = QVariant();
-    for (auto& keys : orderKeys_)
-        if (row < keys.size()) keys[row] = QByteArray();
-    base_.erase(static_cast<size_t>(base_.PositionOf(row)));
+    ++deadHolding_;
+    SweepDeleted();
     view_.erase(static_cast<size_t>(cur_));
     SetCursor(cur_);
     eof_ = view_.empty();
@@ -453,8 +475,12 @@ void TDataSet::CheckBrowseMode() {
 // --- bookmarks
 
 int TDataSet::IdFieldIndex() const {
-    const int i = fields_.IndexOf(QStringLiteral("ID"));
-    return i >= 0 && IsIntegerType(fields_[i]->DataType()) ? i : -1;
+    if (idFieldVersion_ != fieldsVersion_) {
+        const int i = fields_.IndexOf(QStringLiteral("ID"));
+        idField_ = i >= 0 && IsIntegerType(fields_[i]->DataType()) ? i : -1;
+        idFieldVersion_ = fieldsVersion_;
+    }
+    return idField_;
 }
 
 TBookmark TDataSet::GetBookmark() const {
@@ -476,6 +502,7 @@ bool TDataSet::LookupId(qint64 id, uint32_t& row) const {
         idIndex_.reserve(base_.size());
         idIndexUnique_ = true;
         for (uint32_t r : base_) {
+            if (!live_[r]) continue;
             const QVariant& v = Cell(r, field);
             if (!v.isValid()) continue;
             if (!idIndex_.emplace(v.toLongLong(), r).second) idIndexUnique_ = false;
@@ -696,20 +723,21 @@ int TDataSet::CompareValues(const QVariant& a, const QVariant& b, TFieldType typ
     return x < y ? -1 : (x > y ? 1 : 0);
 }
 
-// One key of the current order; text keys compare their prepared sort keys where both exist.
+// One key of the current order. Two records with prepared text keys are compared without
+// reading their values: the prefixes lie side by side and decide most comparisons, so a search
+// through a large table touches one small array instead of each record's storage.
 int TDataSet::CompareOrderKey(size_t k, uint32_t a, uint32_t b) const {
-    const TSortKey& key = order_[k];
-    const QVariant& va = Cell(a, key.Field);
-    const QVariant& vb = Cell(b, key.Field);
-    // Every key holds at least its level byte, so an empty one was never made.
-    if (k < orderKeys_.size() && a < orderKeys_[k].size() && b < orderKeys_[k].size() && va.isValid() &&
-        vb.isValid() && !orderKeys_[k][a].isEmpty() && !orderKeys_[k][b].isEmpty()) {
-        const uint64_t pa = orderPrefixes_[k][a], pb = orderPrefixes_[k][b];
-        if (pa != pb) return pa < pb ? -1 : 1;
-        const int c = orderKeys_[k][a].compare(orderKeys_[k][b]);
-        return c < 0 ? -1 : (c > 0 ? 1 : 0);
+    if (k < orderPrefixes_.size() && a < orderPrefixes_[k].size() && b < orderPrefixes_[k].size()) {
+        const TSortKeyPrefix& pa = orderPrefixes_[k][a];
+        const TSortKeyPrefix& pb = orderPrefixes_[k][b];
+        if (!pa.Empty() && !pb.Empty()) {
+            if (pa != pb) return pa < pb ? -1 : 1;
+            const int c = orderKeys_[k][a].compare(orderKeys_[k][b]);
+            return c < 0 ? -1 : (c > 0 ? 1 : 0);
+        }
     }
-    return CompareValues(va, vb, fields_[key.Field]->DataType());
+    const TSortKey& key = order_[k];
+    return CompareValues(Cell(a, key.Field), Cell(b, key.Field), fields_[key.Field]->DataType());
 }
 
 int TDataSet::CompareRows(uint32_t a, uint32_t b) const {
@@ -725,59 +753,79 @@ const QByteArray* TDataSet::OrderTextKey(size_t orderKey, uint32_t row) const {
     return &orderKeys_[orderKey][row];
 }
 
-uint64_t TDataSet::SortKeyPrefix(const QByteArray& key) {
-    uint64_t prefix = 0;
-    const qsizetype n = std::min<qsizetype>(key.size(), 8);
-    for (qsizetype i = 0; i < n; ++i)
-        prefix |= static_cast<uint64_t>(static_cast<uchar>(key[i])) << (56 - 8 * i);
+TSortKeyPrefix TDataSet::SortKeyPrefix(QByteArrayView key) {
+    TSortKeyPrefix prefix;
+    if (key.isEmpty()) return prefix;
+    const qsizetype n = std::min<qsizetype>(key.size(), 15);
+    for (qsizetype i = 0; i < std::min<qsizetype>(n, 8); ++i)
+        prefix.High |= static_cast<uint64_t>(static_cast<uchar>(key[i])) << (56 - 8 * i);
+    prefix.Low = 1;
+    for (qsizetype i = 8; i < n; ++i)
+        prefix.Low |= static_cast<uint64_t>(static_cast<uchar>(key[i])) << (56 - 8 * (i - 8));
     return prefix;
 }
 
-bool TDataSet::CompareOrderTextKey(size_t orderKey, uint32_t row, const QByteArray& key, uint64_t prefix,
-                                   int& result) const {
-    const QByteArray* own = OrderTextKey(orderKey, row);
-    if (!own || own->isEmpty()) return false;
-    const uint64_t ownPrefix = orderPrefixes_[orderKey][row];
+bool TDataSet::CompareOrderTextKey(size_t orderKey, uint32_t row, const QByteArray& key,
+                                   const TSortKeyPrefix& prefix, int& result) const {
+    if (orderKey >= orderPrefixes_.size() || row >= orderPrefixes_[orderKey].size() || prefix.Empty())
+        return false;
+    const TSortKeyPrefix& ownPrefix = orderPrefixes_[orderKey][row];
+    if (ownPrefix.Empty()) return false;
     if (ownPrefix != prefix) {
         result = ownPrefix < prefix ? -1 : 1;
         return true;
     }
-    const int c = own->compare(key);
+    const int c = orderKeys_[orderKey][row].compare(key);
     result = c < 0 ? -1 : (c > 0 ? 1 : 0);
     return true;
 }
 
 // Text keys are turned into sort keys once per record, so ordering compares bytes, not texts.
 void TDataSet::BuildOrderKeys(const std::vector<uint32_t>& rows) {
-    orderKeys_.assign(order_.size(), {});
-    orderPrefixes_.assign(order_.size(), {});
+    orderKeys_.clear();
+    orderPrefixes_.clear();
+    orderKeys_.resize(order_.size());
+    orderPrefixes_.resize(order_.size());
     for (size_t k = 0; k < order_.size(); ++k) {
         if (!IsTextType(fields_[order_[k].Field]->DataType())) continue;
-        orderKeys_[k].resize(live_.size());
-        orderPrefixes_[k].resize(live_.size());
+        orderKeys_[k].GrowTo(live_.size());
+        orderPrefixes_[k].GrowTo(live_.size());
         for (uint32_t row : rows) {
             const QVariant& v = Cell(row, order_[k].Field);
-            if (!v.isValid()) continue;
-            orderKeys_[k][row] = DataSortKey(v.toString());
-            orderPrefixes_[k][row] = SortKeyPrefix(orderKeys_[k][row]);
+            if (v.isValid()) SetOrderKey(k, row, DataSortKeyView(v.toString()));
         }
     }
+}
+
+// Stores a record's key (an empty view: none) and its prefix; the bytes of the key it replaces
+// count as waste until the keys are compacted.
+void TDataSet::SetOrderKey(size_t k, uint32_t row, QByteArrayView key) {
+    QByteArray& slot = orderKeys_[k][row];
+    if (!slot.isEmpty()) keyArena_.Release(slot);
+    slot = key.isEmpty() ? QByteArray() : keyArena_.Store(key);
+    orderPrefixes_[k][row] = SortKeyPrefix(slot);
+}
+
+// Moves the keys still in use into a fresh arena, once replaced keys take more room than they do.
+void TDataSet::CompactOrderKeys() {
+    TSortKeyArena fresh;
+    for (TChunkedArray<QByteArray>& keys : orderKeys_)
+        for (size_t row = 0; row < keys.size(); ++row)
+            if (!keys[row].isEmpty()) keys[row] = fresh.Store(keys[row]);
+    keyArena_ = std::move(fresh);
 }
 
 // A posted record brings its keys up to date, so that it can be placed by them.
 void TDataSet::UpdateOrderKeys(uint32_t row) {
     for (size_t k = 0; k < orderKeys_.size(); ++k) {
-        std::vector<QByteArray>& keys = orderKeys_[k];
+        TChunkedArray<QByteArray>& keys = orderKeys_[k];
         if (keys.empty() && !IsTextType(fields_[order_[k].Field]->DataType())) continue;
-        std::vector<uint64_t>& prefixes = orderPrefixes_[k];
-        if (keys.size() <= row) {
-            keys.resize(std::max<size_t>(live_.size(), keys.size() * 2));
-            prefixes.resize(keys.size());
-        }
+        keys.GrowTo(live_.size());
+        orderPrefixes_[k].GrowTo(live_.size());
         const QVariant& v = Cell(row, order_[k].Field);
-        keys[row] = v.isValid() ? DataSortKey(v.toString()) : QByteArray();
-        prefixes[row] = SortKeyPrefix(keys[row]);
+        SetOrderKey(k, row, v.isValid() ? DataSortKeyView(v.toString()) : QByteArrayView());
     }
+    if (keyArena_.Garbage() > (1u << 20) && keyArena_.Garbage() * 2 > keyArena_.Stored()) CompactOrderKeys();
 }
 
 // --- filtering
@@ -852,9 +900,10 @@ void TDataSet::RebuildView() {
     std::vector<uint32_t> next;
     next.reserve(base_.size());
     for (const uint32_t row : base_)
-        if (Accept(row)) next.push_back(row);
+        if (live_[row] && Accept(row)) next.push_back(row);
     orderKeys_.clear();
     orderPrefixes_.clear();
+    keyArena_.Clear();
     if (!order_.empty()) {
         BuildOrderKeys(next);
         std::stable_sort(next.begin(), next.end(), [&](uint32_t a, uint32_t b) {

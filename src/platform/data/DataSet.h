@@ -1,18 +1,22 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <compare>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <unordered_map>
 #include <vector>
 
+#include "platform/data/ChunkedArray.h"
 #include "platform/data/DataSetError.h"
 #include "platform/data/Field.h"
 #include "platform/data/RecordStore.h"
 #include "platform/data/RowSequence.h"
+#include "platform/data/SortKeyArena.h"
 
 class TDataSource;
 class TFilterExpr;
@@ -35,6 +39,16 @@ enum TDataEvent {
     deLayoutChange,
     deUpdateRecord,
     deUpdateState,
+};
+
+// The first fifteen bytes of a sort key, zero-padded, as two numbers that order as the bytes
+// do, with a lowest byte of 1 below them: two prefixes order as their keys do or are equal, and
+// an all-zero prefix stands for "no key" (a NULL, or a record not keyed), which no key gives.
+struct TSortKeyPrefix {
+    uint64_t High = 0;
+    uint64_t Low = 0;
+    bool Empty() const { return Low == 0; }
+    friend auto operator<=>(const TSortKeyPrefix&, const TSortKeyPrefix&) = default;
 };
 
 // One key of a record order: a field, its direction.
@@ -196,12 +210,11 @@ protected:
     // The sort key of a text field of the current order for a record, made when the order was
     // built or the record posted; null for other fields.
     const QByteArray* OrderTextKey(size_t orderKey, uint32_t row) const;
-    // The first bytes of a sort key as a number that orders as the bytes do (zero-padded).
-    static uint64_t SortKeyPrefix(const QByteArray& key);
+    static TSortKeyPrefix SortKeyPrefix(QByteArrayView key);
     // Compares a record's prepared key of a text field of the current order with a key made
-    // for a search (and its prefix): -1, 0, 1; false when the record has no prepared key.
-    bool CompareOrderTextKey(size_t orderKey, uint32_t row, const QByteArray& key, uint64_t prefix,
-                             int& result) const;
+    // for a search (and its prefix): -1, 0, 1; false when either key is missing.
+    bool CompareOrderTextKey(size_t orderKey, uint32_t row, const QByteArray& key,
+                             const TSortKeyPrefix& prefix, int& result) const;
 
     // The ordering subclasses install (memory-table indexes); empty for the natural order.
     void SetOrder(std::vector<TSortKey> keys);
@@ -241,8 +254,11 @@ private:
     void PlaceInView(uint32_t row, bool wasInView, int anchor);
     void BuildOrderKeys(const std::vector<uint32_t>& rows);
     void UpdateOrderKeys(uint32_t row);
+    void SetOrderKey(size_t k, uint32_t row, QByteArrayView key);
+    void CompactOrderKeys();
     bool StaysInPlace(uint32_t row) const;
     void NoteIdChange(uint32_t row, bool edited, const QVariant& oldId);
+    void SweepDeleted();
     bool MatchesLocate(uint32_t row, const std::vector<int>& fields, const QVariantList& values,
                        TLocateOptions options) const;
 
@@ -251,14 +267,16 @@ private:
     int stride_ = 0;
     TRecordStore cells_;
     std::vector<uint8_t> live_;  // per record slot: 0 once deleted
-    TRowSequence base_;          // live records in natural order
+    uint32_t deadHolding_ = 0;   // deleted records whose values are not freed yet
+    TRowSequence base_;          // records in natural order; deleted ones until the next sweep
     TRowSequence view_;          // records the cursor walks, in order
     // Per key of the current order that is a text field: every record's sort key, so that
     // ordering, indexed posts and key searches compare bytes instead of folding texts each time.
-    std::vector<std::vector<QByteArray>> orderKeys_;
+    std::vector<TChunkedArray<QByteArray>> orderKeys_;
     // Beside each key its first bytes, side by side in one array: most comparisons are decided
     // there, without following a pointer per record into memory spread over the whole table.
-    std::vector<std::vector<uint64_t>> orderPrefixes_;
+    std::vector<TChunkedArray<TSortKeyPrefix>> orderPrefixes_;
+    TSortKeyArena keyArena_;  // the bytes of orderKeys_
 
     TDataSetState state_ = dsInactive;
     int cur_ = 0;
@@ -281,6 +299,9 @@ private:
     bool pendingChange_ = false;
     std::vector<TDataSource*> sources_;
 
+    // IdFieldIndex of the fields of this version: every post asks for it.
+    mutable uint64_t idFieldVersion_ = 0;
+    mutable int idField_ = -1;
     mutable std::unordered_map<qint64, uint32_t> idIndex_;
     mutable bool idIndexBuilt_ = false;
     mutable bool idIndexUnique_ = true;

@@ -6,4 +6,6 @@ int DataCompareText(const QString& a, const QString& b) { return CompareJetText(
 
 QByteArray DataSortKey(const QString& text) { return JetSortKey(text); }
 
+QByteArrayView DataSortKeyView(const QString& text) { return JetSortKeyView(text); }
+
 bool DataLike(const QString& text, const QString& pattern) { return FilterLike(text, pattern); }

@@ -184,32 +184,33 @@ QVariantList TMemTable::NormalizeKey(const QVariantList& values) const {
 }
 
 int TMemTable::CompareKey(uint32_t row, const QVariantList& values,
-                          const std::vector<QByteArray>& textKeys) const {
+                          const std::vector<TSearchKey>& textKeys) const {
     for (int i = 0; i < values.size(); ++i) {
         const TSortKey& key = Order()[static_cast<size_t>(i)];
-        const TField* f = Fields()[key.Field];
-        const QVariant& have = Cell(row, key.Field);
         int c = 0;
-        // The record's key was made with the order; the searched one once per search.
+        // The record's key was made with the order, the searched one once per search: most steps
+        // of a search are decided by the keys' prefixes without reading the record.
         const auto k = static_cast<size_t>(i);
-        if (!(f->IsText() && have.isValid() && values[i].isValid() &&
-              CompareOrderTextKey(k, row, textKeys[k], SortKeyPrefix(textKeys[k]), c)))
-            c = CompareValues(have, values[i], f->DataType());
+        if (!CompareOrderTextKey(k, row, textKeys[k].Key, textKeys[k].Prefix, c))
+            c = CompareValues(Cell(row, key.Field), values[i], Fields()[key.Field]->DataType());
         if (c != 0) return key.Descending ? -c : c;
     }
     return 0;
 }
 
-std::vector<QByteArray> TMemTable::SearchTextKeys(const QVariantList& key) const {
-    std::vector<QByteArray> textKeys(static_cast<size_t>(key.size()));
+std::vector<TMemTable::TSearchKey> TMemTable::SearchTextKeys(const QVariantList& key) const {
+    std::vector<TSearchKey> textKeys(static_cast<size_t>(key.size()));
     for (int i = 0; i < key.size(); ++i)
-        if (Fields()[Order()[static_cast<size_t>(i)].Field]->IsText() && key[i].isValid())
-            textKeys[static_cast<size_t>(i)] = DataSortKey(key[i].toString());
+        if (Fields()[Order()[static_cast<size_t>(i)].Field]->IsText() && key[i].isValid()) {
+            TSearchKey& k = textKeys[static_cast<size_t>(i)];
+            k.Key = DataSortKey(key[i].toString());
+            k.Prefix = SortKeyPrefix(k.Key);
+        }
     return textKeys;
 }
 
 // Where the first record not below the key stands in the current order.
-size_t TMemTable::SeekKey(const QVariantList& key, const std::vector<QByteArray>& textKeys) const {
+size_t TMemTable::SeekKey(const QVariantList& key, const std::vector<TSearchKey>& textKeys) const {
     return ViewPartitionPoint([&](uint32_t row) { return CompareKey(row, key, textKeys) < 0; });
 }
 
@@ -217,7 +218,7 @@ bool TMemTable::FindKey(const QVariantList& values) {
     CheckBrowseMode();
     if (Order().empty()) throw EDataSetError(QStringLiteral("Tabulka nemá nastavený index."));
     const QVariantList key = NormalizeKey(values);
-    const std::vector<QByteArray> textKeys = SearchTextKeys(key);
+    const std::vector<TSearchKey> textKeys = SearchTextKeys(key);
     const size_t pos = SeekKey(key, textKeys);
     if (pos >= View().size()) return false;
     if (CompareKey(View()[pos], key, textKeys) != 0) return false;

@@ -83,9 +83,14 @@ private:
     std::vector<TSortKey> OpenOrder() override;
     void MasterChanged();
     bool LinkReady() const;
-    int CompareKey(uint32_t row, const QVariantList& values, const std::vector<QByteArray>& textKeys) const;
-    std::vector<QByteArray> SearchTextKeys(const QVariantList& key) const;
-    size_t SeekKey(const QVariantList& key, const std::vector<QByteArray>& textKeys) const;
+    // The sort key of a searched text and its prefix; a null key for other values.
+    struct TSearchKey {
+        QByteArray Key;
+        TSortKeyPrefix Prefix;
+    };
+    int CompareKey(uint32_t row, const QVariantList& values, const std::vector<TSearchKey>& textKeys) const;
+    std::vector<TSearchKey> SearchTextKeys(const QVariantList& key) const;
+    size_t SeekKey(const QVariantList& key, const std::vector<TSearchKey>& textKeys) const;
     QVariantList NormalizeKey(const QVariantList& values) const;
 
     TFieldDefs fieldDefs_;

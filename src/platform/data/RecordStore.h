@@ -7,6 +7,17 @@
 #include <memory>
 #include <vector>
 
+// Memory for chunks of record storage. A table that is closed or requeried gives its chunks
+// back here and the next table to grow takes them again, so that reopening a list reuses memory
+// the process already has instead of asking the system for fresh pages (every first touch of
+// which costs a fault) and returning them a moment later. At most kKeptBytes are kept per thread;
+// beyond that chunks are freed.
+namespace RecordChunks {
+constexpr size_t kKeptBytes = size_t{64} << 20;
+void* Take(size_t bytes);
+void Give(void* memory, size_t bytes);
+}  // namespace RecordChunks
+
 // The values of a table's records, row after row, kept in chunks of a fixed number of records.
 // A table that grows record by record allocates one chunk at a time and never moves what it
 // holds: a hundred thousand rows cost a few dozen allocations, not a chain of doublings that
@@ -44,7 +55,10 @@ public:
     // A new record of NULLs at the end; its number.
     uint32_t Append() {
         if ((count_ & (kChunkRecords - 1)) == 0 && (count_ >> kChunkShift) == chunks_.size()) {
-            chunks_.emplace_back(std::make_unique<QVariant[]>(static_cast<size_t>(kChunkRecords) * stride_));
+            const size_t values = static_cast<size_t>(kChunkRecords) * stride_;
+            auto* chunk = static_cast<QVariant*>(RecordChunks::Take(values * sizeof(QVariant)));
+            std::uninitialized_value_construct_n(chunk, values);
+            chunks_.emplace_back(chunk, TChunkRelease{values});
         }
         return count_++;
     }
@@ -92,7 +106,14 @@ public:
     const_iterator end() const { return const_iterator(this, static_cast<size_t>(count_) * stride_); }
 
 private:
-    std::vector<std::unique_ptr<QVariant[]>> chunks_;
+    struct TChunkRelease {
+        size_t values;
+        void operator()(QVariant* chunk) const {
+            std::destroy_n(chunk, values);
+            RecordChunks::Give(chunk, values * sizeof(QVariant));
+        }
+    };
+    std::vector<std::unique_ptr<QVariant[], TChunkRelease>> chunks_;
     uint32_t count_ = 0;
     int stride_ = 0;
 };

@@ -107,8 +107,64 @@ char* PutWeight(char* out, uint32_t w) {
     return out + 3;
 }
 
-// The longest key `folded` can give: three bytes per letter, the level byte, and per letter its
-// accents and their closing byte.
+// Primary weights are written in a code of their own, so that the common letters take one byte:
+// a key is then about as long as its word, and the first bytes that searches compare before
+// anything else hold the first letters rather than a class byte per letter. The first byte of a
+// weight fixes its length and orders as the weights do (classes in their order, and within a
+// class the short forms before the long ones), so comparing keys byte by byte still compares
+// the words letter by letter. No first byte is zero: the level byte stays below every letter.
+//
+//   0x01-0x80  symbol below U+0080, one byte       0x91-0xC4  Czech letter, one byte
+//   0x81/0x82  other symbol, 2 or 3 more bytes       0xC5/0xC6  other letter, 2 or 3 more bytes
+//   0x83-0x8C  digit 0-9, one byte
+//   0x8D/0x8E  other digit, 2 or 3 more bytes
+constexpr uint8_t kSymbolShort = 0x01;
+constexpr uint8_t kSymbolLong = 0x81;
+constexpr uint8_t kDigitShort = 0x83;
+constexpr uint8_t kDigitLong = 0x8D;
+constexpr uint8_t kCzechShort = 0x8F;
+constexpr uint8_t kOtherLetterLong = 0xC5;
+
+char* PutLong(char* out, uint8_t lead, uint32_t value) {
+    if (value < 0x10000) {
+        out[0] = static_cast<char>(lead);
+        out[1] = static_cast<char>(value >> 8);
+        out[2] = static_cast<char>(value & 0xFF);
+        return out + 3;
+    }
+    out[0] = static_cast<char>(lead + 1);
+    out[1] = static_cast<char>(value >> 16);
+    out[2] = static_cast<char>((value >> 8) & 0xFF);
+    out[3] = static_cast<char>(value & 0xFF);
+    return out + 4;
+}
+
+char* PutPrimary(char* out, uint32_t w) {
+    const uint32_t value = w & ((1u << 21) - 1);
+    switch (w >> 21) {
+        case kSymbol:
+            if (value < 0x80) {
+                *out = static_cast<char>(kSymbolShort + value);
+                return out + 1;
+            }
+            return PutLong(out, kSymbolLong, value);
+        case kDigit:
+            if (value >= U'0' && value <= U'9') {
+                *out = static_cast<char>(kDigitShort + (value - U'0'));
+                return out + 1;
+            }
+            return PutLong(out, kDigitLong, value);
+        case kCzechLetter:
+            *out = static_cast<char>(kCzechShort + value);
+            return out + 1;
+        default:
+            return PutLong(out, kOtherLetterLong, value);
+    }
+}
+static_assert(kCzechShort + 26 * 2 + 1 < kOtherLetterLong, "the last Czech letter stays below other letters");
+
+// The longest key `folded` can give: up to four bytes per letter, the level byte, and per letter
+// its accents (three bytes each) and their closing byte.
 size_t MaxKeySize(const std::u32string& folded) { return folded.size() * 7 + 1; }
 
 // Builds the key in two levels: the primary weights of all letters, a zero byte, then for every
@@ -138,7 +194,7 @@ size_t BuildKey(const std::u32string& folded, char* out) {
         } else {
             w = PrimaryOf(cp);
         }
-        p = PutWeight(p, w);
+        p = PutPrimary(p, w);
     }
     *p++ = '\0';
     if (!anyMark) return static_cast<size_t>(p - out);
@@ -250,13 +306,15 @@ int CompareJetText(const QString& a, const QString& b) {
     return lenA < lenB ? -1 : lenA > lenB ? 1 : 0;
 }
 
-QByteArray JetSortKey(const QString& text) {
+QByteArrayView JetSortKeyView(const QString& text) {
     thread_local std::u32string folded;
     thread_local std::vector<char> key;
     FoldInto(text, folded);
     if (key.size() < MaxKeySize(folded)) key.resize(MaxKeySize(folded));
-    return QByteArray(key.data(), static_cast<qsizetype>(BuildKey(folded, key.data())));
+    return QByteArrayView(key.data(), static_cast<qsizetype>(BuildKey(folded, key.data())));
 }
+
+QByteArray JetSortKey(const QString& text) { return JetSortKeyView(text).toByteArray(); }
 
 bool JetLike(const QString& text, const QString& pattern) {
     return TLikePattern(pattern, U'%', U'_').Matches(text);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <string>
 
@@ -17,6 +18,9 @@ int CompareJetText(const QString& a, const QString& b);
 // A byte string whose plain byte order (memcmp, shorter prefix first) is CompareJetText's order,
 // and which is equal for texts that compare equal: sorting many rows computes each key once.
 QByteArray JetSortKey(const QString& text);
+// The same key without an allocation: a view of a buffer of the calling thread, valid until its
+// next call of this function.
+QByteArrayView JetSortKeyView(const QString& text);
 
 // LIKE of the database: "%" matches any run of characters, "_" one character; letters match
 // without regard to case but with regard to accents. The whole text must match.
