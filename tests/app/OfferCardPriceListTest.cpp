@@ -178,6 +178,8 @@ TEST_F(OfferCardPriceListTest, AnOfferForAFirmFromTheAddressBookWithPriceListIte
         for (const TItemView& item : before) codes.push_back(item.katalog);
         EXPECT_EQ(codes, (std::vector<QString>{"JB16", "CYKY315", "ZAS1B"}));
         for (const TItemView& item : before) EXPECT_EQ(item.level, "VO") << item.katalog.toStdString();
+        // Tall enough for the items to show under the header pages.
+        card->resize(1100, 900);
         card->grab().save(ArtifactPath("offer-card-with-items.png"));
         // A linked customer asks nothing on OK.
         card->btnOK->click();
