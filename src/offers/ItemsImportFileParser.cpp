@@ -333,7 +333,7 @@ bool TItemsImportFileParser::ReadClipboard() {
 TfrmItemsImportFileParser::TfrmItemsImportFileParser(TItemsImportFileParser& parser, QWidget* parent)
     : TVnDialog(parent), parser_(parser) {
     setObjectName("frmItemsImportFileParser");
-    setWindowTitle(QString::fromUtf8(kImportCaption));
+    setWindowTitle(QString::fromUtf8(kKeyListImportCaption));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     cbxZdroj = new QComboBox(this);

@@ -97,7 +97,7 @@ private:
     TItemsImportFileParser& parser_;
 };
 
-inline constexpr const char* kImportCaption = "Hromadné přidání položek z ceníku";
+inline constexpr const char* kKeyListImportCaption = "Hromadné přidání položek z ceníku";
 inline constexpr const char* kImportFileMissing = "Zadejte název zdrojového souboru.";
 inline constexpr const char* kImportFileNotFound = "Zdrojový soubor \"%1\" nebyl nalezen.";
 inline constexpr const char* kImportColumnsMissing = "Určete všechna přiřazení sloupců ve zdroji dat.";
