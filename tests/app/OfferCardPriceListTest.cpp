@@ -88,11 +88,15 @@ protected:
         ExecAgenda("DELETE FROM NabPolozky");
         savedBulkAdd_ = BulkAddMarkedItems;
         savedAsk_ = AskOnLeavingOffer;
+        savedPrint_ = OfferPrintAfterNew;
         BulkAddMarkedItems = false;
+        // The print window a new offer may bring up is the print tests' concern.
+        OfferPrintAfterNew = false;
     }
     void TearDown() override {
         BulkAddMarkedItems = savedBulkAdd_;
         AskOnLeavingOffer = savedAsk_;
+        OfferPrintAfterNew = savedPrint_;
         ProgramFixture::TearDown();
     }
 
@@ -137,6 +141,7 @@ protected:
 
     bool savedBulkAdd_ = false;
     bool savedAsk_ = true;
+    bool savedPrint_ = false;
 };
 
 }  // namespace
