@@ -1,19 +1,15 @@
 #include "offers/VolnyTextList.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTextCursor>
 #include <QTextDocumentFragment>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-#include "core/CardProtocol.h"
 #include "core/CommonUtils.h"
 #include "core/Main.h"
-#include "core/PurchasePrices.h"
 #include "offers/VolnyText.h"
 #include "platform/data/Field.h"
 #include "platform/db/ADOQuery.h"
@@ -24,13 +20,6 @@ namespace {
 
 constexpr const char* kCaption = "Volné texty";
 constexpr int kNameWidth = 624;
-constexpr int kRowHeight = 17;
-
-// The hourglass for the length of one button's action.
-struct TBusyCursor {
-    TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 }  // namespace
 
@@ -48,128 +37,50 @@ bool TVolnyTextList::ShowDialog() {
 }
 
 TfrmVolnyTextList::TfrmVolnyTextList(TVolnyTextList& list, QWidget* parent)
-    : TPriceListDialog(parent), list_(list) {
+    : TRecordListDialog(list.Query(), {{"Nazev", QString::fromUtf8("Název")}},
+                        QString::fromUtf8("Přidat nový volný text"), parent),
+      list_(list) {
     setObjectName("frmVolnyTextList");
     setWindowTitle(QString::fromUtf8(kCaption));
-    grList = MakeListGrid(this, "grList", &dsList, {{"Nazev", QString::fromUtf8("Název")}});
     grList->Columns().ColumnAt(0)->SetWidth(kNameWidth);
-    grList->SetDefaultRowHeight(kRowHeight);
     lblNapoveda = new QLabel(QString::fromUtf8(kFreeTextListHelp), this);
     lblNapoveda->setObjectName("lblNapoveda");
     lblNapoveda->setWordWrap(true);
-
-    auto* buttons = new QVBoxLayout;
-    btnOK = AddButton(this, buttons, "btnOK", "OK");
-    btnVyjmout = AddButton(this, buttons, "btnVyjmout", "Vyjmout");
-    btnStorno = AddButton(this, buttons, "btnStorno", "Storno");
-    buttons->addSpacing(12);
-    btnPridat = AddButton(this, buttons, "btnPridat", QString::fromUtf8("Přidat nový volný text"),
-                          QKeySequence("Alt+P"));
-    btnOpravit = AddButton(this, buttons, "btnOpravit", "Opravit", QKeySequence("Alt+O"));
-    btnObnovit = AddButton(this, buttons, "btnObnovit", "Obnovit");
-    btnKopirovat = AddButton(this, buttons, "btnKopirovat", QString::fromUtf8("Kopírovat"));
-    buttons->addStretch();
-    btnOK->setDefault(true);
-
-    auto guarded = [this](void (TfrmVolnyTextList::*action)()) {
-        return [this, action] {
-            TBusyCursor busy;
-            (this->*action)();
-        };
-    };
-    connect(btnOK, &QPushButton::clicked, this, guarded(&TfrmVolnyTextList::btnOKClick));
-    connect(btnStorno, &QPushButton::clicked, this, &TfrmVolnyTextList::reject);
-    connect(btnPridat, &QPushButton::clicked, this, guarded(&TfrmVolnyTextList::btnPridatClick));
-    connect(btnOpravit, &QPushButton::clicked, this, guarded(&TfrmVolnyTextList::btnOpravitClick));
-    connect(btnKopirovat, &QPushButton::clicked, this, guarded(&TfrmVolnyTextList::btnKopirovatClick));
-    connect(btnVyjmout, &QPushButton::clicked, this, guarded(&TfrmVolnyTextList::btnVyjmoutClick));
-    connect(btnObnovit, &QPushButton::clicked, this, guarded(&TfrmVolnyTextList::btnObnovitClick));
-    grList->OnDblClick = [this](QObject*) {
-        if (btnOK->isEnabled()) btnOK->click();
-    };
-    OnEnterKey(grList, [this] {
-        if (btnOK->isEnabled()) btnOK->click();
-    });
 
     auto* left = new QVBoxLayout;
     left->addWidget(grList, 1);
     left->addWidget(lblNapoveda);
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left, 1);
-    layout->addLayout(buttons);
-    AddPurchasePriceAction(this);
+    layout->addLayout(Buttons());
     resize(820, 420);
-    dsList.SetDataSet(&list_.Query());
 }
 
-TfrmVolnyTextList::~TfrmVolnyTextList() { delete grList; }
+void TfrmVolnyTextList::KeepChoice() { list_.SelectedID = CurrentID(); }
 
-void TfrmVolnyTextList::showEvent(QShowEvent* event) {
-    TPriceListDialog::showEvent(event);
-    UpdateButtons();
-    grList->setFocus();
-}
-
-void TfrmVolnyTextList::UpdateButtons() {
-    const bool rows = list_.Query().Active() && !list_.Query().IsEmpty();
-    for (QPushButton* b : {btnOK, btnOpravit, btnKopirovat, btnVyjmout}) b->setEnabled(rows);
-}
-
-int TfrmVolnyTextList::CurrentID() const { return list_.Query().FieldByName("ID")->AsInteger(); }
-
-void TfrmVolnyTextList::btnOKClick() {
-    if (!btnOK->isEnabled()) return;
-    list_.SelectedID = CurrentID();
-    done(kResultOk);
-}
-
-void TfrmVolnyTextList::btnPridatClick() {
+int TfrmVolnyTextList::AddRecord() {
     TVolnyText text;
     text.PlainTarget = list_.PlainTarget;
-    if (!text.Add()) return;
-    btnObnovitClick();
-    list_.Query().Locate("ID", text.ID);
-    UpdateButtons();
+    return text.Add() ? text.ID : 0;
 }
 
-void TfrmVolnyTextList::btnOpravitClick() {
-    if (!btnOpravit->isEnabled()) return;
+bool TfrmVolnyTextList::EditRecord(int id) {
     TVolnyText text;
     text.PlainTarget = list_.PlainTarget;
-    if (!text.Edit(CurrentID())) return;
-    btnObnovitClick();
-    UpdateButtons();
+    return text.Edit(id);
 }
 
-void TfrmVolnyTextList::btnKopirovatClick() {
-    if (!btnKopirovat->isEnabled()) return;
+int TfrmVolnyTextList::CopyRecord(int id) {
     TVolnyText text;
     text.PlainTarget = list_.PlainTarget;
-    if (!text.Copy(CurrentID())) return;
-    btnObnovitClick();
-    list_.Query().Locate("ID", text.ID);
-    UpdateButtons();
+    return text.Copy(id) ? text.ID : 0;
 }
 
-void TfrmVolnyTextList::btnVyjmoutClick() {
-    if (!btnVyjmout->isEnabled()) return;
-    if (!AskQuestion(QString::fromUtf8(kConfirmRecordDelete))) return;
-    TADOQuery& query = list_.Query();
-    const int standOn = GetIDAfterDelete(query, "ID");
+bool TfrmVolnyTextList::DeleteRecord(int id) {
     TVolnyText text;
-    if (text.Delete(CurrentID())) {
-        btnObnovitClick();
-        query.Locate("ID", standOn);
-    } else if (!text.ErrorShown) {
-        ShowError(text.ErrorText);
-    }
-    UpdateButtons();
-}
-
-void TfrmVolnyTextList::btnObnovitClick() {
-    grList->MarkedRows().ClearMarks();
-    RequeryAndLocate(list_.Query());
-    UpdateButtons();
+    if (text.Delete(id)) return true;
+    if (!text.ErrorShown) ShowError(text.ErrorText);
+    return false;
 }
 
 bool PickFreeText(bool plainTarget, TVolnyText& chosen) {

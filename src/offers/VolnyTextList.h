@@ -3,16 +3,13 @@
 #include <QString>
 #include <memory>
 
-#include "platform/data/DataSource.h"
-#include "pricelist/PriceListUi.h"
+#include "offers/RecordListDialog.h"
 
 class QLabel;
 class QPlainTextEdit;
 class QTextEdit;
 class TVolnyText;
-class QPushButton;
 class TADOQuery;
-class TVnDBGrid;
 
 // The list "Volné texty": the picker through which a text field takes a stored free text, and the
 // place where free texts are added, changed, copied and deleted.
@@ -21,8 +18,6 @@ inline constexpr const char* kFreeTextListHelp =
     "Databáze volných textů uchovává často se opakující texty, které jsou použitelné v různých modulech "
     "programu. Vyberte volný text a klepněte na [OK] - text se přenese do vybraného textového políčka. "
     "Chcete-li do databáze přidat zcela nový text, klepněte na [Přidat nový volný text].\t";
-inline constexpr const char* kConfirmRecordDelete =
-    "Vyjmutí záznamu je nevratná operace. Opravdu chcete pokračovat ?";
 
 class TVolnyTextList {
 public:
@@ -44,37 +39,21 @@ private:
     std::unique_ptr<TADOQuery> query_;
 };
 
-class TfrmVolnyTextList : public TPriceListDialog {
+class TfrmVolnyTextList : public TRecordListDialog {
     Q_OBJECT
 public:
     explicit TfrmVolnyTextList(TVolnyTextList& list, QWidget* parent = nullptr);
-    ~TfrmVolnyTextList() override;
 
-    TDataSource dsList;
-    TVnDBGrid* grList = nullptr;
     QLabel* lblNapoveda = nullptr;
-    QPushButton* btnOK = nullptr;
-    QPushButton* btnVyjmout = nullptr;
-    QPushButton* btnStorno = nullptr;
-    QPushButton* btnPridat = nullptr;
-    QPushButton* btnOpravit = nullptr;
-    QPushButton* btnObnovit = nullptr;
-    QPushButton* btnKopirovat = nullptr;
-
-    void UpdateButtons();
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    int AddRecord() override;
+    int CopyRecord(int id) override;
+    bool EditRecord(int id) override;
+    bool DeleteRecord(int id) override;
+    void KeepChoice() override;
 
 private:
-    void btnOKClick();
-    void btnPridatClick();
-    void btnOpravitClick();
-    void btnKopirovatClick();
-    void btnVyjmoutClick();
-    void btnObnovitClick();
-    int CurrentID() const;
-
     TVolnyTextList& list_;
 };
 

@@ -4,12 +4,9 @@
 #include <memory>
 #include <optional>
 
-#include "platform/data/DataSource.h"
-#include "pricelist/PriceListUi.h"
+#include "offers/RecordListDialog.h"
 
-class QPushButton;
 class TADOQuery;
-class TVnDBGrid;
 
 // The list "Seznam zakázek": the picker through which an offer and the offer filter take an order,
 // and the place where orders are added, changed, copied and deleted.
@@ -34,36 +31,20 @@ private:
     std::unique_ptr<TADOQuery> query_;
 };
 
-class TfrmZakazkaList : public TPriceListDialog {
+class TfrmZakazkaList : public TRecordListDialog {
     Q_OBJECT
 public:
     explicit TfrmZakazkaList(TZakazkaList& list, QWidget* parent = nullptr);
-    ~TfrmZakazkaList() override;
-
-    TDataSource dsList;
-    TVnDBGrid* grList = nullptr;
-    QPushButton* btnOK = nullptr;
-    QPushButton* btnVyjmout = nullptr;
-    QPushButton* btnStorno = nullptr;
-    QPushButton* btnPridat = nullptr;
-    QPushButton* btnOpravit = nullptr;
-    QPushButton* btnObnovit = nullptr;
-    QPushButton* btnKopirovat = nullptr;
-
-    void UpdateButtons();
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    int AddRecord() override;
+    int CopyRecord(int id) override;
+    bool EditRecord(int id) override;
+    bool DeleteRecord(int id) override;
+    bool MayDelete() override;
+    void KeepChoice() override;
 
 private:
-    void btnOKClick();
-    void btnPridatClick();
-    void btnOpravitClick();
-    void btnKopirovatClick();
-    void btnVyjmoutClick();
-    void btnObnovitClick();
-    int CurrentID() const;
-
     TZakazkaList& list_;
 };
 
