@@ -20,6 +20,7 @@
 #include "core/Main.h"
 #include "offers/NabidkaData.h"
 #include "offers/Nabidky.h"
+#include "offers/ZakazkaList.h"
 #include "platform/data/Field.h"
 #include "platform/db/ADOQuery.h"
 #include "platform/text/DateFormat.h"
@@ -158,9 +159,12 @@ TfrmNabFiltr::TfrmNabFiltr(QWidget* parent) : TVnDialog(parent) {
     connect(btnOK, &QPushButton::clicked, this, &TfrmNabFiltr::btnOKClick);
     connect(btnStorno, &QPushButton::clicked, this, &QDialog::reject);
     connect(btnVyberAdresu, &QPushButton::clicked, this, &TfrmNabFiltr::btnVyberAdresuClick);
-    // The order list is not part of the program yet; a job code is only cleared here.
-    connect(btnVyberZakazka, &QPushButton::clicked, this,
-            [] { ShowInformation(QString::fromUtf8(kFunctionNotAvailable)); });
+    connect(btnVyberZakazka, &QPushButton::clicked, this, [this] {
+        if (auto code = PickOrderCode(edtZakazka->text())) {
+            edtZakazka->setText(*code);
+            UpdateFilterControls();
+        }
+    });
     connect(btnZrusitZakazka, &QPushButton::clicked, this, [this] {
         edtZakazka->clear();
         UpdateFilterControls();

@@ -747,8 +747,6 @@ void TfrmNabidkaKart::SetModified() {
     if (!filling_ && document_ != nullptr) document_->Modified = true;
 }
 
-void TfrmNabidkaKart::NotAvailable() { ShowInformation(QString::fromUtf8(kFunctionNotAvailable)); }
-
 bool TfrmNabidkaKart::eventFilter(QObject* watched, QEvent* event) {
     // "Písmo" works on the rich text that has the focus.
     if (watched == reTextPred || watched == reTextZa) {

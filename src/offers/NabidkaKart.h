@@ -322,7 +322,6 @@ private:
                       TGridDrawState state);
     void DrawDocumentCell(QPainter& canvas, const TRect& rect, int dataColumn, TColumn* column,
                           TGridDrawState state);
-    void NotAvailable();
     void SetModified();
     bool AskToLeave();
     QString ResolveLink(const QString& link) const;

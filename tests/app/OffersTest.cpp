@@ -41,6 +41,7 @@
 #include "offers/NadpisovaPol.h"
 #include "offers/SoucetCen.h"
 #include "offers/SummaryReportNabidky.h"
+#include "offers/ZakazkaList.h"
 #include "platform/data/Field.h"
 #include "platform/text/OleDate.h"
 #include "platform/ui/CurrencyEdit.h"
@@ -530,6 +531,31 @@ TEST_F(OffersTest, ScrollingToTheEndOfALongListReadsOnlyTheRowsOnScreen) {
         EXPECT_LE(static_cast<int>(drawn.size()), list.grNabidky->VisibleRowCount() + 1);
         list.grNabidky->OnDrawColumnCell = draw;
     });
+}
+
+TEST_F(OffersTest, TheFilterPicksItsOrderFromTheOrderList) {
+    ExecAgenda("UPDATE Nabidky SET Zakazka = NULL");
+    ExecAgenda("UPDATE Nabidky SET Zakazka = 'BYT-VINOH' WHERE Doklad = 'NB00002'");
+    QString picked;
+    QStringList numbers;
+    WithList([&](TfrmNabidky& list) {
+        OnWindow<TfrmNabFiltr>([&](TfrmNabFiltr* filter) {
+            ASSERT_NE(filter, nullptr);
+            filter->chckZakazka->click();
+            OnWindow<TfrmZakazkaList>([](TfrmZakazkaList* orders) {
+                ASSERT_NE(orders, nullptr);
+                ASSERT_TRUE(orders->dsList.DataSet()->Locate("Zkratka", "BYT-VINOH"));
+                orders->btnOK->click();
+            });
+            filter->btnVyberZakazka->click();
+            picked = filter->edtZakazka->text();
+            filter->btnOK->click();
+        });
+        list.btnFiltr->click();
+        numbers = Numbers(list);
+    });
+    EXPECT_EQ(picked, "BYT-VINOH");
+    EXPECT_EQ(numbers.join('|'), "NB00002");
 }
 
 TEST_F(OffersTest, TheFilterWindowNarrowsTheListAndItsExpressionQuotesAndFormatsTheValues) {
