@@ -233,16 +233,9 @@ TfrmDetailUzivatele::TfrmDetailUzivatele(QWidget* parent) : TVnDialog(parent) {
     startFirm->addWidget(edtStartDBName, 1);
     startFirm->addWidget(btnStartDBName);
 
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
-    btnOK->setObjectName("btnOK");
-    btnOK->setAutoDefault(false);
-    btnStorno = new QPushButton(QStringLiteral("Storno"), this);
-    btnStorno->setObjectName("btnStorno");
-    btnStorno->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnStorno);
+    AddOkStornoButtons(this, buttons, btnOK, btnStorno, false);
 
     auto* left = new QVBoxLayout;
     left->addLayout(identity);
@@ -257,7 +250,6 @@ TfrmDetailUzivatele::TfrmDetailUzivatele(QWidget* parent) : TVnDialog(parent) {
     layout->addLayout(buttons);
 
     connect(btnOK, &QPushButton::clicked, this, &TfrmDetailUzivatele::btnOKClick);
-    connect(btnStorno, &QPushButton::clicked, this, &QDialog::reject);
     connect(Right("VsechnyNabidky_AR"), &QCheckBox::toggled, this, &TfrmDetailUzivatele::UpdateControls);
     connect(chckUseStartDBName, &QCheckBox::toggled, this, &TfrmDetailUzivatele::UpdateControls);
     connect(btnPrefiltr, &QPushButton::clicked, this, [this] {

@@ -807,21 +807,13 @@ TfrmNastaveni::TfrmNastaveni(QWidget* parent) : TVnDialog(parent) {
     btnNapoveda = new QPushButton(QString::fromUtf8("Nápověda"), this);
     btnNapoveda->setObjectName("btnNapoveda");
     btnNapoveda->setAutoDefault(false);
-    btnOK = new QPushButton("OK", this);
-    btnOK->setObjectName("btnOK");
-    btnOK->setDefault(true);
-    btnStorno = new QPushButton("Storno", this);
-    btnStorno->setObjectName("btnStorno");
-    btnStorno->setAutoDefault(false);
     buttons->addWidget(btnNapoveda);
     buttons->addStretch();
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnStorno);
+    AddOkStornoButtons(this, buttons, btnOK, btnStorno, true);
     root->addLayout(buttons);
     connect(btnOK, &QPushButton::clicked, this, [this] {
         if (Validate()) accept();
     });
-    connect(btnStorno, &QPushButton::clicked, this, &QDialog::reject);
     connect(btnNapoveda, &QPushButton::clicked, this, [] { ShowHelpTopic(QString::fromLatin1(kHelpPage)); });
     auto* help = new QAction(this);
     help->setObjectName("acNapoveda");

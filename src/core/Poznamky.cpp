@@ -329,19 +329,11 @@ TfrmKartaPozn::TfrmKartaPozn(QWidget* parent) : TVnDialog(parent) {
     top->setObjectName("panTop");
     auto* topLayout = new QHBoxLayout(top);
     topLayout->setContentsMargins(4, 4, 4, 4);
-    btnOK = new QPushButton("OK", top);
-    btnOK->setObjectName("btnOK");
-    btnOK->setAutoDefault(false);
-    btnStorno = new QPushButton("Storno", top);
-    btnStorno->setObjectName("btnStorno");
-    btnStorno->setAutoDefault(false);
-    topLayout->addWidget(btnOK);
-    topLayout->addWidget(btnStorno);
+    AddOkStornoButtons(this, topLayout, btnOK, btnStorno, false);
     topLayout->addStretch();
     connect(btnOK, &QPushButton::clicked, this, [this] {
         if (btnOK->isEnabled()) accept();
     });
-    connect(btnStorno, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* lblNazev = new QLabel("Nadpis poznámky", this);
     lblNazev->setObjectName("lblNazev");

@@ -108,17 +108,9 @@ TfrmCommentUpdater::TfrmCommentUpdater(QWidget* parent) : TVnDialog(parent) {
     layout->addWidget(memTextKomentare);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    btnOK = new QPushButton("OK", this);
-    btnOK->setObjectName("btnOK");
-    btnOK->setAutoDefault(false);
-    btnStorno = new QPushButton("Storno", this);
-    btnStorno->setObjectName("btnStorno");
-    btnStorno->setAutoDefault(false);
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnStorno);
+    AddOkStornoButtons(this, buttons, btnOK, btnStorno, false);
     layout->addLayout(buttons);
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnStorno, &QPushButton::clicked, this, &QDialog::reject);
     resize(460, 300);
 }
 

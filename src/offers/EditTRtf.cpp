@@ -54,17 +54,9 @@ TfrmEditTRtf::TfrmEditTRtf(QWidget* parent) : TVnDialog(parent) {
     setObjectName("frmEditTRtf");
     setWindowTitle(QString::fromUtf8(kCaption));
     auto* top = new QHBoxLayout;
-    btnOK = new QPushButton("OK", this);
-    btnOK->setObjectName("btnOK");
-    btnOK->setAutoDefault(false);
-    btnStorno = new QPushButton("Storno", this);
-    btnStorno->setObjectName("btnStorno");
-    btnStorno->setAutoDefault(false);
-    top->addWidget(btnOK);
-    top->addWidget(btnStorno);
+    AddOkStornoButtons(this, top, btnOK, btnStorno, false);
     top->addStretch();
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnStorno, &QPushButton::clicked, this, &QDialog::reject);
 
     reText = new QTextEdit(this);
     reText->setObjectName("reText");

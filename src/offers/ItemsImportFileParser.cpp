@@ -376,14 +376,7 @@ TfrmItemsImportFileParser::TfrmItemsImportFileParser(TItemsImportFileParser& par
     layout->addWidget(chckVychoziPocet);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    btnOK = new QPushButton("OK", this);
-    btnOK->setObjectName("btnOK");
-    btnOK->setDefault(true);
-    btnStorno = new QPushButton("Storno", this);
-    btnStorno->setObjectName("btnStorno");
-    btnStorno->setAutoDefault(false);
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnStorno);
+    AddOkStornoButtons(this, buttons, btnOK, btnStorno, true);
     layout->addLayout(buttons);
 
     connect(cbxZdroj, &QComboBox::currentIndexChanged, this, [this] {
@@ -405,7 +398,6 @@ TfrmItemsImportFileParser::TfrmItemsImportFileParser(TItemsImportFileParser& par
         FillColumnLists();
     });
     connect(btnOK, &QPushButton::clicked, this, &TfrmItemsImportFileParser::btnOKClick);
-    connect(btnStorno, &QPushButton::clicked, this, &QDialog::reject);
     AddPurchasePriceAction(this);
 }
 

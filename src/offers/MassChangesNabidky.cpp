@@ -93,17 +93,9 @@ TfrmMassChangesNabidky::TfrmMassChangesNabidky(TMassChangesNabidky& changes, QWi
     layout->addWidget(note);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    btnOK = new QPushButton("OK", this);
-    btnOK->setObjectName("btnOK");
-    btnOK->setDefault(true);
-    btnStorno = new QPushButton("Storno", this);
-    btnStorno->setObjectName("btnStorno");
-    btnStorno->setAutoDefault(false);
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnStorno);
+    AddOkStornoButtons(this, buttons, btnOK, btnStorno, true);
     layout->addLayout(buttons);
     connect(btnOK, &QPushButton::clicked, this, &TfrmMassChangesNabidky::btnOKClick);
-    connect(btnStorno, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TfrmMassChangesNabidky::btnOKClick() {

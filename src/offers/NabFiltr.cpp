@@ -147,17 +147,9 @@ TfrmNabFiltr::TfrmNabFiltr(QWidget* parent) : TVnDialog(parent) {
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    btnOK = new QPushButton("OK", this);
-    btnOK->setObjectName("btnOK");
-    btnOK->setDefault(true);
-    btnStorno = new QPushButton("Storno", this);
-    btnStorno->setObjectName("btnStorno");
-    btnStorno->setAutoDefault(false);
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnStorno);
+    AddOkStornoButtons(this, buttons, btnOK, btnStorno, true);
     layout->addLayout(buttons);
     connect(btnOK, &QPushButton::clicked, this, &TfrmNabFiltr::btnOKClick);
-    connect(btnStorno, &QPushButton::clicked, this, &QDialog::reject);
     connect(btnVyberAdresu, &QPushButton::clicked, this, &TfrmNabFiltr::btnVyberAdresuClick);
     connect(btnVyberZakazka, &QPushButton::clicked, this, [this] {
         if (auto code = PickOrderCode(edtZakazka->text())) {

@@ -55,17 +55,9 @@ TfrmPrefiltrNabidky::TfrmPrefiltrNabidky(TPrefiltrNabidky& prefilter, QWidget* p
     layout->addWidget(note);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    btnOK = new QPushButton("OK", this);
-    btnOK->setObjectName("btnOK");
-    btnOK->setDefault(true);
-    btnStorno = new QPushButton("Storno", this);
-    btnStorno->setObjectName("btnStorno");
-    btnStorno->setAutoDefault(false);
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnStorno);
+    AddOkStornoButtons(this, buttons, btnOK, btnStorno, true);
     layout->addLayout(buttons);
     connect(btnOK, &QPushButton::clicked, this, &TfrmPrefiltrNabidky::btnOKClick);
-    connect(btnStorno, &QPushButton::clicked, this, &QDialog::reject);
 
     auto add = [this](const QString& name, int number) {
         auto* item = new QListWidgetItem(name, clbVytvorIDUsers);

@@ -34,17 +34,9 @@ TfrmSablonyDetail::TfrmSablonyDetail(QWidget* parent) : TVnDialog(parent) {
     setObjectName("frmSablonyDetail");
     setWindowTitle(QString::fromUtf8(kCaption));
     auto* top = new QHBoxLayout;
-    btnOK = new QPushButton("OK", this);
-    btnOK->setObjectName("btnOK");
-    btnOK->setAutoDefault(false);
-    btnStorno = new QPushButton("Storno", this);
-    btnStorno->setObjectName("btnStorno");
-    btnStorno->setAutoDefault(false);
-    top->addWidget(btnOK);
-    top->addWidget(btnStorno);
+    AddOkStornoButtons(this, top, btnOK, btnStorno, false);
     top->addStretch();
     connect(btnOK, &QPushButton::clicked, this, &TfrmSablonyDetail::btnOKClick);
-    connect(btnStorno, &QPushButton::clicked, this, &QDialog::reject);
 
     edtZkratka = new QLineEdit(this);
     edtZkratka->setObjectName("edtZkratka");

@@ -173,17 +173,9 @@ TfrmSlevaKarta::TfrmSlevaKarta(int kind, QWidget* parent) : TVnDialog(parent) {
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    btnOK = new QPushButton("OK", this);
-    btnOK->setObjectName("btnOK");
-    btnOK->setDefault(true);
-    btnStorno = new QPushButton("Storno", this);
-    btnStorno->setObjectName("btnStorno");
-    btnStorno->setAutoDefault(false);
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnStorno);
+    AddOkStornoButtons(this, buttons, btnOK, btnStorno, true);
     layout->addLayout(buttons);
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnStorno, &QPushButton::clicked, this, &QDialog::reject);
     connect(btnKalkulacka, &QPushButton::clicked, this, [] { RunCalculator(); });
     AddPurchasePriceAction(this);
     UpdateValueState();

@@ -173,18 +173,10 @@ TfrmSummaryReportFilterNabidky::TfrmSummaryReportFilterNabidky(TSummaryReportFil
     layout->addWidget(chckArchiv);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    btnOK = new QPushButton("OK", this);
-    btnOK->setObjectName("btnOK");
-    btnOK->setDefault(true);
-    btnStorno = new QPushButton("Storno", this);
-    btnStorno->setObjectName("btnStorno");
-    btnStorno->setAutoDefault(false);
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnStorno);
+    AddOkStornoButtons(this, buttons, btnOK, btnStorno, true);
     layout->addLayout(buttons);
     connect(chckDatum, &QCheckBox::toggled, this, [this] { UpdateChoiceControls(); });
     connect(btnOK, &QPushButton::clicked, this, &TfrmSummaryReportFilterNabidky::btnOKClick);
-    connect(btnStorno, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TfrmSummaryReportFilterNabidky::showEvent(QShowEvent* event) {

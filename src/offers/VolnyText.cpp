@@ -73,24 +73,7 @@ bool TVolnyText::Save() {
     return true;
 }
 
-bool TVolnyText::LoadOrTell(int id) {
-    if (Load(id)) return true;
-    ShowError(ErrorText);
-    ErrorShown = true;
-    return false;
-}
-
-bool TVolnyText::Delete(int id) {
-    if (!LoadOrTell(id)) return false;
-    TADOCommand command;
-    command.Connection = &frmMain->ADOConAgenda;
-    command.SetCommandText(QStringLiteral("DELETE FROM VolnyText WHERE ID = %1").arg(id));
-    if (command.Execute() != 1) {
-        ErrorText = QString::fromUtf8(kFreeTextDeleteFailed);
-        return false;
-    }
-    return true;
-}
+bool TVolnyText::Delete(int id) { return DeleteRow("VolnyText", id, kFreeTextDeleteFailed); }
 
 bool TVolnyText::Add() { return ShowDialog(); }
 
@@ -117,17 +100,9 @@ TfrmVolnyText::TfrmVolnyText(TVolnyText& text, QWidget* parent) : TVnDialog(pare
     setObjectName("frmVolnyText");
     setWindowTitle(QString::fromUtf8(kCaption));
     auto* top = new QHBoxLayout;
-    btnOK = new QPushButton("OK", this);
-    btnOK->setObjectName("btnOK");
-    btnOK->setAutoDefault(false);
-    btnStorno = new QPushButton("Storno", this);
-    btnStorno->setObjectName("btnStorno");
-    btnStorno->setAutoDefault(false);
-    top->addWidget(btnOK);
-    top->addWidget(btnStorno);
+    AddOkStornoButtons(this, top, btnOK, btnStorno, false);
     top->addStretch();
     connect(btnOK, &QPushButton::clicked, this, &TfrmVolnyText::btnOKClick);
-    connect(btnStorno, &QPushButton::clicked, this, &QDialog::reject);
 
     edtNazev = new QLineEdit(this);
     edtNazev->setObjectName("edtNazev");

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "offers/EditTRtf.h"
+#include "offers/StoredRecord.h"
 #include "platform/ui/VnDialog.h"
 
 class QFrame;
@@ -25,23 +26,16 @@ inline constexpr const char* kFreeTextDeleteFailed = "Metoda \"Delete\" selhala.
 inline constexpr const char* kFreeTextNoFormatting =
     "        Upozornění: objekt, do kterého po uložení přenesete vytvořený text, nepodporuje formátování.";
 
-class TVolnyText {
+class TVolnyText : public TStoredRecord {
 public:
     TVolnyText() = default;
 
-    // The message of the last failed operation, for the caller to show.
-    QString ErrorText;
-    // A save inserts a new row; otherwise it updates ID.
-    bool IsNew = true;
-    int ID = 0;
     QString Nazev;
     QString MemoText;  // RTF, or plain text
     // The text goes to a field without formatting: the card says so.
     bool PlainTarget = false;
-    // The last failure has already been shown in an error box.
-    bool ErrorShown = false;
 
-    bool Load(int id);
+    bool Load(int id) override;
     bool Save();
     // Shows an error box itself when the text cannot be loaded (deleted meanwhile).
     bool Delete(int id);
@@ -51,9 +45,6 @@ public:
     QString GetPlainText() const;
     // The card for this object; true when it closed with OK (the text was saved).
     bool ShowDialog();
-
-private:
-    bool LoadOrTell(int id);
 };
 
 // The card "Volný text".

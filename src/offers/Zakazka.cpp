@@ -139,24 +139,7 @@ bool TZakazka::Save() {
     return true;
 }
 
-bool TZakazka::LoadOrTell(int id) {
-    if (Load(id)) return true;
-    ShowError(ErrorText);
-    ErrorShown = true;
-    return false;
-}
-
-bool TZakazka::Delete(int id) {
-    if (!LoadOrTell(id)) return false;
-    TADOCommand command;
-    command.Connection = &frmMain->ADOConAgenda;
-    command.SetCommandText(QStringLiteral("DELETE FROM Zakazka WHERE ID = %1").arg(id));
-    if (command.Execute() != 1) {
-        ErrorText = QString::fromUtf8(kOrderDeleteFailed);
-        return false;
-    }
-    return true;
-}
+bool TZakazka::Delete(int id) { return DeleteRow("Zakazka", id, kOrderDeleteFailed); }
 
 bool TZakazka::Add() { return ShowDialog(); }
 
@@ -189,17 +172,9 @@ TfrmZakazka::TfrmZakazka(TZakazka& order, QWidget* parent) : TVnDialog(parent), 
     setObjectName("frmZakazka");
     setWindowTitle(QString::fromUtf8(kOrderCardCaption));
     auto* top = new QHBoxLayout;
-    btnOK = new QPushButton("OK", this);
-    btnOK->setObjectName("btnOK");
-    btnOK->setAutoDefault(false);
-    btnStorno = new QPushButton("Storno", this);
-    btnStorno->setObjectName("btnStorno");
-    btnStorno->setAutoDefault(false);
-    top->addWidget(btnOK);
-    top->addWidget(btnStorno);
+    AddOkStornoButtons(this, top, btnOK, btnStorno, false);
     top->addStretch();
     connect(btnOK, &QPushButton::clicked, this, &TfrmZakazka::btnOKClick);
-    connect(btnStorno, &QPushButton::clicked, this, &QDialog::reject);
 
     edtZkratka = new QLineEdit(this);
     edtZkratka->setObjectName("edtZkratka");

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "offers/StoredRecord.h"
 #include "platform/text/OleDate.h"
 #include "platform/ui/VnDialog.h"
 
@@ -30,14 +31,11 @@ inline constexpr const char* kOrderGone = "Tato zakázka již neexistuje.";
 inline constexpr const char* kOrderCardCaption = "Karta zakázky";
 inline constexpr const char* kOrderViewSuffix = " - prohlížení";
 
-class TZakazka {
+class TZakazka : public TStoredRecord {
 public:
     TZakazka() = default;
 
-    QString ErrorText;
-    bool IsNew = true;
     bool ReadOnly = false;
-    int ID = 0;
     QString Zkratka;
     QString Nazev;
     QString Poznamka;  // CR LF line ends, as memo texts are kept
@@ -48,10 +46,8 @@ public:
     TDateTime DatumPlanPredani = 0;
     TDateTime DatumPredani = 0;
     int Hodnoceni = 0;
-    // The last failure has already been shown in an error box.
-    bool ErrorShown = false;
 
-    bool Load(int id);
+    bool Load(int id) override;
     bool Validate();
     bool Save();
     // Shows an error box itself when the order cannot be loaded (deleted meanwhile).
@@ -63,9 +59,6 @@ public:
     static int FindIdByZkratka(const QString& code);
     // The card; true when it closed with OK (the order was saved).
     bool ShowDialog();
-
-private:
-    bool LoadOrTell(int id);
 };
 
 // The card "Karta zakázky".

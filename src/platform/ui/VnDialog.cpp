@@ -1,8 +1,10 @@
 #include "platform/ui/VnDialog.h"
 
 #include <QApplication>
+#include <QBoxLayout>
 #include <QEvent>
 #include <QMainWindow>
+#include <QPushButton>
 
 namespace {
 // Minimising the windows one after another sends state changes to the dialogs among them; those
@@ -43,4 +45,20 @@ void MinimizeApplication() {
             window->setWindowState(window->windowState() | Qt::WindowMinimized);
     }
     minimizingApplication = false;
+}
+
+void AddOkStornoButtons(QDialog* dialog, QBoxLayout* row, QPushButton*& ok, QPushButton*& storno,
+                        bool okTakesEnter) {
+    ok = new QPushButton(QStringLiteral("OK"), dialog);
+    ok->setObjectName("btnOK");
+    storno = new QPushButton(QStringLiteral("Storno"), dialog);
+    storno->setObjectName("btnStorno");
+    storno->setAutoDefault(false);
+    if (okTakesEnter)
+        ok->setDefault(true);
+    else
+        ok->setAutoDefault(false);
+    row->addWidget(ok);
+    row->addWidget(storno);
+    QObject::connect(storno, &QPushButton::clicked, dialog, &QDialog::reject);
 }
