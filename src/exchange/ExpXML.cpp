@@ -192,8 +192,9 @@ private:
     TBookmark here_;
 };
 
-// The offers to export, as bookmarks of the list: the marks from the oldest to the newest, so that
-// the document lists the offers in the order the user marked them; the current offer without marks.
+// The offers to export, as bookmarks of the list: the mark list from its last position to its
+// first, which for marks set one by one is the order the user set them in; the current offer when
+// nothing is marked. Marks of rows that have gone since are passed over.
 QStringList OffersToExport(TDataSet& list, const TBookmark& current) {
     QStringList chosen;
     TfrmNabidky* window = TfrmNabidky::Existing();
