@@ -23,6 +23,7 @@
 #include "core/PurchasePrices.h"
 #include "core/UserSettings.h"
 #include "core/Working.h"
+#include "exchange/ExpXML.h"
 #include "exchange/Tisk.h"
 #include "platform/data/DataSetError.h"
 #include "platform/data/Field.h"
@@ -290,7 +291,7 @@ void TfrmAdresar::btnAdrTiskClick() {
     Guarded(btnAdrTisk, [] { ShowPrintDialog(pmAddresses); });
 }
 
-void TfrmAdresar::ExportdoXML1Click() { ShowInformation(QString::fromUtf8(kFunctionNotAvailable)); }
+void TfrmAdresar::ExportdoXML1Click() { ShowXmlExportDialog(TXmlExportKind::Addresses); }
 
 void TfrmAdresar::miPridatAdresuARESClick() {
     QString ico;

@@ -26,6 +26,7 @@
 #include "exchange/Tisk.h"
 #include "offers/NabidkaTisk.h"
 #include "offers/Nabidky.h"
+#include "offers/RozpisIdentif.h"
 #include "platform/data/Field.h"
 #include "platform/files/FileUtils.h"
 #include "platform/ui/Dialogs.h"
@@ -327,9 +328,9 @@ void TfrmTisk::FillReportData(TMemTable2DotNetBuilder& builder) {
             TOfferPrintTables& offer = OfferPrintTables();
             if (kind == TReportKind::Record) {
                 BuildOfferPrintData();
-                // The identifier breakdown is not part of the program yet: its table is not handed over.
                 builder.AddTable("mtHlavickaNab", offer.mtHlavickaNab);
                 builder.AddTable("mtPolozkyNab", offer.mtPolozkyNab);
+                builder.AddTable("mtRozpisIdentif", PrintBreakdownWindow()->mtRozpisIdentif);
                 builder.AddTable("mtNadpisoveSoucty", offer.mtNadpisoveSoucty);
             } else {
                 BuildOfferListPrintData();

@@ -8,6 +8,7 @@
 #include "core/Main.h"
 #include "core/Nastaveni.h"
 #include "offers/NabidkaSoucty.h"
+#include "offers/RozpisIdentif.h"
 #include "platform/data/Field.h"
 #include "platform/db/ADOQuery.h"
 #include "platform/text/DateFormat.h"
@@ -500,6 +501,7 @@ int BuildOfferPrintData() {
     header.Post();
 
     items.SetIndexesActive(true);
+    ShowIdentifierBreakdown(0);
     FillSubtotals(t.mtNadpisoveSoucty, items);
     items.First();
     ReportProblems();

@@ -30,7 +30,9 @@ struct TOfferPrintTables {
 TOfferPrintTables& OfferPrintTables();
 
 // Rebuilds mtHlavickaNab, mtPolozkyNab and mtNadpisoveSoucty for the current row of the main
-// window's adqNabidky (callers position it first). A database error reaches the caller. Always 0.
+// window's adqNabidky (callers position it first), and the identifier breakdown of its printed
+// items in the print breakdown window (PrintBreakdownWindow). A database error reaches the caller.
+// Always 0.
 int BuildOfferPrintData();
 
 // The lines the last build put into the information window: one per item whose VAT rate is none of

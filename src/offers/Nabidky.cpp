@@ -24,6 +24,7 @@
 #include "core/PurchasePrices.h"
 #include "core/UserSettings.h"
 #include "core/Working.h"
+#include "exchange/ExpXML.h"
 #include "exchange/Tisk.h"
 #include "offers/CommentUpdater.h"
 #include "offers/MassChangesNabidky.h"
@@ -278,7 +279,6 @@ void TfrmNabidky::BuildMenus() {
         action->setObjectName(name);
         connect(action, &QAction::triggered, this, std::move(handler));
     };
-    auto notYet = [this] { NotAvailable(); };
     auto lock = [this](bool value) {
         SetMarkedOffersField("Zamek", value, false, QString::fromUtf8(kSettingLocks));
     };
@@ -286,7 +286,8 @@ void TfrmNabidky::BuildMenus() {
     pmOstatni = new QMenu(this);
     pmOstatni->setObjectName("pmOstatni");
     item(pmOstatni, acSoucet, "acSoucet", QString::fromUtf8("Součet"), [this] { SumOfferList(*this); });
-    item(pmOstatni, acExportXml, "acExportXml", "Export do XML", notYet);
+    item(pmOstatni, acExportXml, "acExportXml", "Export do XML",
+         [] { ShowXmlExportDialog(TXmlExportKind::Offers); });
     item(pmOstatni, acHistorieAkci, "acHistorieAkci", QString::fromUtf8("Historie akcí"),
          [this] { ShowHistory(); });
     item(pmOstatni, acPrehledoveSestavy, "acPrehledoveSestavy", QString::fromUtf8("Přehledové sestavy"), [] {
@@ -494,8 +495,6 @@ void TfrmNabidky::EditComment(int offerId) {
     panCommentPanel->hide();
     commentRow_ = -1;
 }
-
-void TfrmNabidky::NotAvailable() { ShowInformation(QString::fromUtf8(kFunctionNotAvailable)); }
 
 void TfrmNabidky::OpenOffer(bool isNew, bool isCopy) {
     TfrmNabidkaKart::Instance();

@@ -170,7 +170,6 @@ private:
     void OpenOffer(bool isNew, bool isCopy);
     void ShowHistory();
     bool DeleteOne(int id);
-    void NotAvailable();
 
     TImageList ilMain;
     bool showArchived_ = false;

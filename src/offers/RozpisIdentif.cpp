@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "offers/NabidkaData.h"
 #include "offers/NabidkaKart.h"
 #include "offers/NabidkaSoucty.h"
+#include "offers/NabidkaTisk.h"
 #include "platform/data/Field.h"
 #include "platform/db/ADOQuery.h"
 #include "pricelist/EditorIdentif.h"
@@ -38,6 +40,10 @@ const char* const kNote =
 bool MarksItem(const QString& identifiers, const QString& code) {
     return identifiers.toUpper().contains("_" + code.toUpper() + "_");
 }
+
+// The print data's window belongs to the main window, so that it never outlives the application
+// even when nobody releases it.
+QPointer<TfrmRozpisIdentif> g_printBreakdown;
 
 }  // namespace
 
@@ -152,13 +158,16 @@ void TfrmRozpisIdentif::Build(TDataSet& items) {
             QStringList codes = ParseIdentifierList(items.FieldByName("Identif")->AsString());
             if (codes.isEmpty()) codes << QString();
             for (const QString& code : codes) {
+                // The search stops on the row it found. Stepping past it and back would not come
+                // back to the last row, since a step past the end stays where it is.
                 bool found = false;
-                for (mtRozpisIdentif.First(); !mtRozpisIdentif.Eof() && !found; mtRozpisIdentif.Next())
+                for (mtRozpisIdentif.First(); !mtRozpisIdentif.Eof(); mtRozpisIdentif.Next()) {
                     found = mtRozpisIdentif.FieldByName("ZkrIdent")
                                 ->AsString()
                                 .compare(code, Qt::CaseInsensitive) == 0;
+                    if (found) break;
+                }
                 if (found) {
-                    mtRozpisIdentif.Prior();
                     mtRozpisIdentif.Edit();
                 } else {
                     mtRozpisIdentif.Append();
@@ -245,7 +254,16 @@ void TfrmRozpisIdentif::showEvent(QShowEvent* event) {
     ApplyPurchasePrices();
 }
 
+TfrmRozpisIdentif* PrintBreakdownWindow() { return g_printBreakdown.data(); }
+
+void ReleasePrintBreakdownWindow() { delete g_printBreakdown.data(); }
+
 int ShowIdentifierBreakdown(int source) {
+    if (source == 0) {
+        if (!g_printBreakdown) g_printBreakdown = new TfrmRozpisIdentif(frmMain);
+        g_printBreakdown->Build(OfferPrintTables().mtPolozkyNab);
+        return 0;
+    }
     TfrmNabidkaKart* card = TfrmNabidkaKart::Existing();
     if (source != 1 || card == nullptr) return 0;
     TMemTable& items = card->Items();

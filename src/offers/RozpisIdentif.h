@@ -45,8 +45,16 @@ private:
     bool computingFooter_ = false;
 };
 
-// Source 1: the items of the open offer card, shown, and the items of the chosen codes marked in the
-// card on "Označit v nabídce". Always 0.
+// Source 0: the printed items of the offer print data, built without showing the window; the window
+// and its table stay for the caller until the next build or until released. Source 1: the items of
+// the open offer card, shown, and the items of the chosen codes marked in the card on "Označit v
+// nabídce". Always 0.
 int ShowIdentifierBreakdown(int source);
+
+// The window the print data last built its breakdown in; nullptr before the first build and after
+// a release.
+TfrmRozpisIdentif* PrintBreakdownWindow();
+// Lets the print data's window go, as an export over many offers does when it ends.
+void ReleasePrintBreakdownWindow();
 
 inline constexpr const char* kBreakdownCaption = "Rozpis identifikátorů";

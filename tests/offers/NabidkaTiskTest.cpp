@@ -9,9 +9,11 @@
 #include "offers/NabidkaSoucty.h"
 #include "offers/NabidkaTisk.h"
 #include "offers/OfferFixture.h"
+#include "offers/RozpisIdentif.h"
 #include "platform/db/Parameters.h"
 #include "platform/text/OleDate.h"
 #include "platform/ui/ModalHelper.h"
+#include "pricelist/EditorIdentif.h"
 
 namespace {
 
@@ -331,4 +333,65 @@ TEST_F(NabidkaTiskTest, ADemoOfferPrintsItsCustomerFirmAndDatesAndItsRecapAddsUp
     ASSERT_TRUE(Items().Locate("IDKarty", card));
     EXPECT_EQ(Items().FieldByName("Obrazek")->AsString(), PictureFolder + "kabel.jpg");
     EXPECT_EQ(Items().FieldByName("Mena")->AsString(), CurrencySymbol);
+}
+
+TEST_F(NabidkaTiskTest, TheBreakdownOfThePrintDataSumsThePrintedItemsPerShownIdentifier) {
+    Firm().Execute("DELETE FROM SezIdentif");
+    Firm().Execute(
+        "INSERT INTO SezIdentif (Zkratka, Popis, Nepouzivat) VALUES ('KABEL', 'Kabely', False), "
+        "('SVETLO', 'Osvětlení', False), ('SKRYT', 'Mimo rozpis', True)");
+    const int id = AddOffer(1955);
+    AddItems(id, {kMixed[1], kMixed[3], kMixed[4], kMixed[6], kMixed[7]});
+    struct Tag {
+        const char* popis;
+        QStringList codes;
+    };
+    // The cable carries two codes, one written in another case than the catalogue; the cost item
+    // and the hidden code must not reach the breakdown, the heading has no code at all.
+    const Tag kTags[] = {{"Kabel CYKY 3x1,5", {"kabel", "SVETLO"}},
+                         {"Subdodávka", {"KABEL"}},
+                         {"Svítidlo LED", {"SVETLO", "SKRYT"}},
+                         {"Vzorek", {"NOVY"}}};
+    for (const Tag& t : kTags)
+        Firm().Execute(
+            "UPDATE NabPolozky SET Identif = :Identif WHERE Popis = :Popis",
+            Params({{"Identif", BuildIdentifierList(t.codes)}, {"Popis", QString::fromUtf8(t.popis)}}));
+    Build(id);
+
+    TfrmRozpisIdentif* window = PrintBreakdownWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(window->isVisible());
+    TMemTable& rows = window->mtRozpisIdentif;
+    struct Row {
+        const char* code;
+        const char* popis;
+        double nakCena, prodBDPH, prodSDPH, zisk;
+    };
+    // A code missing from the catalogue is listed without a description.
+    const Row kRows[] = {{"kabel", "Kabely", 240, 300, 363, 60},
+                         {"SVETLO", "Osvětlení", 240 + 210, 300 + 241.06, 363 + 269.97, 60 + 31.06},
+                         {"NOVY", "", 0, 0.03125, 0.03125, 0}};
+    ASSERT_EQ(rows.RecordCount(), static_cast<int>(std::size(kRows)));
+    rows.First();
+    for (const Row& r : kRows) {
+        SCOPED_TRACE(r.code);
+        EXPECT_EQ(rows.FieldByName("ZkrIdent")->AsString(), r.code);
+        EXPECT_EQ(rows.FieldByName("PopisIdent")->AsString(), QString::fromUtf8(r.popis));
+        EXPECT_DOUBLE_EQ(rows.FieldByName("NakCena")->AsFloat(), r.nakCena);
+        EXPECT_DOUBLE_EQ(rows.FieldByName("ProdBDPH")->AsFloat(), r.prodBDPH);
+        EXPECT_DOUBLE_EQ(rows.FieldByName("ProdSDPH")->AsFloat(), r.prodSDPH);
+        EXPECT_DOUBLE_EQ(rows.FieldByName("Zisk")->AsFloat(), r.zisk);
+        EXPECT_FALSE(rows.FieldByName("Nepouzivat")->AsBoolean());
+        rows.Next();
+    }
+    // The walk leaves the printed items where the build left them: on the first in print order.
+    EXPECT_EQ(Items().FieldByName("Poradi")->AsInteger(), 3);
+
+    // The next build replaces the rows in the same window; a release lets the window go.
+    Firm().Execute("DELETE FROM NabPolozky WHERE CisloNab = :ID", Params({{"ID", id}}));
+    Build(id);
+    EXPECT_EQ(PrintBreakdownWindow(), window);
+    EXPECT_TRUE(window->mtRozpisIdentif.IsEmpty());
+    ReleasePrintBreakdownWindow();
+    EXPECT_EQ(PrintBreakdownWindow(), nullptr);
 }
