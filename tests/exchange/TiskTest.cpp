@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
 
@@ -427,6 +428,7 @@ protected:
         TiskTest::SetUp();
         savedShell_ = ShellOpenLauncher;
         ShellOpenLauncher = [](const QString&) { return 0; };
+        groupsShown_ = PriceListGroupsShown;
         options_ = std::make_unique<TfrmTiskExpCeniku>();
         options_->Prepare();
         ASSERT_EQ(options_->FillPriceListData(), 0);
@@ -438,6 +440,7 @@ protected:
         dialog_.reset();
         options_.reset();
         ShellOpenLauncher = savedShell_;
+        PriceListGroupsShown = groupsShown_;
         TiskTest::TearDown();
     }
     // Exports to path, expecting exactly the given messages.
@@ -450,6 +453,7 @@ protected:
     std::unique_ptr<TfrmTiskExpCeniku> options_;
     std::unique_ptr<TfrmTisk> dialog_;
     int (*savedShell_)(const QString&) = nullptr;
+    bool groupsShown_ = false;
 };
 
 TEST_F(TiskExportTest, RefusesAPathItCannotWriteBeforeWritingAnything) {
@@ -521,6 +525,48 @@ TEST_F(TiskExportTest, AMissingTemplateOrAFailingRunIsTold) {
     Export(file,
            {TExpectedDialog::Error(QString::fromUtf8("Při exportu sestavy došlo k následující chybě: \""))});
     EXPECT_FALSE(QFileInfo::exists(file));
+}
+
+// Every shipped template, filled from the demonstration price list with and without groups, gives a
+// workbook that python3-xlrd reads with every field reference of its cells replaced.
+TEST_F(TiskExportTest, EveryShippedTemplateFillsAllItsFields) {
+    QProcess probe;
+    probe.start(QFile::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3", {"-c", "import xlrd"});
+    if (!probe.waitForFinished(30000) || probe.exitCode() != 0)
+        GTEST_SKIP() << "python3-xlrd is not installed";
+    for (const bool groups : {false, true}) {
+        PriceListGroupsShown = groups;
+        dialog_.reset();
+        options_ = std::make_unique<TfrmTiskExpCeniku>();
+        options_->Prepare();
+        options_->chckDealersky->setChecked(true);
+        options_->lblCena[0]->setText("VIP");
+        ASSERT_EQ(options_->FillPriceListData(), 0);
+        const int module = groups ? pmPriceListGroupsExport : pmPriceListExport;
+        dialog_ = std::make_unique<TfrmTisk>(module);
+        dialog_->Prepare({});
+        for (const TBuiltInReport& report : BuiltInReports(module)) {
+            SCOPED_TRACE(report.Soubor);
+            Select(*dialog_, report.Soubor);
+            const QString file = Folder() + report.Soubor + ".xls";
+            Export(file, {});
+            QProcess p;
+            p.start(
+                QFile::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3",
+                {"-c",
+                 "import sys, xlrd\n"
+                 "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
+                 "cells = [str(c.value) for r in range(s.nrows) for c in s.row(r)]\n"
+                 "print(s.nrows, len([c for c in cells if '##' in c]), 'Jistič B16 1pól 6 kA' in cells)\n",
+                 file});
+            ASSERT_TRUE(p.waitForFinished(60000));
+            const QStringList out = QString::fromUtf8(p.readAllStandardOutput()).split(' ');
+            ASSERT_EQ(out.size(), 3) << p.readAllStandardError().toStdString();
+            EXPECT_GT(out[0].toInt(), 20);
+            EXPECT_EQ(out[1], "0");
+            EXPECT_EQ(out[2].trimmed(), "True");
+        }
+    }
 }
 
 }  // namespace
