@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -29,7 +30,10 @@
 #include "core/UserSettings.h"
 #include "core/Working.h"
 #include "exchange/PoslatMail.h"
+#include "exchange/SheetExport.h"
+#include "exchange/TiskExpCeniku.h"
 #include "platform/data/Field.h"
+#include "platform/files/FileLock.h"
 #include "platform/files/FileUtils.h"
 #include "platform/ui/Dialogs.h"
 #include "pricelist/PriceListUi.h"
@@ -277,6 +281,7 @@ TfrmTisk::TfrmTisk(int module, QWidget* parent) : TVnDialog(parent), module_(mod
     defs.Add("ID", ftInteger);
     mtSestava.CreateTable();
     dsSestava.SetDataSet(&mtSestava);
+    FCReport = CreateSheetReport(this);
     BuildWindow();
     mtSestava.AfterScroll = [this](TDataSet*) {
         UpdateEmailPanel();
@@ -571,8 +576,56 @@ void TfrmTisk::acNahledExecute() {
 }
 
 void TfrmTisk::btnExportClick() {
-    // The workbook export of the price list is not part of the program yet.
-    ShowInformation(QString::fromUtf8(kFunctionNotAvailable));
+    const QString file = edtExportSoubor->text().trimmed();
+    if (file.isEmpty()) {
+        ShowInformation(QString::fromUtf8(kExportFileMissing));
+        return;
+    }
+    if (module_ == pmPriceListGroupsExport || module_ == pmPriceListExport)
+        SetSheetReportDataModule(*FCReport, TfrmTiskExpCeniku::Existing());
+    const QString folder = ExtractFilePath(file).trimmed();
+    if (folder.isEmpty()) {
+        ShowInformation(QString::fromUtf8(kExportFolderMissing));
+        return;
+    }
+    if (!DirectoryExists(folder)) {
+        if (!AskQuestion(QString::fromUtf8(kExportFolderCreate).arg(folder))) return;
+        // One level only: a mistyped path should not leave a trail of new folders behind.
+        if (!QDir().mkdir(folder)) {
+            ShowError(QString::fromUtf8(kExportFolderFailed).arg(folder));
+            return;
+        }
+    }
+    const QString name = CurrentSoubor() + ReportFileExtension(module_);
+    QString workbookTemplate = FindFileCaseInsensitive(PrintFolder, name);
+    if (workbookTemplate.isEmpty()) {
+        ShowWarning(QString::fromUtf8(kExportTemplateMissing).arg(PrintFolder + name) +
+                    (CurrentOriginal() ? QString::fromUtf8(kReinstall) : QString()));
+        return;
+    }
+    if (QFileInfo::exists(file)) {
+        if (!AskQuestion(QString::fromUtf8(kExportOverwrite).arg(file))) return;
+        // A file another program holds open must stay as it is, so it is not deleted under a lock.
+        if (TestFileLockFree(file)) QFile::remove(file);
+        if (QFileInfo::exists(file)) {
+            ShowWarning(QString::fromUtf8(kExportInUse).arg(file));
+            return;
+        }
+    }
+    {
+        TWorkingShown working(QString::fromUtf8(kExportRunning));
+        try {
+            GenerateSheetReport(*FCReport, workbookTemplate, file);
+        } catch (const std::exception& e) {
+            working.Hide();
+            ShowError(QString::fromUtf8(kExportFailed).arg(QString::fromUtf8(e.what())));
+            return;
+        }
+    }
+    if (ShellOpen(file) == 31) {
+        ShowInformation(QString::fromUtf8(kExportNoAssociation).arg(file));
+        ShowInformation(QString::fromUtf8(kExportNeedViewer));
+    }
 }
 
 void TfrmTisk::btnProchazetClick() {

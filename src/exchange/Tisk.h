@@ -20,6 +20,7 @@ class QPushButton;
 class QSpinBox;
 class TMemTable2DotNetBuilder;
 class TSchemeButton;
+class TSheetReport;
 class TVnDBGrid;
 
 // The print dialog: the one window through which every report of the program is printed,
@@ -145,6 +146,9 @@ public:
     QPushButton* btnExport = nullptr;
     QPushButton* btnStorno = nullptr;
     QAction* acSHNC = nullptr;
+    // The workbook export: the template engine on its workbook adapter. Its data module is this
+    // dialog, or the price-list options window for the price-list exports.
+    TSheetReport* FCReport = nullptr;
 
     // Fills the list, the printer and the defaults for the opening (steps before the window shows).
     void Prepare(const QString& filter);
@@ -237,4 +241,22 @@ inline constexpr const char* kLayoutNotFound = "Formulářový soubor %1 nebyl n
 inline constexpr const char* kReinstall = "\r\rProveďte reinstalaci programu.";
 inline constexpr const char* kPreparingReport = "Probíhá příprava tiskové sestavy\rprosím čekejte...";
 inline constexpr const char* kProgramStartFailed = "Při spouštění souboru %1 došlo k chybě.";
+inline constexpr const char* kExportFileMissing = "Musíte zadat název exportního souboru.";
+inline constexpr const char* kExportFolderMissing =
+    "Musíte zadat název složky, do které se má soubor exportovat (pro výběr použijte tlačítko \"tři "
+    "tečky\").";
+inline constexpr const char* kExportFolderCreate = "Složka pro export \"%1\" neexistuje. Chcete ji vytvořit?";
+inline constexpr const char* kExportFolderFailed = "Chyba : nelze vytvořit adresář %1";
+inline constexpr const char* kExportTemplateMissing = "Převodní šablona - soubor \"%1\" neexistuje.";
+inline constexpr const char* kExportOverwrite = "Soubor \"%1\" již existuje, chcete ho přepsat ?";
+inline constexpr const char* kExportInUse =
+    "Chyba: nelze přepsat výstupní soubor \"%1\". Zkontrolujte, zda není používán jiným programem (např. "
+    "zda není otevřen v MS Excel, apod.).";
+inline constexpr const char* kExportRunning = "Probíhá export sestavy\rprosím čekejte...";
+inline constexpr const char* kExportFailed = "Při exportu sestavy došlo k následující chybě: \"%1\".";
+inline constexpr const char* kExportNoAssociation =
+    "Se souborem \"%1\" není asociován žádný program - pravděpodobně nemáte nainstalovaný MS Excel, resp. "
+    "program, který dokáže *.XLS soubory zobrazit (prohlížeč MS Excel, 602Tab, apod.).";
+inline constexpr const char* kExportNeedViewer =
+    "Chcete-li si výsledný soubor prohlédnout, musíte mít takový program nainstalovaný.";
 inline constexpr const char* kTempWriteFailed = "Při exportu do dočasného souboru %1 došlo k chybě. %2";

@@ -6,7 +6,6 @@
 #include "exchange/TiskData.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -24,6 +23,7 @@
 #include "core/Working.h"
 #include "exchange/MemTable2DotNet.h"
 #include "exchange/Tisk.h"
+#include "exchange/TiskExpCeniku.h"
 #include "offers/NabidkaTisk.h"
 #include "offers/Nabidky.h"
 #include "offers/RozpisIdentif.h"
@@ -70,71 +70,28 @@ const TFieldSpec kPoznTisk[] = {
     {"Nazev", ftString, 50, "Název poznámky"},
     {"Detail", ftMemo, 0, "Text poznámky"},
 };
-const TFieldSpec kTiskHlavicka[] = {
-    {"Nadpis1", ftString, 30, "Nadpis sl. 1"},   {"Nadpis2", ftString, 30, "Nadpis sl. 2"},
-    {"Nadpis3", ftString, 30, "Nadpis sl. 3"},   {"Nadpis4", ftString, 30, "Nadpis sl. 4"},
-    {"Nadpis5", ftString, 30, "Nadpis sl. 5"},   {"Nadpis6", ftString, 30, "Nadpis sl. 6"},
-    {"DodNazev", ftString, 50, "Firma - název"}, {"DodUlice", ftString, 30, "Firma - ulice"},
-    {"DodPSC", ftString, 10, "Firma - PSČ"},     {"DodMisto", ftString, 40, "Firma - místo"},
-    {"DodICO", ftString, 10, "Firma - IČO"},     {"DodDIC", ftString, 20, "Firma - DIČ"},
-    {"DodTel", ftString, 30, "Firma - telefon"}, {"DodFax", ftString, 30, "Firma - fax"},
-    {"DodMobil", ftString, 30, "Firma - mobil"}, {"DodEmail", ftString, 50, "Firma - e-mail"},
-    {"DodWWW", ftString, 50, "Firma - www"},     {"DodStat", ftString, 20, "Firma - stát"},
-    {"Logo", ftGraphic, 0, "Firma - logo"},      {"NadpisCen", ftString, 255, "Nadpis ceníku"},
-};
-const TFieldSpec kTiskSklady[] = {{"ID", ftInteger, 0, "ID listu"}, {"Nazev", ftString, 30, "Název listu"}};
-const TFieldSpec kTiskSkupiny[] = {{"Sklad", ftInteger, 0, "ID listu"},
-                                   {"Nazev", ftString, 50, "Název skupiny"},
-                                   {"Kod", ftString, 10, "Kód skupiny"},
-                                   {"ID", ftInteger, 0, nullptr}};
-const TFieldSpec kTiskZasoby[] = {
-    {"Sklad", ftInteger, 0, "ID listu"},
-    {"Skupina", ftInteger, 0, "ID skupiny"},
-    {"Popis", ftString, 50, "Popis položky"},
-    {"ID", ftInteger, 0, nullptr},
-    {"Katalog", ftString, 20, nullptr},
-    {"BarCode", ftString, 20, "Čárový kód"},
-    {"Poznamka", ftMemo, 0, "Poznámka"},
-    {"NakCena", ftFloat, 0, "Nák. cena bez DPH"},
-    {"PrCenaSDPH", ftFloat, 0, "Zákl. prod. s DPH"},
-    {"PrCenaBDPH", ftFloat, 0, "Zákl. prod. bez DPH"},
-    {"SazbaDPH", ftFloat, 0, "Sazba DPH"},
-    {"TextMJ", ftString, 10, "Měrná jednotka"},
-    {"PLU", ftString, 6, nullptr},
-    {"Zkratka", ftString, 20, nullptr},
-    {"Cena1", ftFloat, 0, "Cena 1"},
-    {"Cena2", ftFloat, 0, "Cena 2"},
-    {"Cena3", ftFloat, 0, "Cena 3"},
-    {"Cena4", ftFloat, 0, "Cena 4"},
-    {"Cena5", ftFloat, 0, "Cena 5"},
-    {"Cena6", ftFloat, 0, "Cena 6"},
-    {"Obrazek", ftString, 255, nullptr},
-};
 
-QByteArray LogoBytes() {
-    if (!FirmLogoData.isEmpty()) return FirmLogoData;
-    if (!frmMain || frmMain->imgLogo.isNull()) return {};
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    frmMain->imgLogo.save(&buffer, "PNG");
-    return bytes;
-}
-
-void CopyText(TMemTable& target, const char* field, TDataSet& source, const char* column) {
-    target.FieldByName(field)->SetAsString(source.FieldByName(column)->AsString());
+// The print tables whole, with the relations that link them in the report program.
+void AddPriceListTables(TMemTable2DotNetBuilder& builder, TfrmTiskExpCeniku& options) {
+    struct TRelink {
+        TfrmTiskExpCeniku& options;
+        ~TRelink() { options.SetTablesLinked(true); }
+    } relink{options};
+    options.SetTablesLinked(false);
+    builder.AddTable("mtTiskHlavicka", options.mtTiskHlavicka);
+    builder.AddTable("mtTiskSklady", options.mtTiskSklady);
+    if (options.BuiltWithGroups()) {
+        builder.AddTable("mtTiskSkupiny", options.mtTiskSkupiny);
+        builder.AddTable("mtTiskZasoby", options.mtTiskZasoby);
+        builder.AddRelation("Sklady_Skupiny", "mtTiskSklady", "ID", "mtTiskSkupiny", "Sklad");
+        builder.AddRelation("Skupiny_Zasoby", "mtTiskSkupiny", "ID", "mtTiskZasoby", "Skupina");
+    } else {
+        builder.AddTable("mtTiskZasoby", options.mtTiskZasoby);
+        builder.AddRelation("Sklady_Zasoby", "mtTiskSklady", "ID", "mtTiskZasoby", "Sklad");
+    }
 }
 
 }  // namespace
-
-TPriceListPrintData& PriceListPrintData() {
-    static TPriceListPrintData data;
-    MakeTable(data.mtTiskHlavicka, kTiskHlavicka);
-    MakeTable(data.mtTiskSklady, kTiskSklady);
-    MakeTable(data.mtTiskSkupiny, kTiskSkupiny);
-    MakeTable(data.mtTiskZasoby, kTiskZasoby);
-    return data;
-}
 
 void PrepareNotePrintTable() { MakeTable(frmMain->mtPoznTisk, kPoznTisk); }
 
@@ -191,112 +148,6 @@ void BuildOfferListPrintData() {
     head.Post();
 }
 
-// ---- the price list
-
-void BuildStandardPriceListData(bool groups) {
-    TPriceListPrintData& data = PriceListPrintData();
-    for (TMemTable* t : {&data.mtTiskHlavicka, &data.mtTiskSklady, &data.mtTiskSkupiny, &data.mtTiskZasoby}) {
-        t->SetMasterSource(nullptr);
-        t->SetIndexName({});
-        Reopen(*t);
-    }
-    TMemTable& head = data.mtTiskHlavicka;
-    head.Append();
-    const std::pair<const char*, QString> firm[] = {
-        {"DodNazev", FirmName},  {"DodUlice", FirmStreet}, {"DodPSC", FirmPostalCode},
-        {"DodMisto", FirmTown},  {"DodICO", FirmICO},      {"DodDIC", FirmDIC},
-        {"DodTel", FirmPhone},   {"DodFax", FirmFax},      {"DodMobil", FirmMobile},
-        {"DodEmail", FirmEmail}, {"DodWWW", FirmWeb},      {"DodStat", FirmCountry}};
-    for (const auto& [field, value] : firm) head.FieldByName(field)->SetAsString(value);
-    const QByteArray logo = LogoBytes();
-    if (!logo.isEmpty()) head.FieldByName("Logo")->SetValue(logo);
-    head.FieldByName("NadpisCen")->SetAsString(QString::fromUtf8("Ceník"));
-    head.Post();
-
-    const int sheet = CurrentSheetId;
-    TADOQuery& q = frmMain->adqAgendaFree1;
-    q.Close();
-    q.SetSQL("SELECT * FROM Sklady WHERE ID = :ID ORDER BY Poradi");
-    q.Parameters().ParamByName("ID")->Value = sheet;
-    q.Open();
-    if (!q.IsEmpty()) {
-        data.mtTiskSklady.Append();
-        data.mtTiskSklady.FieldByName("ID")->SetAsInteger(sheet);
-        CopyText(data.mtTiskSklady, "Nazev", q, "Nazev");
-        data.mtTiskSklady.Post();
-    }
-    q.Close();
-    const QString itemSort =
-        frmMain->adqZasoby.Sort().isEmpty() ? QString("Popis") : frmMain->adqZasoby.Sort();
-    auto addItems = [&](const QString& where, int groupId) {
-        q.Close();
-        q.SetSQL("SELECT * FROM Zasoby WHERE " + where);
-        q.Parameters().ParamByName("Key")->Value = groupId >= 0 ? groupId : sheet;
-        q.Open();
-        // The price list's item filter limits the print as it limits the list.
-        if (frmMain->adqZasoby.Filtered()) {
-            q.SetFilter(frmMain->adqZasoby.Filter());
-            q.SetFiltered(true);
-        }
-        q.SetSort(itemSort);
-        for (q.First(); !q.Eof(); q.Next()) {
-            if (q.FieldByName("Nakladova")->AsBoolean()) continue;
-            TMemTable& items = data.mtTiskZasoby;
-            items.Append();
-            items.FieldByName("ID")->SetAsInteger(q.FieldByName("ID")->AsInteger());
-            items.FieldByName("Sklad")->SetAsInteger(q.FieldByName("Sklad")->AsInteger());
-            items.FieldByName("Skupina")->SetAsInteger(q.FieldByName("Skupina")->AsInteger());
-            for (const char* f : {"Popis", "Katalog", "BarCode", "Poznamka", "TextMJ", "PLU", "Zkratka"})
-                CopyText(items, f, q, f);
-            for (const char* f : {"PrCenaSDPH", "PrCenaBDPH", "SazbaDPH"})
-                items.FieldByName(f)->SetAsFloat(q.FieldByName(f)->AsFloat());
-            items.FieldByName("NakCena")->SetAsFloat(
-                CurrentUser.NakupniCeny_AR ? q.FieldByName("NakCena")->AsFloat() : 0.0);
-            for (int k = 1; k <= 6; ++k) items.FieldByName(QString("Cena%1").arg(k))->SetAsFloat(0);
-            const QString picture = q.FieldByName("Obrazek")->AsString();
-            if (!picture.isEmpty()) items.FieldByName("Obrazek")->SetAsString(PictureFolder + picture);
-            items.Post();
-        }
-        q.Close();
-        q.SetFiltered(false);
-        q.SetFilter({});
-    };
-    if (groups) {
-        const QString groupSort =
-            frmMain->adqSkupiny.Sort().isEmpty() ? QString("Nazev") : frmMain->adqSkupiny.Sort();
-        q.SetSQL("SELECT * FROM Skupiny WHERE Sklad = :ID");
-        q.Parameters().ParamByName("ID")->Value = sheet;
-        q.Open();
-        q.SetSort(groupSort);
-        for (q.First(); !q.Eof(); q.Next()) {
-            data.mtTiskSkupiny.Append();
-            data.mtTiskSkupiny.FieldByName("ID")->SetAsInteger(q.FieldByName("ID")->AsInteger());
-            data.mtTiskSkupiny.FieldByName("Sklad")->SetAsInteger(sheet);
-            CopyText(data.mtTiskSkupiny, "Nazev", q, "Nazev");
-            CopyText(data.mtTiskSkupiny, "Kod", q, "Kod");
-            data.mtTiskSkupiny.Post();
-        }
-        q.Close();
-        TMemTable& g = data.mtTiskSkupiny;
-        for (g.First(); !g.Eof(); g.Next()) addItems("Skupina = :Key", g.FieldByName("ID")->AsInteger());
-    } else {
-        addItems("Sklad = :Key", -1);
-    }
-}
-
-void PrintPriceList() {
-    TfrmZasoby* priceList = TfrmZasoby::Existing();
-    const bool groups = priceList && priceList->GroupPanelShown();
-    {
-        TWorkingShown working(QString::fromUtf8("Příprava tisku/exportu...\rprosím čekejte..."));
-        BuildStandardPriceListData(groups);
-    }
-    ShowPrintDialog(groups ? pmPriceListGroups : pmPriceList);
-    TPriceListPrintData& data = PriceListPrintData();
-    for (TMemTable* t : {&data.mtTiskHlavicka, &data.mtTiskSklady, &data.mtTiskSkupiny, &data.mtTiskZasoby})
-        t->Close();
-}
-
 // ---- the bridge
 
 std::function<bool(const QString&, const QStringList&)> ReportProgramRunner =
@@ -339,24 +190,11 @@ void TfrmTisk::FillReportData(TMemTable2DotNetBuilder& builder) {
             }
             break;
         }
-        case pmPriceListGroups: {
-            TPriceListPrintData& d = PriceListPrintData();
-            builder.AddTable("mtTiskHlavicka", d.mtTiskHlavicka);
-            builder.AddTable("mtTiskSklady", d.mtTiskSklady);
-            builder.AddTable("mtTiskSkupiny", d.mtTiskSkupiny);
-            builder.AddTable("mtTiskZasoby", d.mtTiskZasoby);
-            builder.AddRelation("Sklady_Skupiny", "mtTiskSklady", "ID", "mtTiskSkupiny", "Sklad");
-            builder.AddRelation("Skupiny_Zasoby", "mtTiskSkupiny", "ID", "mtTiskZasoby", "Skupina");
+        case pmPriceListGroups:
+        case pmPriceList:
+            if (TfrmTiskExpCeniku* options = TfrmTiskExpCeniku::Existing())
+                AddPriceListTables(builder, *options);
             break;
-        }
-        case pmPriceList: {
-            TPriceListPrintData& d = PriceListPrintData();
-            builder.AddTable("mtTiskHlavicka", d.mtTiskHlavicka);
-            builder.AddTable("mtTiskSklady", d.mtTiskSklady);
-            builder.AddTable("mtTiskZasoby", d.mtTiskZasoby);
-            builder.AddRelation("Sklady_Zasoby", "mtTiskSklady", "ID", "mtTiskZasoby", "Sklad");
-            break;
-        }
         case pmAddresses:
             if (kind == TReportKind::Record) {
                 BuildAddressExportTable();

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/Upgrade.h"
+#include "exchange/TiskExpCeniku.h"
 #include "platform/db/ADOConnection.h"
 #include "platform/db/Rowset.h"
 #include "pricelist/PriceRules.h"
@@ -222,15 +223,40 @@ void AddItem(TADOConnection& con, int sheetId, int groupId, const TDemoItem& ite
          {"RepID", NewGuidString()}});
 }
 
+// Two named print sets of the kind a firm keeps: the dealer price list with the two discount levels
+// beside the base price, and the price list of services alone under a title of its own.
+void AddDemoPrintPresets(TADOConnection& con, int servicesSheet) {
+    TPriceListPrintOptions dealer;
+    dealer.Sheets = TSheetChoice::All;
+    dealer.Dealer = true;
+    dealer.BaseFallback = true;
+    dealer.Columns[0] = {QString::fromUtf8(kPriceBase), false, QString::fromUtf8("Základní cena")};
+    dealer.Columns[1] = {"VIP", false, QString::fromUtf8("Stálí zákazníci")};
+    dealer.Columns[2] = {"VO", false, QString::fromUtf8("Velkoodběratelé")};
+    TPriceListPrintOptions services;
+    services.Sheets = TSheetChoice::Selected;
+    services.CheckedSheets = {servicesSheet};
+    services.CustomTitle = true;
+    services.TitleText = QString::fromUtf8("Ceník montážních prací a revizí");
+    const std::pair<const char*, const TPriceListPrintOptions*> presets[] = {
+        {"Dealerský ceník VIP a VO", &dealer}, {"Ceník služeb", &services}};
+    for (const auto& [name, options] : presets)
+        Run(con,
+            "INSERT INTO Filtry (IDModulu, Nazev, Konfigurace, Hodnota) VALUES (1, :Nazev, '', :Hodnota)",
+            {{"Nazev", QString::fromUtf8(name)}, {"Hodnota", PriceListPresetText(*options)}});
+}
+
 }  // namespace
 
 void AddDemoPriceList(TADOConnection& con) {
     con.BeginTrans();
     int poradi = 0;
+    int servicesSheet = 0;
     for (const TDemoSheet& sheet : kSheets) {
         Run(con, "INSERT INTO Sklady (Nazev, Poradi, RepID) VALUES (:Nazev, :Poradi, :RepID)",
             {{"Nazev", QString::fromUtf8(sheet.nazev)}, {"Poradi", ++poradi}, {"RepID", NewGuidString()}});
         const int sheetId = LastId(con);
+        if (QString::fromUtf8(sheet.nazev) == QString::fromUtf8("Služby")) servicesSheet = sheetId;
         for (const TDemoGroup& group : sheet.groups) {
             const bool basic = group.kod == nullptr;
             Run(con,
@@ -257,5 +283,6 @@ void AddDemoPriceList(TADOConnection& con) {
     identifier("PRACE", "Montážní práce");
     identifier("REVIZE", "Revize");
     AddLevelsAndGroups(con);
+    AddDemoPrintPresets(con, servicesSheet);
     con.CommitTrans();
 }

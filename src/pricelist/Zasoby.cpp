@@ -26,7 +26,7 @@
 #include "core/Main.h"
 #include "core/PurchasePrices.h"
 #include "core/UserSettings.h"
-#include "exchange/TiskData.h"
+#include "exchange/TiskExpCeniku.h"
 #include "platform/data/Field.h"
 #include "platform/db/ADOQuery.h"
 #include "platform/ui/Dialogs.h"
@@ -756,7 +756,7 @@ void TfrmZasoby::btnObnovitClick() {
 
 void TfrmZasoby::btnTiskClick() {
     if (!btnTisk->isEnabled()) return;
-    Guarded(btnTisk, [] { PrintPriceList(); });
+    Guarded(btnTisk, [] { ShowPriceListPrintDialog(); });
 }
 
 void TfrmZasoby::btnFiltrClick() {

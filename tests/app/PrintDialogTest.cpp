@@ -21,6 +21,7 @@
 #include "exchange/PrintFixture.h"
 #include "exchange/Tisk.h"
 #include "exchange/TiskData.h"
+#include "exchange/TiskExpCeniku.h"
 #include "offers/Nabidky.h"
 #include "platform/data/Field.h"
 #include "pricelist/PriceListFixture.h"
@@ -133,6 +134,7 @@ TEST_F(PrintDialogTest, ThePriceListPrintsTheShownSheetWithOrWithoutItsGroups) {
         TModalDriver driver;
         QString first;
         driver.On("frmZasoby", [&](QWidget* w) { static_cast<TfrmZasoby*>(w)->btnTisk->click(); });
+        driver.Press("frmTiskExpCeniku", "btnOk");
         driver.On("frmTisk", [&](QWidget* w) {
             first = Dialog(w).CurrentSoubor();
             Dialog(w).btnTisk->click();
@@ -312,10 +314,13 @@ TEST_F(PrintDialogTest, EveryBuiltInLayoutFindsAllItsFieldsInTheDemoData) {
     capture(pmAddresses);
     main_->adqAdresar.Close();
     capture(pmNote);
-    BuildStandardPriceListData(false);
-    capture(pmPriceList);
-    BuildStandardPriceListData(true);
-    capture(pmPriceListGroups);
+    for (const bool groups : {false, true}) {
+        PriceListGroupsShown = groups;
+        TfrmTiskExpCeniku options;
+        options.Prepare();
+        ASSERT_EQ(options.FillPriceListData(), 0);
+        capture(groups ? pmPriceListGroups : pmPriceList);
+    }
     ASSERT_FALSE(data[pmOffer].Tables().empty());
 
     // Offer list data: every listed offer.

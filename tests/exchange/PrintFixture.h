@@ -119,8 +119,8 @@ private:
     std::function<bool(const TMailMessage&)> saved_;
 };
 
-// The demonstration firm opened as at a second start, with the shipped layouts in its PRINT
-// folder, no printers and a fake report program.
+// The demonstration firm opened as at a second start, with the shipped layouts and workbook
+// templates in its PRINT folder, no printers and a fake report program.
 class PrintFixture : public ProgramFixture {
 protected:
     void SetUp() override {
@@ -128,7 +128,7 @@ protected:
         TScriptedDialogs dialogs;
         StartWithDemo();
         QDir().mkpath(PrintFolder);
-        for (const QFileInfo& f : QDir(ShippedLayouts()).entryInfoList({"*.FRX"}, QDir::Files))
+        for (const QFileInfo& f : QDir(ShippedLayouts()).entryInfoList({"*.FRX", "*.xls"}, QDir::Files))
             QFile::copy(f.absoluteFilePath(), PrintFolder + f.fileName());
     }
 

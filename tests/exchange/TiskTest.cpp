@@ -9,14 +9,18 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
 
+#include "core/CommonUtils.h"
 #include "core/UserSettings.h"
 #include "exchange/PrintFixture.h"
 #include "exchange/SestVlast.h"
 #include "exchange/Tisk.h"
+#include "exchange/TiskExpCeniku.h"
 #include "platform/data/Field.h"
+#include "platform/files/FileLock.h"
 #include "pricelist/PriceListFixture.h"
 
 namespace {
@@ -415,6 +419,154 @@ TEST_F(TiskTest, AReportAddedFromDiskMustNameAnExistingLayout) {
     EXPECT_EQ(Global("SELECT Nazev FROM Sestavy"), QString::fromUtf8("Můj seznam"));
     EXPECT_EQ(Global("SELECT Soubor FROM Sestavy"), "MUJ");
     EXPECT_EQ(Global("SELECT TypSest FROM Sestavy"), "2");
+}
+
+// The workbook export of the price list: what it refuses before anything is written, and a run.
+class TiskExportTest : public TiskTest {
+protected:
+    void SetUp() override {
+        TiskTest::SetUp();
+        savedShell_ = ShellOpenLauncher;
+        ShellOpenLauncher = [](const QString&) { return 0; };
+        groupsShown_ = PriceListGroupsShown;
+        options_ = std::make_unique<TfrmTiskExpCeniku>();
+        options_->Prepare();
+        ASSERT_EQ(options_->FillPriceListData(), 0);
+        dialog_ = std::make_unique<TfrmTisk>(pmPriceListExport);
+        dialog_->Prepare({});
+        Select(*dialog_, "_CEN");
+    }
+    void TearDown() override {
+        dialog_.reset();
+        options_.reset();
+        ShellOpenLauncher = savedShell_;
+        PriceListGroupsShown = groupsShown_;
+        TiskTest::TearDown();
+    }
+    // Exports to path, expecting exactly the given messages.
+    void Export(const QString& path, const std::vector<TExpectedDialog>& messages) {
+        TScriptedDialogs dialogs;
+        dialogs.ExpectAll(messages);
+        dialog_->edtExportSoubor->setText(path);
+        dialog_->btnExportClick();
+    }
+    std::unique_ptr<TfrmTiskExpCeniku> options_;
+    std::unique_ptr<TfrmTisk> dialog_;
+    int (*savedShell_)(const QString&) = nullptr;
+    bool groupsShown_ = false;
+};
+
+TEST_F(TiskExportTest, RefusesAPathItCannotWriteBeforeWritingAnything) {
+    using E = TExpectedDialog;
+    const QString twoLevels = Folder() + "a/b/";
+    struct Case {
+        QString path;
+        std::vector<TExpectedDialog> messages;
+    };
+    const Case kCases[] = {
+        {"  ", {E::Information(QString::fromUtf8(kExportFileMissing))}},
+        // A bare file name has no folder to put it in.
+        {"cenik.xls", {E::Information(QString::fromUtf8(kExportFolderMissing))}},
+        {twoLevels + "cenik.xls",
+         {E::Question(QString::fromUtf8(kExportFolderCreate).arg(twoLevels), true),
+          E::Error(QString::fromUtf8(kExportFolderFailed).arg(twoLevels))}},
+        {Folder() + "nova/cenik.xls",
+         {E::Question(QString::fromUtf8("neexistuje. Chcete ji vytvořit?"), false)}},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.path.toStdString());
+        Export(c.path, c.messages);
+    }
+    EXPECT_FALSE(QFileInfo::exists(Folder() + "a"));
+    EXPECT_FALSE(QFileInfo::exists(Folder() + "nova"));
+    EXPECT_FALSE(QFileInfo::exists("cenik.xls"));
+}
+
+TEST_F(TiskExportTest, AnExistingFileIsReplacedOnlyWhenAskedAndNotInUse) {
+    const QString file = Folder() + "vystup/cenik.xls";
+    // The missing folder is made on request, one level.
+    Export(file, {TExpectedDialog::Question(QString::fromUtf8("Chcete ji vytvořit?"), true)});
+    ASSERT_TRUE(QFileInfo::exists(file));
+    const QByteArray exported = [&] {
+        QFile f(file);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    EXPECT_TRUE(exported.startsWith(QByteArray::fromHex("d0cf11e0a1b11ae1")));
+
+    ProgramFixture::WriteText(file, "stary");
+    const TExpectedDialog overwrite =
+        TExpectedDialog::Question(QString::fromUtf8(kExportOverwrite).arg(file), false);
+    Export(file, {overwrite});
+    {
+        // Another program holds the file open: it is left as it is.
+        TFileLock held;
+        ASSERT_TRUE(held.Open(file, true, false));
+        Export(file, {TExpectedDialog::Question(QString::fromUtf8(kExportOverwrite).arg(file), true),
+                      TExpectedDialog::Warning(QString::fromUtf8(kExportInUse).arg(file))});
+    }
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "stary");
+    f.close();
+    Export(file, {TExpectedDialog::Question(QString::fromUtf8(kExportOverwrite).arg(file), true)});
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), exported);
+}
+
+TEST_F(TiskExportTest, AMissingTemplateOrAFailingRunIsTold) {
+    const QString file = Folder() + "cenik.xls";
+    QFile::remove(PrintFolder + "_CEN.xls");
+    Export(file,
+           {TExpectedDialog::Warning(QString::fromUtf8(kExportTemplateMissing).arg(PrintFolder + "_CEN.xls") +
+                                     QString::fromUtf8(kReinstall))});
+    // A template that is no workbook: the engine's own message is shown inside the quotes.
+    ProgramFixture::WriteText(PrintFolder + "_CEN.xls", "toto neni sesit");
+    Export(file,
+           {TExpectedDialog::Error(QString::fromUtf8("Při exportu sestavy došlo k následující chybě: \""))});
+    EXPECT_FALSE(QFileInfo::exists(file));
+}
+
+// Every shipped template, filled from the demonstration price list with and without groups, gives a
+// workbook that python3-xlrd reads with every field reference of its cells replaced.
+TEST_F(TiskExportTest, EveryShippedTemplateFillsAllItsFields) {
+    QProcess probe;
+    probe.start(QFile::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3", {"-c", "import xlrd"});
+    if (!probe.waitForFinished(30000) || probe.exitCode() != 0)
+        GTEST_SKIP() << "python3-xlrd is not installed";
+    for (const bool groups : {false, true}) {
+        PriceListGroupsShown = groups;
+        dialog_.reset();
+        options_ = std::make_unique<TfrmTiskExpCeniku>();
+        options_->Prepare();
+        options_->chckDealersky->setChecked(true);
+        options_->lblCena[0]->setText("VIP");
+        ASSERT_EQ(options_->FillPriceListData(), 0);
+        const int module = groups ? pmPriceListGroupsExport : pmPriceListExport;
+        dialog_ = std::make_unique<TfrmTisk>(module);
+        dialog_->Prepare({});
+        for (const TBuiltInReport& report : BuiltInReports(module)) {
+            SCOPED_TRACE(report.Soubor);
+            Select(*dialog_, report.Soubor);
+            const QString file = Folder() + report.Soubor + ".xls";
+            Export(file, {});
+            QProcess p;
+            p.start(
+                QFile::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3",
+                {"-c",
+                 "import sys, xlrd\n"
+                 "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
+                 "cells = [str(c.value) for r in range(s.nrows) for c in s.row(r)]\n"
+                 "print(s.nrows, len([c for c in cells if '##' in c]), 'Jistič B16 1pól 6 kA' in cells)\n",
+                 file});
+            ASSERT_TRUE(p.waitForFinished(60000));
+            const QStringList out = QString::fromUtf8(p.readAllStandardOutput()).split(' ');
+            ASSERT_EQ(out.size(), 3) << p.readAllStandardError().toStdString();
+            EXPECT_GT(out[0].toInt(), 20);
+            EXPECT_EQ(out[1], "0");
+            EXPECT_EQ(out[2].trimmed(), "True");
+        }
+    }
 }
 
 }  // namespace
