@@ -278,6 +278,11 @@ TLabelSSTRecord::TLabelSSTRecord(quint16 row, TSST* sst, quint16 xf, quint16 col
     SetXF(xf);
 }
 
+TLabelSSTRecord::TLabelSSTRecord(quint16 row, TSST* sst, quint16 xf, quint16 column, TSSTEntry* entry)
+    : TLabelSSTRecord(row, sst, xf, column) {
+    entry_ = entry;
+}
+
 TLabelSSTRecord::~TLabelSSTRecord() {
     if (entry_) --entry_->Refs;
 }

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "XLSAdapter/UXlsBaseRecords.h"
@@ -76,11 +77,15 @@ class TLabelSSTRecord : public TCellRecord {
 public:
     TLabelSSTRecord(quint16 id, QByteArray data);
     TLabelSSTRecord(quint16 row, TSST* sst, quint16 xf, quint16 column);
+    // A text cell of `entry`, taking over one reference the caller holds.
+    TLabelSSTRecord(quint16 row, TSST* sst, quint16 xf, quint16 column, TSSTEntry* entry);
     ~TLabelSSTRecord() override;
 
     // Links a loaded cell to its entry; an index beyond the table means the file is invalid.
     void AttachToSST(TSST* sst);
     TSSTEntry* SSTEntry() const { return entry_; }
+    // Hands the cell's reference to its entry over to the caller; the cell is left without one.
+    TSSTEntry* ReleaseEntry() { return std::exchange(entry_, nullptr); }
 
     QVariant GetValue() const override;
     void SetValue(const QVariant& value) override;
