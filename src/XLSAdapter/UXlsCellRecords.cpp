@@ -137,7 +137,9 @@ TMultipleValueRecord::TMultipleValueRecord(quint16 id, QByteArray data) : TBaseR
 
 TRowRecord::TRowRecord(quint16 id, QByteArray data) : TBaseRowColRecord(id, std::move(data)) {
     CheckSize(16);
-    SetWord(Data, 8, 0);
+    // The reserved word is cleared; a payload borrowed from the loaded stream is copied only
+    // when it holds something to clear (seldom), not once for every row of a large sheet.
+    if (GetWord(Data, 8) != 0) SetWord(Data, 8, 0);
 }
 
 TRowRecord::TRowRecord(quint16 row) : TBaseRowColRecord(0x0208, QByteArray(16, '\0')) {
