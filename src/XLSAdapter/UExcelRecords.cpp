@@ -21,7 +21,6 @@ void TWorkbook::Clear() {
     Globals.Clear();
     brokenBy_.clear();
     source_.clear();
-    madePayloads_.clear();
 }
 
 void TWorkbook::LoadFromData(const QByteArray& data) {
@@ -29,7 +28,6 @@ void TWorkbook::LoadFromData(const QByteArray& data) {
     source_ = data;
     TSharedPayloadBuffer in;
     in.setData(source_);
-    in.KeepMadePayloadsIn(&madePayloads_);
     in.open(QIODevice::ReadOnly);
     Load(in);
 }

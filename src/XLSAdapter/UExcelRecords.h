@@ -55,8 +55,6 @@ private:
     // The workbook stream the records were read from; their payloads point into it until they
     // are changed, so it lives as long as they do.
     QByteArray source_;
-    // The payloads made while loading (cells split out of rows of values), which live as long.
-    TSharedPayloadBuffer::Blocks madePayloads_;
     void Clear();
     void Load(QIODevice& stream);
     void CheckSheet(int sheet) const;

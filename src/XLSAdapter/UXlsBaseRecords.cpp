@@ -1,7 +1,6 @@
 #include "XLSAdapter/UXlsBaseRecords.h"
 
 #include <QIODevice>
-#include <cstring>
 
 #include "XLSAdapter/UXlsBaseRecordLists.h"
 #include "XLSAdapter/UXlsCellRecords.h"
@@ -171,22 +170,6 @@ std::unique_ptr<TBaseRecord> MakeRecord(quint16 id, QByteArray data) {
             return std::make_unique<TBaseRecord>(id, std::move(data));
     }
 }
-
-}  // namespace
-
-QByteArray TSharedPayloadBuffer::MakePayload(const char* bytes, int size) {
-    if (!made_ || size > kBlockSize) return QByteArray(bytes, size);
-    if (used_ + size > kBlockSize) {
-        made_->push_back(std::make_unique<char[]>(kBlockSize));
-        used_ = 0;
-    }
-    char* at = made_->back().get() + used_;
-    std::memcpy(at, bytes, size_t(size));
-    used_ += size;
-    return QByteArray::fromRawData(at, size);
-}
-
-namespace {
 
 QByteArray ReadPayload(QIODevice& stream, quint16 size) {
     if (auto* shared = dynamic_cast<TSharedPayloadBuffer*>(&stream)) {

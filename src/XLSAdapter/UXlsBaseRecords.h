@@ -138,19 +138,7 @@ class TCellRecord : public TBaseRowColRecord {
 // any shared byte array does. Whoever reads through it keeps the bytes alive.
 class TSharedPayloadBuffer : public QBuffer {
 public:
-    using Blocks = std::vector<std::unique_ptr<char[]>>;
     using QBuffer::QBuffer;
-
-    // Payloads made while reading (the cells a row of values is split into) are handed out the
-    // same way, as views into large blocks of bytes, not as one small allocation each. The blocks
-    // go into `keeper`, which must live as long as the records; without one, payloads are copies.
-    void KeepMadePayloadsIn(Blocks* keeper) { made_ = keeper; }
-    QByteArray MakePayload(const char* bytes, int size);
-
-private:
-    static constexpr int kBlockSize = 64 * 1024;
-    Blocks* made_ = nullptr;
-    int used_ = kBlockSize;
 };
 
 // Reads the payload of the record whose 4-byte header the caller has just read, makes the record

@@ -3,7 +3,6 @@
 #include <QIODevice>
 #include <bit>
 #include <cmath>
-#include <cstring>
 
 #include "XLSAdapter/XlsMessages.h"
 #include "platform/data/VariantType.h"
@@ -104,13 +103,14 @@ TBoolErrRecord::TBoolErrRecord(quint16 id, QByteArray data) : TCellRecord(id, st
 TBoolErrRecord::TBoolErrRecord(quint16 row, quint16 column, quint16 xf)
     : TCellRecord(0x0205, CellData(8, row, column, xf)) {}
 
-QVariant TBoolErrRecord::GetValue() const {
-    quint8 value = quint8(Data[6]);
-    if (Data[7] == 0) return value != 0;
+QVariant BoolErrValue(quint8 value, bool isError) {
+    if (!isError) return value != 0;
     for (const auto& e : kErrorCodes)
         if (e.Code == value) return QString::fromLatin1(e.Text);
     return QString::fromLatin1(kErrorCodes[0].Text);
 }
+
+QVariant TBoolErrRecord::GetValue() const { return BoolErrValue(quint8(Data[6]), Data[7] != 0); }
 
 void TBoolErrRecord::SetValue(const QVariant& value) {
     if (value.typeId() == QMetaType::Bool) {
@@ -135,46 +135,11 @@ TMultipleValueRecord::TMultipleValueRecord(quint16 id, QByteArray data) : TBaseR
     CheckSize(4);
 }
 
-namespace {
-
-// The payload of one cell split out of a row of values: row, column, XF and `value` bytes.
-QByteArray SplitCellData(TSharedPayloadBuffer* payloads, quint16 row, quint16 column, quint16 xf,
-                         const char* value, int valueSize) {
-    char bytes[16];
-    const int size = 6 + valueSize;
-    Q_ASSERT(size <= int(sizeof bytes));
-    const quint16 words[] = {row, column, xf};
-    for (int i = 0; i < 3; ++i) {
-        bytes[2 * i] = char(words[i] & 0xFF);
-        bytes[2 * i + 1] = char(words[i] >> 8);
-    }
-    if (valueSize > 0) std::memcpy(bytes + 6, value, size_t(valueSize));
-    return payloads ? payloads->MakePayload(bytes, size) : QByteArray(bytes, size);
-}
-
-}  // namespace
-
-std::unique_ptr<TCellRecord> TMulRKRecord::NextRecord() {
-    int pos = 4 + CurrentCol * 6;
-    auto cell = std::make_unique<TRKRecord>(
-        0x027E, SplitCellData(Payloads, GetWord(Data, 0), quint16(GetWord(Data, 2) + CurrentCol),
-                              GetWord(Data, pos), Data.constData() + pos + 2, 4));
-    ++CurrentCol;
-    return cell;
-}
-
-std::unique_ptr<TCellRecord> TMulBlankRecord::NextRecord() {
-    int pos = 4 + CurrentCol * 2;
-    auto cell = std::make_unique<TBlankRecord>(
-        0x0201, SplitCellData(Payloads, GetWord(Data, 0), quint16(GetWord(Data, 2) + CurrentCol),
-                              GetWord(Data, pos), nullptr, 0));
-    ++CurrentCol;
-    return cell;
-}
-
 TRowRecord::TRowRecord(quint16 id, QByteArray data) : TBaseRowColRecord(id, std::move(data)) {
     CheckSize(16);
-    SetWord(Data, 8, 0);
+    // The reserved word is cleared; a payload borrowed from the loaded stream is copied only
+    // when it holds something to clear (seldom), not once for every row of a large sheet.
+    if (GetWord(Data, 8) != 0) SetWord(Data, 8, 0);
 }
 
 TRowRecord::TRowRecord(quint16 row) : TBaseRowColRecord(0x0208, QByteArray(16, '\0')) {

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <algorithm>
+
 #include "XLSAdapter/UXlsBaseRecords.h"
 
 // The RK form of a number, when it has one that gives back exactly the same number.
 bool EncodeRK(double value, quint32& rk);
 double DecodeRK(quint32 rk);
+// The value of a BOOLERR cell: a boolean, or the text of an error code.
+QVariant BoolErrValue(quint8 value, bool isError);
 
 class TBlankRecord : public TCellRecord {
     XLS_CLONEABLE(TBlankRecord)
@@ -40,25 +44,27 @@ class TBoolErrRecord : public TCellRecord {
 class TMultipleValueRecord : public TBaseRecord {
 public:
     TMultipleValueRecord(quint16 id, QByteArray data);
-    int CurrentCol = 0;
-    // Where the split cells' payloads are made, when the reader offers it.
-    TSharedPayloadBuffer* Payloads = nullptr;
-    virtual bool Eof() const = 0;
-    virtual std::unique_ptr<TCellRecord> NextRecord() = 0;
+    quint16 Row() const { return GetWord(Data, 0); }
+    quint16 FirstColumn() const { return GetWord(Data, 2); }
+    virtual int CellCount() const = 0;
+    virtual quint16 CellXF(int i) const = 0;
 };
 
 class TMulRKRecord : public TMultipleValueRecord {
     XLS_CLONEABLE(TMulRKRecord)
     using TMultipleValueRecord::TMultipleValueRecord;
-    bool Eof() const override { return CurrentCol * 6 + 10 >= DataSize(); }
-    std::unique_ptr<TCellRecord> NextRecord() override;
+    // Row, first column, 6 bytes a cell, last column: a cell counts when it starts before the
+    // last 6 bytes, as it always did.
+    int CellCount() const override { return std::max(0, (DataSize() - 5) / 6); }
+    quint16 CellXF(int i) const override { return GetWord(Data, 4 + 6 * i); }
+    quint32 CellRK(int i) const { return GetLongWord(Data, 6 + 6 * i); }
 };
 
 class TMulBlankRecord : public TMultipleValueRecord {
     XLS_CLONEABLE(TMulBlankRecord)
     using TMultipleValueRecord::TMultipleValueRecord;
-    bool Eof() const override { return CurrentCol * 2 + 6 >= DataSize(); }
-    std::unique_ptr<TCellRecord> NextRecord() override;
+    int CellCount() const override { return std::max(0, (DataSize() - 5) / 2); }
+    quint16 CellXF(int i) const override { return GetWord(Data, 4 + 2 * i); }
 };
 
 class TRowRecord : public TBaseRowColRecord {

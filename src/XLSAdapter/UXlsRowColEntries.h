@@ -8,6 +8,7 @@
 #include "XLSAdapter/UXlsCellRecords.h"
 
 class TSST;
+struct TSSTEntry;
 class TColInfoList;
 class TMultipleValueRecord;
 
@@ -28,19 +29,110 @@ public:
     void PlaceRow(int row, std::unique_ptr<TBaseRecord> record);
 };
 
-// The cells of one row, sorted by column once they have been searched.
-class TCellRecordList : public TBaseRowColRecordList {
+// One cell of a row as the cell table keeps it. Blanks, numbers, booleans and texts, which make
+// up nearly every cell of a large workbook, are kept as these 16 bytes instead of a record object
+// with its own payload (four times as much, and one allocation each); a cell whose record is asked
+// for becomes a record then and stays one, and formulas and other kinds are records from the start.
+class TCellSlot {
 public:
-    TCellRecord* Cell(int i) const { return static_cast<TCellRecord*>(items_[size_t(i)].get()); }
-    void Add(std::unique_ptr<TBaseRecord> record) {
-        sorted_ = false;
-        TBaseRecordList::Add(std::move(record));
+    enum class TKind : quint8 { Record, Blank, RK, Number, BoolErr, Label };
+
+    explicit TCellSlot(TCellRecord* record) : kind_(TKind::Record) { value_.Record = record; }
+    TCellSlot(TKind kind, quint16 column, quint16 xf) : column_(column), xf_(xf), kind_(kind) {
+        value_.Number = 0;
     }
+    static TCellSlot RK(quint16 column, quint16 xf, quint32 rk);
+    static TCellSlot Number(quint16 column, quint16 xf, double number);
+    static TCellSlot BoolErr(quint16 column, quint16 xf, quint16 valueAndKind);
+    // Takes over one reference the caller holds to `entry`.
+    static TCellSlot Label(quint16 column, quint16 xf, TSSTEntry* entry);
+
+    ~TCellSlot() { Release(); }
+    TCellSlot(TCellSlot&& other) noexcept;
+    TCellSlot& operator=(TCellSlot&& other) noexcept;
+    TCellSlot(const TCellSlot&) = delete;
+    TCellSlot& operator=(const TCellSlot&) = delete;
+
+    TKind Kind() const { return kind_; }
+    bool IsRecord() const { return kind_ == TKind::Record; }
+    TCellRecord* Record() const { return kind_ == TKind::Record ? value_.Record : nullptr; }
+    quint16 Column() const;
+    quint16 XF() const;
+    void SetXF(quint16 xf);
+    QVariant Value() const;
+    bool IsFormula() const;
+    // What the cell adds to a saved sheet, header included.
+    qint64 TotalSize() const;
+    // A copy: a record is cloned, a text shares its entry (with one more reference).
+    TCellSlot Clone() const;
+    // Makes the cell's record (row `row`, texts from `sst`) and keeps it from then on.
+    TCellRecord* MakeRecord(int row, TSST* sst);
+    void SaveToStream(QIODevice& stream, int row) const;
+
+private:
+    quint16 column_ = 0;
+    quint16 xf_ = 0;
+    TKind kind_;
+    union {
+        quint32 RK;
+        double Number;
+        quint16 BoolErr;  // value byte, then 1 for an error code
+        TSSTEntry* Label;
+        TCellRecord* Record;
+    } value_;
+
+    void Release();
+};
+
+// The cells of one row, sorted by column once they have been searched. The list knows its row:
+// its plain cells have none of their own.
+class TCellRecordList {
+public:
+    TCellRecordList(int row, TSST* sst) : row_(row), sst_(sst) {}
+
+    int Count() const { return int(cells_.size()); }
+    int Row() const { return row_; }
+    quint16 Column(int i) const { return cells_[size_t(i)].Column(); }
+    quint16 XF(int i) const { return cells_[size_t(i)].XF(); }
+    void SetXF(int i, quint16 xf) { cells_[size_t(i)].SetXF(xf); }
+    QVariant Value(int i) const { return cells_[size_t(i)].Value(); }
+    bool IsFormula(int i) const { return cells_[size_t(i)].IsFormula(); }
+    // The cell's record, made when the cell was kept plain until now. Whoever only reads a value
+    // or a format asks the list instead, which keeps the cell small.
+    TCellRecord* Cell(int i) const;
+
+    // A cell of a record kind kept plain is taken apart into its slot.
+    void Add(std::unique_ptr<TCellRecord> cell);
+    void Insert(int index, std::unique_ptr<TCellRecord> cell);
+    // Cells split out of a row of values, which never need a record of their own.
+    void AddPlain(TCellSlot cell);
+    // Room for `count` more cells: a row of values says how many it brings, and a list grown by
+    // doubling would leave a quarter of a large sheet's cell memory unused.
+    void Reserve(int count) { cells_.reserve(cells_.size() + size_t(count)); }
+    void Delete(int index);
     // Binary search by column; the index is the insertion point when not found.
     bool Find(int column, int& index);
 
+    // Moves the row by `count` when it lies at or below `position` on the changed sheet, and the
+    // references of its formulas; a row pushed past the last one raises "Too many entries".
+    void ArrangeInsert(int position, int count, const SheetInfo& info);
+    void ArrangeCopy(int newRow);
+    // Appends copies of `other`'s cells (only the formulas when asked).
+    void CopyFrom(const TCellRecordList& other, bool onlyFormulas = false);
+
+    void SaveToStream(QIODevice& stream) const;
+    qint64 TotalSize() const { return totalSize_; }
+    // A caller that changed a record's length in place corrects the sum.
+    void AdjustTotalSize(qint64 delta) { totalSize_ += delta; }
+
 private:
+    int row_;
+    TSST* sst_;
+    mutable std::vector<TCellSlot> cells_;
+    qint64 totalSize_ = 0;
     bool sorted_ = false;
+
+    static TCellSlot SlotOf(std::unique_ptr<TCellRecord> cell);
 };
 
 // One TCellRecordList per row, made on demand.

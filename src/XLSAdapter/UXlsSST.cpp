@@ -44,7 +44,10 @@ void TSST::LoadFromRecord(const TSSTRecord& record) {
     // Every string takes at least 3 bytes, so a count beyond what the chain can hold is a lie;
     // the reader stops with "Error reading record" when the data runs out in any case.
     for (quint32 i = 0; i < count; ++i) {
-        entries_.push_back(std::make_unique<TSSTEntry>(TExcelString(2, r, pos)));
+        TSSTEntry& entry = pool_.emplace_back(TExcelString(2, r, pos));
+        TExcelString& str = entry.Str;
+        if (!(str.OptionFlags & TExcelString::fWide)) str.ShortData = KeepChars(str.ShortData);
+        entries_.push_back(&entry);
     }
     // Text cells find their entries by their position in the file.
     placed_ = entries_.size();
@@ -53,11 +56,26 @@ void TSST::LoadFromRecord(const TSSTRecord& record) {
 
 namespace {
 
-bool InStringOrder(const std::unique_ptr<TSSTEntry>& a, const std::unique_ptr<TSSTEntry>& b) {
-    return a->Str.Compare(b->Str) < 0;
-}
+bool InStringOrder(const TSSTEntry* a, const TSSTEntry* b) { return a->Str.Compare(b->Str) < 0; }
+
+// Blocks the loaded texts' characters are kept in; a longer text keeps its own bytes.
+constexpr int kCharsBlockSize = 64 * 1024;
 
 }  // namespace
+
+QByteArray TSST::KeepChars(const QByteArray& chars) {
+    const int size = int(chars.size());
+    if (size == 0 || size > kCharsBlockSize) return chars;
+    if (chars_.empty() || charsUsed_ + size > kCharsBlockSize) {
+        chars_.push_back(std::make_unique<char[]>(kCharsBlockSize));
+        charsUsed_ = 0;
+    }
+    char* at = chars_.back().get() + charsUsed_;
+    std::copy(chars.begin(), chars.end(), at);
+    charsUsed_ += size;
+    // A view: a string that is changed later copies its bytes first, as any shared array does.
+    return QByteArray::fromRawData(at, size);
+}
 
 size_t TSST::TTextHash::operator()(const TSSTEntry* e) const {
     const TExcelString& s = e->Str;
@@ -81,40 +99,41 @@ void TSST::PlaceNewEntries() const {
 
 TSSTEntry& TSST::AddEntry(const QString& text) {
     if (!indexed_) RebuildTextIndex();
-    auto entry = std::make_unique<TSSTEntry>(TExcelString(2, text));
-    if (auto it = byText_.find(entry.get()); it != byText_.end()) {
+    TSSTEntry probe(TExcelString(2, text));
+    if (auto it = byText_.find(&probe); it != byText_.end()) {
         ++(*it)->Refs;
         return **it;
     }
-    entry->Refs = 1;
-    byText_.insert(entry.get());
-    entries_.push_back(std::move(entry));
-    return *entries_.back();
+    TSSTEntry& entry = pool_.emplace_back(std::move(probe));
+    entry.Refs = 1;
+    byText_.insert(&entry);
+    entries_.push_back(&entry);
+    return entry;
 }
 
 int TSST::AddString(const QString& text) {
     const TSSTEntry& added = AddEntry(text);
     PlaceNewEntries();
     // The first entry of its text in the sorted table, as the text index keeps it.
-    auto it = std::lower_bound(entries_.begin(), entries_.end(), added,
-                               [](const auto& e, const TSSTEntry& v) { return e->Str.Compare(v.Str) < 0; });
+    auto it =
+        std::lower_bound(entries_.begin(), entries_.end(), added,
+                         [](const TSSTEntry* e, const TSSTEntry& v) { return e->Str.Compare(v.Str) < 0; });
     // A table loaded and never sorted has no order to search.
-    if (it == entries_.end() || it->get() != &added)
-        it = std::find_if(entries_.begin(), entries_.end(), [&](const auto& e) { return e.get() == &added; });
+    if (it == entries_.end() || *it != &added) it = std::find(entries_.begin(), entries_.end(), &added);
     return int(it - entries_.begin());
 }
 
 void TSST::RebuildTextIndex() {
     byText_.clear();
     byText_.reserve(entries_.size());
-    for (const auto& e : entries_) byText_.insert(e.get());
+    for (TSSTEntry* e : entries_) byText_.insert(e);
     indexed_ = true;
 }
 
 void TSST::FixRefs() {
     PlaceNewEntries();
     const size_t before = entries_.size();
-    std::erase_if(entries_, [](const auto& e) { return e->Refs <= 0; });
+    std::erase_if(entries_, [](const TSSTEntry* e) { return e->Refs <= 0; });
     placed_ = entries_.size();
     if (entries_.size() != before && indexed_) RebuildTextIndex();
 }
@@ -276,6 +295,11 @@ TLabelSSTRecord::TLabelSSTRecord(quint16 row, TSST* sst, quint16 xf, quint16 col
     SetRow(row);
     SetColumn(column);
     SetXF(xf);
+}
+
+TLabelSSTRecord::TLabelSSTRecord(quint16 row, TSST* sst, quint16 xf, quint16 column, TSSTEntry* entry)
+    : TLabelSSTRecord(row, sst, xf, column) {
+    entry_ = entry;
 }
 
 TLabelSSTRecord::~TLabelSSTRecord() {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <deque>
 #include <memory>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "XLSAdapter/UXlsBaseRecords.h"
@@ -55,9 +57,16 @@ private:
     struct TSameText {
         bool operator()(const TSSTEntry* a, const TSSTEntry* b) const { return a->Str.Compare(b->Str) == 0; }
     };
+    // The entries themselves, which never move (text cells point at them). One block holds many:
+    // a table of tens of thousands of texts is not tens of thousands of allocations. An entry no
+    // cell refers to any more leaves the table but keeps its place here until the table goes.
+    std::deque<TSSTEntry> pool_;
+    // The 8-bit characters of the loaded texts, which their strings view instead of owning.
+    std::vector<std::unique_ptr<char[]>> chars_;
+    int charsUsed_ = 0;
     // Entries before `placed_` stand where they belong (in file order while a workbook loads, in
     // string order once sorted); the rest were added since, in the order they came.
-    mutable std::vector<std::unique_ptr<TSSTEntry>> entries_;
+    mutable std::vector<TSSTEntry*> entries_;
     mutable size_t placed_ = 0;
     // The first entry of each text, in table order: equal texts in a loaded table keep their
     // first entry as the one new cells share, as a binary search over the sorted table finds.
@@ -67,6 +76,7 @@ private:
 
     void PlaceNewEntries() const;
     void RebuildTextIndex();
+    QByteArray KeepChars(const QByteArray& chars);
     template <typename Sink>
     void Layout(Sink& sink) const;
 };
@@ -76,11 +86,15 @@ class TLabelSSTRecord : public TCellRecord {
 public:
     TLabelSSTRecord(quint16 id, QByteArray data);
     TLabelSSTRecord(quint16 row, TSST* sst, quint16 xf, quint16 column);
+    // A text cell of `entry`, taking over one reference the caller holds.
+    TLabelSSTRecord(quint16 row, TSST* sst, quint16 xf, quint16 column, TSSTEntry* entry);
     ~TLabelSSTRecord() override;
 
     // Links a loaded cell to its entry; an index beyond the table means the file is invalid.
     void AttachToSST(TSST* sst);
     TSSTEntry* SSTEntry() const { return entry_; }
+    // Hands the cell's reference to its entry over to the caller; the cell is left without one.
+    TSSTEntry* ReleaseEntry() { return std::exchange(entry_, nullptr); }
 
     QVariant GetValue() const override;
     void SetValue(const QVariant& value) override;

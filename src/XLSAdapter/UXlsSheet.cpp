@@ -104,9 +104,7 @@ void TWorkSheet::LoadFromStream(QIODevice& stream, std::unique_ptr<TBaseRecord> 
         } else if (IsCellRecord(id)) {
             Cells.AddCell(Take<TCellRecord>(r));
         } else if (id == xlr::MULRK || id == xlr::MULBLANK) {
-            std::unique_ptr<TMultipleValueRecord> multiple = Take<TMultipleValueRecord>(r);
-            multiple->Payloads = dynamic_cast<TSharedPayloadBuffer*>(&stream);
-            Cells.AddMultiple(std::move(multiple));
+            Cells.AddMultiple(Take<TMultipleValueRecord>(r));
         } else if (id == xlr::ROW) {
             Cells.AddRow(Take<TRowRecord>(r));
         } else if (id == xlr::CONDFMT) {
@@ -133,7 +131,7 @@ void TWorkSheet::LoadFromStream(QIODevice& stream, std::unique_ptr<TBaseRecord> 
         TCellRecordList* list = Cells.CellList.Row(row);
         if (!list) continue;
         for (int i = 0; i < list->Count(); ++i) {
-            if (!list->Cell(i)->IsFormula()) continue;
+            if (!list->IsFormula(i)) continue;
             auto* f = static_cast<TFormulaRecord*>(list->Cell(i));
             qint64 key = f->SharedKey();
             if (key < 0) continue;
@@ -210,7 +208,7 @@ void TWorkSheet::CheckTokens() const {
         TCellRecordList* list = Cells.CellList.Row(row);
         if (!list) continue;
         for (int i = 0; i < list->Count(); ++i)
-            if (list->Cell(i)->IsFormula()) static_cast<TFormulaRecord*>(list->Cell(i))->CheckTokens();
+            if (list->IsFormula(i)) static_cast<TFormulaRecord*>(list->Cell(i))->CheckTokens();
     }
     Ranges.CheckTokens();
     Drawing.ForEachChart([](TChart& c) { c.CheckTokens(); });
@@ -267,7 +265,7 @@ void TWorkSheet::SetColXF(int column, int xf) {
     for (int row = 0; row < Cells.CellList.Count(); ++row) {
         TCellRecordList* list = Cells.CellList.Row(row);
         int i;
-        if (list && list->Find(column, i)) list->Cell(i)->SetXF(quint16(xf));
+        if (list && list->Find(column, i)) list->SetXF(i, quint16(xf));
     }
 }
 
@@ -280,7 +278,7 @@ void TWorkSheet::SetRowXF(int row, int xf) {
     Cells.RowList.RowRecord(row)->SetXF(quint16(xf));
     if (row >= Cells.CellList.Count() || !Cells.CellList.Row(row)) return;
     TCellRecordList* list = Cells.CellList.Row(row);
-    for (int i = 0; i < list->Count(); ++i) list->Cell(i)->SetXF(quint16(xf));
+    for (int i = 0; i < list->Count(); ++i) list->SetXF(i, quint16(xf));
 }
 
 void TWorkSheet::MergedCellBounds(int row, int column, int& firstCol, int& firstRow, int& lastCol,

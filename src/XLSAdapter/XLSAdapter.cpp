@@ -351,7 +351,7 @@ TCellRecordList* SortedRow(TWorkSheet* ws, int row) {
 int TXLSFile::GetColByIndex(int Row, int N) {
     TCellRecordList* list = SortedRow(Sheet(), Row - 1);
     if (!list || N < 1 || N > list->Count()) return 0;
-    return list->Cell(N - 1)->Column() + 1;
+    return list->Column(N - 1) + 1;
 }
 
 int TXLSFile::GetColCount(int Row) {
@@ -365,7 +365,7 @@ int TXLSFile::GetColIndex(int Row, int Col) {
     TCellRecordList* list = SortedRow(ws, Row - 1);
     int below = 0;
     if (list)
-        while (below < list->Count() && list->Cell(below)->Column() < Col) ++below;
+        while (below < list->Count() && list->Column(below) < Col) ++below;
     return below + 1;
 }
 

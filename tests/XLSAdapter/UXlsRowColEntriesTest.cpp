@@ -204,6 +204,82 @@ TEST_F(CellsTest, DeletingAndCopyingRows) {
     EXPECT_EQ(Get(0, 1).toDouble(), 10);
 }
 
+// Numbers, texts, blanks and booleans are kept in their row as a few plain bytes, not as records:
+// each kind reads, saves and is copied exactly as its record would be, becomes that very record
+// when one is asked for, and gives its text back to the string table when it goes. A record of
+// such a kind with bytes beyond its usual ones is written back as it came.
+TEST_F(CellsTest, PlainCellsReadSaveCopyAndBecomeRecordsAsTheirRecords) {
+    sst.AddString(QString::fromUtf8("Dobrý den"));
+    TSSTEntry& text = sst[0];
+    const int refsBefore = text.Refs;
+    QByteArray number = Words({2, 2, 16});
+    const quint64 bits = std::bit_cast<quint64>(0.07);
+    for (int i = 0; i < 8; ++i) number += char((bits >> (8 * i)) & 0xFF);
+    struct Case {
+        const char* name;
+        quint16 id;
+        QByteArray payload;
+        QVariant value;
+    };
+    const Case cases[] = {
+        {"RK", 0x027E, Words({2, 1, 15, 0, 0x3FF0}), 1.0},
+        {"NUMBER", 0x0203, number, 0.07},
+        {"BLANK", 0x0201, Words({2, 3, 17}), QVariant()},
+        {"BOOLERR true", 0x0205, Words({2, 4, 18, 0x0001}), true},
+        {"BOOLERR error", 0x0205, Words({2, 5, 19, 0x0107}), QString("#DIV/0!")},
+        {"LABELSST", 0x00FD, Words({2, 6, 20, 0, 0}), QString::fromUtf8("Dobrý den")},
+        {"RK with a tail", 0x027E, Words({2, 7, 21, 0, 0x4000, 0xABCD}), 2.0},
+    };
+    auto recordsOfRow = [&](quint16 row) {
+        QByteArray stream;
+        for (const Case& c : cases) stream += Rec(c.id, Words({row}) + c.payload.mid(2));
+        return stream;
+    };
+    for (auto& r : LoadAll(recordsOfRow(2))) {
+        if (r->Id == 0x00FD) static_cast<TLabelSSTRecord&>(*r).AttachToSST(&sst);
+        cells.AddCell(std::unique_ptr<TCellRecord>(static_cast<TCellRecord*>(r.release())));
+    }
+    cells.RowList.EnsureRow(2);
+    const SheetInfo here{0, 0, {}, {}};
+    cells.InsertAndCopyRows(2, 2, 5, 1, here, false);
+    EXPECT_EQ(text.Refs, refsBefore + 2);
+
+    const TCellRecordList& row = *cells.CellList.Row(2);
+    EXPECT_EQ(Saved(row), recordsOfRow(2));
+    EXPECT_EQ(Saved(*cells.CellList.Row(5)), recordsOfRow(5));
+    for (int i = 0; i < row.Count(); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(c.name);
+        for (int r : {2, 5}) {
+            TXlsCellValue v = cells.CellList.GetValue(r, 1 + i);
+            EXPECT_EQ(v.Value, c.value);
+            EXPECT_EQ(v.XF, 15 + i);
+        }
+        TCellRecord* record = row.Cell(i);
+        EXPECT_EQ(record->Id, c.id);
+        EXPECT_EQ(record->Row(), 2);
+        EXPECT_EQ(record->GetValue(), c.value);
+        EXPECT_EQ(Split(Saved(*record)).at(0).second, c.payload);
+    }
+    EXPECT_EQ(Saved(row).size(), row.TotalSize());
+    EXPECT_EQ(Saved(*cells.CellList.Row(5)).size(), cells.CellList.Row(5)->TotalSize());
+
+    // Both rows go; the text is left with the references it had before.
+    cells.DeleteRows(2, 4, here);
+    EXPECT_EQ(text.Refs, refsBefore);
+}
+
+// A row pushed past the last one is refused before any of its cells moves.
+TEST_F(CellsTest, PlainRowPushedPastTheLastRowStaysWhereItWas) {
+    Set(65535, 1, 3.0);
+    Set(65535, 2, QString("konec"));
+    const SheetInfo here{0, 0, {}, {}};
+    EXPECT_EQ(MessageOf([&] { cells.CellList.Row(65535)->ArrangeInsert(100, 1, here); }),
+              QString::fromUtf8(XlsMessages::ErrTooManyEntries).arg(65536).arg(65535));
+    EXPECT_EQ(cells.CellList.Row(65535)->Cell(0)->Row(), 65535);
+    EXPECT_EQ(Get(65535, 2), QVariant(QString("konec")));
+}
+
 namespace {
 
 class XlrdTest : public TempDirTest {};
