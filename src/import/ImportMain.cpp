@@ -350,8 +350,10 @@ void TfrmImportMain::btnDalsiClick() {
             break;
         }
         case tsMoneyBeforeStart:
-            // The import from the accounting program is not part of the program yet.
-            ShowInformation(QString::fromUtf8(kFunctionNotAvailable));
+            ShowPage(tsProtocol);
+            btnDalsi->hide();
+            btnZpet->hide();
+            if (RunAccountingImport() != 0) lblImportError->show();
             break;
         case tsImportBeforeStart:
             if (edtNazevSouboru->text().trimmed().isEmpty()) {
@@ -429,6 +431,27 @@ bool TfrmImportMain::RunImport() {
     btnZavrit->show();
     btnPrerusit->hide();
     return false;
+}
+
+int TfrmImportMain::RunAccountingImport() {
+    btnZavrit->hide();
+    QCoreApplication::processEvents();
+    reProtocol->clear();
+    lines_.clear();
+    AddProtocolLine(QString::fromUtf8(kMoneyRunStart) + RunStamp(), TProtocolKind::Bold);
+    AddProtocolLine(QString(), TProtocolKind::Plain);
+    Editor->memNastaveni->setPlainText(adqImportDef.FieldByName("Nastaveni")->AsString());
+    const TAccountingDefinition def = ReadAccountingDefinition(Editor->memNastaveni->toPlainText());
+    adqImportDef.Close();
+    const bool failed = ImportAccountingDocuments(def, MoneyTables, *this);
+    btnZavrit->show();
+    if (failed) return -1;
+    AddProtocolLine(QString(), TProtocolKind::Plain);
+    AddProtocolLine(QString::fromUtf8(kMoneyRunDone) + RunStamp(), TProtocolKind::Bold);
+    AddProtocolLine(QString(), TProtocolKind::Plain);
+    AddProtocolLine(QString(), TProtocolKind::Plain);
+    btnPrerusit->hide();
+    return 0;
 }
 
 void TfrmImportMain::btnVyjmoutClick() {

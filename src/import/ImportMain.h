@@ -7,6 +7,7 @@
 #include <QString>
 #include <functional>
 
+#include "import/ImportMoney.h"
 #include "import/ImportRun.h"
 #include "platform/data/DataSource.h"
 #include "platform/db/ADOQuery.h"
@@ -62,12 +63,16 @@ public:
     TDataSource dsImportDef;
     // The definition editor, created with the wizard and living as long as it.
     TfrmImportNastaveni* Editor = nullptr;
+    // The accounting program's tables, connected by the first accounting run.
+    TAccountingTables MoneyTables;
 
     // (Re)opens the definition list.
     int LoadDefinitionList();
     void UpdateDefinitionButtons();
     // Runs the loaded definition; true when the run failed.
     bool RunImport();
+    // Runs the current accounting definition; 0 when it succeeded (a cancel included), -1 when not.
+    int RunAccountingImport();
     void btnDalsiClick();
     void btnZpetClick();
     void btnVyjmoutClick();
