@@ -282,6 +282,20 @@ TEST_F(ZalohovaniTest, RefusedBackupsKeepTheWindowOpenAndTheCounter) {
     EXPECT_EQ(ZipMemberNames(last, &error).value(0), "info.ini");
 }
 
+TEST_F(ZalohovaniTest, InterruptedBackupSaysSoAndLeavesNoArchive) {
+    TfrmZalohovani window(TfrmZalohovani::tsVytvoreni);
+    const QString archive = BackupFolder + "05-03-2024_DEMO_1.zbf";
+    // The working window's "<zrušit>" sets the flag; the zip layer hears it at its next report.
+    WorkingCancelled = true;
+    TScriptedDialogs dialogs;
+    dialogs.ExpectError("").ExpectError(QString::fromUtf8("Při vytváření záložního souboru ") + archive +
+                                        QString::fromUtf8(" došlo k chybě."));
+    EXPECT_FALSE(window.CreateBackup());
+    dialogs.Verify();
+    EXPECT_FALSE(QFile::exists(archive));
+    EXPECT_FALSE(QFile::exists(PrivateTempFolder + "info.ini"));
+}
+
 TEST_F(ZalohovaniTest, ListShowsThisProgramsArchivesNewestFirst) {
     for (int id : {5, 7, 6}) {
         BackupCounter = id;
