@@ -28,6 +28,7 @@
 #include "core/UpgradeNeedWarning.h"
 #include "core/Uzivatele.h"
 #include "exchange/Tisk.h"
+#include "exchange/Zalohovani.h"
 #include "import/ImportMain.h"
 #include "offers/Nabidky.h"
 #include "platform/ui/Dialogs.h"
@@ -238,8 +239,9 @@ void TfrmMain::BuildMenu() {
     item(prices, Hromadnenastaveni1, "Hromadnenastaveni1", "Hromadné nastavení údajů na položkách",
          [] { ShowBulkSetWizard(TBulkTextSelection::Scope); });
     QMenu* backup = PopMainBtn->addMenu(QString::fromUtf8("Zálohování"));
-    item(backup, Vytvorenizalohy1, "Vytvorenizalohy1", "Vytvoření zálohy", notYet);
-    item(backup, Obnovenidatzezalohy1, "Obnovenidatzezalohy1", "Obnovení dat ze zálohy", notYet);
+    item(backup, Vytvorenizalohy1, "Vytvorenizalohy1", "Vytvoření zálohy", [] { ShowBackupDialog(true); });
+    item(backup, Obnovenidatzezalohy1, "Obnovenidatzezalohy1", "Obnovení dat ze zálohy",
+         [] { ShowBackupDialog(false); });
     item(PopMainBtn, Oaplikaci1, "Oaplikaci1", "O aplikaci...", [this] { ShowAbout(); });
     PopMainBtn->addSeparator();
     item(PopMainBtn, Seznamfirem1, "Seznamfirem1", "Seznam firem", [this] { ShowFirmListFromMenu(); });

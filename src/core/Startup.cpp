@@ -50,7 +50,6 @@ const char* const kMainDbHint =
     "OLEDB 4.0 (tyto komponenty můžete bezplatně stáhnout ze stránek %1 nebo z domovské stránky %2)";
 const char* const kNoFirmChosen = "Nebyla vybrána žádná firma, program bude ukončen.";
 const char* const kSavingProfile = "Uložení uživatelského profilu...\rpočkejte prosím na dokončení";
-const char* const kProgramLockName = "~program.lck";
 
 bool g_terminating = false;
 

@@ -54,6 +54,10 @@ extern std::function<void()> RequestTermination;
 // Forgets that the program was ending; for tests that run the way out more than once.
 void ResetProgramTermination();
 
+// The exclusive-operation lock in LockFolder: held by a backup or a restore, it keeps every other
+// station from starting.
+inline constexpr const char* kProgramLockName = "~program.lck";
+
 // The hint after a failed connection to the main database names where the database components and
 // the program can be had.
 inline constexpr const char* kComponentsAddress = "www.varnobis.cz/podpora";
