@@ -27,6 +27,7 @@
 #include "core/Upgrade.h"
 #include "core/UpgradeNeedWarning.h"
 #include "core/Uzivatele.h"
+#include "exchange/Synchronization.h"
 #include "exchange/Tisk.h"
 #include "import/ImportMain.h"
 #include "offers/Nabidky.h"
@@ -225,9 +226,9 @@ void TfrmMain::BuildMenu() {
     item(PopMainBtn, Importdat1, "Importdat1", "Import dat", [] { ShowImportWizard(); });
     QMenu* transfer = PopMainBtn->addMenu(QString::fromUtf8("Přenos adresáře/ceníku na jiný PC"));
     item(transfer, Exportovatnajinypocitac1, "Exportovatnajinypocitac1", "Exportovat na jiný počítač",
-         notYet);
+         [] { PrenoNaJinyPCExportClick(); });
     item(transfer, Importovatzjinehopocitace1, "Importovatzjinehopocitace1", "Importovat z jiného počítače",
-         notYet);
+         [] { PrenoNaJinyPCImportClick(); });
     QMenu* prices = PopMainBtn->addMenu(QString::fromUtf8("Operace s ceníkem"));
     item(prices, Seznamcenovychskupin1, "Seznamcenovychskupin1", "Seznam cenových skupin",
          [] { ShowPriceGroupList(TPriceCodeList::kModeBrowse, 0, true); });

@@ -36,8 +36,6 @@ TEST_F(MainWindowTest, FunctionsOfLaterWindowsSayTheyAreNotAvailableYet) {
         std::function<void(TfrmMain&)> press;
     };
     const Case kCases[] = {
-        {"Exportovat na jiný počítač", [](TfrmMain& m) { m.Exportovatnajinypocitac1->trigger(); }},
-        {"Importovat z jiného počítače", [](TfrmMain& m) { m.Importovatzjinehopocitace1->trigger(); }},
         {"Vytvoření zálohy", [](TfrmMain& m) { m.Vytvorenizalohy1->trigger(); }},
         {"Obnovení dat ze zálohy", [](TfrmMain& m) { m.Obnovenidatzezalohy1->trigger(); }},
     };
