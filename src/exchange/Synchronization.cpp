@@ -58,7 +58,7 @@ const char* const kPriceListTables[] = {"CenHlad", "CenSkup", "CenSkupPol", "Skl
 
 QString Text(const char* text) { return QString::fromUtf8(text); }
 
-// ---- statements built from a rowset's columns -----------------------------------------------------------
+// ---- statements built from a rowset's columns ---------------------------------------------------
 
 // The column names of the rowset, without `skip` (compared without regard to case; empty skips nothing).
 QStringList ColumnNames(const TRowset& rows, const QString& skip) {
@@ -130,7 +130,7 @@ void Translate(TParameters& params, const char* name, const QHash<qint64, qint64
         param->Value = map.value(param->Value.toLongLong(), 0);
 }
 
-// ---- settings -------------------------------------------------------------------------------------------
+// ---- settings -----------------------------------------------------------------------------------
 
 QString LoadSetting(int number) {
     QString text;
@@ -176,8 +176,7 @@ std::function<QString(QWidget*, const QString&)> ChooseTransferExportFile =
 std::function<QString(QWidget*, const QString&)> ChooseTransferImportFile =
     [](QWidget* parent, const QString& current) { return ExecFileDialog(parent, current, false); };
 
-// ---- TSynchronization
-// ---------------------------------------------------------------------------------------
+// ---- TSynchronization ---------------------------------------------------------------------------
 
 TSynchronization::TSynchronization(bool import)
     : Firm(frmMain ? &frmMain->ADOConAgenda : nullptr), import_(import) {}
@@ -459,7 +458,7 @@ bool TSynchronization::RebuildLevelRules() {
     return true;
 }
 
-// ---- TfrmSynchronization --------------------------------------------------------------------------------
+// ---- TfrmSynchronization ------------------------------------------------------------------------
 
 TfrmSynchronization::TfrmSynchronization(TSynchronization& owner, QWidget* parent)
     : TVnDialog(parent), owner_(owner) {
@@ -721,7 +720,7 @@ void TfrmSynchronization::reject() {
     TVnDialog::reject();
 }
 
-// ---- menu commands -------------------------------------------------------------------------------------
+// ---- menu commands ------------------------------------------------------------------------------
 
 void PrenoNaJinyPCExportClick() {
     TSynchronization synchronization(false);
