@@ -27,6 +27,7 @@
 #include "core/Upgrade.h"
 #include "core/UpgradeNeedWarning.h"
 #include "core/Uzivatele.h"
+#include "exchange/Synchronization.h"
 #include "exchange/Tisk.h"
 #include "exchange/Zalohovani.h"
 #include "import/ImportMain.h"
@@ -219,16 +220,15 @@ void TfrmMain::BuildMenu() {
         action->setObjectName(name);
         connect(action, &QAction::triggered, this, std::move(handler));
     };
-    auto notYet = [this] { NotAvailable(); };
     item(PopMainBtn, Nastaveniprogramu1, "Nastaveniprogramu1", "Nastavení programu",
          [] { FirmSettings(true); });
     item(PopMainBtn, Seznamuzivatelu1, "Seznamuzivatelu1", "Seznam uživatelů", [] { ShowUserList(0); });
     item(PopMainBtn, Importdat1, "Importdat1", "Import dat", [] { ShowImportWizard(); });
     QMenu* transfer = PopMainBtn->addMenu(QString::fromUtf8("Přenos adresáře/ceníku na jiný PC"));
     item(transfer, Exportovatnajinypocitac1, "Exportovatnajinypocitac1", "Exportovat na jiný počítač",
-         notYet);
+         [] { PrenoNaJinyPCExportClick(); });
     item(transfer, Importovatzjinehopocitace1, "Importovatzjinehopocitace1", "Importovat z jiného počítače",
-         notYet);
+         [] { PrenoNaJinyPCImportClick(); });
     QMenu* prices = PopMainBtn->addMenu(QString::fromUtf8("Operace s ceníkem"));
     item(prices, Seznamcenovychskupin1, "Seznamcenovychskupin1", "Seznam cenových skupin",
          [] { ShowPriceGroupList(TPriceCodeList::kModeBrowse, 0, true); });
@@ -347,7 +347,6 @@ void TfrmMain::Guarded(TSchemeButton* button, const std::function<void()>& actio
     action();
 }
 
-void TfrmMain::NotAvailable() { ShowInformation(QString::fromUtf8(kFunctionNotAvailable)); }
 
 void TfrmMain::btnNabidkyClick() {
     Guarded(btnNabidky, [] {

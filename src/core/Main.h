@@ -30,7 +30,6 @@ inline constexpr const char* kApplicationTitle = "Varnobis";
 inline constexpr const char* kApplicationHelpFile = "Varnobis.chm";
 
 // Shown by every button and menu item of the main window whose window is not part of the program yet.
-inline constexpr const char* kFunctionNotAvailable = "Tato funkce zatím není v programu k dispozici.";
 
 // The main window: the program's button bar and desktop notes, and the holder of the data layer
 // that every subsystem works on. There is one per program run; `frmMain` reaches it.
@@ -155,8 +154,6 @@ private:
     void BuildNotes();
     // Runs a bar button's action unless it is running already.
     void Guarded(TSchemeButton* button, const std::function<void()>& action);
-    // Until the windows of a function exist, their buttons say so.
-    void NotAvailable();
     void DrawNoteCell(QPainter& canvas, const TRect& rect, int dataColumn, TColumn* column,
                       TGridDrawState state);
     TImageList ilMain;

@@ -30,23 +30,6 @@ protected:
     }
 };
 
-TEST_F(MainWindowTest, FunctionsOfLaterWindowsSayTheyAreNotAvailableYet) {
-    struct Case {
-        const char* name;
-        std::function<void(TfrmMain&)> press;
-    };
-    const Case kCases[] = {
-        {"Exportovat na jiný počítač", [](TfrmMain& m) { m.Exportovatnajinypocitac1->trigger(); }},
-        {"Importovat z jiného počítače", [](TfrmMain& m) { m.Importovatzjinehopocitace1->trigger(); }},
-    };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.name);
-        TScriptedDialogs dialogs;
-        dialogs.ExpectInformation(QString::fromUtf8(kFunctionNotAvailable));
-        c.press(*main_);
-    }
-}
-
 TEST_F(MainWindowTest, BarButtonDoesNothingWhileItsActionRuns) {
     for (TSchemeButton* button : {main_->btnNabidky, main_->btnAdresar, main_->btnCenik, main_->btnKonec}) {
         SCOPED_TRACE(button->objectName().toStdString());
