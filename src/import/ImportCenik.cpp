@@ -519,6 +519,7 @@ int TItemImportRun::Run() {
             Line(kItemRunRollback);
             WorkingCancelled = false;
             transaction.Rollback();
+            Line(kItemRunRestored);
         } else if (!PhaseTwo()) {
             transaction.Rollback();
             Line(kItemRunRestored);
