@@ -361,6 +361,10 @@ void TADOConnection::Open(const QString& path, const QString& password) {
         ExecRaw("PRAGMA journal_mode = DELETE");
         ExecRaw("PRAGMA synchronous = FULL");
         ExecRaw("PRAGMA foreign_keys = OFF");
+        // A bulk run (an import, a repricing) changes tens of thousands of rows in one transaction;
+        // with the engine's small default cache the changed pages spill to the file before the
+        // commit and are written twice. The cache takes memory only as pages are used.
+        ExecRaw("PRAGMA cache_size = -65536");
         if (RegisterJetFunctions(db_) != SQLITE_OK) throw EDatabaseError(ErrorText(db_));
     } catch (...) {
         sqlite3_close(db_);
