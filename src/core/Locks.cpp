@@ -176,6 +176,8 @@ QString ChangedTableOfStatement(const QString& sql) {
 }
 
 void StampChangedTable(const QString& sql) {
+    // A suspended stamp is written by no statement; bulk runs need not even find the table.
+    if (ChangeStampsSuspended) return;
     const QString table = ChangedTableOfStatement(sql);
     if (!table.isEmpty()) TableChangeStamp(tsWrite, table);
 }

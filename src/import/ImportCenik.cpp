@@ -33,22 +33,49 @@ constexpr int kZkratkaWidth = 20;
 constexpr int kCenSkupinaWidth = 10;
 constexpr int kIdentifWidth = 255;
 
-// The text fields with their columns and widths; 0 keeps the whole text.
-struct TTextField {
-    int field;
-    const char* column;
-    int width;
+// The columns of a new item, in the order of the INSERT. A row's values go to the statements'
+// parameters by these positions, so no column is looked up by its name while the rows run.
+enum TInsertColumn : int {
+    icSklad,
+    icSkupina,
+    icPopis,
+    icKatalog,
+    icBarCode,
+    icPoznamka,
+    icTextMJ,
+    icPLU,
+    icZkratka,
+    icCenSkupina,
+    icIdentif,
+    icCenHlad1,
+    icCenHlad2,
+    icCenHlad3,
+    icDostupnost,
+    icObrazek,
+    icNakCena,
+    icPrCenaSDPH,
+    icPrCenaBDPH,
+    icSazbaDPH,
+    icZaok,
+    icMarze,
+    icRabat,
+    icTypHodnoty,
+    icPrCenaSDPH1,
+    icPrCenaBDPH1,
+    icSDPH1,
+    icPrCenaSDPH2,
+    icPrCenaBDPH2,
+    icSDPH2,
+    icPrCenaSDPH3,
+    icPrCenaBDPH3,
+    icSDPH3,
+    icSDPH,
+    icNakladova,
+    icPrepocitat,
+    icChyba,
+    icZnacka,
+    icRepID
 };
-constexpr TTextField kTextFields[] = {{ifPopis, "Popis", kPopisWidth},
-                                      {ifKatalog, "Katalog", kKatalogWidth},
-                                      {ifBarCode, "BarCode", kBarCodeWidth},
-                                      {ifPoznamka, "Poznamka", 0},
-                                      {ifTextMJ, "TextMJ", kTextMJWidth},
-                                      {ifObrazek, "Obrazek", kObrazekWidth},
-                                      {ifPLU, "PLU", kPLUWidth},
-                                      {ifZkratka, "Zkratka", kZkratkaWidth}};
-
-// The columns of a new item, in the order of the INSERT, with the values it starts from.
 const char* const kInsertColumns[] = {
     "Sklad",       "Skupina", "Popis",       "Katalog",     "BarCode",     "Poznamka", "TextMJ",
     "PLU",         "Zkratka", "CenSkupina",  "Identif",     "CenHlad1",    "CenHlad2", "CenHlad3",
@@ -57,13 +84,37 @@ const char* const kInsertColumns[] = {
     "PrCenaBDPH2", "SDPH2",   "PrCenaSDPH3", "PrCenaBDPH3", "SDPH3",       "SDPH",     "Nakladova",
     "Prepocitat",  "Chyba",   "Znacka",      "RepID"};
 constexpr int kInsertColumnCount = static_cast<int>(std::size(kInsertColumns));
-static_assert(kInsertColumnCount == 39);
+static_assert(kInsertColumnCount == 39 && icRepID == kInsertColumnCount - 1);
 
-int InsertIndex(const char* column) {
-    for (int i = 0; i < kInsertColumnCount; ++i)
-        if (qstrcmp(kInsertColumns[i], column) == 0) return i;
-    Q_ASSERT(false);
-    return -1;
+// The text fields with their columns and widths; 0 keeps the whole text.
+struct TTextField {
+    int field;
+    const char* column;
+    int width;
+    int insert;  // TInsertColumn
+};
+constexpr TTextField kTextFields[] = {{ifPopis, "Popis", kPopisWidth, icPopis},
+                                      {ifKatalog, "Katalog", kKatalogWidth, icKatalog},
+                                      {ifBarCode, "BarCode", kBarCodeWidth, icBarCode},
+                                      {ifPoznamka, "Poznamka", 0, icPoznamka},
+                                      {ifTextMJ, "TextMJ", kTextMJWidth, icTextMJ},
+                                      {ifObrazek, "Obrazek", kObrazekWidth, icObrazek},
+                                      {ifPLU, "PLU", kPLUWidth, icPLU},
+                                      {ifZkratka, "Zkratka", kZkratkaWidth, icZkratka}};
+
+// What a new item holds before the imported fields and settings replace some of it; the sheet,
+// the group and the key are the run's and the row's own.
+std::vector<QVariant> NewItemDefaults() {
+    std::vector<QVariant> values(kInsertColumnCount);
+    for (int text : {icPopis, icKatalog, icBarCode, icPoznamka, icTextMJ, icPLU, icZkratka, icCenSkupina,
+                     icIdentif, icCenHlad1, icCenHlad2, icCenHlad3, icDostupnost, icObrazek})
+        values[text] = QString();
+    for (int number : {icNakCena, icPrCenaSDPH, icPrCenaBDPH, icSazbaDPH, icMarze, icRabat, icPrCenaSDPH1,
+                       icPrCenaBDPH1, icPrCenaSDPH2, icPrCenaBDPH2, icPrCenaSDPH3, icPrCenaBDPH3})
+        values[number] = 0.0;
+    for (int integer : {icZaok, icTypHodnoty}) values[integer] = 0;
+    for (int flag : {icSDPH1, icSDPH2, icSDPH3, icSDPH, icNakladova, icPrepocitat}) values[flag] = false;
+    return values;
 }
 
 // The column a reference field matches, by its RefField value.
@@ -158,6 +209,8 @@ private:
     // The statements' parameters by column of kInsertColumns (null where the UPDATE has none).
     std::vector<TParameter*> insertParams_, updateParams_;
     TParameter* updateId_ = nullptr;
+    // What every new item starts from.
+    const std::vector<QVariant> newItem_ = NewItemDefaults();
 };
 
 bool TItemImportRun::CheckTargets() {
@@ -276,31 +329,20 @@ bool TItemImportRun::ImportRow(int row) {
     }
     const bool isNew = match < 0;
 
-    // Column values of this row: for a new item all of them, for an update only what is set.
-    std::vector<QVariant> values(kInsertColumnCount);
-    std::vector<bool> set(kInsertColumnCount, false);
-    auto put = [&](const char* column, const QVariant& value) {
-        const int i = InsertIndex(column);
-        values[i] = value;
-        set[i] = true;
+    // The row's values go straight into the parameters of its statement: for a new item every
+    // column, starting from the defaults, for an update only the columns of its clauses.
+    TParameter* const* params = isNew ? insertParams_.data() : updateParams_.data();
+    auto put = [&](int column, const QVariant& value) {
+        Q_ASSERT(params[column]);
+        params[column]->Value = value;
     };
     if (isNew) {
-        for (const char* text :
-             {"Popis", "Katalog", "BarCode", "Poznamka", "TextMJ", "PLU", "Zkratka", "CenSkupina", "Identif",
-              "CenHlad1", "CenHlad2", "CenHlad3", "Dostupnost", "Obrazek"})
-            values[InsertIndex(text)] = QString();
-        for (const char* number :
-             {"NakCena", "PrCenaSDPH", "PrCenaBDPH", "SazbaDPH", "Marze", "Rabat", "PrCenaSDPH1",
-              "PrCenaBDPH1", "PrCenaSDPH2", "PrCenaBDPH2", "PrCenaSDPH3", "PrCenaBDPH3"})
-            values[InsertIndex(number)] = 0.0;
-        for (const char* integer : {"Zaok", "TypHodnoty"}) values[InsertIndex(integer)] = 0;
-        for (const char* flag : {"SDPH1", "SDPH2", "SDPH3", "SDPH", "Nakladova", "Prepocitat"})
-            values[InsertIndex(flag)] = false;
+        for (int i = 0; i < kInsertColumnCount; ++i) params[i]->Value = newItem_[static_cast<size_t>(i)];
         // New items go into the sheet that holds the chosen group, whatever sheet the definition
         // names beside it: an item whose sheet and group disagree would be lost to the list.
-        values[InsertIndex("Sklad")] = names_.GroupSheet != 0 ? names_.GroupSheet : resolved_.IDListu;
-        values[InsertIndex("Skupina")] = resolved_.IDSkup;
-        values[InsertIndex("RepID")] = NewGuidString();
+        put(icSklad, names_.GroupSheet != 0 ? names_.GroupSheet : resolved_.IDListu);
+        put(icSkupina, resolved_.IDSkup);
+        put(icRepID, NewGuidString());
     }
     double vatRate = isNew ? 0.0 : searchedItems_[match].second;
 
@@ -312,28 +354,28 @@ bool TItemImportRun::ImportRow(int row) {
             switch (field) {
                 case ifSazbaDPH:
                     vatRate = MappedNumber(m, rows, row);
-                    put("SazbaDPH", vatRate);
+                    put(icSazbaDPH, vatRate);
                     break;
                 case ifNakCena:
-                    put("NakCena", MappedNumber(m, rows, row));
+                    put(icNakCena, MappedNumber(m, rows, row));
                     break;
                 case ifHodnota:
-                    put(def_.TypHodnota == 1 ? "Rabat" : "Marze", MappedNumber(m, rows, row));
+                    put(def_.TypHodnota == 1 ? icRabat : icMarze, MappedNumber(m, rows, row));
                     break;
                 case ifProdCena: {
                     const long double price = MappedNumber(m, rows, row);
                     const bool withVat = def_.ProdCenaTypCeny == 1;
                     const long double other =
                         CalcVat(withVat, withVat ? VatKindNet : VatKindGross, price, vatRate);
-                    put("PrCenaSDPH", static_cast<double>(withVat ? price : other));
-                    put("PrCenaBDPH", static_cast<double>(withVat ? other : price));
+                    put(icPrCenaSDPH, static_cast<double>(withVat ? price : other));
+                    put(icPrCenaBDPH, static_cast<double>(withVat ? other : price));
                     break;
                 }
                 default:
                     for (const TTextField& t : kTextFields) {
                         if (t.field != field) continue;
                         const QString text = MappedText(m, rows, row);
-                        put(t.column, t.width > 0 ? text.left(t.width) : text);
+                        put(t.insert, t.width > 0 ? text.left(t.width) : text);
                     }
             }
         }
@@ -347,27 +389,24 @@ bool TItemImportRun::ImportRow(int row) {
 
     const bool prepocitat = def_.CheckPrepocitat && (isNew || SettingsOnUpdate());
     if (isNew || SettingsOnUpdate()) {
-        if (def_.CheckCenSkup) put("CenSkupina", def_.CenSkupina.left(kCenSkupinaWidth));
-        if (def_.CheckIdentif) put("Identif", def_.Identif.left(kIdentifWidth));
-        if (def_.CheckZaokrouhleni) put("Zaok", def_.ValueZaokrouhleni);
-        if (def_.CheckTypCeny) put("SDPH", def_.ValueTypCeny == 1);
-        if (def_.CheckPrepocitat) put("Prepocitat", def_.ValuePrepocitat != 1);
+        if (def_.CheckCenSkup) put(icCenSkupina, def_.CenSkupina.left(kCenSkupinaWidth));
+        if (def_.CheckIdentif) put(icIdentif, def_.Identif.left(kIdentifWidth));
+        if (def_.CheckZaokrouhleni) put(icZaok, def_.ValueZaokrouhleni);
+        if (def_.CheckTypCeny) put(icSDPH, def_.ValueTypCeny == 1);
+        if (def_.CheckPrepocitat) put(icPrepocitat, def_.ValuePrepocitat != 1);
     }
     if (prepocitat)
-        put("TypHodnoty", def_.ValuePrepocPodle);
+        put(icTypHodnoty, def_.ValuePrepocPodle);
     else if (!isNew && def_.Items[ifHodnota].Check)
-        put("TypHodnoty", def_.TypHodnota);
-    put("Chyba", true);
-    put("Znacka", runTime_);
+        put(icTypHodnoty, def_.TypHodnota);
+    put(icChyba, true);
+    put(icZnacka, runTime_);
 
     int affected = 0;
     try {
         if (isNew) {
-            for (int i = 0; i < kInsertColumnCount; ++i) insertParams_[i]->Value = values[i];
             affected = insert_->Execute();
         } else {
-            for (int i = 0; i < kInsertColumnCount; ++i)
-                if (set[i]) updateParams_[i]->Value = values[i];
             updateId_->Value = searchedItems_[match].first;
             affected = update_->Execute();
         }
@@ -390,14 +429,20 @@ bool TItemImportRun::PhaseTwo() {
     Line(kItemRunPhaseTwo);
     TADOQuery& q = frmMain->adqAgendaFree2;
     q.Close();
-    q.SetSQL("SELECT * FROM Zasoby WHERE Chyba = True AND Znacka = :CasZnacka");
+    // Each row is recalculated as the silent item card recalculates it, by one run that reads the
+    // groups and their rules once; the query reads only the columns the recalculation needs.
+    q.SetSQL("SELECT " + TItemRecalcRun::Columns() +
+             " FROM Zasoby WHERE Chyba = True AND Znacka = :CasZnacka");
     q.Parameters().ParamByName("CasZnacka")->Value = runTime_;
     q.Open();
     protocol_.SetProgressMax(q.RecordCount());
     int counter = 1;
     bool keep = true;
+    TItemRecalcRun recalc;
+    const TItemPriceRowReader row(q);
+    TField* id = q.FieldByName("ID");
     for (q.First(); !q.Eof(); q.Next()) {
-        if (EditPriceListItem(false, true, q, false) != 0) {
+        if (recalc.Recalculate(id->AsInteger(), row.Read()) != 0) {
             result_ = -2;
             keep = false;
             break;
@@ -474,6 +519,7 @@ int TItemImportRun::Run() {
             Line(kItemRunRollback);
             WorkingCancelled = false;
             transaction.Rollback();
+            Line(kItemRunRestored);
         } else if (!PhaseTwo()) {
             transaction.Rollback();
             Line(kItemRunRestored);

@@ -97,13 +97,17 @@ inline constexpr const char* kItemRunFilterOff = "  - filtr: vypnutý (hledat re
 inline constexpr const char* kItemRunPhaseOne = "• I. fáze - import dat ze zdrojového souboru";
 inline constexpr const char* kItemRunPhaseTwo =
     "• II. fáze - přepočet cen importovaných záznamů... [počkejte prosím na dokončení]";
+// A run that does not come to its end is undone whole: new items are removed and updated ones get
+// their old values back, whichever phase it stopped in. The questions and the protocol say so.
 inline constexpr const char* kItemRunConfirmStop =
-    "Opravdu chcete přerušit import ? Varování: dosud naimportované/aktualizované záznamy budou odstraněny "
-    "z ceníku!";
+    "Opravdu chcete přerušit import ? Varování: dosud naimportované záznamy budou odstraněny z ceníku a "
+    "aktualizované záznamy vráceny do stavu před importem!";
 inline constexpr const char* kItemRunConfirmStopPhaseTwo =
-    "Opravdu chcete přerušit přepočet ? Varování: nepřepočtené záznamy nebude možné použít!";
+    "Opravdu chcete přerušit přepočet ? Varování: import bude zrušen - naimportované záznamy budou "
+    "odstraněny z ceníku a aktualizované záznamy vráceny do stavu před importem!";
 inline constexpr const char* kItemRunRollback =
-    "• stisknuto \"Přerušit\" - probíhá oprava integrity (odstranění nepřepočtených záznamů)...";
+    "• stisknuto \"Přerušit\" - probíhá oprava integrity (odstranění nových a obnovení aktualizovaných "
+    "záznamů)...";
 inline constexpr const char* kItemRunRestored = "• ceník byl vrácen do stavu před importem";
 inline constexpr const char* kItemRunPriceList = "• ceník:";
 inline constexpr const char* kItemRunExecuteFailed =

@@ -75,7 +75,11 @@ std::vector<QStringList> SplitRecords(const QString& text, QChar delimiter, int 
                     quoted = false;
                 }
             } else {
-                field += c;
+                // The quoted text up to the next quote goes in at once.
+                qsizetype j = i + 1;
+                while (j < n && text[j] != '"') ++j;
+                field += QStringView(text).sliced(i, j - i);
+                i = j - 1;
             }
             continue;
         }
@@ -94,7 +98,12 @@ std::vector<QStringList> SplitRecords(const QString& text, QChar delimiter, int 
             if (any || !field.isEmpty()) endRecord();
             if (maxRecords > 0 && static_cast<int>(records.size()) >= maxRecords) return records;
         } else {
-            field += c;
+            // The plain text up to the next delimiter or line end goes in at once: a quote within
+            // a field that has begun is a character like any other.
+            qsizetype j = i + 1;
+            while (j < n && text[j] != delimiter && text[j] != '\r' && text[j] != '\n') ++j;
+            field += QStringView(text).sliced(i, j - i);
+            i = j - 1;
             fieldStarted = true;
             any = true;
         }

@@ -8,6 +8,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
@@ -33,6 +34,7 @@
 #include "core/Upgrade.h"
 #include "core/UserSettings.h"
 #include "platform/data/Field.h"
+#include "platform/db/ADOCommand.h"
 #include "platform/db/ADOQuery.h"
 #include "platform/text/NumberFormat.h"
 #include "platform/ui/CurrencyEdit.h"
@@ -768,48 +770,16 @@ void UpdateListButtons() {
     if (PriceListWindowLinks.UpdatePriceListButtons) PriceListWindowLinks.UpdatePriceListButtons();
 }
 
-// The silent recalculation: the card's steps over the stored row, without the card.
+// The silent recalculation of one item: a run of its own.
 int RecalculateItem(TDataSet& item) {
-    static TItemPriceCalc calc;
-    calc.Reset();
-    calc.LoadPrices(item);
-
-    // A caller that has not loaded the groups and their rules would make every item lose its group
-    // here; they are loaded instead, through the scratch query unless that holds the caller's rows.
-    TADOQuery& groups = frmMain->adqCenSkup;
-    if (!groups.Active()) {
-        groups.SetSQL("SELECT * FROM CenSkup");
-        groups.Open();
-    }
-    TMemTable& rules = *PriceRuleData().mtCenSkupPol;
-    if (!rules.Active()) {
-        if (&item == &frmMain->adqAgendaFree1)
-            throw std::logic_error("the silent item recalculation needs the price group rules loaded");
-        LoadPriceGroupRules(0);
-    }
-
-    const int groupId = FindItemGroup(groups, item.FieldByName("CenSkupina")->AsString());
-    if (groupId != 0) {
-        calc.CenSkupina = groups.FieldByName("Zkratka")->AsString();
-        calc.CenSkupinaId = groupId;
-        if (!groups.FieldByName("Vlastni")->AsBoolean()) calc.ImposeGroupSettings(groups, item);
-        FilterRulesToGroup(rules, groupId);
-        calc.BuildLevelRows(rules, item);
-    }
-    calc.RecalcItemPrices(kRecalcFromPurchase);
-    calc.RecalcItemPrices(kRecalcSecondVariant);
-    calc.RecalcItemPriceLevels();
-
-    TParamValues params = calc.PriceParams();
-    params.push_back({"ID", item.FieldByName("ID")->AsInteger()});
-    QStringList sets;
-    for (const auto& [name, value] : params)
-        if (name != "ID") sets << name + " = :" + name;
-    if (ExecAgenda("UPDATE Zasoby SET " + sets.join(", ") + " WHERE ID = :ID", params) == 0) {
-        ShowError(QString::fromUtf8(kItemSaveFailed));
-        return -1;
-    }
-    return 0;
+    // Loading the missing rules goes through the scratch query, which must not hold the caller's rows.
+    if (!PriceRuleData().mtCenSkupPol->Active() && &item == &frmMain->adqAgendaFree1)
+        throw std::logic_error("the silent item recalculation needs the price group rules loaded");
+    // Kept from call to call like the card itself: a caller that recalculates item after item this
+    // way pays for the price model and the statement once.
+    static TItemRecalcRun run;
+    run.Restart();
+    return run.Recalculate(item.FieldByName("ID")->AsInteger(), ReadItemPriceRow(item));
 }
 
 // Saves the open card: a new row for a new item or a copy, else the edited row.
@@ -977,4 +947,166 @@ int EditPriceListItem(bool add, bool silent, TDataSet& items, bool copy) {
     const int result = SaveCard(card, mode, items, id, savedId);
     if (result == 0) standOn = savedId;
     return result;
+}
+
+// --- the silent recalculation of a run
+
+namespace {
+
+// The columns the recalculation saves, in the order of its UPDATE.
+enum TSavedColumn : int {
+    scNakCena,
+    scPrCenaSDPH,
+    scPrCenaBDPH,
+    scSDPH,
+    scSazbaDPH,
+    scNakladova,
+    scZaok,
+    scMarze,
+    scRabat,
+    scCenSkupina,
+    scPrepocitat,
+    scChyba,
+    scTypHodnoty,
+    scFirstSlot,
+    // then PrCenaSDPH<n>, PrCenaBDPH<n>, SDPH<n>, CenHlad<n> for the slots 1..3
+    scSlotColumns = 4,
+    scCount = scFirstSlot + 3 * scSlotColumns
+};
+const char* const kSavedColumns[] = {"NakCena",    "PrCenaSDPH",  "PrCenaBDPH",  "SDPH",        "SazbaDPH",
+                                     "Nakladova",  "Zaok",        "Marze",       "Rabat",       "CenSkupina",
+                                     "Prepocitat", "Chyba",       "TypHodnoty",  "PrCenaSDPH1", "PrCenaBDPH1",
+                                     "SDPH1",      "CenHlad1",    "PrCenaSDPH2", "PrCenaBDPH2", "SDPH2",
+                                     "CenHlad2",   "PrCenaSDPH3", "PrCenaBDPH3", "SDPH3",       "CenHlad3"};
+static_assert(std::size(kSavedColumns) == scCount);
+
+// The one UPDATE of every run: its text never changes, so it is parsed once for the program, and
+// the engine keeps it prepared on the connection.
+TADOCommand& SaveCommand() {
+    static TADOCommand command;
+    if (command.CommandText().isEmpty()) {
+        QStringList sets;
+        for (const char* column : kSavedColumns) sets << QString::fromLatin1(column) + " = :" + column;
+        command.SetCommandText("UPDATE Zasoby SET " + sets.join(", ") + " WHERE ID = :ID");
+    }
+    return command;
+}
+
+}  // namespace
+
+struct TItemRecalcRun::TState {
+    TItemPriceCalc calc;
+    // The groups found so far by the item's code (exactly as stored); -1 for a code of no group.
+    QHash<QString, int> groupOfCode;
+    std::vector<TPriceGroupRow> groups;
+    // The level rules of each group found, by the group's index.
+    std::vector<std::vector<TItemLevel>> rules;
+    std::vector<TItemLevel> levels;
+    TParameter* params[scCount] = {};
+    TParameter* id = nullptr;
+
+    int FindGroup(const QString& code);
+};
+
+int TItemRecalcRun::TState::FindGroup(const QString& code) {
+    if (code.isEmpty()) return -1;
+    if (const auto found = groupOfCode.constFind(code); found != groupOfCode.constEnd()) return *found;
+    TADOQuery& list = frmMain->adqCenSkup;
+    int index = -1;
+    const int groupId = FindItemGroup(list, code);
+    if (groupId != 0) {
+        index = static_cast<int>(groups.size());
+        groups.push_back(ReadPriceGroupRow(list));
+        TMemTable& table = *PriceRuleData().mtCenSkupPol;
+        FilterRulesToGroup(table, groupId);
+        std::vector<TItemLevel> own;
+        for (table.First(); !table.Eof(); table.Next()) own.push_back(ReadLevelRule(table));
+        rules.push_back(std::move(own));
+    }
+    groupOfCode.insert(code, index);
+    return index;
+}
+
+TItemRecalcRun::TItemRecalcRun() : d_(std::make_unique<TState>()) {
+    TADOCommand& command = SaveCommand();
+    for (int i = 0; i < scCount; ++i) d_->params[i] = command.Parameters.ParamByName(kSavedColumns[i]);
+    d_->id = command.Parameters.ParamByName("ID");
+    Restart();
+}
+
+void TItemRecalcRun::Restart() {
+    SaveCommand().Connection = &frmMain->ADOConAgenda;
+    d_->groupOfCode.clear();
+    d_->groups.clear();
+    d_->rules.clear();
+}
+
+TItemRecalcRun::~TItemRecalcRun() = default;
+
+QString TItemRecalcRun::Columns() {
+    return QStringLiteral(
+        "ID, Chyba, Zaok, Prepocitat, SazbaDPH, SDPH, NakCena, Marze, Rabat, TypHodnoty, PrCenaSDPH, "
+        "PrCenaBDPH, CenSkupina, CenHlad1, CenHlad2, CenHlad3, PrCenaSDPH1, PrCenaSDPH2, PrCenaSDPH3, "
+        "PrCenaBDPH1, PrCenaBDPH2, PrCenaBDPH3");
+}
+
+int TItemRecalcRun::Recalculate(int id, const TItemPriceRow& item) {
+    // A caller that has not loaded the groups and their rules would make every item lose its group
+    // here; they are loaded instead.
+    TADOQuery& groupList = frmMain->adqCenSkup;
+    if (!groupList.Active()) {
+        groupList.SetSQL("SELECT * FROM CenSkup");
+        groupList.Open();
+    }
+    if (!PriceRuleData().mtCenSkupPol->Active()) LoadPriceGroupRules(0);
+
+    TItemPriceCalc& calc = d_->calc;
+    calc.LoadPrices(item);
+    calc.CenSkupina.clear();
+    calc.CenSkupinaId = 0;
+    std::vector<TItemLevel>& levels = d_->levels;
+    levels.clear();
+    const int group = d_->FindGroup(item.CenSkupina);
+    if (group >= 0) {
+        const TPriceGroupRow& g = d_->groups[static_cast<size_t>(group)];
+        calc.CenSkupina = g.Zkratka;
+        calc.CenSkupinaId = g.ID;
+        if (!g.Vlastni) calc.ImposeGroupSettings(g, item);
+        levels = calc.BuildLevels(d_->rules[static_cast<size_t>(group)], item);
+    }
+    calc.RecalcItemPrices(kRecalcFromPurchase);
+    calc.RecalcItemPrices(kRecalcSecondVariant);
+    calc.RecalcItemPriceLevels(levels);
+
+    // The values as the card saves them (PriceParams), each into its parameter.
+    TParameter* const* p = d_->params;
+    const bool sdph = calc.SDPH;
+    p[scNakCena]->Value = static_cast<double>(calc.NakCena);
+    p[scPrCenaSDPH]->Value = static_cast<double>(sdph ? calc.ProdCena : calc.PrCenaDruha);
+    p[scPrCenaBDPH]->Value = static_cast<double>(sdph ? calc.PrCenaDruha : calc.ProdCena);
+    p[scSDPH]->Value = sdph;
+    p[scSazbaDPH]->Value = static_cast<double>(calc.SazbaDPH);
+    p[scNakladova]->Value = false;
+    p[scZaok]->Value = calc.Zaok;
+    p[scMarze]->Value = static_cast<double>(calc.Marze);
+    p[scRabat]->Value = static_cast<double>(calc.Rabat);
+    p[scCenSkupina]->Value = calc.CenSkupina;
+    p[scPrepocitat]->Value = calc.Prepocitat;
+    p[scChyba]->Value = false;
+    p[scTypHodnoty]->Value = static_cast<int>(calc.TypHodnoty);
+    TFixedLevelSlot fixed[3];
+    TItemPriceCalc::FixedLevelSlots(levels, fixed);
+    for (int i = 0; i < 3; ++i) {
+        TParameter* const* s = p + scFirstSlot + i * scSlotColumns;
+        s[0]->Value = fixed[i].PrCenaSDPH;
+        s[1]->Value = fixed[i].PrCenaBDPH;
+        s[2]->Value = fixed[i].SDPH;
+        s[3]->Value = fixed[i].CenHlad;
+    }
+    d_->id->Value = id;
+    if (SaveCommand().Execute() == 0) {
+        ShowError(QString::fromUtf8(kItemSaveFailed));
+        return -1;
+    }
+    return 0;
 }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 #include "platform/data/DataSource.h"
 #include "pricelist/KartaZasobyCena.h"
@@ -176,6 +177,33 @@ private:
 // or recomputes and saves the current item without showing anything (silent). 0 when the card ran
 // to its end, saved or not; -1 when it was refused or a step failed.
 int EditPriceListItem(bool add, bool silent, TDataSet& items, bool copy);
+
+// The silent recalculation of the items of one run (an import, a repricing): what
+// EditPriceListItem's silent mode does to each item, without the per-item cost around it. A price
+// group and its level rules are looked up once per run, the level rows live in a plain list, and
+// every item is saved by the same prepared UPDATE. The groups and rules must not change while a
+// run lasts; they are read as the silent card finds them (the price-group query and the level rules
+// of all groups, loaded when closed).
+class TItemRecalcRun {
+public:
+    TItemRecalcRun();
+    ~TItemRecalcRun();
+    TItemRecalcRun(const TItemRecalcRun&) = delete;
+    TItemRecalcRun& operator=(const TItemRecalcRun&) = delete;
+
+    // Starts a new run: the groups and rules are looked up again, the items saved on the firm that
+    // is open now.
+    void Restart();
+    // Recalculates the item keyed id from its stored price columns and saves its prices. 0, or -1
+    // when the row could not be saved (the user has been told).
+    int Recalculate(int id, const TItemPriceRow& item);
+    // The columns a query must select for ReadItemPriceRow, the key first: "ID, Chyba, ...".
+    static QString Columns();
+
+private:
+    struct TState;
+    std::unique_ptr<TState> d_;
+};
 
 // The texts of the choices of the VAT rate: "0", the basic and the reduced rate, and the further
 // reduced rate when the firm has one.

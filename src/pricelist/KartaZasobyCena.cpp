@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/data/DataText.h"
 #include "platform/data/Field.h"
 #include "platform/text/Rounding.h"
 #include "pricelist/PriceRules.h"
@@ -315,4 +316,201 @@ long double TItemPriceCalc::ProfitAtBase(long double n) const { return n * (NetB
 
 long double TItemPriceCalc::ProfitAtLevel(long double n, long double levelNet) const {
     return n * (levelNet - NakCena);
+}
+
+// --- the steps without the level list
+
+namespace {
+
+// The columns TItemPriceRowReader reads, in the order of its fields.
+const char* const kPriceRowColumns[] = {
+    "Chyba",       "Zaok",        "Prepocitat",  "SazbaDPH",    "SDPH",        "NakCena",
+    "Marze",       "Rabat",       "TypHodnoty",  "PrCenaSDPH",  "PrCenaBDPH",  "CenSkupina",
+    "CenHlad1",    "CenHlad2",    "CenHlad3",    "PrCenaSDPH1", "PrCenaSDPH2", "PrCenaSDPH3",
+    "PrCenaBDPH1", "PrCenaBDPH2", "PrCenaBDPH3", "ID"};
+static_assert(std::size(kPriceRowColumns) == 22);
+
+}  // namespace
+
+TItemPriceRowReader::TItemPriceRowReader(const TDataSet& items) {
+    for (size_t i = 0; i < std::size(kPriceRowColumns); ++i)
+        fields_[i] = items.FieldByName(QString::fromLatin1(kPriceRowColumns[i]));
+}
+
+TItemPriceRow TItemPriceRowReader::Read() const {
+    const TField* const* f = fields_;
+    TItemPriceRow row;
+    row.Chyba = f[0]->AsBoolean();
+    row.Zaok = f[1]->AsInteger();
+    row.Prepocitat = f[2]->AsBoolean();
+    row.SazbaDPH = f[3]->AsFloat();
+    row.SDPH = f[4]->AsBoolean();
+    row.NakCena = f[5]->AsFloat();
+    row.Marze = f[6]->AsFloat();
+    row.Rabat = f[7]->AsFloat();
+    row.TypHodnoty = f[8]->AsInteger();
+    row.PrCenaSDPH = f[9]->AsFloat();
+    row.PrCenaBDPH = f[10]->AsFloat();
+    row.CenSkupina = f[11]->AsString();
+    for (int i = 0; i < kFixedSlots; ++i) {
+        row.CenHlad[i] = f[12 + i]->AsString();
+        row.PrCenaSDPHSlot[i] = f[15 + i]->AsFloat();
+        row.PrCenaBDPHSlot[i] = f[18 + i]->AsFloat();
+    }
+    return row;
+}
+
+TItemPriceRow ReadItemPriceRow(const TDataSet& item) { return TItemPriceRowReader(item).Read(); }
+
+TPriceGroupRow ReadPriceGroupRow(const TDataSet& group) {
+    TPriceGroupRow row;
+    row.ID = Int(group, "ID");
+    row.Zkratka = group.FieldByName("Zkratka")->AsString();
+    row.Vlastni = Bool(group, "Vlastni");
+    row.Prepocitat = Bool(group, "Prepocitat");
+    row.TypHodnoty = Int(group, "TypHodnoty");
+    row.Marze = group.FieldByName("Marze")->AsFloat();
+    row.Rabat = group.FieldByName("Rabat")->AsFloat();
+    row.SDPH = Bool(group, "SDPH");
+    row.Zaok = Int(group, "Zaok");
+    return row;
+}
+
+TItemLevel ReadLevelRule(const TDataSet& rules) {
+    TItemLevel rule;
+    rule.Zkratka = rules.FieldByName("Zkratka")->AsString();
+    rule.SDPH = Bool(rules, "SDPH");
+    rule.Hodnota = rules.FieldByName("Hodnota")->AsFloat();
+    rule.TypHodnoty = Int(rules, "TypHodnoty");
+    rule.VychCena = Int(rules, "VychCena");
+    rule.Zaok = Int(rules, "Zaok");
+    rule.Prepocitat = Bool(rules, "Prepocitat");
+    return rule;
+}
+
+void TItemPriceCalc::LoadPrices(const TItemPriceRow& item) {
+    Chyba = item.Chyba;
+    Zaok = ZaokChoice(item.Zaok);
+    Prepocitat = item.Prepocitat;
+    SazbaDPH = item.SazbaDPH;
+    SDPH = item.SDPH;
+    NakCena = FieldValue(item.NakCena, kItemPriceDecimals);
+    Marze = FieldValue(item.Marze, kItemPercentDecimals);
+    Rabat = FieldValue(item.Rabat, kItemPercentDecimals);
+    TypHodnoty = RuleChoice(item.TypHodnoty);
+    const long double gross = FieldValue(item.PrCenaSDPH, kItemPriceDecimals);
+    const long double net = FieldValue(item.PrCenaBDPH, kItemPriceDecimals);
+    ProdCena = SDPH ? gross : net;
+    PrCenaDruha = SDPH ? net : gross;
+}
+
+void TItemPriceCalc::ImposeGroupSettings(const TPriceGroupRow& group, const TItemPriceRow& item) {
+    Prepocitat = group.Prepocitat;
+    TypHodnoty = RuleChoice(group.TypHodnoty);
+    Marze = FieldValue(group.Marze, kItemPercentDecimals);
+    Rabat = FieldValue(group.Rabat, kItemPercentDecimals);
+    SDPH = group.SDPH;
+    Zaok = ZaokChoice(group.Zaok);
+    const long double gross = FieldValue(item.PrCenaSDPH, kItemPriceDecimals);
+    const long double net = FieldValue(item.PrCenaBDPH, kItemPriceDecimals);
+    ProdCena = SDPH ? gross : net;
+    PrCenaDruha = SDPH ? net : gross;
+}
+
+namespace {
+
+// The item's slot of a fixed level, 1..3, or 0: FindFixedLevelSlot over the stored columns.
+int FixedSlotOf(const QString& levelCode, const TItemPriceRow& item) {
+    const QString wanted = levelCode.toUpper();
+    for (int slot = 1; slot <= kFixedSlots; ++slot) {
+        const QString& code = item.CenHlad[slot - 1];
+        if (code.isEmpty()) return 0;
+        if (code.toUpper() == wanted) return slot;
+    }
+    return 0;
+}
+
+}  // namespace
+
+std::vector<TItemLevel> TItemPriceCalc::BuildLevels(const std::vector<TItemLevel>& rules,
+                                                    const TItemPriceRow& item) const {
+    std::vector<TItemLevel> levels = rules;
+    const long double rate = item.SazbaDPH;
+    for (TItemLevel& level : levels) {
+        level.PrCenaSDPH = level.PrCenaBDPH = 0;
+        // A level is priced by the first rule of its code, as the rule list finds it.
+        if (level.Zkratka.isEmpty()) continue;
+        const TItemLevel* rule = nullptr;
+        for (const TItemLevel& r : rules)
+            if (DataCompareText(r.Zkratka, level.Zkratka) == 0) {
+                rule = &r;
+                break;
+            }
+        if (!rule) continue;
+        long double net = 0;
+        long double gross = 0;
+        if (!rule->Prepocitat) {
+            const int slot = FixedSlotOf(level.Zkratka, item);
+            if (slot > 0) {
+                net = item.PrCenaBDPHSlot[slot - 1];
+                gross = item.PrCenaSDPHSlot[slot - 1];
+            }
+        } else {
+            const int decimals = ZaokDecimals(rule->Zaok);
+            switch (rule->VychCena) {
+                case VychCenaProdejni:
+                    CalcRuleLevelPrice(rule->TypHodnoty, rule->Hodnota, ProdCena, SDPH, decimals, rate, net,
+                                       gross);
+                    break;
+                case VychCenaNakupni:
+                    CalcRuleLevelPrice(rule->TypHodnoty, rule->Hodnota, NakCena, false, decimals, rate, net,
+                                       gross);
+                    break;
+                default:
+                    break;
+            }
+        }
+        level.PrCenaBDPH = static_cast<double>(net);
+        level.PrCenaSDPH = static_cast<double>(gross);
+    }
+    return levels;
+}
+
+void TItemPriceCalc::RecalcItemPriceLevels(std::vector<TItemLevel>& levels) const {
+    for (TItemLevel& level : levels) {
+        const int dr = ZaokDecimals(level.Zaok);
+        long double net = level.PrCenaBDPH;
+        long double gross = level.PrCenaSDPH;
+        if (level.Prepocitat) {
+            switch (level.VychCena) {
+                case VychCenaProdejni:
+                    CalcRuleLevelPrice(level.TypHodnoty, level.Hodnota, ProdCena, SDPH, dr, SazbaDPH, net,
+                                       gross);
+                    break;
+                case VychCenaNakupni:
+                    CalcRuleLevelPrice(level.TypHodnoty, level.Hodnota, NakCena, false, dr, SazbaDPH, net,
+                                       gross);
+                    break;
+                default:
+                    net = gross = 0;
+                    break;
+            }
+        } else if (level.SDPH) {
+            net = RoundPrice(1, static_cast<uint8_t>(dr), CalcVat(true, VatKindNet, gross, SazbaDPH));
+        } else {
+            gross = RoundPrice(1, static_cast<uint8_t>(dr), CalcVat(false, VatKindGross, net, SazbaDPH));
+        }
+        level.PrCenaBDPH = static_cast<double>(net);
+        level.PrCenaSDPH = static_cast<double>(gross);
+    }
+}
+
+void TItemPriceCalc::FixedLevelSlots(const std::vector<TItemLevel>& levels, TFixedLevelSlot (&fixed)[3]) {
+    for (TFixedLevelSlot& slot : fixed) slot = TFixedLevelSlot();
+    int filled = 0;
+    for (const TItemLevel& level : levels) {
+        if (filled == kFixedSlots) break;
+        if (level.Prepocitat) continue;
+        fixed[filled++] = {level.PrCenaSDPH, level.PrCenaBDPH, level.SDPH, level.Zkratka};
+    }
 }

@@ -2,11 +2,13 @@
 
 #include <QString>
 #include <functional>
+#include <vector>
 
 #include "platform/data/MemTable.h"
 #include "pricelist/PriceListUi.h"
 
 class TDataSet;
+class TField;
 
 // The price model of one price-list item, as the item card holds it: the purchase price, the base
 // sale price in the entered VAT kind and the other, the rule that may derive the sale price from
@@ -25,6 +27,75 @@ inline constexpr int kRecalcSecondVariant = 2;
 // through a field comes back rounded to them, so the model keeps it that way from the start.
 inline constexpr int kItemPriceDecimals = 4;
 inline constexpr int kItemPercentDecimals = 2;
+
+// The stored price columns of an item that its recalculation reads, as the row's fields give them.
+struct TItemPriceRow {
+    bool Chyba = false;
+    int Zaok = 0;
+    bool Prepocitat = false;
+    double SazbaDPH = 0;
+    bool SDPH = false;
+    double NakCena = 0;
+    double Marze = 0;
+    double Rabat = 0;
+    int TypHodnoty = 0;
+    double PrCenaSDPH = 0;
+    double PrCenaBDPH = 0;
+    QString CenSkupina;
+    // The fixed-level slots 1..3.
+    QString CenHlad[3];
+    double PrCenaSDPHSlot[3] = {};
+    double PrCenaBDPHSlot[3] = {};
+};
+TItemPriceRow ReadItemPriceRow(const TDataSet& item);
+
+// Reads the price columns of the current row of one dataset, row after row: the fields are looked
+// up once, not for every row.
+class TItemPriceRowReader {
+public:
+    explicit TItemPriceRowReader(const TDataSet& items);
+    TItemPriceRow Read() const;
+
+private:
+    const TField* fields_[22] = {};
+};
+
+// The settings of a price group that its items may have to take over.
+struct TPriceGroupRow {
+    int ID = 0;
+    QString Zkratka;
+    bool Vlastni = false;
+    bool Prepocitat = false;
+    int TypHodnoty = 0;
+    double Marze = 0;
+    double Rabat = 0;
+    bool SDPH = false;
+    int Zaok = 0;
+};
+TPriceGroupRow ReadPriceGroupRow(const TDataSet& group);
+
+// A level rule of a price group, and the level row of an item priced by it (the values of a row
+// of the card's level list, without the list).
+struct TItemLevel {
+    QString Zkratka;
+    bool SDPH = false;
+    double Hodnota = 0;
+    int TypHodnoty = 0;
+    int VychCena = 0;
+    int Zaok = 0;
+    bool Prepocitat = false;
+    double PrCenaSDPH = 0;
+    double PrCenaBDPH = 0;
+};
+TItemLevel ReadLevelRule(const TDataSet& rules);
+
+// A fixed level as the item keeps it in one of its three slots.
+struct TFixedLevelSlot {
+    double PrCenaSDPH = 0;
+    double PrCenaBDPH = 0;
+    bool SDPH = false;
+    QString CenHlad;
+};
 
 class TItemPriceCalc {
 public:
@@ -86,6 +157,17 @@ public:
     void MergeLevelRows(TDataSet& rules);
     // Drops the group and its level rows.
     void ClearGroup();
+
+    // --- the same steps without the level list, for bulk runs: no memory table is touched, and
+    // the numbers are those the steps above give.
+    void LoadPrices(const TItemPriceRow& item);
+    void ImposeGroupSettings(const TPriceGroupRow& group, const TItemPriceRow& item);
+    // The group's level rows priced from the stored item, as BuildLevelRows prices them.
+    std::vector<TItemLevel> BuildLevels(const std::vector<TItemLevel>& rules,
+                                        const TItemPriceRow& item) const;
+    void RecalcItemPriceLevels(std::vector<TItemLevel>& levels) const;
+    // The fixed levels in the item's slots, as PriceParams fills them.
+    static void FixedLevelSlots(const std::vector<TItemLevel>& levels, TFixedLevelSlot (&fixed)[3]);
 
     // The price columns the card saves, fixed-level slots included, each named as its column.
     TParamValues PriceParams();

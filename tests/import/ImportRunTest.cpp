@@ -59,6 +59,25 @@ protected:
         f.write(text.toUtf8());
         return path;
     }
+    // Every row of every table of the firm, every column, in key order.
+    QStringList DumpFirm() {
+        QStringList rows;
+        for (const QString& table : main_->ADOConAgenda.GetTableNames()) {
+            rows << "[" + table + "]";
+            TADOQuery q(&main_->ADOConAgenda);
+            q.SetSQL("SELECT * FROM " + table);
+            q.Open();
+            QStringList values;
+            for (q.First(); !q.Eof(); q.Next()) {
+                QStringList row;
+                for (int i = 0; i < q.FieldCount(); ++i) row << q.Fields()[i]->AsString();
+                values << row.join('|');
+            }
+            values.sort();
+            rows << values;
+        }
+        return rows;
+    }
     // Every row of the table, every column, in key order: what "exactly as before" compares.
     QStringList Dump(const QString& table) {
         TADOQuery q(&main_->ADOConAgenda);
@@ -217,7 +236,7 @@ TEST_F(ImportRunTest, CancelOrErrorInEitherPhaseLeavesThePriceListExactlyAsItWas
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
-        const QStringList before = Dump("Zasoby");
+        const QStringList before = DumpFirm();
         QString csv = QString::fromUtf8(kCsv);
         // The last row's purchase price is no number: the run stops after writing three rows.
         if (c.breakColumn) csv.replace(";11;22", ";jedenáct;22");
@@ -232,13 +251,34 @@ TEST_F(ImportRunTest, CancelOrErrorInEitherPhaseLeavesThePriceListExactlyAsItWas
             dialogs.ExpectQuestion(QString::fromUtf8(kItemRunConfirmStopPhaseTwo), true);
         EXPECT_EQ(ImportPriceListItems(d, protocol), c.result);
         dialogs.Verify();
-        EXPECT_EQ(Dump("Zasoby"), before);
+        EXPECT_EQ(DumpFirm(), before);
         EXPECT_EQ(Count("SELECT COUNT(*) FROM Zasoby WHERE Chyba = True"), 0);
         EXPECT_EQ(protocol.lines.last(), QString::fromUtf8(c.lastLine));
+        // The protocol says what became of the price list, and a cancel in the first phase says
+        // what the repair does before it.
+        EXPECT_TRUE(protocol.lines.contains(QString::fromUtf8(kItemRunRestored)));
+        EXPECT_EQ(protocol.lines.contains(QString::fromUtf8(kItemRunRollback)),
+                  QString(c.name) == "cancel in phase I");
         EXPECT_FALSE(protocol.lines.contains(QString::fromUtf8("• ceník:")));
         EXPECT_FALSE(main_->ADOConAgenda.InTransaction());
         WorkingCancelled = false;
     }
+}
+
+TEST_F(ImportRunTest, ACodeRepeatedInTheSourceUpdatesItsItemOnceForEachRow) {
+    const QString csv = QString::fromUtf8("Kód;Název;Nakup;Cena\nCYKY315;První;10;20\ncyky315;Druhý;11;22\n");
+    TImportDefinition d = ItemDefinition(WriteCsv("c.csv", csv));
+    Match(d, true);
+    const int before = Count("SELECT COUNT(*) FROM Zasoby");
+    TRecordedProtocol protocol;
+    TScriptedDialogs dialogs;
+    ASSERT_EQ(ImportPriceListItems(d, protocol), 0);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM Zasoby"), before);
+    EXPECT_EQ(Value("SELECT Popis FROM Zasoby WHERE Katalog = 'CYKY315'").toString(),
+              QString::fromUtf8("Druhý"));
+    EXPECT_DOUBLE_EQ(Value("SELECT NakCena FROM Zasoby WHERE Katalog = 'CYKY315'").toDouble(), 11);
+    EXPECT_TRUE(protocol.lines.contains(QString::fromUtf8("  + zaktualizováno záznamů: 2")));
+    EXPECT_TRUE(protocol.lines.contains(QString::fromUtf8("  = počet naimportovaných záznamů celkem: 2")));
 }
 
 TEST_F(ImportRunTest, DecliningTheCancelGoesOnWithTheNextRow) {

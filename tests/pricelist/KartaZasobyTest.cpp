@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <map>
+#include <random>
 
 #include "PriceListFixture.h"
 #include "common/Artifacts.h"
@@ -225,6 +227,134 @@ TEST_F(KartaZasobyTest, TheDemonstrationPriceListIsAsTheCardWouldPriceIt) {
     // Recalculating changes nothing: the shipped prices are the ones a user would get.
     EXPECT_EQ(Column("SELECT " + QString(prices).mid(7).replace(", ", " || '|' || ")).toStdString(),
               before.toStdString());
+}
+
+// A run of items recalculated silently must price each one exactly as the card's price model does
+// with its level list: the model is driven here step by step over every row, as the card's silent
+// mode used to, and the run's saved columns are compared with its values to the last bit. The rows
+// mix every rounding, rule and VAT kind, groups that impose their settings or not, codes in
+// another letter case, a vanished group, fixed levels in their slots and a level code twice.
+TEST_F(KartaZasobyTest, ARunPricesEveryItemExactlyAsTheCardsPriceModel) {
+    const int imposing = AddGroup("VELKO", false, true, true, 12.5, 1);
+    const int own = AddGroup("MALO", true, false, true, 30, 2);
+    for (const char* code : {"A", "B", "FIX", "FIX2"})
+        AddLevel(code, 5, QString(code).startsWith("FIX") == false);
+    auto rule = [&](int group, const char* code, int typ, int vych, double h, int zaok, bool prepocitat,
+                    bool sdph) {
+        Exec(QString("INSERT INTO CenSkupPol (IDCenSkup, Zkratka, Prevzato, Hodnota, SDPH, Prepocitat, Zaok, "
+                     "TypHodnoty, VychCena) VALUES (%1, '%2', 0, %3, %4, %5, %6, %7, %8)")
+                 .arg(group)
+                 .arg(code)
+                 .arg(h)
+                 .arg(sdph ? 1 : 0)
+                 .arg(prepocitat ? 1 : 0)
+                 .arg(zaok)
+                 .arg(typ)
+                 .arg(vych));
+    };
+    rule(imposing, "A", TypHodnotySleva, VychCenaProdejni, 7.5, 2, true, false);
+    rule(imposing, "FIX", 0, 0, 0, 1, false, true);
+    rule(imposing, "B", TypHodnotyRabat, VychCenaNakupni, 100, 0, true, false);
+    rule(own, "B", TypHodnotyMarze, VychCenaNakupni, 33.3, 0, true, true);
+    // The same code twice: the fixed level takes its first price from the rule found first.
+    rule(own, "fix2", TypHodnotyMarze, VychCenaProdejni, 5, 1, true, false);
+    rule(own, "FIX2", 0, 0, 0, 2, false, false);
+    rule(own, "A", 7, VychCenaProdejni, 5, 1, true, false);  // a kind no card offers
+
+    std::mt19937 random(2911);
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    auto amount = [&] { return pick(2000000) / 100.0 + (pick(4) == 0 ? 0.005 : 0); };
+    const char* const codes[] = {"", "VELKO", "velko", "MALO", "ZRUSENA"};
+    const char* const slotCodes[] = {"", "FIX", "fix2", "A"};
+    const double rates[] = {0, 10, 12, 15, 21};
+    // One transaction for the rows and one for each way of recalculating them: the test is about
+    // the numbers, not about waiting for the disk.
+    Con().BeginTrans();
+    for (int i = 0; i < 300; ++i) {
+        AddItem(
+            "NakCena, PrCenaSDPH, PrCenaBDPH, SDPH, SazbaDPH, Zaok, Prepocitat, TypHodnoty, Marze, Rabat, "
+            "CenSkupina, CenHlad1, PrCenaSDPH1, PrCenaBDPH1, CenHlad2, PrCenaSDPH2, PrCenaBDPH2, SDPH1",
+            QString("%1, %2, %3, %4, %5, %6, %7, %8, %9, %10, '%11', '%12', %13, %14, '%15', %16, %17, %18")
+                .arg(amount())
+                .arg(amount())
+                .arg(amount())
+                .arg(pick(2))
+                .arg(rates[pick(5)])
+                .arg(pick(4))
+                .arg(pick(2))
+                .arg(pick(3))
+                .arg(pick(2) ? pick(10000) / 100.0 : 100.0 * pick(2))
+                .arg(pick(2) ? pick(10000) / 100.0 : 100.0 * pick(2))
+                .arg(codes[pick(5)])
+                .arg(slotCodes[pick(4)])
+                .arg(amount())
+                .arg(amount())
+                .arg(slotCodes[pick(4)])
+                .arg(amount())
+                .arg(amount())
+                .arg(pick(2)));
+    }
+
+    Con().CommitTrans();
+
+    // What the card's model saves for each row.
+    main_->adqCenSkup.Close();
+    main_->adqCenSkup.SetSQL("SELECT * FROM CenSkup");
+    main_->adqCenSkup.Open();
+    LoadPriceGroupRules(0);
+    TMemTable& rules = main_->mtCenSkupPol;
+    std::map<int, TParamValues> expected;
+    TADOQuery items(&Con());
+    items.SetSQL("SELECT * FROM Zasoby ORDER BY ID");
+    items.Open();
+    for (items.First(); !items.Eof(); items.Next()) {
+        TItemPriceCalc calc;
+        calc.LoadPrices(items);
+        const QString code = items.FieldByName("CenSkupina")->AsString();
+        TADOQuery& groups = main_->adqCenSkup;
+        if (!code.isEmpty() && groups.Locate("Zkratka", code, loCaseInsensitive)) {
+            calc.CenSkupina = groups.FieldByName("Zkratka")->AsString();
+            calc.CenSkupinaId = groups.FieldByName("ID")->AsInteger();
+            if (!groups.FieldByName("Vlastni")->AsBoolean()) calc.ImposeGroupSettings(groups, items);
+            FilterRulesToGroup(rules, calc.CenSkupinaId);
+            calc.BuildLevelRows(rules, items);
+        }
+        calc.RecalcItemPrices(kRecalcFromPurchase);
+        calc.RecalcItemPrices(kRecalcSecondVariant);
+        calc.RecalcItemPriceLevels();
+        expected[items.FieldByName("ID")->AsInteger()] = calc.PriceParams();
+    }
+
+    // Half the rows one by one through the silent card, the rest as one run, as an import does.
+    int n = 0;
+    Con().BeginTrans();
+    TItemRecalcRun run;
+    const TItemPriceRowReader reader(items);
+    for (items.First(); !items.Eof(); items.Next(), ++n) {
+        if (n % 2 == 0)
+            ASSERT_EQ(EditPriceListItem(false, true, items, false), 0);
+        else
+            ASSERT_EQ(run.Recalculate(items.FieldByName("ID")->AsInteger(), reader.Read()), 0);
+    }
+    Con().CommitTrans();
+    int differences = 0;
+    for (const auto& [id, params] : expected) {
+        const std::unique_ptr<TRowset> row =
+            Con().OpenRowset(QString("SELECT * FROM Zasoby WHERE ID = %1").arg(id));
+        for (const auto& [column, value] : params) {
+            size_t c = 0;
+            while (row->Columns[c].Name != column) ++c;
+            const QVariant stored = row->Value(0, c);
+            const bool same = value.typeId() == QMetaType::Double ? stored.toDouble() == value.toDouble()
+                                                                  : stored.toString() == value.toString();
+            if (same || ++differences > 10) continue;
+            ADD_FAILURE() << "item " << id << " " << column.toStdString() << ": "
+                          << stored.toString().toStdString() << " instead of "
+                          << value.toString().toStdString();
+        }
+        EXPECT_EQ(Int(QString("SELECT Chyba FROM Zasoby WHERE ID = %1").arg(id)), 0);
+    }
+    EXPECT_EQ(differences, 0);
 }
 
 namespace {

@@ -134,6 +134,63 @@ TEST_F(ADOConnectionTest, EmptyTextStaysEmptyNotNull) {
     EXPECT_EQ(Count("SELECT Count(*) FROM Adresar WHERE Nazev = '' AND Poznamka = ''"), 1);
 }
 
+// A statement run row after row binds only what changed since its last run; every value the rows
+// send must still arrive as sent, also when it differs from the last one only in its kind, its
+// sign or its letter case, or in being there at all. The column has no type, so the engine keeps
+// each value's own kind for typeof() to show.
+TEST_F(ADOConnectionTest, ARepeatedStatementStoresEveryValueAsSent) {
+    // A column without a type is nothing Jet can declare; the engine is asked directly.
+    ASSERT_EQ(
+        sqlite3_exec(con.Handle(), "CREATE TABLE Hodnoty (Poradi INTEGER, x)", nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    TADOCommand cmd;
+    cmd.Connection = &con;
+    cmd.SetCommandText("INSERT INTO Hodnoty (Poradi, x) VALUES (:Poradi, :x)");
+    TParameter* x = cmd.Parameters.ParamByName("x");
+    struct Case {
+        QVariant value;
+        TFieldType type;
+        const char* stored;  // typeof(x) || ':' || x
+    };
+    const Case kCases[] = {
+        {QString("Kabel"), ftUnknown, "text:Kabel"},
+        {QString("Kabel"), ftUnknown, "text:Kabel"},
+        {QString("kabel"), ftUnknown, "text:kabel"},
+        {QString(), ftUnknown, "text:"},
+        {QString(""), ftUnknown, "text:"},
+        {QVariant(), ftUnknown, "null:"},
+        {1.5, ftUnknown, "real:1.5"},
+        {1.5, ftUnknown, "real:1.5"},
+        {-0.0, ftUnknown, "real:0.0"},
+        {0.0, ftUnknown, "real:0.0"},
+        {1.0, ftUnknown, "real:1.0"},
+        {1, ftUnknown, "integer:1"},
+        {qint64(1), ftUnknown, "integer:1"},
+        {true, ftUnknown, "integer:1"},
+        {false, ftUnknown, "integer:0"},
+        {0, ftUnknown, "integer:0"},
+        {QString("1"), ftUnknown, "text:1"},
+        {QString("1"), ftInteger, "integer:1"},
+        {QString("1"), ftUnknown, "text:1"},
+        {2.25, ftString, "text:2.25"},
+        {2.25, ftUnknown, "real:2.25"},
+    };
+    int order = 0;
+    for (const Case& c : kCases) {
+        cmd.Parameters.ParamByName("Poradi")->Value = ++order;
+        x->Value = c.value;
+        x->DataType = c.type;
+        cmd.Execute();
+    }
+    const QStringList stored = Column("SELECT typeof(x) || ':' || x FROM Hodnoty ORDER BY Poradi");
+    ASSERT_EQ(stored.size(), static_cast<int>(std::size(kCases)));
+    for (size_t i = 0; i < std::size(kCases); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(stored[static_cast<int>(i)].isEmpty() ? "null:" : stored[static_cast<int>(i)],
+                  QString(kCases[i].stored));
+    }
+}
+
 TEST_F(ADOConnectionTest, MissingParameterIsAnError) {
     EXPECT_THROW(con.Execute("INSERT INTO Adresar (Nazev) VALUES (:Nazev)"), EDatabaseError);
     EXPECT_EQ(Count("SELECT Count(*) FROM Adresar"), 0);

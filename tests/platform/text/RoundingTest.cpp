@@ -2,8 +2,12 @@
 
 #include <QRegularExpression>
 #include <QSet>
+#include <cmath>
+#include <random>
+#include <vector>
 
 #include "platform/text/Cp1250.h"
+#include "platform/text/DecimalDigits.h"
 #include "platform/text/Guid.h"
 #include "platform/text/NumberFormat.h"
 #include "platform/text/Rounding.h"
@@ -44,6 +48,65 @@ TEST(Rounding, HalfAwayAndHalfEvenOnDecimalDigits) {
         EXPECT_EQ(FormatFloat("0.00", RoundHalfAway(v, 2)), FormatFloat("0.00", v));
     }
     EXPECT_FALSE(std::signbit(RoundHalfAway(-0.001L, 2)));
+}
+
+// Rounding is decided on the 18 decimal digits of the value; the binary shortcut taken for most
+// values must give the same number to the last bit, above all next to a half, where the two ways
+// part first (2.675 held as a double, the half itself, a few units of the last place either side).
+TEST(Rounding, BinaryRoundingAgreesWithTheDigitsToTheLastBit) {
+    auto byDigits = [](long double value, int decimals, bool even) {
+        TDecimalDigits d = ExtendedDigits(value);
+        if (even)
+            RoundDecimalsHalfEven(d, decimals);
+        else
+            RoundDecimalsHalfAway(d, decimals);
+        return d.IsZero() ? 0.0L : DigitsToExtended(d);
+    };
+    std::vector<std::pair<long double, int>> values;
+    std::mt19937_64 random(29);
+    for (int decimals = 0; decimals <= 9; ++decimals) {
+        const long double p = std::pow(10.0L, decimals);
+        // Halves and their neighbours, in extended and in double precision.
+        for (long long k :
+             {0LL, 1LL, 2LL, 7LL, 12LL, 99LL, 267LL, 1004LL, 123456LL, 99999999LL, 123456789012LL}) {
+            long double half = (k + 0.5L) / p;
+            long double up = half, down = half;
+            for (int step = 0; step < 6; ++step) {
+                for (long double v : {half, up, down, static_cast<long double>(static_cast<double>(up)),
+                                      static_cast<long double>(static_cast<double>(down))}) {
+                    values.push_back({v, decimals});
+                    values.push_back({-v, decimals});
+                }
+                up = std::nextafter(up, 1e30L);
+                down = std::nextafter(down, -1e30L);
+            }
+        }
+        // Values of every size, and what price arithmetic makes of two-decimal amounts.
+        std::uniform_real_distribution<double> mantissa(1.0, 10.0);
+        std::uniform_int_distribution<int> exponent(-8, 16);
+        std::uniform_int_distribution<int> cents(0, 10000000);
+        for (int i = 0; i < 3000; ++i) {
+            values.push_back({mantissa(random) * std::pow(10.0L, exponent(random)), decimals});
+            const long double a = cents(random) / 100.0L, b = cents(random) % 10000 / 100.0L;
+            for (long double v : {(b + 100) * a / 100, a * 100 / (100 - b / 2), a * 0.1736L, a - a * 0.1736L,
+                                  a * 1.21L, static_cast<long double>(static_cast<double>(a * 1.15L))})
+                values.push_back({v, decimals});
+        }
+    }
+    values.push_back({1e300L, 2});
+    values.push_back({-7.5e20L, 4});
+    int mismatches = 0;
+    for (const auto& [value, decimals] : values) {
+        for (bool even : {false, true}) {
+            const long double expected = byDigits(value, decimals, even);
+            const long double got = even ? RoundHalfEven(value, decimals) : RoundHalfAway(value, decimals);
+            if (got == expected && std::signbit(got) == std::signbit(expected)) continue;
+            if (++mismatches > 10) continue;
+            ADD_FAILURE() << FormatFloat("0.000000000000000000", value).toStdString() << " to " << decimals
+                          << (even ? " half even" : " half away");
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
 }
 
 TEST(Currency, TextConversions) {
