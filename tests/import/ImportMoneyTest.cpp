@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QFile>
 #include <QTextDocument>
@@ -10,6 +11,7 @@
 #include "core/ProgramFixture.h"
 #include "core/Working.h"
 #include "import/ImportMoney.h"
+#include "import/ImportRun.h"
 #include "import/MoneyFixture.h"
 #include "platform/data/Field.h"
 #include "platform/db/ADOQuery.h"
@@ -331,6 +333,32 @@ TEST_F(ImportMoneyTest, ACancelKeepsTheDocumentsImportedUpToTheNextCheck) {
     EXPECT_FALSE(WorkingCancelled);
     // The bar moved every fifth document and was reset at the end.
     EXPECT_EQ(protocol.positions, (std::vector<int>{0, 5, 0}));
+}
+
+TEST_F(ImportMoneyTest, AWriteTheDatabaseRefusesEndsTheRunAsAFailureWithTheServerTablesClosed) {
+    money_->Add({1, "OBJ-001"});
+    money_->Add({1, 1, "Jistič B16", 85, 2});
+    money_->Add({2, "OBJ-002"});
+    money_->Add({2, 1, "Kabel CYKY 3x2,5", 24, 50});
+    ASSERT_EQ(
+        sqlite3_exec(
+            main_->ADOConAgenda.Handle(),
+            "CREATE TRIGGER fail BEFORE INSERT ON NabPolozky BEGIN SELECT RAISE(ABORT, 'disk full'); END",
+            nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    const int offers = Count("SELECT COUNT(*) FROM Nabidky");
+    TRecordedProtocol protocol;
+    EXPECT_TRUE(Run(true, protocol));  // Run also checks that no server table is left open
+    EXPECT_TRUE(protocol.lines.last().startsWith(QString::fromUtf8(kRunSaveError)))
+        << protocol.lines.last().toStdString();
+    EXPECT_TRUE(protocol.lines.last().contains("disk full"));
+    EXPECT_EQ(protocol.kinds.back(), TProtocolKind::Red);
+    EXPECT_NE(protocol.lines.last(), Imported(1));
+    // What was posted before the refusal stays, as after any failure of this run; nothing after it.
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM Nabidky"), offers + 1);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM Nabidky WHERE Doklad = 'OBJ-002'"), 0);
+    ASSERT_EQ(sqlite3_exec(main_->ADOConAgenda.Handle(), "DROP TRIGGER fail", nullptr, nullptr, nullptr),
+              SQLITE_OK);
 }
 
 TEST(ImportMoneyDefinitionTest, TheKeysAreReadWithTheirDefaults) {
