@@ -22,6 +22,7 @@
 #include "core/Main.h"
 #include "core/PurchasePrices.h"
 #include "core/UserSettings.h"
+#include "exchange/Tisk.h"
 #include "offers/NabidkaTisk.h"
 #include "offers/Nabidky.h"
 #include "offers/RozpisIdentif.h"
@@ -445,28 +446,16 @@ void TfrmExpXML::btnProchazetExtProgClick() {
 
 bool TfrmExpXML::ReadyToExport(const QString& path) {
     if (path.isEmpty()) {
-        ShowInformation(QString::fromUtf8(kXmlNoFileName));
+        ShowInformation(QString::fromUtf8(kExportFileMissing));
         return false;
     }
     if (chckExtProgram->isChecked() && edtExtProgram->text().trimmed().isEmpty()) {
         ShowInformation(QString::fromUtf8(kXmlNoProgram));
         return false;
     }
-    const QString folder = ExtractFilePath(path);
-    if (folder.isEmpty()) {
-        ShowInformation(QString::fromUtf8(kXmlNoFolder));
-        return false;
-    }
-    if (!DirectoryExists(folder)) {
-        if (!AskQuestion(QString::fromUtf8(kXmlCreateFolder).arg(folder))) return false;
-        // One level only: a path mistyped higher up is not turned into a tree of folders.
-        if (!QDir().mkdir(folder)) {
-            ShowError(QString::fromUtf8(kXmlCannotCreateFolder).arg(folder));
-            return false;
-        }
-    }
+    if (!EnsureExportFolder(path)) return false;
     if (QFileInfo::exists(path)) {
-        if (!AskQuestion(QString::fromUtf8(kXmlOverwrite).arg(path))) return false;
+        if (!AskQuestion(QString::fromUtf8(kExportOverwrite).arg(path))) return false;
         QFile::remove(path);
         if (QFileInfo::exists(path)) {
             ShowWarning(QString::fromUtf8(kXmlCannotOverwrite).arg(path));

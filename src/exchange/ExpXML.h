@@ -101,14 +101,7 @@ private:
 // Texts of the dialog that callers and checks share.
 inline constexpr const char* kXmlExportCaption = "Export do XML";
 inline constexpr const char* kXmlExportWorking = "Probíhá export do XML\rprosím čekejte...";
-inline constexpr const char* kXmlNoFileName = "Musíte zadat název exportního souboru.";
 inline constexpr const char* kXmlNoProgram =
     "Zadejte buď cestu k externímu programu nebo zrušte zaškrtnutí přepínače.";
-inline constexpr const char* kXmlNoFolder =
-    "Musíte zadat název složky, do které se má soubor exportovat (pro výběr použijte tlačítko \"tři "
-    "tečky\").";
-inline constexpr const char* kXmlCreateFolder = "Složka pro export \"%1\" neexistuje. Chcete ji vytvořit?";
-inline constexpr const char* kXmlCannotCreateFolder = "Chyba : nelze vytvořit adresář %1";
-inline constexpr const char* kXmlOverwrite = "Soubor \"%1\" již existuje, chcete ho přepsat ?";
 inline constexpr const char* kXmlCannotOverwrite = "Chyba: nelze přepsat výstupní soubor \"%1\"";
 inline constexpr const char* kXmlSaveFailed = "Při ukládání výstupního souboru došlo k chybě:\r\r";

@@ -583,19 +583,7 @@ void TfrmTisk::btnExportClick() {
     }
     if (module_ == pmPriceListGroupsExport || module_ == pmPriceListExport)
         SetSheetReportDataModule(*FCReport, TfrmTiskExpCeniku::Existing());
-    const QString folder = ExtractFilePath(file).trimmed();
-    if (folder.isEmpty()) {
-        ShowInformation(QString::fromUtf8(kExportFolderMissing));
-        return;
-    }
-    if (!DirectoryExists(folder)) {
-        if (!AskQuestion(QString::fromUtf8(kExportFolderCreate).arg(folder))) return;
-        // One level only: a mistyped path should not leave a trail of new folders behind.
-        if (!QDir().mkdir(folder)) {
-            ShowError(QString::fromUtf8(kExportFolderFailed).arg(folder));
-            return;
-        }
-    }
+    if (!EnsureExportFolder(file)) return;
     const QString name = CurrentSoubor() + ReportFileExtension(module_);
     QString workbookTemplate = FindFileCaseInsensitive(PrintFolder, name);
     if (workbookTemplate.isEmpty()) {
@@ -745,4 +733,18 @@ int ShowPrintDialog(int module, const QString& filter) {
     dialog.exec();
     dialog.Finish();
     return 0;
+}
+
+bool EnsureExportFolder(const QString& path) {
+    const QString folder = ExtractFilePath(path).trimmed();
+    if (folder.isEmpty()) {
+        ShowInformation(QString::fromUtf8(kExportFolderMissing));
+        return false;
+    }
+    if (DirectoryExists(folder)) return true;
+    if (!AskQuestion(QString::fromUtf8(kExportFolderCreate).arg(folder))) return false;
+    // One level only: a mistyped path should not leave a trail of new folders behind.
+    if (QDir().mkdir(folder)) return true;
+    ShowError(QString::fromUtf8(kExportFolderFailed).arg(folder));
+    return false;
 }

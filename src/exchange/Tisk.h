@@ -219,6 +219,9 @@ private:
 // Opens the print dialog of the module on the current row of its list; filter is an optional
 // filter over the report list ("TypSest=1"). Always 0.
 int ShowPrintDialog(int module, const QString& filter = QString());
+// The folder of an export file: it must be named, and a missing one is created on request, one level
+// only. False when the export must stop (the user has been told why).
+bool EnsureExportFolder(const QString& path);
 
 // Texts of the dialog that other windows and tests share.
 inline constexpr const char* kPrintDialogCaption = "Tisk";

@@ -23,6 +23,7 @@
 #include "core/Nastaveni.h"
 #include "core/UserSettings.h"
 #include "exchange/ExpXML.h"
+#include "exchange/Tisk.h"
 #include "offers/NabidkaTisk.h"
 #include "offers/Nabidky.h"
 #include "offers/OfferFixture.h"
@@ -496,9 +497,9 @@ TEST_F(ExpXMLDialogTest, OkChecksTheTargetAndTheProgramBeforeItExports) {
         std::vector<TExpectedDialog> dialogs;
         bool exported;
     };
-    const TExpectedDialog noFile = TExpectedDialog::Information(QString::fromUtf8(kXmlNoFileName));
+    const TExpectedDialog noFile = TExpectedDialog::Information(QString::fromUtf8(kExportFileMissing));
     const TExpectedDialog noProgram = TExpectedDialog::Information(QString::fromUtf8(kXmlNoProgram));
-    const TExpectedDialog noFolder = TExpectedDialog::Information(QString::fromUtf8(kXmlNoFolder));
+    const TExpectedDialog noFolder = TExpectedDialog::Information(QString::fromUtf8(kExportFolderMissing));
     auto create = [](bool yes) { return TExpectedDialog::Question("neexistuje. Chcete ji vytvořit?", yes); };
     auto overwrite = [](bool yes) {
         return TExpectedDialog::Question("již existuje, chcete ho přepsat ?", yes);
