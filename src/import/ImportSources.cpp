@@ -453,8 +453,17 @@ private:
 // --- rows
 
 int TImportRows::ColumnIndex(const QString& name) const {
-    for (qsizetype i = 0; i < Columns.size(); ++i)
-        if (Columns[i].compare(name, Qt::CaseInsensitive) == 0) return static_cast<int>(i);
+    auto same = [](const QString& a, const QString& b) {
+        return a.constData() == b.constData() && a.size() == b.size();
+    };
+    for (const TFoundColumn& f : found_)
+        if (same(f.name, name) && f.index < Columns.size() && same(f.column, Columns[f.index]))
+            return f.index;
+    for (qsizetype i = 0; i < Columns.size(); ++i) {
+        if (Columns[i].compare(name, Qt::CaseInsensitive) != 0) continue;
+        if (found_.size() < 32) found_.push_back({name, Columns[i], static_cast<int>(i)});
+        return static_cast<int>(i);
+    }
     Fail(kColumnMissing, name);
 }
 
