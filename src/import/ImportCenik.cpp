@@ -3,7 +3,11 @@
 // run that does not come to its end -- cancelled, or stopped by an error in either phase -- is
 // rolled back, so the price list is exactly as it was before: no item is deleted that only was
 // updated, none keeps old values half overwritten, none stays marked unfinished. The transaction
-// also makes the run fast: the engine writes the file once, not once per row.
+// also makes the run fast: the engine writes the file once, not once per row. Since nobody outside
+// the transaction sees a row before the run's end, a new item is priced as it is written instead
+// of being written unfinished and again in phase II: the recalculation reads nothing but the values
+// the row is written with, so the item ends exactly as phase II would have left it. Phase II
+// recalculates the updated items, whose other columns are the stored ones.
 #include <QCoreApplication>
 #include <QHash>
 
@@ -192,6 +196,7 @@ private:
     QString UpdateSql() const;
     // One source row; false ends the run with the result in result_.
     bool ImportRow(int row);
+    void PriceNewItem();
     bool PhaseTwo();
 
     const TImportDefinition& def_;
@@ -209,6 +214,9 @@ private:
     // The statements' parameters by column of kInsertColumns (null where the UPDATE has none).
     std::vector<TParameter*> insertParams_, updateParams_;
     TParameter* updateId_ = nullptr;
+    // The INSERT's parameters of the columns the recalculation saves, in its order.
+    std::vector<TParameter*> savedParams_;
+    std::unique_ptr<TItemRecalcRun> recalc_;
     // What every new item starts from.
     const std::vector<QVariant> newItem_ = NewItemDefaults();
 };
@@ -401,6 +409,7 @@ bool TItemImportRun::ImportRow(int row) {
         put(icTypHodnoty, def_.TypHodnota);
     put(icChyba, true);
     put(icZnacka, runTime_);
+    if (isNew) PriceNewItem();
 
     int affected = 0;
     try {
@@ -424,9 +433,43 @@ bool TItemImportRun::ImportRow(int row) {
     return true;
 }
 
+// Recalculates the new item whose values stand in the INSERT's parameters, reading them as phase
+// II would read the written row, and leaves the prices and the cleared mark in the parameters.
+void TItemImportRun::PriceNewItem() {
+    TParameter* const* p = insertParams_.data();
+    auto number = [p](int column) { return p[column]->Value.toDouble(); };
+    TItemPriceRow item;
+    item.Chyba = p[icChyba]->Value.toBool();
+    item.Zaok = p[icZaok]->Value.toInt();
+    item.Prepocitat = p[icPrepocitat]->Value.toBool();
+    item.SazbaDPH = number(icSazbaDPH);
+    item.SDPH = p[icSDPH]->Value.toBool();
+    item.NakCena = number(icNakCena);
+    item.Marze = number(icMarze);
+    item.Rabat = number(icRabat);
+    item.TypHodnoty = p[icTypHodnoty]->Value.toInt();
+    item.PrCenaSDPH = number(icPrCenaSDPH);
+    item.PrCenaBDPH = number(icPrCenaBDPH);
+    item.CenSkupina = p[icCenSkupina]->Value.toString();
+    const int slotTexts[] = {icCenHlad1, icCenHlad2, icCenHlad3};
+    const int slotGross[] = {icPrCenaSDPH1, icPrCenaSDPH2, icPrCenaSDPH3};
+    const int slotNet[] = {icPrCenaBDPH1, icPrCenaBDPH2, icPrCenaBDPH3};
+    for (int i = 0; i < 3; ++i) {
+        item.CenHlad[i] = p[slotTexts[i]]->Value.toString();
+        item.PrCenaSDPHSlot[i] = number(slotGross[i]);
+        item.PrCenaBDPHSlot[i] = number(slotNet[i]);
+    }
+    recalc_->Calculate(item, savedParams_.data());
+}
+
 // Recalculates the run's items. False when the run is not to be kept: cancelled, or an item failed.
 bool TItemImportRun::PhaseTwo() {
     Line(kItemRunPhaseTwo);
+    // Only updated items are left marked: new ones were priced as they were written.
+    if (updated_ == 0) {
+        protocol_.SetProgressMax(0);
+        return true;
+    }
     TADOQuery& q = frmMain->adqAgendaFree2;
     q.Close();
     // Each row is recalculated as the silent item card recalculates it, by one run that reads the
@@ -438,7 +481,7 @@ bool TItemImportRun::PhaseTwo() {
     protocol_.SetProgressMax(q.RecordCount());
     int counter = 1;
     bool keep = true;
-    TItemRecalcRun recalc;
+    TItemRecalcRun& recalc = *recalc_;
     const TItemPriceRowReader row(q);
     TField* id = q.FieldByName("ID");
     for (q.First(); !q.Eof(); q.Next()) {
@@ -494,6 +537,8 @@ int TItemImportRun::Run() {
         insert_ = std::make_unique<TRunStatement>("INSERT INTO Zasoby (" + columns.join(", ") +
                                                   ") VALUES (:" + columns.join(", :") + ")");
         for (const char* c : kInsertColumns) insertParams_.push_back(insert_->Param(QString::fromLatin1(c)));
+        for (const QString& c : TItemRecalcRun::SavedColumns()) savedParams_.push_back(insert_->Param(c));
+        recalc_ = std::make_unique<TItemRecalcRun>();
         if (Matching()) {
             update_ = std::make_unique<TRunStatement>(UpdateSql());
             for (const char* c : kInsertColumns)

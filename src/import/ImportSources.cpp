@@ -49,20 +49,26 @@ QString DecodeText(const QByteArray& bytes) {
     return DecodeCp1250(data);
 }
 
-// RFC 4180 records: quoted fields may hold the delimiter, doubled quotes and line breaks.
-std::vector<QStringList> SplitRecords(const QString& text, QChar delimiter, int maxRecords = -1) {
-    std::vector<QStringList> records;
+// RFC 4180 records: quoted fields may hold the delimiter, doubled quotes and line breaks. Each
+// record goes to take as it ends, so a large file is never held as text fields and as rows at once;
+// take answers false to stop.
+void SplitRecords(const QString& text, QChar delimiter, const std::function<bool(QStringList&)>& take) {
     QStringList fields;
     QString field;
     bool quoted = false, fieldStarted = false, any = false;
     const qsizetype n = text.size();
+    // Each field's text is handed on, not copied; a record takes the room of the one before.
+    auto endField = [&] {
+        fields.push_back(std::move(field));
+        field = QString();
+    };
     auto endRecord = [&] {
-        fields << field;
-        records.push_back(std::move(fields));
-        fields = QStringList();
-        field.clear();
+        endField();
+        const bool more = take(fields);
+        fields.clear();
         fieldStarted = false;
         any = false;
+        return more;
     };
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = text[i];
@@ -88,36 +94,39 @@ std::vector<QStringList> SplitRecords(const QString& text, QChar delimiter, int 
             fieldStarted = true;
             any = true;
         } else if (c == delimiter) {
-            fields << field;
-            field.clear();
+            endField();
             fieldStarted = false;
             any = true;
         } else if (c == '\r' || c == '\n') {
             if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
             // A blank line is no record.
-            if (any || !field.isEmpty()) endRecord();
-            if (maxRecords > 0 && static_cast<int>(records.size()) >= maxRecords) return records;
+            if ((any || !field.isEmpty()) && !endRecord()) return;
         } else {
             // The plain text up to the next delimiter or line end goes in at once: a quote within
             // a field that has begun is a character like any other.
             qsizetype j = i + 1;
             while (j < n && text[j] != delimiter && text[j] != '\r' && text[j] != '\n') ++j;
-            field += QStringView(text).sliced(i, j - i);
+            if (field.isEmpty())
+                field = text.sliced(i, j - i);
+            else
+                field += QStringView(text).sliced(i, j - i);
             i = j - 1;
             fieldStarted = true;
             any = true;
         }
     }
     if (any || !field.isEmpty()) endRecord();
-    return records;
 }
 
 QChar ChooseDelimiter(const QString& text) {
     QChar best = ';';
     qsizetype most = -1;
     for (QChar d : {QChar(';'), QChar(','), QChar('\t')}) {
-        const auto header = SplitRecords(text, d, 1);
-        const qsizetype count = header.empty() ? 0 : header.front().size();
+        qsizetype count = 0;
+        SplitRecords(text, d, [&count](QStringList& header) {
+            count = header.size();
+            return false;
+        });
         if (count > most) {
             most = count;
             best = d;
@@ -453,8 +462,17 @@ private:
 // --- rows
 
 int TImportRows::ColumnIndex(const QString& name) const {
-    for (qsizetype i = 0; i < Columns.size(); ++i)
-        if (Columns[i].compare(name, Qt::CaseInsensitive) == 0) return static_cast<int>(i);
+    auto same = [](const QString& a, const QString& b) {
+        return a.constData() == b.constData() && a.size() == b.size();
+    };
+    for (const TFoundColumn& f : found_)
+        if (same(f.name, name) && f.index < Columns.size() && same(f.column, Columns[f.index]))
+            return f.index;
+    for (qsizetype i = 0; i < Columns.size(); ++i) {
+        if (Columns[i].compare(name, Qt::CaseInsensitive) != 0) continue;
+        if (found_.size() < 32) found_.push_back({name, Columns[i], static_cast<int>(i)});
+        return static_cast<int>(i);
+    }
     Fail(kColumnMissing, name);
 }
 
@@ -595,18 +613,21 @@ QString ReadTextFirstLine(const QString& path) {
 std::unique_ptr<TImportRows> ReadTextFile(const QString& path) {
     const QString text = DecodeText(ReadWholeFile(path));
     const QChar delimiter = ChooseDelimiter(text);
-    std::vector<QStringList> records = SplitRecords(text, delimiter);
     auto rows = std::make_unique<TImportRows>();
-    if (records.empty()) return rows;
-    rows->Columns = NamedColumns(records.front());
-    const qsizetype width = rows->Columns.size();
-    rows->Rows.reserve(records.size() - 1);
-    for (size_t r = 1; r < records.size(); ++r) {
-        std::vector<QVariant> values(width);
-        const QStringList& fields = records[r];
+    bool header = true;
+    qsizetype width = 0;
+    SplitRecords(text, delimiter, [&](QStringList& fields) {
+        if (header) {
+            rows->Columns = NamedColumns(fields);
+            width = rows->Columns.size();
+            header = false;
+            return true;
+        }
+        std::vector<QVariant> values(static_cast<size_t>(width));
         for (qsizetype c = 0; c < width && c < fields.size(); ++c)
-            if (!fields[c].isEmpty()) values[c] = fields[c];
+            if (!fields[c].isEmpty()) values[static_cast<size_t>(c)] = QVariant(std::move(fields[c]));
         rows->Rows.push_back(std::move(values));
-    }
+        return true;
+    });
     return rows;
 }

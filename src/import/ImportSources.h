@@ -36,6 +36,15 @@ public:
     QString Text(int row, int column) const;
     // The value as a number: empty is 0, text must read as a number with either decimal separator.
     double Number(int row, int column) const;
+
+private:
+    // The names looked up so far with what they found: a run asks for the same few columns, by the
+    // same name texts, on every row. An entry holds while both texts are the ones it remembers.
+    struct TFoundColumn {
+        QString name, column;
+        int index;
+    };
+    mutable std::vector<TFoundColumn> found_;
 };
 
 // A source that the import connection holds open.

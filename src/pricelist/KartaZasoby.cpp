@@ -1050,7 +1050,22 @@ QString TItemRecalcRun::Columns() {
         "PrCenaBDPH1, PrCenaBDPH2, PrCenaBDPH3");
 }
 
+const std::vector<QString>& TItemRecalcRun::SavedColumns() {
+    static const std::vector<QString> columns(std::begin(kSavedColumns), std::end(kSavedColumns));
+    return columns;
+}
+
 int TItemRecalcRun::Recalculate(int id, const TItemPriceRow& item) {
+    Calculate(item, d_->params);
+    d_->id->Value = id;
+    if (SaveCommand().Execute() == 0) {
+        ShowError(QString::fromUtf8(kItemSaveFailed));
+        return -1;
+    }
+    return 0;
+}
+
+void TItemRecalcRun::Calculate(const TItemPriceRow& item, TParameter* const* p) {
     // A caller that has not loaded the groups and their rules would make every item lose its group
     // here; they are loaded instead.
     TADOQuery& groupList = frmMain->adqCenSkup;
@@ -1079,7 +1094,6 @@ int TItemRecalcRun::Recalculate(int id, const TItemPriceRow& item) {
     calc.RecalcItemPriceLevels(levels);
 
     // The values as the card saves them (PriceParams), each into its parameter.
-    TParameter* const* p = d_->params;
     const bool sdph = calc.SDPH;
     p[scNakCena]->Value = static_cast<double>(calc.NakCena);
     p[scPrCenaSDPH]->Value = static_cast<double>(sdph ? calc.ProdCena : calc.PrCenaDruha);
@@ -1103,10 +1117,4 @@ int TItemRecalcRun::Recalculate(int id, const TItemPriceRow& item) {
         s[2]->Value = fixed[i].SDPH;
         s[3]->Value = fixed[i].CenHlad;
     }
-    d_->id->Value = id;
-    if (SaveCommand().Execute() == 0) {
-        ShowError(QString::fromUtf8(kItemSaveFailed));
-        return -1;
-    }
-    return 0;
 }

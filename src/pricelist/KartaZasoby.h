@@ -4,10 +4,13 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "platform/data/DataSource.h"
 #include "pricelist/KartaZasobyCena.h"
 #include "pricelist/PriceListUi.h"
+
+class TParameter;
 
 class QCheckBox;
 class QComboBox;
@@ -197,6 +200,12 @@ public:
     // Recalculates the item keyed id from its stored price columns and saves its prices. 0, or -1
     // when the row could not be saved (the user has been told).
     int Recalculate(int id, const TItemPriceRow& item);
+    // Recalculates the item as Recalculate does and leaves, instead of saving them, the values it
+    // would save in targets: one parameter for each column of SavedColumns, in that order. For a
+    // row about to be written that would otherwise be written twice.
+    void Calculate(const TItemPriceRow& item, TParameter* const* targets);
+    // The columns Recalculate saves.
+    static const std::vector<QString>& SavedColumns();
     // The columns a query must select for ReadItemPriceRow, the key first: "ID, Chyba, ...".
     static QString Columns();
 

@@ -9,6 +9,7 @@
 #include "platform/data/Field.h"
 #include "platform/data/MemTable.h"
 #include "platform/db/ADOQuery.h"
+#include "platform/text/Rounding.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ long double RoundPrice(uint8_t mode, uint8_t decimals, long double value) {
     const long double p = static_cast<int32_t>(power);
 
     const long double t = value * p;
-    long double w = std::trunc(t);
+    long double w = TruncWhole(t);
     const long double f = std::fabs(t - w);
     const long double away = value >= 0 ? 1 : -1;
 
@@ -73,7 +74,7 @@ long double RoundPrice(uint8_t mode, uint8_t decimals, long double value) {
         // slightly above a tenth, the double of 0.45 slightly above 0.45), so 0.45 rounds up while
         // 0.44 truncates. Prices rounded this way are stored, so the steps must stay as they are.
         const double fraction = static_cast<double>(f);
-        const long double tenths = std::nearbyint(fraction / 0.1L) * 0.1L;
+        const long double tenths = NearestWholeEven(fraction / 0.1L) * 0.1L;
         if (tenths >= 0.5L) w += away;
     } else if (mode == 2) {
         if (f > 1e-7L) w += away;

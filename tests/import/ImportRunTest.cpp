@@ -281,6 +281,91 @@ TEST_F(ImportRunTest, ACodeRepeatedInTheSourceUpdatesItsItemOnceForEachRow) {
     EXPECT_TRUE(protocol.lines.contains(QString::fromUtf8("  = počet naimportovaných záznamů celkem: 2")));
 }
 
+// A new item is priced as it is written; phase II prices an updated one from its stored row. An
+// existing item that holds nothing but what a new one starts with, updated by the same definition,
+// must therefore end with exactly the prices of the new item.
+TEST_F(ImportRunTest, NewItemsArePricedAsPhaseTwoPricesAnUpdatedOne) {
+    ExecAgenda(
+        "UPDATE CenSkup SET Vlastni = False, Marze = 25, Prepocitat = True, Zaok = 1, SDPH = True "
+        "WHERE Zkratka = 'STD'");
+    struct Case {
+        const char* name;
+        std::function<void(TImportDefinition&)> set;
+    };
+    const Case kCases[] = {
+        {"own group with level rules, price without VAT",
+         [](TImportDefinition& d) {
+             d.CheckCenSkup = true;
+             d.CenSkupina = "MAT";
+             d.CheckPrepocitat = true;
+             d.ValuePrepocitat = 0;
+             d.ValuePrepocPodle = 0;
+         }},
+        {"group imposing its margin, price with VAT",
+         [](TImportDefinition& d) {
+             d.CheckCenSkup = true;
+             d.CenSkupina = "STD";
+             d.ProdCenaTypCeny = 1;
+         }},
+        {"imported rabat, rounding to crowns, prices with VAT",
+         [](TImportDefinition& d) {
+             d.Items[ifHodnota] = {true, TFieldSource::Fixed, {}, {}, 12.5};
+             d.TypHodnota = 1;
+             d.CheckPrepocitat = true;
+             d.ValuePrepocitat = 0;
+             d.ValuePrepocPodle = 1;
+             d.CheckZaokrouhleni = true;
+             d.ValueZaokrouhleni = 1;
+             d.CheckTypCeny = true;
+             d.ValueTypCeny = 1;
+         }},
+    };
+    const QString columns =
+        "NakCena, PrCenaSDPH, PrCenaBDPH, SDPH, SazbaDPH, Nakladova, Zaok, Marze, Rabat, CenSkupina, "
+        "Prepocitat, "
+        "Chyba, TypHodnoty, PrCenaSDPH1, PrCenaBDPH1, SDPH1, CenHlad1, PrCenaSDPH2, PrCenaBDPH2, SDPH2, "
+        "CenHlad2, "
+        "PrCenaSDPH3, PrCenaBDPH3, SDPH3, CenHlad3";
+    int n = 0;
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        const QString code = QString("DVOJCE%1-").arg(++n);
+        const QStringList codes = {code + "A", code + "B", code + "C"};
+        // The twins come first, so matching finds them rather than the new items.
+        for (const QString& k : codes)
+            ExecAgenda("INSERT INTO Zasoby (Sklad, Skupina, Katalog) VALUES (1, 1, '" + k + "')");
+        const QString csv = QString::fromUtf8("Kód;Název;Nakup;Cena\n") + codes[0] +
+                            QString::fromUtf8(";Kabel;15,10;25,00\n") + codes[1] +
+                            QString::fromUtf8(";Jistič;123,45;199,90\n") + codes[2] +
+                            QString::fromUtf8(";Montáž;0;450\n");
+        TImportDefinition d = ItemDefinition(WriteCsv("c.csv", csv));
+        c.set(d);
+        TScriptedDialogs dialogs;
+        TRecordedProtocol added;
+        ASSERT_EQ(ImportPriceListItems(d, added), 0);
+        Match(d, false);
+        TRecordedProtocol updated;
+        ASSERT_EQ(ImportPriceListItems(d, updated), 0);
+        ASSERT_TRUE(updated.lines.contains(QString::fromUtf8("  + zaktualizováno záznamů: 3")));
+        for (const QString& k : codes) {
+            TADOQuery q(&main_->ADOConAgenda);
+            q.SetSQL("SELECT " + columns + " FROM Zasoby WHERE Katalog = '" + k + "' ORDER BY ID");
+            q.Open();
+            ASSERT_EQ(q.RecordCount(), 2);
+            std::vector<QVariant> twin;
+            for (int i = 0; i < q.FieldCount(); ++i) twin.push_back(q.Fields()[i]->Value());
+            q.Next();
+            for (int i = 0; i < q.FieldCount(); ++i)
+                EXPECT_EQ(q.Fields()[i]->Value(), twin[static_cast<size_t>(i)])
+                    << k.toStdString() << " " << q.Fields()[i]->FieldName().toStdString();
+        }
+    }
+    // The prices are the recalculated ones, not the imported ones: the group's margin of 25 % on the
+    // purchase price, rounded to crowns, with VAT.
+    EXPECT_DOUBLE_EQ(
+        Value("SELECT PrCenaBDPH FROM Zasoby WHERE Katalog = 'DVOJCE2-B' ORDER BY ID").toDouble(), 154.0);
+}
+
 TEST_F(ImportRunTest, DecliningTheCancelGoesOnWithTheNextRow) {
     TImportDefinition d = ItemDefinition(WriteCsv("c.csv", QString::fromUtf8(kCsv)));
     TRecordedProtocol protocol;

@@ -72,7 +72,10 @@ private:
     sqlite3_stmt* stmt_ = nullptr;
 };
 
-void BindText(sqlite3_stmt* stmt, int index, const QString& s) {
+// storage holds the bound UTF-8 text for as long as the engine may read it: until the parameter
+// is bound again (the caller keeps it per parameter of the statement), so the engine takes the text
+// without copying it.
+void BindText(sqlite3_stmt* stmt, int index, const QString& s, QByteArray& storage) {
     // A null QString would bind as NULL; the program means the empty text. Empty texts are most of
     // what a new row binds, and as static UTF-8 they cost the engine no copy and no conversion.
     if (s.isEmpty()) {
@@ -83,9 +86,9 @@ void BindText(sqlite3_stmt* stmt, int index, const QString& s) {
     // engine's own conversion; text with a stray surrogate is left to the engine, which has always
     // stored it its own way.
     if (QStringView(s).isValidUtf16()) {
-        const QByteArray utf8 = s.toUtf8();
-        sqlite3_bind_text64(stmt, index, utf8.constData(), static_cast<sqlite3_uint64>(utf8.size()),
-                            SQLITE_TRANSIENT, SQLITE_UTF8);
+        storage = s.toUtf8();
+        sqlite3_bind_text64(stmt, index, storage.constData(), static_cast<sqlite3_uint64>(storage.size()),
+                            SQLITE_STATIC, SQLITE_UTF8);
         return;
     }
     sqlite3_bind_text16(stmt, index, s.utf16(), static_cast<int>(s.size() * 2), SQLITE_TRANSIENT);
@@ -99,14 +102,14 @@ void BindBlob(sqlite3_stmt* stmt, int index, const QByteArray& b) {
         sqlite3_bind_blob(stmt, index, b.constData(), static_cast<int>(b.size()), SQLITE_TRANSIENT);
 }
 
-int BindValue(sqlite3_stmt* stmt, int index, const TParameter& p) {
+int BindValue(sqlite3_stmt* stmt, int index, const TParameter& p, QByteArray& storage) {
     const QVariant& v = p.Value;
     const int type = v.typeId();
     // The common cases of a long run first, without conversions.
     if (p.DataType == ftUnknown) {
         switch (type) {
             case QMetaType::QString:
-                BindText(stmt, index, *static_cast<const QString*>(v.constData()));
+                BindText(stmt, index, *static_cast<const QString*>(v.constData()), storage);
                 return SQLITE_OK;
             case QMetaType::Double:
                 return sqlite3_bind_double(stmt, index, *static_cast<const double*>(v.constData()));
@@ -146,7 +149,7 @@ int BindValue(sqlite3_stmt* stmt, int index, const TParameter& p) {
         case ftMemo:
         case ftWideString:
         case ftGuid:
-            BindText(stmt, index, v.toString());
+            BindText(stmt, index, v.toString(), storage);
             return SQLITE_OK;
         case ftBlob:
         case ftGraphic:
@@ -164,10 +167,10 @@ int BindValue(sqlite3_stmt* stmt, int index, const TParameter& p) {
             BindBlob(stmt, index, v.toByteArray());
             return SQLITE_OK;
         case QMetaType::QUuid:
-            BindText(stmt, index, v.toUuid().toString(QUuid::WithBraces).toUpper());
+            BindText(stmt, index, v.toUuid().toString(QUuid::WithBraces).toUpper(), storage);
             return SQLITE_OK;
         default:
-            BindText(stmt, index, v.toString());
+            BindText(stmt, index, v.toString(), storage);
             return SQLITE_OK;
     }
 }
@@ -274,8 +277,13 @@ public:
             return false;
         const void* v = p.Value.constData();
         switch (type_) {
-            case QMetaType::QString:
-                return *static_cast<const QString*>(v) == text_;
+            case QMetaType::QString: {
+                // A run hands in the very text it bound before (a default, a fixed value) far more
+                // often than an equal one.
+                const QString& text = *static_cast<const QString*>(v);
+                return (text.constData() == text_.constData() && text.size() == text_.size()) ||
+                       text == text_;
+            }
             case QMetaType::Double:
                 return std::memcmp(v, &number_, sizeof(double)) == 0;
             case QMetaType::Int:
@@ -317,10 +325,13 @@ public:
         type_ = QMetaType::UnknownType;
         text_.clear();
     }
+    // The bytes of the text bound last; they stay while the engine holds the binding.
+    QByteArray& Storage() { return storage_; }
 
 private:
     int type_ = QMetaType::UnknownType;
     QString text_;
+    QByteArray storage_;
     double number_ = 0;
     qint64 integer_ = 0;
 };
@@ -464,7 +475,9 @@ TADOConnection::Prepared& TADOConnection::Prepare(const QString& sql) {
     // A command run over and over hands in the very text it handed in before.
     if (last_ && sql.constData() == lastSql_.constData() && sql.size() == lastSql_.size()) return *last_;
     if (auto it = cache_.find(sql); it != cache_.end()) {
-        lastSql_ = it->first;
+        // The caller's own text, not the key: a command that came after another with the same
+        // text (a second run of the same import) hands in its own.
+        lastSql_ = sql;
         last_ = it->second.get();
         return *last_;
     }
@@ -495,9 +508,20 @@ void TADOConnection::Bind(Prepared& p, const TParameters& params, const QString&
     for (qsizetype i = 0; i < p.paramNames.size(); ++i) {
         // Parameters parsed from the same text stand in the same order.
         const int at = static_cast<int>(i);
-        const TParameter* prm = at < params.Count() && params[at].Name == p.paramNames[i]
-                                    ? &params[at]
-                                    : params.FindParam(p.paramNames[i]);
+        QString& name = p.paramNames[i];
+        const TParameter* prm = nullptr;
+        if (at < params.Count()) {
+            const QString& own = params[at].Name;
+            // Once matched, the statement's name shares the parameter's text, and a run that binds
+            // row after row compares two pointers instead of two names.
+            if (own.constData() == name.constData() && own.size() == name.size()) {
+                prm = &params[at];
+            } else if (own == name) {
+                prm = &params[at];
+                name = own;
+            }
+        }
+        if (!prm) prm = params.FindParam(name);
         if (!prm)
             throw EDatabaseError(QStringLiteral("No value given for one or more required parameters (%1).")
                                      .arg(p.paramNames[i]),
@@ -505,7 +529,7 @@ void TADOConnection::Bind(Prepared& p, const TParameters& params, const QString&
         TBoundValue& bound = p.bound[static_cast<size_t>(i)];
         if (bound.Same(*prm)) continue;
         bound.Forget();
-        if (BindValue(p.stmt, static_cast<int>(i) + 1, *prm) != SQLITE_OK) Fail(sql);
+        if (BindValue(p.stmt, static_cast<int>(i) + 1, *prm, bound.Storage()) != SQLITE_OK) Fail(sql);
         bound.Remember(*prm);
     }
 }

@@ -101,6 +101,6 @@ private:
     bool inTransaction_ = false;
     TPresenceFile presence_;
     std::unordered_map<QString, std::unique_ptr<Prepared>> cache_;
-    QString lastSql_;  // shares its text with the cache key of last_
+    QString lastSql_;  // shares its text with the text last_ was asked for last
     Prepared* last_ = nullptr;
 };

@@ -6,6 +6,47 @@
 
 namespace {
 
+constexpr long double kWholeLimit = 0x1p62L;
+
+// The whole number nearest to a magnitude in [0, 2^62), ties to even: in [2^63, 2^64) the extended
+// type holds whole numbers only, and 2^63 is even.
+long double NearestOfMagnitude(long double magnitude) {
+    constexpr long double kShift = 0x1p63L;
+    return (magnitude + kShift) - kShift;
+}
+
+}  // namespace
+
+long double NearestWholeEven(long double value) {
+    const long double magnitude = std::fabs(value);
+    if (value == 0) return value;  // a zero keeps its sign
+    if (!(magnitude < kWholeLimit)) return std::nearbyint(value);
+    const long double r = NearestOfMagnitude(magnitude);
+    return value < 0 ? -r : r;
+}
+
+long double TruncWhole(long double value) {
+    const long double magnitude = std::fabs(value);
+    if (value == 0) return value;  // a zero keeps its sign
+    if (!(magnitude < kWholeLimit)) return std::trunc(value);
+    long double r = NearestOfMagnitude(magnitude);
+    if (r > magnitude) r -= 1;
+    // A magnitude below one keeps its sign as a zero, as the library's does.
+    return value < 0 ? -r : r;
+}
+
+long double FloorWhole(long double value) {
+    const long double magnitude = std::fabs(value);
+    if (value == 0) return value;  // a zero keeps its sign
+    if (!(magnitude < kWholeLimit)) return std::floor(value);
+    long double r = NearestOfMagnitude(magnitude);
+    if (value >= 0) return r > magnitude ? r - 1 : r;
+    if (r < magnitude) r += 1;
+    return -r;
+}
+
+namespace {
+
 // Prices and percentages are rounded by the hundred thousand in bulk runs, and writing each one
 // out as digits costs far more than the arithmetic around it. For the values those runs meet the
 // digits are not needed: the value scaled to its decimals is computed in binary, and only when
@@ -27,7 +68,7 @@ bool RoundBinary(long double value, int decimals, long double& result) {
     const long double p = kPowers[decimals];
     const long double t = std::fabs(value) * p;
     if (!(t < kBinaryLimit)) return false;  // also NaN
-    const long double whole = std::floor(t);
+    const long double whole = FloorWhole(t);
     const long double fraction = t - whole;
     if (std::fabs(fraction - 0.5L) <= t * kNearHalf + 1e-30L) return false;
     const long double k = fraction > 0.5L ? whole + 1 : whole;

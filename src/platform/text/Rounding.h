@@ -12,3 +12,12 @@ static_assert(std::numeric_limits<long double>::digits == 64, "long double must 
 // Half away from zero is what numeric entry fields give back; half to even is the currency rule.
 long double RoundHalfAway(long double value, int decimals);
 long double RoundHalfEven(long double value, int decimals);
+
+// The whole-number steps of price arithmetic, each exactly as its library function gives it in the
+// default rounding mode (std::nearbyint, std::trunc, std::floor), signed zeros, infinities and NaN
+// included. The library switches the processor's rounding mode, or saves its whole state, on every
+// call; a bulk run calls these millions of times, so magnitudes below 2^62 are done by adding and
+// taking away 2^63, which leaves exactly the nearest whole number, ties to even.
+long double NearestWholeEven(long double value);
+long double TruncWhole(long double value);
+long double FloorWhole(long double value);

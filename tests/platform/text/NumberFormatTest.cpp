@@ -1,5 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
 #include "platform/text/NumberFormat.h"
 
 namespace {
@@ -144,6 +151,46 @@ TEST(StrToFloat, AcceptsWhatPeopleTypeAndNothingElse) {
     EXPECT_TRUE(TryStrToFloat("2.5", d, Fixed()));
     EXPECT_EQ(d, 2.5);
     EXPECT_EQ(StrToFloatDef("x", 9), 9);
+}
+
+// Plain decimals take a short way; it must give exactly the value of the full conversion, to the
+// last bit of the long double, whatever the digits.
+TEST(StrToFloat, PlainDecimalsReadToTheSameBitsAsTheFullConversion) {
+    std::mt19937_64 random(20261211);
+    std::vector<std::string> texts = {"0",
+                                      "-0",
+                                      "0,1",
+                                      "0,3",
+                                      "123,45",
+                                      "-199,90",
+                                      "9999999999999999999",
+                                      "1844674407370955161,5",
+                                      "0,0000000000000000001",
+                                      "00012,500",
+                                      "4,35",
+                                      "1,005",
+                                      "2,675",
+                                      "1000000000000000000,1"};
+    for (int i = 0; i < 20000; ++i) {
+        const int length = 1 + static_cast<int>(random() % 19);
+        std::string digits;
+        for (int d = 0; d < length; ++d) digits.push_back(static_cast<char>('0' + random() % 10));
+        const size_t point = random() % (digits.size() + 1);
+        std::string text =
+            digits.substr(0, point) + (point < digits.size() ? "," + digits.substr(point) : "");
+        if (random() % 2) text = "-" + text;
+        texts.push_back(text);
+    }
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text);
+        std::string dotted = text;
+        std::replace(dotted.begin(), dotted.end(), ',', '.');
+        long double expected = 0;
+        std::from_chars(dotted.data(), dotted.data() + dotted.size(), expected);
+        long double value = 42;
+        ASSERT_TRUE(TryStrToFloat(QString::fromStdString(text), value));
+        ASSERT_EQ(std::memcmp(&value, &expected, 10), 0) << static_cast<double>(value);
+    }
 }
 
 TEST(FormatFloat, RoundTripsThroughStrToFloat) {

@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <cmath>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -107,6 +108,60 @@ TEST(Rounding, BinaryRoundingAgreesWithTheDigitsToTheLastBit) {
         }
     }
     EXPECT_EQ(mismatches, 0);
+}
+
+// The whole-number steps replace the library's functions in price arithmetic and must give their
+// results to the last bit: halves, values next to a half or a whole number, both signs, zeros, the
+// edge of the short way and what lies beyond it.
+TEST(Rounding, WholeNumberStepsEqualTheLibraryFunctions) {
+    std::vector<long double> values = {0.0L,
+                                       -0.0L,
+                                       0.5L,
+                                       -0.5L,
+                                       1.5L,
+                                       2.5L,
+                                       -2.5L,
+                                       0.49999999999999999L,
+                                       1.0L,
+                                       -1.0L,
+                                       0.3L,
+                                       -0.3L,
+                                       4.5L,
+                                       1e15L + 0.5L,
+                                       0x1p62L - 0.5L,
+                                       0x1p62L,
+                                       -0x1p62L,
+                                       0x1p63L + 2,
+                                       1e30L,
+                                       -1e30L,
+                                       std::numeric_limits<long double>::infinity(),
+                                       -std::numeric_limits<long double>::infinity(),
+                                       std::numeric_limits<long double>::denorm_min()};
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 200000; ++i) {
+        const long double scale = std::ldexp(1.0L, static_cast<int>(random() % 70) - 8);
+        const long double v = static_cast<long double>(random() % 1000001) / 1000.0L * scale;
+        values.push_back(random() % 2 ? v : -v);
+        // Exactly halfway and one step beside it.
+        const long double half = std::floor(v) + 0.5L;
+        values.push_back(half);
+        values.push_back(std::nextafter(half, 0.0L));
+        values.push_back(-std::nextafter(half, 1e30L));
+    }
+    auto same = [](long double a, long double b) {
+        return (std::isnan(a) && std::isnan(b)) || (a == b && std::signbit(a) == std::signbit(b));
+    };
+    int mismatches = 0;
+    for (long double v : values) {
+        const std::pair<long double, long double> pairs[] = {{NearestWholeEven(v), std::nearbyint(v)},
+                                                             {TruncWhole(v), std::trunc(v)},
+                                                             {FloorWhole(v), std::floor(v)}};
+        for (const auto& [got, expected] : pairs)
+            if (!same(got, expected) && ++mismatches <= 10)
+                ADD_FAILURE() << FormatFloat("0.000000000000000000", v).toStdString();
+    }
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_TRUE(std::isnan(NearestWholeEven(std::nanl(""))));
 }
 
 TEST(Currency, TextConversions) {
