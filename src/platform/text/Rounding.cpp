@@ -15,34 +15,46 @@ long double NearestOfMagnitude(long double magnitude) {
     return (magnitude + kShift) - kShift;
 }
 
+// The step taken on the value's magnitude, the result given the value's sign (a magnitude below one
+// that steps to zero stays a signed zero, as the library's does); zeros, and magnitudes beyond the
+// short way, NaN and infinities, go to the library function itself.
+template <typename Library, typename Step>
+long double Whole(long double value, Library library, Step step) {
+    if (value == 0) return value;
+    const long double magnitude = std::fabs(value);
+    if (!(magnitude < kWholeLimit)) return library(value);
+    const long double nearest = NearestOfMagnitude(magnitude);
+    const long double r = step(magnitude, nearest, value < 0);
+    return value < 0 ? -r : r;
+}
+
+long double Down(long double magnitude, long double nearest) {
+    return nearest > magnitude ? nearest - 1 : nearest;
+}
+long double Up(long double magnitude, long double nearest) {
+    return nearest < magnitude ? nearest + 1 : nearest;
+}
+
 }  // namespace
 
 long double NearestWholeEven(long double value) {
-    const long double magnitude = std::fabs(value);
-    if (value == 0) return value;  // a zero keeps its sign
-    if (!(magnitude < kWholeLimit)) return std::nearbyint(value);
-    const long double r = NearestOfMagnitude(magnitude);
-    return value < 0 ? -r : r;
+    return Whole(
+        value, [](long double v) { return std::nearbyint(v); },
+        [](long double, long double nearest, bool) { return nearest; });
 }
 
 long double TruncWhole(long double value) {
-    const long double magnitude = std::fabs(value);
-    if (value == 0) return value;  // a zero keeps its sign
-    if (!(magnitude < kWholeLimit)) return std::trunc(value);
-    long double r = NearestOfMagnitude(magnitude);
-    if (r > magnitude) r -= 1;
-    // A magnitude below one keeps its sign as a zero, as the library's does.
-    return value < 0 ? -r : r;
+    return Whole(
+        value, [](long double v) { return std::trunc(v); },
+        [](long double m, long double nearest, bool) { return Down(m, nearest); });
 }
 
 long double FloorWhole(long double value) {
-    const long double magnitude = std::fabs(value);
-    if (value == 0) return value;  // a zero keeps its sign
-    if (!(magnitude < kWholeLimit)) return std::floor(value);
-    long double r = NearestOfMagnitude(magnitude);
-    if (value >= 0) return r > magnitude ? r - 1 : r;
-    if (r < magnitude) r += 1;
-    return -r;
+    return Whole(
+        value, [](long double v) { return std::floor(v); },
+        [](long double m, long double nearest, bool negative) {
+            return negative ? Up(m, nearest) : Down(m, nearest);
+        });
 }
 
 namespace {
