@@ -176,9 +176,9 @@ TEST(StrToFloat, PlainDecimalsReadToTheSameBitsAsTheFullConversion) {
         std::string digits;
         for (int d = 0; d < length; ++d) digits.push_back(static_cast<char>('0' + random() % 10));
         const size_t point = random() % (digits.size() + 1);
-        std::string text =
-            digits.substr(0, point) + (point < digits.size() ? "," + digits.substr(point) : "");
-        if (random() % 2) text = "-" + text;
+        std::string text = random() % 2 ? "-" : "";
+        text.append(digits, 0, point);
+        if (point < digits.size()) text.append(",").append(digits, point);
         texts.push_back(text);
     }
     for (const std::string& text : texts) {
