@@ -49,18 +49,28 @@ QString DecodeText(const QByteArray& bytes) {
     return DecodeCp1250(data);
 }
 
-// RFC 4180 records: quoted fields may hold the delimiter, doubled quotes and line breaks. Each
-// record goes to take as it ends, so a large file is never held as text fields and as rows at once;
-// take answers false to stop.
-void SplitRecords(const QString& text, QChar delimiter, const std::function<bool(QStringList&)>& take) {
-    QStringList fields;
-    QString field;
+// RFC 4180 records: quoted fields may hold the delimiter, doubled quotes and line breaks. The
+// fields' characters, quotes resolved, are written one after another into out, whose size is the
+// text's, and each record goes to take as the places (start, length) of its fields there; take
+// answers false to stop. Fields are never copied one by one: a large file is read with two texts
+// and one list of places, whatever its number of fields.
+using TFieldPlace = std::pair<uint32_t, uint32_t>;
+void SplitRecords(const QString& text, QChar delimiter, QString& out,
+                  const std::function<bool(const std::vector<TFieldPlace>&)>& take) {
+    out.resize(text.size());
+    QChar* const o = out.data();
+    const QChar* const t = text.constData();
+    qsizetype w = 0, fieldAt = 0;
+    std::vector<TFieldPlace> fields;
     bool quoted = false, fieldStarted = false, any = false;
     const qsizetype n = text.size();
-    // Each field's text is handed on, not copied; a record takes the room of the one before.
+    auto copy = [&](qsizetype from, qsizetype count) {
+        std::copy(t + from, t + from + count, o + w);
+        w += count;
+    };
     auto endField = [&] {
-        fields.push_back(std::move(field));
-        field = QString();
+        fields.emplace_back(static_cast<uint32_t>(fieldAt), static_cast<uint32_t>(w - fieldAt));
+        fieldAt = w;
     };
     auto endRecord = [&] {
         endField();
@@ -71,11 +81,11 @@ void SplitRecords(const QString& text, QChar delimiter, const std::function<bool
         return more;
     };
     for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
+        const QChar c = t[i];
         if (quoted) {
             if (c == '"') {
-                if (i + 1 < n && text[i + 1] == '"') {
-                    field += '"';
+                if (i + 1 < n && t[i + 1] == '"') {
+                    o[w++] = '"';
                     ++i;
                 } else {
                     quoted = false;
@@ -83,8 +93,8 @@ void SplitRecords(const QString& text, QChar delimiter, const std::function<bool
             } else {
                 // The quoted text up to the next quote goes in at once.
                 qsizetype j = i + 1;
-                while (j < n && text[j] != '"') ++j;
-                field += QStringView(text).sliced(i, j - i);
+                while (j < n && t[j] != '"') ++j;
+                copy(i, j - i);
                 i = j - 1;
             }
             continue;
@@ -98,24 +108,29 @@ void SplitRecords(const QString& text, QChar delimiter, const std::function<bool
             fieldStarted = false;
             any = true;
         } else if (c == '\r' || c == '\n') {
-            if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
+            if (c == '\r' && i + 1 < n && t[i + 1] == '\n') ++i;
             // A blank line is no record.
-            if ((any || !field.isEmpty()) && !endRecord()) return;
+            if ((any || w > fieldAt) && !endRecord()) break;
         } else {
             // The plain text up to the next delimiter or line end goes in at once: a quote within
             // a field that has begun is a character like any other.
             qsizetype j = i + 1;
-            while (j < n && text[j] != delimiter && text[j] != '\r' && text[j] != '\n') ++j;
-            if (field.isEmpty())
-                field = text.sliced(i, j - i);
-            else
-                field += QStringView(text).sliced(i, j - i);
+            while (j < n && t[j] != delimiter && t[j] != '\r' && t[j] != '\n') ++j;
+            copy(i, j - i);
             i = j - 1;
             fieldStarted = true;
             any = true;
         }
     }
-    if (any || !field.isEmpty()) endRecord();
+    if (any || w > fieldAt) endRecord();
+    out.truncate(w);
+}
+
+// The texts of the fields of one record.
+QStringList FieldTexts(const QString& out, const std::vector<TFieldPlace>& fields) {
+    QStringList texts;
+    for (const auto& [at, size] : fields) texts << out.sliced(at, size);
+    return texts;
 }
 
 QChar ChooseDelimiter(const QString& text) {
@@ -123,8 +138,9 @@ QChar ChooseDelimiter(const QString& text) {
     qsizetype most = -1;
     for (QChar d : {QChar(';'), QChar(','), QChar('\t')}) {
         qsizetype count = 0;
-        SplitRecords(text, d, [&count](QStringList& header) {
-            count = header.size();
+        QString out;
+        SplitRecords(text, d, out, [&count](const std::vector<TFieldPlace>& header) {
+            count = static_cast<qsizetype>(header.size());
             return false;
         });
         if (count > most) {
@@ -252,7 +268,6 @@ private:
         }
         if (!withRows) return rows;
         const int count = DBFGetRecordCount(dbf);
-        rows->Rows.reserve(count);
         for (int r = 0; r < count; ++r) {
             if (DBFIsRecordDeleted(dbf, r)) continue;
             std::vector<QVariant> values(fields);
@@ -263,7 +278,7 @@ private:
                 else
                     values[f] = DecodeWith(codePage, QByteArray(DBFReadStringAttribute(dbf, r, f))).trimmed();
             }
-            rows->Rows.push_back(std::move(values));
+            rows->AddRow(std::move(values));
         }
         return rows;
     }
@@ -348,7 +363,7 @@ private:
                 any = any || values[c - 1].isValid();
             }
             // Rows the sheet only formats, without a value, are no data.
-            if (any) rows->Rows.push_back(std::move(values));
+            if (any) rows->AddRow(std::move(values));
         }
         return rows;
     }
@@ -417,8 +432,7 @@ private:
                 rows->Columns = NamedColumns(headerNames);
                 header = false;
             } else {
-                record.resize(rows->Columns.size());
-                rows->Rows.push_back(std::move(record));
+                rows->AddRow(std::move(record));
                 record = {};
             }
         };
@@ -476,18 +490,45 @@ int TImportRows::ColumnIndex(const QString& name) const {
     Fail(kColumnMissing, name);
 }
 
+void TImportRows::AddRow(std::vector<QVariant> values) {
+    values.resize(static_cast<size_t>(Columns.size()));
+    values_.insert(values_.end(), std::make_move_iterator(values.begin()),
+                   std::make_move_iterator(values.end()));
+    ++count_;
+}
+
+void TImportRows::SetTextFields(QString text, std::vector<std::pair<uint32_t, uint32_t>> fields) {
+    text_ = std::move(text);
+    textFields_ = std::move(fields);
+    values_.clear();
+    count_ =
+        Columns.isEmpty() ? 0 : static_cast<int>(textFields_.size() / static_cast<size_t>(Columns.size()));
+}
+
 QString TImportRows::Text(int row, int column) const {
-    const QVariant& v = Rows[row][column];
+    // A copy of its own: the text may outlive the table.
+    if (!textFields_.empty()) return TextField(row, column).toString();
+    const QVariant& v =
+        values_[static_cast<size_t>(row) * static_cast<size_t>(Columns.size()) + static_cast<size_t>(column)];
     if (!v.isValid()) return QString();
     if (v.typeId() == QMetaType::Double) return FloatToStr(v.toDouble());
     return v.toString();
 }
 
 double TImportRows::Number(int row, int column) const {
-    const QVariant& v = Rows[row][column];
-    if (!v.isValid()) return 0;
-    if (v.typeId() == QMetaType::Double) return v.toDouble();
-    const QString text = v.toString().trimmed();
+    QString text;
+    if (!textFields_.empty()) {
+        // Read in place; the text goes no further than this function.
+        const QStringView field = TextField(row, column);
+        text = QString::fromRawData(field.data(), field.size());
+    } else {
+        const QVariant& v = values_[static_cast<size_t>(row) * static_cast<size_t>(Columns.size()) +
+                                    static_cast<size_t>(column)];
+        if (!v.isValid()) return 0;
+        if (v.typeId() == QMetaType::Double) return v.toDouble();
+        text = v.toString();
+    }
+    text = text.trimmed();
     if (text.isEmpty()) return 0;
     long double value = 0;
     if (!ReadDefinitionNumber(text, value)) Fail(kNotANumber, text);
@@ -614,20 +655,22 @@ std::unique_ptr<TImportRows> ReadTextFile(const QString& path) {
     const QString text = DecodeText(ReadWholeFile(path));
     const QChar delimiter = ChooseDelimiter(text);
     auto rows = std::make_unique<TImportRows>();
+    QString out;
+    std::vector<TFieldPlace> places;
     bool header = true;
-    qsizetype width = 0;
-    SplitRecords(text, delimiter, [&](QStringList& fields) {
+    size_t width = 0;
+    SplitRecords(text, delimiter, out, [&](const std::vector<TFieldPlace>& fields) {
         if (header) {
-            rows->Columns = NamedColumns(fields);
-            width = rows->Columns.size();
+            rows->Columns = NamedColumns(FieldTexts(out, fields));
+            width = static_cast<size_t>(rows->Columns.size());
             header = false;
             return true;
         }
-        std::vector<QVariant> values(static_cast<size_t>(width));
-        for (qsizetype c = 0; c < width && c < fields.size(); ++c)
-            if (!fields[c].isEmpty()) values[static_cast<size_t>(c)] = QVariant(std::move(fields[c]));
-        rows->Rows.push_back(std::move(values));
+        // A short record's missing fields are empty, a long record's extra ones dropped.
+        for (size_t c = 0; c < width; ++c)
+            places.push_back(c < fields.size() ? fields[c] : TFieldPlace{0, 0});
         return true;
     });
+    rows->SetTextFields(std::move(out), std::move(places));
     return rows;
 }

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -27,9 +28,14 @@ public:
 class TImportRows {
 public:
     QStringList Columns;
-    std::vector<std::vector<QVariant>> Rows;
 
-    int RecordCount() const { return static_cast<int>(Rows.size()); }
+    int RecordCount() const { return count_; }
+    // Adds a row of values, one for each of the Columns; missing ones are empty.
+    void AddRow(std::vector<QVariant> values);
+    // Makes the table's values the fields of a text file: its text with quotes resolved, and where
+    // each field stands in it, Columns.size() to a row. A text file is read whole into memory, so
+    // its fields are kept as places in one text rather than as a text each.
+    void SetTextFields(QString text, std::vector<std::pair<uint32_t, uint32_t>> fields);
     // The column's index, found without regard to letter case; throws when the table lacks it.
     int ColumnIndex(const QString& name) const;
     // The value as text: numbers in the program's number format, empty for no value.
@@ -38,6 +44,19 @@ public:
     double Number(int row, int column) const;
 
 private:
+    // The text of the field at row and column when the table holds a text file's fields.
+    QStringView TextField(int row, int column) const {
+        const auto& [at, size] = textFields_[static_cast<size_t>(row) * static_cast<size_t>(Columns.size()) +
+                                             static_cast<size_t>(column)];
+        return QStringView(text_).sliced(at, size);
+    }
+
+    int count_ = 0;
+    // The values row after row, Columns.size() to a row.
+    std::vector<QVariant> values_;
+    // Or a text file's fields (see SetTextFields).
+    QString text_;
+    std::vector<std::pair<uint32_t, uint32_t>> textFields_;
     // The names looked up so far with what they found: a run asks for the same few columns, by the
     // same name texts, on every row. An entry holds while both texts are the ones it remembers.
     struct TFoundColumn {

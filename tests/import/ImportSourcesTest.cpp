@@ -106,16 +106,33 @@ TEST_F(ImportSourcesTest, TextFileQuotesEncodingAndShortRows) {
 TEST_F(ImportSourcesTest, ValuesReadAsNumbersOrFailWithTheirText) {
     TImportRows rows;
     rows.Columns = {"Kód", "Cena"};
-    rows.Rows = {{QString("A"), QString("1 234,5")},
-                 {QString("B"), QString("12.25")},
-                 {QString("C"), QString("x1")},
-                 {QString("D"), 7.5}};
+    rows.AddRow({QString("A"), QString("1 234,5")});
+    rows.AddRow({QString("B"), QString("12.25")});
+    rows.AddRow({QString("C"), QString("x1")});
+    rows.AddRow({QString("D"), 7.5});
+    rows.AddRow({QString("E")});
     EXPECT_EQ(rows.ColumnIndex("CENA"), 1);
     EXPECT_THROW(rows.ColumnIndex("Sleva"), EImportSourceError);
     EXPECT_DOUBLE_EQ(rows.Number(0, 1), 1234.5);
     EXPECT_DOUBLE_EQ(rows.Number(1, 1), 12.25);
     EXPECT_THROW(rows.Number(2, 1), EImportSourceError);
     EXPECT_EQ(rows.Text(3, 1), "7,5");
+    EXPECT_EQ(rows.Number(4, 1), 0);
+    EXPECT_EQ(rows.Text(4, 1), "");
+
+    // A text file's fields are read in place, but what they give is their own.
+    auto file = ReadTextFile(Write("n.csv", "Kód;Cena\nA;1 234,5\nB; 12.25 \nC;x1\n"));
+    EXPECT_DOUBLE_EQ(file->Number(0, 1), 1234.5);
+    EXPECT_DOUBLE_EQ(file->Number(1, 1), 12.25);
+    try {
+        file->Number(2, 1);
+        ADD_FAILURE() << "x1 read as a number";
+    } catch (const EImportSourceError& e) {
+        EXPECT_TRUE(e.Message().contains("\"x1\"")) << e.Message().toStdString();
+    }
+    const QString kept = file->Text(1, 0);
+    file.reset();
+    EXPECT_EQ(kept, "B");
 }
 
 TEST_F(ImportSourcesTest, TextAndDbaseConnectionsAreTheFileFolder) {
