@@ -17,6 +17,7 @@
 #include "import/ImportDefinition.h"
 #include "platform/text/Cp1250.h"
 #include "platform/text/NumberFormat.h"
+#include "platform/text/SharedText.h"
 
 namespace {
 
@@ -476,11 +477,8 @@ private:
 // --- rows
 
 int TImportRows::ColumnIndex(const QString& name) const {
-    auto same = [](const QString& a, const QString& b) {
-        return a.constData() == b.constData() && a.size() == b.size();
-    };
     for (const TFoundColumn& f : found_)
-        if (same(f.name, name) && f.index < Columns.size() && same(f.column, Columns[f.index]))
+        if (SharesText(f.name, name) && f.index < Columns.size() && SharesText(f.column, Columns[f.index]))
             return f.index;
     for (qsizetype i = 0; i < Columns.size(); ++i) {
         if (Columns[i].compare(name, Qt::CaseInsensitive) != 0) continue;

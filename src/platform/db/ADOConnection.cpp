@@ -14,6 +14,7 @@
 #include "platform/db/Presence.h"
 #include "platform/files/FileUtils.h"
 #include "platform/text/OleDate.h"
+#include "platform/text/SharedText.h"
 
 namespace {
 
@@ -281,8 +282,7 @@ public:
                 // A run hands in the very text it bound before (a default, a fixed value) far more
                 // often than an equal one.
                 const QString& text = *static_cast<const QString*>(v);
-                return (text.constData() == text_.constData() && text.size() == text_.size()) ||
-                       text == text_;
+                return SharesText(text, text_) || text == text_;
             }
             case QMetaType::Double:
                 return std::memcmp(v, &number_, sizeof(double)) == 0;
@@ -473,7 +473,7 @@ void TADOConnection::ClearCache() {
 
 TADOConnection::Prepared& TADOConnection::Prepare(const QString& sql) {
     // A command run over and over hands in the very text it handed in before.
-    if (last_ && sql.constData() == lastSql_.constData() && sql.size() == lastSql_.size()) return *last_;
+    if (last_ && SharesText(sql, lastSql_)) return *last_;
     if (auto it = cache_.find(sql); it != cache_.end()) {
         // The caller's own text, not the key: a command that came after another with the same
         // text (a second run of the same import) hands in its own.
@@ -514,7 +514,7 @@ void TADOConnection::Bind(Prepared& p, const TParameters& params, const QString&
             const QString& own = params[at].Name;
             // Once matched, the statement's name shares the parameter's text, and a run that binds
             // row after row compares two pointers instead of two names.
-            if (own.constData() == name.constData() && own.size() == name.size()) {
+            if (SharesText(own, name)) {
                 prm = &params[at];
             } else if (own == name) {
                 prm = &params[at];
