@@ -27,6 +27,18 @@ endif()
 add_compile_options(-gz)
 add_link_options(-gz)
 
+# Under the sanitizers most of every program is their bookkeeping of the code it links (source
+# places and type records, each with a relocation), a few hundred megabytes a program; with the
+# libraries linked statically each test program carries its own copy, and a build ran out of disk.
+# The test build shares one copy of each library. The precompiled header is only accepted by code
+# compiled alike, so everything is position-independent code then.
+if(VN_SHARED_LIBS)
+    set(VN_LIBRARY_TYPE SHARED)
+    add_compile_options(-fPIC)
+else()
+    set(VN_LIBRARY_TYPE STATIC)
+endif()
+
 # Static libraries as thin archives: they name the object files instead of holding a second copy.
 set(CMAKE_C_ARCHIVE_CREATE "<CMAKE_AR> qc --thin <TARGET> <LINK_FLAGS> <OBJECTS>")
 set(CMAKE_CXX_ARCHIVE_CREATE "<CMAKE_AR> qc --thin <TARGET> <LINK_FLAGS> <OBJECTS>")
@@ -123,7 +135,7 @@ function(vn_add_library target)
     set(cpps ${sources})
     list(FILTER cpps INCLUDE REGEX "\\.cpp$")
     if(cpps)
-        add_library(${target} STATIC ${sources})
+        add_library(${target} ${VN_LIBRARY_TYPE} ${sources})
         vn_note_sources(${target} ${sources})
         target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR}/src ${ARG_INCLUDES})
         target_link_libraries(${target} PUBLIC ${ARG_LIBS})
