@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QFont>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <cstring>
 
@@ -35,6 +37,15 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_FONT_DPI", "96");
     qputenv("LC_ALL", "C.UTF-8");
+    // The program keeps its private temporary files in a folder of a fixed name under the system's
+    // temporary folder; test programs running side by side would share it and remove each other's
+    // files. Each one gets a temporary folder of its own, and so do the programs it starts.
+    QTemporaryDir temp;
+    if (!temp.isValid()) {
+        std::fprintf(stderr, "no temporary folder: %s\n", qPrintable(temp.errorString()));
+        return 2;
+    }
+    qputenv("TMPDIR", QFile::encodeName(temp.path()));
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     QApplication::setFont(QFont("DejaVu Sans", 8));
