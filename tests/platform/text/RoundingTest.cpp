@@ -2,9 +2,12 @@
 
 #include <QRegularExpression>
 #include <QSet>
+#include <QStringList>
+#include <QUuid>
 #include <cmath>
 #include <limits>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "platform/text/Cp1250.h"
@@ -230,14 +233,46 @@ TEST(Cp1250, NeverFailsOnWhatItCannotHold) {
     EXPECT_EQ(EncodeCp1250(decoded), all);
 }
 
-TEST(Guid, BracedUpperCaseAndNew) {
+TEST(Guid, BracedUpperCaseRandomAndNew) {
+    // Version 4 in the third group, the variant 10xx in the fourth: what other programs take for a
+    // random GUID, and what QUuid reads back as one.
     static const QRegularExpression kForm(
-        "^\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}$");
+        "^\\{[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}\\}$");
     QSet<QString> seen;
-    for (int i = 0; i < 100; ++i) {
+    int bitsSet[128] = {};
+    constexpr int kCount = 20000;
+    for (int i = 0; i < kCount; ++i) {
         const QString g = NewGuidText();
         ASSERT_TRUE(kForm.match(g).hasMatch()) << g.toStdString();
+        const QUuid uuid(g);
+        ASSERT_EQ(uuid.version(), QUuid::Random) << g.toStdString();
+        ASSERT_EQ(uuid.variant(), QUuid::DCE) << g.toStdString();
+        const QByteArray bytes = uuid.toRfc4122();
+        for (int bit = 0; bit < 128; ++bit) bitsSet[bit] += (bytes[bit / 8] >> (7 - bit % 8)) & 1;
         seen.insert(g);
     }
-    EXPECT_EQ(seen.size(), 100);
+    EXPECT_EQ(seen.size(), kCount);
+    // Every random bit varies about half the time: a digit stuck or copied from another would not.
+    for (int bit = 0; bit < 128; ++bit) {
+        const bool fixed = (bit >= 48 && bit < 52) || bit == 64 || bit == 65;
+        if (fixed) continue;
+        EXPECT_NEAR(bitsSet[bit], kCount / 2, kCount / 20) << "bit " << bit;
+    }
+}
+
+TEST(Guid, ThreadsDrawDifferentKeys) {
+    // Each thread has a generator of its own; seeded alike they would hand out the same keys.
+    QStringList first, second;
+    std::thread a([&] {
+        for (int i = 0; i < 1000; ++i) first.append(NewGuidText());
+    });
+    std::thread b([&] {
+        for (int i = 0; i < 1000; ++i) second.append(NewGuidText());
+    });
+    a.join();
+    b.join();
+    QSet<QString> all(first.begin(), first.end());
+    all.unite(QSet<QString>(second.begin(), second.end()));
+    all.insert(NewGuidText());
+    EXPECT_EQ(all.size(), 2001);
 }
