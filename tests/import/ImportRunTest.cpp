@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QFile>
 #include <functional>
@@ -330,23 +331,49 @@ TEST_F(ImportRunTest, NewItemsArePricedAsPhaseTwoPricesAnUpdatedOne) {
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
         const QString code = QString("DVOJCE%1-").arg(++n);
-        const QStringList codes = {code + "A", code + "B", code + "C"};
+        QStringList codes = {code + "A", code + "B", code + "C"};
+        QString csv = QString::fromUtf8("Kód;Název;Nakup;Cena\n") + codes[0] +
+                      QString::fromUtf8(";Kabel;15,10;25,00\n") + codes[1] +
+                      QString::fromUtf8(";Jistič;123,45;199,90\n") + codes[2] +
+                      QString::fromUtf8(";Montáž;0;450\n");
+        // New items are written several rows at a time: 19 rows fill whole batches and leave a
+        // shorter one, and a row's values must not stray into its neighbours'.
+        for (int i = 1; i <= 16; ++i) {
+            codes << code + QString("D%1").arg(i, 2, 10, QChar('0'));
+            csv += codes.last() + QString(";Položka %1;%2;%3\n")
+                                      .arg(i)
+                                      .arg(QString::number(i * 7.3, 'f', 2).replace('.', ','))
+                                      .arg(QString::number(i * 11.9 + 3, 'f', 2).replace('.', ','));
+        }
         // The twins come first, so matching finds them rather than the new items.
         for (const QString& k : codes)
             ExecAgenda("INSERT INTO Zasoby (Sklad, Skupina, Katalog) VALUES (1, 1, '" + k + "')");
-        const QString csv = QString::fromUtf8("Kód;Název;Nakup;Cena\n") + codes[0] +
-                            QString::fromUtf8(";Kabel;15,10;25,00\n") + codes[1] +
-                            QString::fromUtf8(";Jistič;123,45;199,90\n") + codes[2] +
-                            QString::fromUtf8(";Montáž;0;450\n");
+        const int firstNew = Value("SELECT MAX(ID) FROM Zasoby").toInt() + 1;
         TImportDefinition d = ItemDefinition(WriteCsv("c.csv", csv));
         c.set(d);
         TScriptedDialogs dialogs;
         TRecordedProtocol added;
         ASSERT_EQ(ImportPriceListItems(d, added), 0);
+        ASSERT_TRUE(added.lines.contains(QString::fromUtf8("  + přidáno nových záznamů: 19")));
+        {
+            // In the order of the source, each with its own name and purchase price.
+            TADOQuery q(&main_->ADOConAgenda);
+            q.SetSQL(QString("SELECT Katalog, Popis, NakCena FROM Zasoby WHERE ID >= %1 ORDER BY ID")
+                         .arg(firstNew));
+            q.Open();
+            ASSERT_EQ(q.RecordCount(), 19);
+            for (int i = 0; i < 19; ++i, q.Next()) {
+                EXPECT_EQ(q.FieldByName("Katalog")->AsString(), codes[i]);
+                if (i >= 3) {
+                    EXPECT_EQ(q.FieldByName("Popis")->AsString(), QString::fromUtf8("Položka %1").arg(i - 2));
+                    EXPECT_NEAR(q.FieldByName("NakCena")->AsFloat(), (i - 2) * 7.3, 0.005);
+                }
+            }
+        }
         Match(d, false);
         TRecordedProtocol updated;
         ASSERT_EQ(ImportPriceListItems(d, updated), 0);
-        ASSERT_TRUE(updated.lines.contains(QString::fromUtf8("  + zaktualizováno záznamů: 3")));
+        ASSERT_TRUE(updated.lines.contains(QString::fromUtf8("  + zaktualizováno záznamů: 19")));
         for (const QString& k : codes) {
             TADOQuery q(&main_->ADOConAgenda);
             q.SetSQL("SELECT " + columns + " FROM Zasoby WHERE Katalog = '" + k + "' ORDER BY ID");
@@ -364,6 +391,52 @@ TEST_F(ImportRunTest, NewItemsArePricedAsPhaseTwoPricesAnUpdatedOne) {
     // purchase price, rounded to crowns, with VAT.
     EXPECT_DOUBLE_EQ(
         Value("SELECT PrCenaBDPH FROM Zasoby WHERE Katalog = 'DVOJCE2-B' ORDER BY ID").toDouble(), 154.0);
+}
+
+TEST_F(ImportRunTest, AWriteRefusedWithinABatchRestoresThePriceListAndSaysSo) {
+    // The refused row is the tenth, in the second batch of new items. A refusal by a trigger ends
+    // the statement; a conflict ends the whole transaction inside the engine.
+    struct Case {
+        const char* name;
+        const char* setup;
+        const char* cleanup;
+    };
+    const Case kCases[] = {
+        {"trigger",
+         "CREATE TRIGGER refuse BEFORE INSERT ON Zasoby WHEN NEW.Katalog = 'K10' "
+         "BEGIN SELECT RAISE(ABORT, 'disk full'); END",
+         "DROP TRIGGER refuse"},
+        {"conflict",
+         "CREATE UNIQUE INDEX once ON Zasoby (Katalog) WHERE Katalog = 'K10'; "
+         "INSERT INTO Zasoby (Sklad, Skupina, Katalog) VALUES (1, 1, 'K10')",
+         "DROP INDEX once; DELETE FROM Zasoby WHERE Katalog = 'K10'"},
+    };
+    QString csv = QString::fromUtf8("Kód;Název;Nakup;Cena\n");
+    for (int i = 1; i <= 19; ++i)
+        csv += QString("K%1;Položka %1;%1;%2\n").arg(i, 2, 10, QChar('0')).arg(i * 2);
+    const TImportDefinition d = ItemDefinition(WriteCsv("c.csv", csv));
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        sqlite3* db = main_->ADOConAgenda.Handle();
+        ASSERT_EQ(sqlite3_exec(db, c.setup, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+        const QStringList before = DumpFirm();
+        TScriptedDialogs dialogs;
+        TRecordedProtocol protocol;
+        EXPECT_EQ(ImportPriceListItems(d, protocol), -1);
+        EXPECT_FALSE(main_->ADOConAgenda.InTransaction());
+        EXPECT_EQ(DumpFirm(), before);
+        EXPECT_TRUE(protocol.lines.contains(QString::fromUtf8(kItemRunRestored)));
+        bool saidWhy = false;
+        for (size_t i = 0; i < protocol.kinds.size(); ++i)
+            saidWhy = saidWhy || (protocol.kinds[i] == TProtocolKind::Red &&
+                                  protocol.lines[int(i)].startsWith(QString::fromUtf8(kRunSaveError)));
+        EXPECT_TRUE(saidWhy) << protocol.lines.join('\n').toStdString();
+        ASSERT_EQ(sqlite3_exec(db, c.cleanup, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    }
+    // The connection goes on as before: the same file imports whole.
+    TRecordedProtocol protocol;
+    ASSERT_EQ(ImportPriceListItems(d, protocol), 0);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM Zasoby WHERE Katalog LIKE 'K__'"), 19);
 }
 
 TEST_F(ImportRunTest, DecliningTheCancelGoesOnWithTheNextRow) {
