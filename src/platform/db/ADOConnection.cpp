@@ -505,20 +505,23 @@ TADOConnection::Prepared& TADOConnection::Prepare(const QString& sql) {
 }
 
 void TADOConnection::Bind(Prepared& p, const TParameters& params, const QString& sql) {
+    // Parameters parsed from the same text stand in the same order: the statement's names and the
+    // parameters are walked side by side.
+    auto own = params.begin();
+    const auto ownEnd = params.end();
+    QString* const names = p.paramNames.data();
     for (qsizetype i = 0; i < p.paramNames.size(); ++i) {
-        // Parameters parsed from the same text stand in the same order.
-        const int at = static_cast<int>(i);
-        QString& name = p.paramNames[i];
+        QString& name = names[i];
         const TParameter* prm = nullptr;
-        if (at < params.Count()) {
-            const QString& own = params[at].Name;
+        if (own != ownEnd) {
+            const TParameter& candidate = *own++;
             // Once matched, the statement's name shares the parameter's text, and a run that binds
             // row after row compares two pointers instead of two names.
-            if (SharesText(own, name)) {
-                prm = &params[at];
-            } else if (own == name) {
-                prm = &params[at];
-                name = own;
+            if (SharesText(candidate.Name, name)) {
+                prm = &candidate;
+            } else if (candidate.Name == name) {
+                prm = &candidate;
+                name = candidate.Name;
             }
         }
         if (!prm) prm = params.FindParam(name);

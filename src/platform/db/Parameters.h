@@ -36,6 +36,9 @@ public:
     TParameter& operator[](int index) { return items_[static_cast<size_t>(index)]; }
     const TParameter& operator[](int index) const { return items_[static_cast<size_t>(index)]; }
     void Clear() { items_.clear(); }
+    // In order; walking them costs less than indexing each in turn.
+    auto begin() const { return items_.cbegin(); }
+    auto end() const { return items_.cend(); }
 
 private:
     std::deque<TParameter> items_;  // a deque keeps handed-out pointers valid as it grows
