@@ -614,14 +614,13 @@ int TItemImportRun::Run() {
                 updateParams_.push_back(update_->Find(QString::fromLatin1(c)));
             updateId_ = update_->Param("IDZaznamu");
         }
-        for (int row = 0; row <= count; ++row) {
-            // One step past the last row writes what is left of the last batch.
-            if (!(row < count ? ImportRow(row) : WriteNewItems())) {
-                transaction.Rollback();
-                Line(kItemRunRestored);
-                return result_;
-            }
-            if (row == count) break;
+        auto failed = [&] {
+            transaction.Rollback();
+            Line(kItemRunRestored);
+            return result_;
+        };
+        for (int row = 0; row < count; ++row) {
+            if (!ImportRow(row)) return failed();
             RunStepDone(protocol_, row + 1);
             if (WorkingCancelled) {
                 if (AskQuestion(QString::fromUtf8(kItemRunConfirmStop))) {
@@ -631,6 +630,8 @@ int TItemImportRun::Run() {
                 WorkingCancelled = false;
             }
         }
+        // What is left of the last batch of new items.
+        if (!cancelled && !WriteNewItems()) return failed();
         if (cancelled) {
             Line(kItemRunRollback);
             WorkingCancelled = false;

@@ -506,8 +506,7 @@ void TImportRows::SetTextFields(QString text, std::vector<std::pair<uint32_t, ui
 QString TImportRows::Text(int row, int column) const {
     // A copy of its own: the text may outlive the table.
     if (!textFields_.empty()) return TextField(row, column).toString();
-    const QVariant& v =
-        values_[static_cast<size_t>(row) * static_cast<size_t>(Columns.size()) + static_cast<size_t>(column)];
+    const QVariant& v = values_[At(row, column)];
     if (!v.isValid()) return QString();
     if (v.typeId() == QMetaType::Double) return FloatToStr(v.toDouble());
     return v.toString();
@@ -520,8 +519,7 @@ double TImportRows::Number(int row, int column) const {
         const QStringView field = TextField(row, column);
         text = QString::fromRawData(field.data(), field.size());
     } else {
-        const QVariant& v = values_[static_cast<size_t>(row) * static_cast<size_t>(Columns.size()) +
-                                    static_cast<size_t>(column)];
+        const QVariant& v = values_[At(row, column)];
         if (!v.isValid()) return 0;
         if (v.typeId() == QMetaType::Double) return v.toDouble();
         text = v.toString();

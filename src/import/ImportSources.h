@@ -44,10 +44,13 @@ public:
     double Number(int row, int column) const;
 
 private:
+    // Where the value at row and column stands in values_ or textFields_.
+    size_t At(int row, int column) const {
+        return static_cast<size_t>(row) * static_cast<size_t>(Columns.size()) + static_cast<size_t>(column);
+    }
     // The text of the field at row and column when the table holds a text file's fields.
     QStringView TextField(int row, int column) const {
-        const auto& [at, size] = textFields_[static_cast<size_t>(row) * static_cast<size_t>(Columns.size()) +
-                                             static_cast<size_t>(column)];
+        const auto& [at, size] = textFields_[At(row, column)];
         return QStringView(text_).sliced(at, size);
     }
 

@@ -1,6 +1,7 @@
 #include "platform/text/Guid.h"
 
 #include <QRandomGenerator>
+#include <bit>
 #include <cstdint>
 
 namespace {
@@ -15,19 +16,18 @@ public:
         for (std::uint64_t& word : state_) word = QRandomGenerator::system()->generate64();
     }
     std::uint64_t Next() {
-        const std::uint64_t result = Rotate(state_[1] * 5, 7) * 9;
+        const std::uint64_t result = std::rotl(state_[1] * 5, 7) * 9;
         const std::uint64_t t = state_[1] << 17;
         state_[2] ^= state_[0];
         state_[3] ^= state_[1];
         state_[1] ^= state_[2];
         state_[0] ^= state_[3];
         state_[2] ^= t;
-        state_[3] = Rotate(state_[3], 45);
+        state_[3] = std::rotl(state_[3], 45);
         return result;
     }
 
 private:
-    static std::uint64_t Rotate(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
     std::uint64_t state_[4];
 };
 
