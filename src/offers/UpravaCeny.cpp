@@ -31,7 +31,11 @@ void SetBold(QLabel* label, bool bold) {
 }  // namespace
 
 void RunCalculator() {
-    if (!StartCalculator()) ShowInformation(QString::fromUtf8(kCalculatorMissingText));
+    const QString program = FindCalculator();
+    if (program.isEmpty())
+        ShowInformation(QString::fromUtf8(kCalculatorMissingText));
+    else if (!CalculatorLauncher(program))
+        ShowError(QString::fromUtf8(kCalculatorFailedText).arg(program));
 }
 
 TfrmUpravaCeny::TfrmUpravaCeny(QWidget* parent) : TVnDialog(parent) {

@@ -49,4 +49,6 @@ private:
 inline constexpr const char* kZeroPriceAdjustText =
     "Chcete-li upravit cenu pomocí % kalkulačky, cena nesmí být nulová.";
 inline constexpr const char* kCalculatorMissingText =
-    "Program \"Kalkulačka\" není v systému Windows nainstalován.";
+    "V systému není nainstalován žádný program kalkulačky (gnome-calculator, kcalc, galculator, mate-calc "
+    "nebo xcalc).";
+inline constexpr const char* kCalculatorFailedText = "Kalkulačku %1 se nepodařilo spustit.";

@@ -433,21 +433,54 @@ TEST_F(PolozkaNabTest, TheCalculatorButtonStartsADesktopCalculatorOrSaysThereIsN
         started = program;
         return true;
     };
-    const QString bin = Folder() + "bin/";
-    QDir().mkpath(bin);
-    qputenv("PATH", bin.toLocal8Bit());
+    // Without any calculator on the path the user hears so, in terms of this system.
+    const QString empty = Folder() + "empty/";
+    QDir().mkpath(empty);
+    qputenv("PATH", empty.toLocal8Bit());
     {
         TScriptedDialogs dialogs;
         dialogs.ExpectInformation(kCalculatorMissingText);
         RunCalculator();
     }
-    ProgramFixture::WriteText(bin + "xcalc", "#!/bin/sh\n");
-    QFile::setPermissions(bin + "xcalc", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    {
+    EXPECT_TRUE(started.isEmpty());
+    EXPECT_FALSE(QString::fromUtf8(kCalculatorMissingText).contains("Windows"));
+
+    // The desktop's own calculator wins over the plainer ones, whichever desktop it is.
+    struct Case {
+        QStringList installed;
+        const char* expected;
+    };
+    const Case kCases[] = {
+        {{"xcalc"}, "xcalc"},
+        {{"mate-calc"}, "mate-calc"},
+        {{"xcalc", "mate-calc"}, "mate-calc"},
+        {{"xcalc", "galculator", "kcalc"}, "kcalc"},
+        {{"mate-calc", "gnome-calculator"}, "gnome-calculator"},
+    };
+    int n = 0;
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.expected);
+        const QString bin = Folder() + QString("bin%1/").arg(++n);
+        QDir().mkpath(bin);
+        for (const QString& name : c.installed) {
+            ProgramFixture::WriteText(bin + name, "#!/bin/sh\n");
+            QFile::setPermissions(bin + name, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        qputenv("PATH", bin.toLocal8Bit());
+        started.clear();
         TScriptedDialogs dialogs;
         RunCalculator();
+        EXPECT_EQ(started, bin + c.expected);
     }
-    EXPECT_EQ(started, bin + "xcalc");
+
+    // A calculator that is there but will not start is not reported as missing.
+    CalculatorLauncher = [](const QString&) { return false; };
+    {
+        TScriptedDialogs dialogs;
+        dialogs.ExpectError(QString::fromUtf8(kCalculatorFailedText).arg(Folder() + "bin1/xcalc"));
+        qputenv("PATH", (Folder() + "bin1/").toLocal8Bit());
+        RunCalculator();
+    }
     qputenv("PATH", path);
     CalculatorLauncher = launcher;
 }

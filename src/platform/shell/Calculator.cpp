@@ -7,12 +7,12 @@ std::function<bool(const QString& program)> CalculatorLauncher = [](const QStrin
     return QProcess::startDetached(program, {});
 };
 
-QStringList CalculatorPrograms() { return {"gnome-calculator", "kcalc", "galculator", "xcalc"}; }
+QStringList CalculatorPrograms() { return {"gnome-calculator", "kcalc", "galculator", "mate-calc", "xcalc"}; }
 
-bool StartCalculator() {
+QString FindCalculator() {
     for (const QString& name : CalculatorPrograms()) {
         const QString path = QStandardPaths::findExecutable(name);
-        if (!path.isEmpty()) return CalculatorLauncher(path);
+        if (!path.isEmpty()) return path;
     }
-    return false;
+    return {};
 }
