@@ -654,7 +654,8 @@ int EditAddress(bool isNew, bool copy, bool readOnly, const QString& ico) {
     card.ClearCard();
     // The IČ asked for stands on the card even when the register knows nothing more of it.
     if (!ico.isEmpty())
-        FillCardFromRegister({card.edtNazev, card.edtUlice, card.edtPsc, card.edtMisto, card.edtICO}, ico);
+        FillCardFromRegister(
+            {card.edtNazev, card.edtUlice, card.edtPsc, card.edtMisto, card.edtICO, card.edtDIC}, ico);
     card.btnOK->setVisible(!card.ReadOnly);
     card.btnOK->setEnabled(!card.ReadOnly);
     if (card.ReadOnly) card.setWindowTitle(card.windowTitle() + QString::fromUtf8(kViewingSuffix));

@@ -113,7 +113,8 @@ void InstallAddressCardServices(TfrmAdrKart& card) {
                      [&card] { PickPostalCode(card.edtPsc, card.edtMisto); });
     new TPostalCodeExit(card.edtPsc, card.edtMisto);
     QObject::connect(card.btnARES, &QPushButton::clicked, &card, [&card] {
-        CheckAddressInRegister({card.edtNazev, card.edtUlice, card.edtPsc, card.edtMisto, card.edtICO});
+        CheckAddressInRegister(
+            {card.edtNazev, card.edtUlice, card.edtPsc, card.edtMisto, card.edtICO, card.edtDIC});
     });
     QObject::connect(card.btnGoEmail, &QPushButton::clicked, &card,
                      [&card] { SendMailTo(card.edtEmail->text()); });

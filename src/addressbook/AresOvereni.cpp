@@ -163,4 +163,6 @@ void FillCardFromRegister(const TRegisterCardFields& card, const QString& ico) {
     card.postalCode->setText(ares.PostalCode);
     card.town->setText(ares.Town);
     card.ico->setText(ares.ICO);
+    // A firm without a VAT number leaves what the user may have typed there.
+    if (card.dic && !ares.DIC.isEmpty()) card.dic->setText(ares.DIC);
 }

@@ -10,7 +10,8 @@ class QPushButton;
 
 // The company register on the address card: filling an empty card from the register by its IČ,
 // and verifying a filled card against it with the offer to take the register's values. Only the
-// name, street, postal code and town (and, when filling, the IČ) ever change; no other field.
+// name, street, postal code and town (and, when filling, the IČ and a VAT number the register gives)
+// ever change; no other field.
 
 // One verification: the card's values and the register's.
 class TAresOvereni {
@@ -63,6 +64,8 @@ struct TRegisterCardFields {
     QLineEdit* postalCode = nullptr;
     QLineEdit* town = nullptr;
     QLineEdit* ico = nullptr;
+    // Filled only from a register that gives a VAT number; verifying never touches it.
+    QLineEdit* dic = nullptr;
 };
 
 // The card's register button: asks for an IČ first; with a name verifies the card, without one

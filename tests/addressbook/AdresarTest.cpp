@@ -133,8 +133,8 @@ TEST_F(AdresarTest, TheRegisterEntryAsksForAnIcAndOpensANewCardWithIt) {
     server.SetBody(
         "<are:Ares_odpovedi><are:Odpoved><are:Pocet_zaznamu>0</are:Pocet_zaznamu></are:Odpoved>"
         "</are:Ares_odpovedi>");
-    const QString savedHost = AresHost;
-    AresHost = QString::fromLatin1(server.HostAndPort());
+    const QString savedAddress = AresAddress;
+    AresAddress = QString::fromLatin1("http://" + server.HostAndPort() + "/cgi-bin/ares/darv_std.cgi?ico=");
     TScriptedDialogs dialogs;
     dialogs.Expect(TExpectedDialog::InputCancelled(QString::fromUtf8(kRegisterPrompt)));
     dialogs.ExpectInput(QString::fromUtf8(kRegisterPrompt), "27184595");
@@ -149,7 +149,7 @@ TEST_F(AdresarTest, TheRegisterEntryAsksForAnIcAndOpensANewCardWithIt) {
         });
         list.miPridatAdresuARES->trigger();
     });
-    AresHost = savedHost;
+    AresAddress = savedAddress;
     EXPECT_EQ(ico, "27184595");
     EXPECT_EQ(server.Requests().size(), 1);
     ASSERT_FALSE(dialogs.Shown().empty());

@@ -57,13 +57,14 @@ class AddressCardServicesTest : public AddressBookFixture {
 protected:
     void SetUp() override {
         AddressBookFixture::SetUp();
-        savedHost_ = AresHost;
-        AresHost = QString::fromLatin1(server_.HostAndPort());
+        savedAddress_ = AresAddress;
+        AresAddress =
+            QString::fromLatin1("http://" + server_.HostAndPort() + "/cgi-bin/ares/darv_std.cgi?ico=");
         savedChooser_ = ChooseDocumentFile;
         savedBrowse_ = LastDocumentBrowseFolder;
     }
     void TearDown() override {
-        AresHost = savedHost_;
+        AresAddress = savedAddress_;
         ChooseDocumentFile = savedChooser_;
         LastDocumentBrowseFolder = savedBrowse_;
         AddressBookFixture::TearDown();
@@ -93,7 +94,7 @@ protected:
     TLoopbackHttpServer server_;
 
 private:
-    QString savedHost_;
+    QString savedAddress_;
     std::function<QString(QWidget*, const QString&)> savedChooser_;
     QString savedBrowse_;
 };

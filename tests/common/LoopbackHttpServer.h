@@ -9,12 +9,14 @@
 #include <QByteArray>
 #include <QList>
 #include <atomic>
+#include <map>
 #include <mutex>
 #include <thread>
 
 // A small HTTP server on 127.0.0.1 for tests of the program's web look-ups. It answers every
-// request with the same recorded reply (raw bytes: status line, headers and body, as written) and
-// remembers the request targets. It runs on a thread of its own, because the program's client
+// request with the same recorded reply (raw bytes: status line, headers and body, as written), or
+// with the reply recorded for its target, or, when silent, not at all; and it remembers the
+// request targets. It runs on a thread of its own, because the program's client
 // blocks the thread that asks. It never listens on any other address.
 class TLoopbackHttpServer {
 public:
@@ -54,6 +56,14 @@ public:
         SetReply("HTTP/1.1 200 OK\r\nContent-Type: " + contentType + "\r\nContent-Length: " +
                  QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
     }
+    // The reply to one target ("/path?query") in place of the common one.
+    void SetReplyFor(const QByteArray& target, const QByteArray& raw) {
+        std::lock_guard<std::mutex> guard(mutex_);
+        routes_[target] = raw;
+    }
+    // A silent server reads each request and then waits, answering nothing, until the client gives
+    // up or the server is destroyed: a register that does not answer.
+    void SetSilent(bool silent) { silent_ = silent; }
     // The request targets ("/path?query") in the order they came.
     QList<QByteArray> Requests() const {
         std::lock_guard<std::mutex> guard(mutex_);
@@ -85,8 +95,14 @@ private:
         {
             std::lock_guard<std::mutex> guard(mutex_);
             const QList<QByteArray> words = request.left(request.indexOf("\r\n")).split(' ');
-            requests_ << (words.size() > 1 ? words[1] : QByteArray());
-            reply = reply_;
+            const QByteArray target = words.size() > 1 ? words[1] : QByteArray();
+            requests_ << target;
+            const auto route = routes_.find(target);
+            reply = route != routes_.end() ? route->second : reply_;
+        }
+        while (silent_ && !stop_) {
+            pollfd wait{connection, POLLIN, 0};
+            if (::poll(&wait, 1, 20) > 0 && ::recv(connection, buffer, sizeof buffer, 0) <= 0) return;
         }
         for (qsizetype sent = 0; sent < reply.size();) {
             const ssize_t n = ::send(connection, reply.constData() + sent, reply.size() - sent, MSG_NOSIGNAL);
@@ -99,8 +115,10 @@ private:
     int listener_ = -1;
     quint16 port_ = 0;
     std::atomic<bool> stop_{false};
+    std::atomic<bool> silent_{false};
     std::thread thread_;
     mutable std::mutex mutex_;
     QByteArray reply_;
     QList<QByteArray> requests_;
+    std::map<QByteArray, QByteArray> routes_;
 };

@@ -31,28 +31,41 @@ struct TCurlDeleter {
 
 }  // namespace
 
-bool HttpGet(const QString& url, QByteArray& body, const THttpTimeouts& timeouts) {
-    body.clear();
+THttpAnswer HttpGetAnswer(const QString& url, const THttpOptions& options) {
+    THttpAnswer answer;
     InitCurlOnce();
     const std::unique_ptr<CURL, TCurlDeleter> curl(curl_easy_init());
-    if (!curl) return false;
+    if (!curl) return answer;
     const QByteArray address = url.toUtf8();
     QByteArray received;
     curl_easy_setopt(curl.get(), CURLOPT_URL, address.constData());
     curl_easy_setopt(curl.get(), CURLOPT_HTTPGET, 1L);
     curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, AppendBody);
     curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &received);
-    curl_easy_setopt(curl.get(), CURLOPT_CONNECTTIMEOUT, static_cast<long>(timeouts.connectSeconds));
-    curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT, static_cast<long>(timeouts.totalSeconds));
-    // Only web addresses: a URL must not reach a local file or another protocol.
+    curl_easy_setopt(curl.get(), CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.connectMs));
+    curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT_MS, static_cast<long>(options.totalMs));
+    // Only web addresses: a URL, or a redirect, must not reach a local file or another protocol.
     curl_easy_setopt(curl.get(), CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl.get(), CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(curl.get(), CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl.get(), CURLOPT_FOLLOWLOCATION, options.maxRedirects > 0 ? 1L : 0L);
+    curl_easy_setopt(curl.get(), CURLOPT_MAXREDIRS, static_cast<long>(options.maxRedirects));
     // Signals would interrupt the program's own thread; time-outs work without them.
     curl_easy_setopt(curl.get(), CURLOPT_NOSIGNAL, 1L);
-    if (curl_easy_perform(curl.get()) != CURLE_OK) return false;
+    if (curl_easy_perform(curl.get()) != CURLE_OK) return answer;
     long status = 0;
     curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &status);
-    if (status < 200 || status > 299) return false;
-    body = received;
+    // A redirect that was not followed is no answer to the question asked.
+    if (status >= 300 && status <= 399) return answer;
+    answer.Answered = true;
+    answer.Status = status;
+    answer.Body = received;
+    return answer;
+}
+
+bool HttpGet(const QString& url, QByteArray& body, const THttpOptions& options) {
+    THttpAnswer answer = HttpGetAnswer(url, options);
+    body.clear();
+    if (!answer.Answered || answer.Status < 200 || answer.Status > 299) return false;
+    body = answer.Body;
     return true;
 }

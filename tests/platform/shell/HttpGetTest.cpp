@@ -53,7 +53,35 @@ TEST(HttpGet, NoServerAndOtherSchemesFail) {
         TLoopbackHttpServer server;
         deadUrl = UrlOf(server, "/");
     }
-    EXPECT_FALSE(HttpGet(deadUrl, got, {2, 5}));
+    EXPECT_FALSE(HttpGet(deadUrl, got, {2000, 5000}));
     EXPECT_FALSE(HttpGet("file:///etc/hostname", got));
     EXPECT_TRUE(got.isEmpty());
+}
+
+TEST(HttpGet, RedirectsAreFollowedOnlyWhenAskedAndOnlyToWebAddresses) {
+    TLoopbackHttpServer server;
+    const QByteArray there = "http://" + server.HostAndPort() + "/nove/123";
+    server.SetReplyFor("/stare/123", "HTTP/1.1 301 Moved Permanently\r\nLocation: " + there +
+                                         "\r\nContent-Length: 0\r\n\r\n");
+    server.SetReplyFor("/jinam",
+                       "HTTP/1.1 302 Found\r\nLocation: file:///etc/hostname\r\nContent-Length: 0\r\n\r\n");
+    server.SetBody("{\"ico\":\"123\"}", "application/json");
+    const THttpAnswer followed = HttpGetAnswer(UrlOf(server, "/stare/123"), {2000, 5000, 3});
+    EXPECT_TRUE(followed.Answered);
+    EXPECT_EQ(followed.Status, 200);
+    EXPECT_EQ(followed.Body, "{\"ico\":\"123\"}");
+    EXPECT_EQ(server.Requests(), (QList<QByteArray>{"/stare/123", "/nove/123"}));
+    EXPECT_FALSE(HttpGetAnswer(UrlOf(server, "/stare/123")).Answered);
+    EXPECT_FALSE(HttpGetAnswer(UrlOf(server, "/jinam"), {2000, 5000, 3}).Answered);
+}
+
+TEST(HttpGet, AnErrorStatusIsAnAnswerWithItsStatusAndAServerThatKeepsSilentTimesOut) {
+    TLoopbackHttpServer server;
+    server.SetReply(
+        "HTTP/1.1 404 Not Found\r\nContent-Type: application/json\r\nContent-Length: 2\r\n\r\n{}");
+    const THttpAnswer missing = HttpGetAnswer(UrlOf(server, "/x"));
+    EXPECT_TRUE(missing.Answered);
+    EXPECT_EQ(missing.Status, 404);
+    server.SetSilent(true);
+    EXPECT_FALSE(HttpGetAnswer(UrlOf(server, "/x"), {2000, 200, 0}).Answered);
 }
