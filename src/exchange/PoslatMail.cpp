@@ -4,12 +4,15 @@
 #include "exchange/PoslatMail.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QVBoxLayout>
 
 #include "core/CardProtocol.h"
@@ -36,13 +39,43 @@ TADOQuery& Offers() { return frmMain->adqNabidky; }
 
 bool HasOffer() { return Offers().Active() && !Offers().IsEmpty(); }
 
+// The PDF is ready when the mail program is not: the user may still send it another way.
+void OfferPdfInstead(TMailResult result, const QString& pdf) {
+    const char* reason = result == TMailResult::NoMailProgram ? kNoMailProgram : kMailProgramFailed;
+    if (!AskQuestion(QString::fromUtf8(reason) + QString::fromUtf8(kSavePdfInstead))) return;
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty()) folder = QDir::homePath();
+    const QString number = Offers().FieldByName("Doklad")->AsString().trimmed();
+    const QString proposed =
+        folder + "/" + (number.isEmpty() ? QFileInfo(pdf).completeBaseName() : number) + ".pdf";
+    const QString target =
+        PrintSaveDialog(proposed, QString::fromUtf8(kSavePdfTitle), QString::fromUtf8(kSavePdfFilter));
+    if (target.isEmpty()) return;
+    // The file dialog has asked before an existing file is replaced.
+    if (QFileInfo(target) != QFileInfo(pdf)) QFile::remove(target);
+    if (!QFile::copy(pdf, target)) {
+        ShowError(QString::fromUtf8(kPdfNotSaved).arg(target));
+        return;
+    }
+    ShowInformation(QString::fromUtf8(kPdfSaved).arg(target));
+}
+
 }  // namespace
 
-std::function<bool(const TMailMessage&)> MailSender = [](const TMailMessage& message) {
+std::function<TMailResult(const TMailMessage&)> MailSender = [](const TMailMessage& message) {
+    // The desktop's own helper finds the user's mail client; it answers 3 when it finds none.
+    constexpr int kNoToolFound = 3;
+    const QString program = QStandardPaths::findExecutable("xdg-email");
+    if (program.isEmpty()) return TMailResult::NoMailProgram;
     QStringList arguments;
     for (const QString& file : message.Attachments) arguments << "--attach" << file;
     arguments << message.To;
-    return QProcess::execute("xdg-email", arguments) == 0;
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.start(program, arguments);
+    if (!process.waitForStarted() || !process.waitForFinished(-1)) return TMailResult::NoMailProgram;
+    if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0) return TMailResult::Handed;
+    return process.exitCode() == kNoToolFound ? TMailResult::NoMailProgram : TMailResult::Failed;
 };
 
 QString OfferPdfPath() { return PrivateTempFolder + "nabidka.pdf"; }
@@ -139,9 +172,12 @@ int SendOfferByEmail(TfrmTisk& dialog) {
         working.Hide();
         if (!AskQuestion(QString::fromUtf8(kMissingAttachment).arg(path))) return -1;
     }
-    const bool sent = MailSender(message);
+    const TMailResult result = MailSender(message);
     working.Hide();
-    if (sent) MarkOfferSent();
+    if (result == TMailResult::Handed)
+        MarkOfferSent();
+    else
+        OfferPdfInstead(result, pdf);
     return 0;
 }
 

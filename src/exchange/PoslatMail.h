@@ -38,8 +38,14 @@ struct TMailMessage {
     QString To;
     QStringList Attachments;
 };
-// Hands the message to the desktop's mail client; true when the client took it. Tests replace it.
-extern std::function<bool(const TMailMessage&)> MailSender;
+// How handing a message to the desktop's mail client went.
+enum class TMailResult {
+    Handed,         // the client shows the message
+    NoMailProgram,  // no mail program is installed (or no way to reach one)
+    Failed,         // the client was there but did not take the message
+};
+// Hands the message to the desktop's mail client. Tests replace it.
+extern std::function<TMailResult(const TMailMessage&)> MailSender;
 
 // The e-mail of the dialog's current offer report: 0 when the mail client was called, else -1.
 int SendOfferByEmail(TfrmTisk& dialog);
@@ -58,5 +64,13 @@ inline constexpr const char* kGeneratingMail =
     "Generování e-mailu, spouštění výchozího poštovního klienta\r[prosím čekejte]";
 inline constexpr const char* kMissingAttachment =
     "Soubor %1 neexistuje a nebude tedy připojen k e-mailu. Chcete pokračovat ?";
+inline constexpr const char* kNoMailProgram =
+    "V systému není nainstalován žádný poštovní program, e-mail nelze připravit.";
+inline constexpr const char* kMailProgramFailed = "Poštovní program nepřevzal e-mail k odeslání.";
+inline constexpr const char* kSavePdfInstead = "\r\rChcete nabídku místo toho uložit jako soubor PDF?";
+inline constexpr const char* kSavePdfTitle = "Uložit nabídku jako PDF";
+inline constexpr const char* kSavePdfFilter = "Soubory PDF (*.pdf)|*.pdf|Všechny soubory (*.*)|*.*";
+inline constexpr const char* kPdfSaved = "Nabídka byla uložena do souboru %1.";
+inline constexpr const char* kPdfNotSaved = "Soubor %1 nelze uložit.";
 inline constexpr const char* kMarkSentQuestion =
     "Chcete nabídku %1 označit příznakem \"odeslaná (čekáme na vyjádření odběratele)\" ?";

@@ -123,7 +123,8 @@ QString CopyFileNameProposal(const QString& source, const QString& extension, in
     if (bracket >= 0) name = name.left(bracket);
     number = 2;
     while (number <= kLastCopyNumber &&
-           FileExists(PrintFolder + name + "[" + QString::number(number) + "]" + extension))
+           !FindFileCaseInsensitive(PrintFolder, name + "[" + QString::number(number) + "]" + extension)
+                .isEmpty())
         ++number;
     // With every number taken the file stays at the last one tried (its overwrite is asked), while
     // the report's name takes the number after it.
@@ -163,17 +164,22 @@ int TfrmTisk::EditReportProperties(bool copy, bool add) {
     for (;;) {
         if (window.exec() != QDialog::Accepted) return -1;
         const QString target = PrintFolder + window.edtNazevSouboru->text() + ext;
+        // A file of the same name in another case is the same layout to the user: it is asked
+        // about and replaced, not left beside a second one.
+        const QString existing = FindFileCaseInsensitive(PrintFolder, window.edtNazevSouboru->text() + ext);
         if (!copy) {
-            if (FindFileCaseInsensitive(PrintFolder, window.edtNazevSouboru->text() + ext).isEmpty()) {
+            if (existing.isEmpty()) {
                 ShowWarning(QString::fromUtf8(kLayoutMissing).arg(target));
                 continue;
             }
             break;
         }
-        if (FileExists(target) && !AskQuestion(QString::fromUtf8(kOverwriteLayout).arg(target))) continue;
+        if (!existing.isEmpty() && !AskQuestion(QString::fromUtf8(kOverwriteLayout).arg(existing))) continue;
         QString source = FindFileCaseInsensitive(PrintFolder, sourceName + ext);
         if (source.isEmpty()) source = PrintFolder + sourceName + ext;
-        QFile::remove(target);
+        // Removing the target must never remove the layout it is to be a copy of.
+        if (!existing.isEmpty() && SameFileName(existing, source)) break;
+        if (!existing.isEmpty()) QFile::remove(existing);
         if (!QFile::copy(source, target) || !FileExists(target)) {
             ShowError(QString::fromUtf8(kCopyLayoutFailed).arg(source, target));
             return -1;

@@ -643,8 +643,15 @@ void TfrmTisk::btnOpravitSestavuClick() {
         return;
     }
     if (IsExportModule(module_)) {
-        if (ShellOpen(PrintFolder + CurrentSoubor() + ".xls") == 31)
-            ShowWarning(QString::fromUtf8(kNoXlsAssociation));
+        // A copy is written as ".XLS" and the shipped templates as ".xls": either is the template.
+        const QString name = CurrentSoubor() + ".xls";
+        const QString workbookTemplate = FindFileCaseInsensitive(PrintFolder, name);
+        if (workbookTemplate.isEmpty()) {
+            ShowWarning(QString::fromUtf8(kExportTemplateMissing).arg(PrintFolder + name) +
+                        (CurrentOriginal() ? QString::fromUtf8(kReinstall) : QString()));
+            return;
+        }
+        if (ShellOpen(workbookTemplate) == 31) ShowWarning(QString::fromUtf8(kNoXlsAssociation));
         return;
     }
     if (PrepareReportData("EDIT", QString()) == 0) RunReportPrinter();

@@ -84,9 +84,25 @@ public:
     void showPopup() override;
 };
 
+// How a run of the report program ended.
+struct TReportProgramEnd {
+    bool Started = false;
+    // The program's exit code; a crash counts as a failure of its own.
+    int ExitCode = 0;
+    bool Crashed = false;
+    // What the program wrote on its standard error: the reason of a job it did not take over.
+    QString ErrorText;
+};
+// The report program's exit codes: done; the job not taken over (nothing shown, the reason on the
+// standard error); the job failed and the program has told the user itself.
+inline constexpr int kReportProgramDone = 0;
+inline constexpr int kReportProgramNotTaken = 1;
+inline constexpr int kReportProgramFailed = 2;
+
 // Starts the report program with its arguments and waits for it to end, keeping the windows
-// alive; false when it could not be started. Tests replace it.
-extern std::function<bool(const QString& program, const QStringList& arguments)> ReportProgramRunner;
+// alive. Tests replace it.
+extern std::function<TReportProgramEnd(const QString& program, const QStringList& arguments)>
+    ReportProgramRunner;
 // The report program beside ours.
 QString ReportProgramPath();
 
@@ -175,7 +191,7 @@ public:
 
     // The report-program bridge. 0 when both data files were written, -1 otherwise (told).
     int PrepareReportData(const QString& operationType, const QString& exportFile);
-    // True when the program was started and has ended.
+    // True when the program was started and has done the job; a failure has been told.
     bool RunReportPrinter();
     bool SaveReportDataFile(TMemTable2DotNetBuilder& builder, const QString& path);
     void RegisterTempFile(const QString& path) { tempFiles_ << path; }
@@ -244,6 +260,7 @@ inline constexpr const char* kLayoutNotFound = "Formulářový soubor %1 nebyl n
 inline constexpr const char* kReinstall = "\r\rProveďte reinstalaci programu.";
 inline constexpr const char* kPreparingReport = "Probíhá příprava tiskové sestavy\rprosím čekejte...";
 inline constexpr const char* kProgramStartFailed = "Při spouštění souboru %1 došlo k chybě.";
+inline constexpr const char* kProgramEndedWithError = "Program %1 skončil s chybou.";
 inline constexpr const char* kExportFileMissing = "Musíte zadat název exportního souboru.";
 inline constexpr const char* kExportFolderMissing =
     "Musíte zadat název složky, do které se má soubor exportovat (pro výběr použijte tlačítko \"tři "

@@ -150,18 +150,25 @@ void BuildOfferListPrintData() {
 
 // ---- the bridge
 
-std::function<bool(const QString&, const QStringList&)> ReportProgramRunner =
+std::function<TReportProgramEnd(const QString&, const QStringList&)> ReportProgramRunner =
     [](const QString& program, const QStringList& arguments) {
+        TReportProgramEnd end;
         QProcess process;
-        process.setProcessChannelMode(QProcess::ForwardedChannels);
+        // Its standard error carries the reason of a job it did not take over; the rest may go to
+        // the terminal as before.
+        process.setProcessChannelMode(QProcess::ForwardedOutputChannel);
         process.start(program, arguments);
-        if (!process.waitForStarted()) return false;
+        if (!process.waitForStarted()) return end;
+        end.Started = true;
         // The windows stay alive while the report program works: its preview may take long.
         while (!process.waitForFinished(10)) {
             if (process.state() == QProcess::NotRunning) break;
             QApplication::processEvents();
         }
-        return true;
+        end.Crashed = process.exitStatus() != QProcess::NormalExit;
+        end.ExitCode = process.exitCode();
+        end.ErrorText = QString::fromUtf8(process.readAllStandardError()).trimmed();
+        return end;
     };
 
 QString ReportProgramPath() { return ProgramFolder + "zelvorn"; }
@@ -247,6 +254,8 @@ int TfrmTisk::PrepareReportData(const QString& operationType, const QString& exp
     defs.Add("PageRangeTo", ftInteger);
     defs.Add("PageCopies", ftInteger);
     defs.Add("ExportFileName", ftString, 255);
+    // The report program names its preview by the report as the list here shows it.
+    defs.Add("ReportName", ftString, 50);
     info.CreateTable();
     info.Append();
     info.FieldByName("OperationType")->SetAsString(operationType);
@@ -256,6 +265,7 @@ int TfrmTisk::PrepareReportData(const QString& operationType, const QString& exp
     info.FieldByName("PageRangeTo")->SetAsInteger(edtDoStr->value());
     info.FieldByName("PageCopies")->SetAsInteger(edtPocetKopii->value());
     info.FieldByName("ExportFileName")->SetAsString(operationType == "PDFEXPORT" ? exportFile : QString());
+    info.FieldByName("ReportName")->SetAsString(mtSestava.FieldByName("Nazev")->AsString());
     info.Post();
     TMemTable2DotNetBuilder system("SystemDataset");
     system.AddTable("Info", info);
@@ -272,10 +282,21 @@ bool TfrmTisk::RunReportPrinter() {
     // Each path travels between its two markers, so blanks in it need no quoting.
     const QStringList arguments = {"?SYSTEMDATA=" + SystemDataFile + "?SYSTEMDATA",
                                    "?REPORTDATA=" + ReportDataFile + "?REPORTDATA"};
-    const bool ran = ReportProgramRunner(program, arguments);
+    const TReportProgramEnd end = ReportProgramRunner(program, arguments);
     SetDialogPanelsEnabled(true);
-    if (!ran) ShowError(QString::fromUtf8(kProgramStartFailed).arg(program));
-    return ran;
+    if (!end.Started) {
+        ShowError(QString::fromUtf8(kProgramStartFailed).arg(program));
+        return false;
+    }
+    if (!end.Crashed && end.ExitCode == kReportProgramDone) return true;
+    // A job that failed is no print: nobody is asked to mark the offer as sent, and no e-mail goes
+    // out without its PDF. The program has said why itself, unless it could not take the job over.
+    if (end.Crashed || end.ExitCode != kReportProgramFailed) {
+        QString text = QString::fromUtf8(kProgramEndedWithError).arg(program);
+        if (!end.ErrorText.isEmpty()) text += "\r" + end.ErrorText;
+        ShowError(text);
+    }
+    return false;
 }
 
 void TfrmTisk::Finish() {

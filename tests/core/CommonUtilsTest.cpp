@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextEdit>
 
@@ -106,6 +109,33 @@ TEST(CommonUtilsTest, ShellOpenOfMissingFileIsFileNotFound) {
     EXPECT_EQ(ShellOpen("http://www.varnobis.cz"), 42);
     EXPECT_EQ(opened, "http://www.varnobis.cz");
     ShellOpenLauncher = previous;
+}
+
+TEST(CommonUtilsTest, ShellOpenTellsWhenNoProgramTakesTheFile) {
+    QTemporaryDir dir;
+    const QString bin = dir.path() + "/bin/";
+    QDir().mkpath(bin);
+    const QString file = dir.path() + "/cenik.xls";
+    QFile(file).open(QIODevice::WriteOnly);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", bin.toLocal8Bit());
+    // No desktop helper at all, then one that finds a program, one that finds none, one that fails.
+    EXPECT_EQ(ShellOpen(file), 31);
+    struct Case {
+        int exitCode;
+        int result;
+    };
+    const Case kCases[] = {{0, 42}, {3, 31}, {4, 31}, {2, 2}};
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.exitCode);
+        QFile opener(bin + "xdg-open");
+        ASSERT_TRUE(opener.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        opener.write(QString("#!/bin/sh\nexit %1\n").arg(c.exitCode).toUtf8());
+        opener.close();
+        opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        EXPECT_EQ(ShellOpen(file), c.result);
+    }
+    qputenv("PATH", path);
 }
 
 TEST(CommonUtilsTest, GridColumnIndexMatchesFieldNamesExactly) {

@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -195,15 +196,133 @@ TEST_F(PoslatMailTest, AFailedPdfOrRefusedMessageLeavesTheOfferAsItWas) {
         EXPECT_TRUE(mailer.messages.empty());
     }
     {
+        // A client that does not take the message is said so; declining the PDF leaves it there.
         TFakeReportProgram program;
         TFakeMailer mailer;
-        mailer.accept = false;
+        mailer.result = TMailResult::Failed;
         TScriptedDialogs dialogs;
+        dialogs.ExpectQuestion(QString::fromUtf8(kMailProgramFailed) + QString::fromUtf8(kSavePdfInstead),
+                               false);
         Send([](TfrmPoslatMail& m) { m.btnOk->click(); });
         EXPECT_EQ(result_, 0);
         EXPECT_EQ(mailer.messages.size(), 1u);
         EXPECT_EQ(State(id), 0);
     }
+}
+
+TEST_F(PoslatMailTest, WithoutAMailProgramTheOfferMaySaveItsPdfUnderItsNumber) {
+    const int id = OpenOffer(0, false, FirmWithEmail("a@b.cz"));
+    TFakeReportProgram program;
+    TFakeMailer mailer;
+    mailer.result = TMailResult::NoMailProgram;
+    const auto savedPicker = PrintSaveDialog;
+    QString proposed;
+    const QString target = Folder() + "moje/NB00042.pdf";
+    QDir().mkpath(Folder() + "moje");
+    PrintSaveDialog = [&](const QString& start, const QString&, const QString&) {
+        proposed = start;
+        return target;
+    };
+    {
+        TScriptedDialogs dialogs;
+        dialogs.ExpectQuestion(QString::fromUtf8(kNoMailProgram) + QString::fromUtf8(kSavePdfInstead), true);
+        dialogs.ExpectInformation(QString::fromUtf8(kPdfSaved).arg(target));
+        Send([](TfrmPoslatMail& m) { m.btnOk->click(); });
+    }
+    EXPECT_EQ(QFileInfo(proposed).fileName(), "NB00042.pdf");
+    QFile saved(target);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(saved.readAll().startsWith("%PDF"));
+    // Not sent, so not marked.
+    EXPECT_EQ(State(id), 0);
+
+    // A place that cannot be written is told, not passed over.
+    PrintSaveDialog = [&](const QString&, const QString&, const QString&) { return Folder() + "neni/x.pdf"; };
+    {
+        TScriptedDialogs dialogs;
+        dialogs.ExpectQuestion(QString::fromUtf8(kNoMailProgram), true);
+        dialogs.ExpectError(QString::fromUtf8(kPdfNotSaved).arg(Folder() + "neni/x.pdf"));
+        Send([](TfrmPoslatMail& m) { m.btnOk->click(); });
+    }
+    PrintSaveDialog = savedPicker;
+}
+
+TEST_F(PoslatMailTest, TheDesktopMailHelperIsAskedAndItsFailuresAreToldApart) {
+    const QByteArray path = qgetenv("PATH");
+    const QString bin = Folder() + "bin/";
+    QDir().mkpath(bin);
+    qputenv("PATH", bin.toLocal8Bit());
+    const TMailMessage message{"nakup@firma.cz", {Folder() + "nabidka s mezerou.pdf"}};
+    EXPECT_EQ(MailSender(message), TMailResult::NoMailProgram);
+    struct Case {
+        int exitCode;
+        TMailResult result;
+    };
+    const Case kCases[] = {
+        {0, TMailResult::Handed},
+        {3, TMailResult::NoMailProgram},
+        {4, TMailResult::Failed},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.exitCode);
+        ProgramFixture::WriteText(
+            bin + "xdg-email", QString("#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > '%1'\nexit %2\n")
+                                   .arg(Folder() + "args")
+                                   .arg(c.exitCode)
+                                   .toUtf8());
+        QFile::setPermissions(bin + "xdg-email", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        EXPECT_EQ(MailSender(message), c.result);
+    }
+    QFile args(Folder() + "args");
+    ASSERT_TRUE(args.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(args.readAll()),
+              "--attach\n" + Folder() + "nabidka s mezerou.pdf\nnakup@firma.cz\n");
+    qputenv("PATH", path);
+}
+
+TEST_F(PoslatMailTest, APrintThatFailedIsNoPrintAndOnlyTheUntoldFailureIsShown) {
+    struct Case {
+        int exitCode;
+        const char* errorText;
+        bool asked;
+        bool errorShown;
+    };
+    const Case kCases[] = {
+        {kReportProgramDone, "", true, false},
+        // The report program has shown the reason itself (no printer, say).
+        {kReportProgramFailed, "Tiskárna \"\" není k dispozici.", false, false},
+        // It could not take the job over and showed nothing: its reason reaches the user here.
+        {kReportProgramNotTaken, "Datový soubor /tmp/x nelze přečíst: není", false, true},
+        {134, "", false, true},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.exitCode);
+        const int id = OpenOffer(0);
+        TFakeReportProgram program;
+        program.exitCode = c.exitCode;
+        program.errorText = QString::fromUtf8(c.errorText);
+        TScriptedDialogs dialogs;
+        if (c.asked) dialogs.ExpectQuestion(QString::fromUtf8(kMarkSentQuestion).arg("NB00042"), false);
+        if (c.errorShown) {
+            QString text = QString::fromUtf8(kProgramEndedWithError).arg(ProgramFolder + "zelvorn");
+            if (!program.errorText.isEmpty()) text += "\r" + program.errorText;
+            dialogs.ExpectError(text);
+        }
+        TModalDriver driver;
+        driver.On("frmTisk", [&](QWidget* w) { static_cast<TfrmTisk*>(w)->btnTisk->click(); });
+        ShowPrintDialog(pmOffer);
+        EXPECT_EQ(program.jobs.size(), 1u);
+        EXPECT_EQ(State(id), 0);
+    }
+    // Nor does an e-mail go out without its PDF.
+    OpenOffer(0, false, FirmWithEmail("a@b.cz"));
+    TFakeReportProgram program;
+    program.exitCode = kReportProgramFailed;
+    TFakeMailer mailer;
+    TScriptedDialogs dialogs;
+    Send(nullptr);
+    EXPECT_EQ(result_, -1);
+    EXPECT_TRUE(mailer.messages.empty());
 }
 
 }  // namespace

@@ -48,7 +48,11 @@ class TFakeReportProgram {
 public:
     TFakeReportProgram() : saved_(ReportProgramRunner) {
         ReportProgramRunner = [this](const QString& program, const QStringList& arguments) {
-            if (!startable) return false;
+            TReportProgramEnd end;
+            if (!startable) return end;
+            end.Started = true;
+            end.ExitCode = exitCode;
+            end.ErrorText = errorText;
             TCapturedJob job;
             job.program = program;
             job.arguments = arguments;
@@ -68,7 +72,7 @@ public:
             }
             jobs.push_back(std::move(job));
             if (whileRunning) whileRunning();
-            return true;
+            return end;
         };
     }
     ~TFakeReportProgram() { ReportProgramRunner = saved_; }
@@ -78,10 +82,13 @@ public:
     std::vector<TCapturedJob> jobs;
     bool startable = true;
     bool writePdf = true;
+    // How the program ends each job, and what it leaves on its standard error.
+    int exitCode = kReportProgramDone;
+    QString errorText;
     std::function<void()> whileRunning;
 
 private:
-    std::function<bool(const QString&, const QStringList&)> saved_;
+    std::function<TReportProgramEnd(const QString&, const QStringList&)> saved_;
 };
 
 // The station's printers for as long as it lives.
@@ -108,15 +115,15 @@ public:
     TFakeMailer() : saved_(MailSender) {
         MailSender = [this](const TMailMessage& message) {
             messages.push_back(message);
-            return accept;
+            return result;
         };
     }
     ~TFakeMailer() { MailSender = saved_; }
     std::vector<TMailMessage> messages;
-    bool accept = true;
+    TMailResult result = TMailResult::Handed;
 
 private:
-    std::function<bool(const TMailMessage&)> saved_;
+    std::function<TMailResult(const TMailMessage&)> saved_;
 };
 
 // The demonstration firm opened as at a second start, with the shipped layouts and workbook

@@ -364,7 +364,8 @@ TEST_F(TiskTest, JobsInOneOpeningKeepTheirFilesUntilTheDialogCloses) {
     EXPECT_EQ(print.Info("ExportFileName"), "");
     EXPECT_EQ(print.system.Table("Info")->Fields,
               QStringList({"OperationType", "ReportFileName", "PrinterName", "PageRangeFrom", "PageRangeTo",
-                           "PageCopies", "ExportFileName"}));
+                           "PageCopies", "ExportFileName", "ReportName"}));
+    EXPECT_EQ(print.Info("ReportName"), QString::fromUtf8("Poznámka"));
 }
 
 TEST_F(TiskTest, AMissingLayoutOrProgramIsReportedAndNothingElseHappens) {
@@ -392,6 +393,18 @@ TEST_F(TiskTest, AMissingLayoutOrProgramIsReportedAndNothingElseHappens) {
     dialogs.ExpectWarning(QString::fromUtf8(kLayoutNotFound).arg(PrintFolder + "VLASTNI.FRX"));
     dialogs.ExpectError(QString::fromUtf8(kProgramStartFailed).arg(ProgramFolder + "zelvorn"));
     ShowPrintDialog(pmAddresses);
+}
+
+TEST_F(TiskTest, TheReportProgramsEndIsReadWithItsCodeAndItsReason) {
+    const QString program = Folder() + "zprava";
+    ProgramFixture::WriteText(program, "#!/bin/sh\necho 'Datový soubor nelze přečíst.' >&2\nexit 1\n");
+    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const TReportProgramEnd end = ReportProgramRunner(program, {"?SYSTEMDATA=a?SYSTEMDATA"});
+    EXPECT_TRUE(end.Started);
+    EXPECT_FALSE(end.Crashed);
+    EXPECT_EQ(end.ExitCode, kReportProgramNotTaken);
+    EXPECT_EQ(end.ErrorText, QString::fromUtf8("Datový soubor nelze přečíst."));
+    EXPECT_FALSE(ReportProgramRunner(Folder() + "neni", {}).Started);
 }
 
 TEST_F(TiskTest, AReportAddedFromDiskMustNameAnExistingLayout) {
@@ -512,6 +525,43 @@ TEST_F(TiskExportTest, AnExistingFileIsReplacedOnlyWhenAskedAndNotInUse) {
     Export(file, {TExpectedDialog::Question(QString::fromUtf8(kExportOverwrite).arg(file), true)});
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), exported);
+}
+
+TEST_F(TiskExportTest, AUsersTemplateIsFoundWhateverTheCaseOfItsName) {
+    static QString opened;
+    ShellOpenLauncher = [](const QString& path) {
+        opened = path;
+        return 42;
+    };
+    // A copy another station wrote in lower case holds its number as well.
+    ProgramFixture::WriteText(PrintFolder + "cen[2].xls", "x");
+    dialog_->chckUpravitSestavu->setChecked(true);
+    TModalDriver driver;
+    QString proposed;
+    driver.On("frmSestVlast", [&](QWidget* w) {
+        auto& p = *static_cast<TfrmSestVlast*>(w);
+        proposed = p.edtNazevSouboru->text();
+        p.btnOK->click();
+    });
+    {
+        // The copy is edited at once, in the file as it was written.
+        TScriptedDialogs dialogs;
+        dialogs.ExpectQuestion(QString::fromUtf8(kEditCopiedReport), true);
+        dialog_->btnVytvoritKopii->click();
+    }
+    EXPECT_EQ(proposed, "CEN[3]");
+    ASSERT_TRUE(QFile::exists(PrintFolder + "CEN[3].XLS"));
+    EXPECT_EQ(opened, PrintFolder + "CEN[3].XLS");
+
+    // A template that has gone is said so, not passed over.
+    QFile::remove(PrintFolder + "CEN[3].XLS");
+    opened.clear();
+    {
+        TScriptedDialogs dialogs;
+        dialogs.ExpectWarning(QString::fromUtf8(kExportTemplateMissing).arg(PrintFolder + "CEN[3].xls"));
+        dialog_->btnOpravitSestavuClick();
+    }
+    EXPECT_TRUE(opened.isEmpty());
 }
 
 TEST_F(TiskExportTest, AMissingTemplateOrAFailingRunIsTold) {

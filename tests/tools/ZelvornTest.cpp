@@ -8,11 +8,14 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QScreen>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 
 #include "Zelvorn.h"
+#include "common/ScriptedDialogs.h"
 #include "exchange/MemTable2DotNet.h"
 #include "platform/data/Field.h"
 #include "platform/data/MemTable.h"
@@ -190,17 +193,40 @@ TEST(ZelvornTest, ALayoutThatCannotBeReadIsRefusedWithItsReason) {
         const char* text;
         const char* reason;
     };
-    const Case kCases[] = {{"<report><band/></report>", "Unknown element <band>"},
-                           {"<report><title><circle/></title></report>", "Unknown element <circle>"},
-                           {"<layout/>", "no <report>"},
-                           {"<report><title>", "cannot be read"}};
+    const Case kCases[] = {{"<report><band/></report>", "Neznámý prvek <band>"},
+                           {"<report><title><circle/></title></report>", "Neznámý prvek <circle>"},
+                           {"<layout/>", "nemá prvek <report>"},
+                           {"<report><title>", "nelze přečíst"}};
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.text);
         TLayout layout;
         QString error;
         EXPECT_FALSE(layout.LoadText(c.text, error));
-        EXPECT_TRUE(error.contains(c.reason)) << qPrintable(error);
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.reason))) << qPrintable(error);
     }
+}
+
+TEST(ZelvornTest, APictureBesideTheLayoutIsFoundWhateverTheCaseOfItsName) {
+    QTemporaryDir dir;
+    QImage logo(4, 4, QImage::Format_RGB32);
+    logo.fill(Qt::red);
+    ASSERT_TRUE(logo.save(dir.path() + "/logo.png"));
+    QFile file(dir.path() + "/FIRMA.FRX");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(
+        R"(<report><title height="20"><image x="0" y="0" w="10" h="10" src="LOGO.PNG"/></title></report>)");
+    file.close();
+    TLayout layout;
+    QString error;
+    ASSERT_TRUE(layout.Load(dir.path() + "/FIRMA.FRX", error)) << qPrintable(error);
+    TReportData data;
+    ASSERT_TRUE(data.LoadText(PriceListDocument().toUtf8(), error));
+    const std::vector<TPage> pages = BuildPages(layout, data);
+    ASSERT_FALSE(pages.empty());
+    bool shown = false;
+    for (const TDrawItem& item : pages.front())
+        if (item.Type == TLayoutElement::Kind::Image) shown = !item.Image.isNull();
+    EXPECT_TRUE(shown);
 }
 
 TEST(ZelvornTest, TheEditorShowsTheLayoutBesideItsFirstPageAndSavesTheText) {
@@ -246,7 +272,130 @@ TEST(ZelvornTest, ThePreviewShowsEveryPageAndAnUnknownPrinterIsRefused) {
 
     job.PrinterName = "Tiskárna, která není";
     EXPECT_FALSE(PrintReport(layout, BuildPages(layout, data), job, error));
-    EXPECT_TRUE(error.contains(job.PrinterName)) << qPrintable(error);
+    EXPECT_EQ(error, QString::fromUtf8(kPrinterMissingText).arg(job.PrinterName));
+}
+
+TEST(ZelvornTest, ThePreviewIsNamedAsTheUserKnowsTheReportFitsTheScreenAndSavesUnderTheNumber) {
+    QTemporaryDir dir;
+    // A user of the test's own, with a documents folder; where the program keeps the folder last
+    // saved to stays away from the real user's settings.
+    const QByteArray home = qgetenv("HOME"), config = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(dir.path() + "/home"));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path() + "/config"));
+    QDir().mkpath(dir.path() + "/home/Documents");
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path() + "/config");
+    TMemTable header;
+    header.FieldDefs().Add("Doklad", ftString, 10);
+    header.CreateTable();
+    header.Append();
+    header.FieldByName("Doklad")->SetAsString("NB/00042");
+    header.Post();
+    TMemTable2DotNetBuilder builder("ReportDataset");
+    builder.AddTable("mtHlavickaNab", header);
+    TReportData offer, priceList;
+    QString error;
+    ASSERT_TRUE(offer.LoadText(builder.DocumentText().toUtf8(), error));
+    ASSERT_TRUE(priceList.LoadText(PriceListDocument().toUtf8(), error));
+    TLayout layout;
+    ASSERT_TRUE(layout.LoadText(kGroupedLayout, error));
+    TReportJob job;
+    job.OperationType = "PREVIEW";
+    job.ReportFileName = dir.path() + "/_NABKSP.FRX";
+    job.ReportName = QString::fromUtf8("Nabídka standardní");
+
+    TPreviewWindow preview(layout, offer, job);
+    EXPECT_EQ(preview.windowTitle(), QString::fromUtf8("Náhled - Nabídka standardní"));
+    ASSERT_NE(preview.screen(), nullptr);
+    const QRect room = preview.screen()->availableGeometry();
+    EXPECT_LE(preview.width(), room.width());
+    EXPECT_LE(preview.height(), room.height());
+
+    QStringList proposals;
+    QString answer;
+    const auto savedDialog = PdfSaveDialog;
+    PdfSaveDialog = [&](QWidget*, const QString& proposed) {
+        proposals << proposed;
+        return answer;
+    };
+    const QString documents = dir.path() + "/home/Documents";
+    // Cancelled: nothing is written and nothing remembered.
+    preview.ExportPdf();
+    answer = dir.path() + "/vystup/NB_00042.pdf";
+    QDir().mkpath(dir.path() + "/vystup");
+    preview.ExportPdf();
+    EXPECT_TRUE(QFile::exists(answer));
+    // The next preview, of a report without a document number, starts where the last PDF went.
+    job.ReportName = QString::fromUtf8("Standardní ceník");
+    TPreviewWindow list(layout, priceList, job);
+    answer.clear();
+    list.ExportPdf();
+    PdfSaveDialog = savedDialog;
+    qputenv("HOME", home);
+    if (config.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", config);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                       QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+    EXPECT_EQ(proposals, (QStringList{documents + "/NB_00042.pdf", documents + "/NB_00042.pdf",
+                                      dir.path() + "/vystup/" + QString::fromUtf8("Standardní ceník.pdf")}));
+}
+
+// The system data file of a job, as the main program writes it.
+void WriteJob(const QString& path, const QString& operation, const QString& layout, const QString& printer) {
+    TMemTable info;
+    for (const char* f : {"OperationType", "ReportFileName", "PrinterName", "ExportFileName"})
+        info.FieldDefs().Add(f, ftString, 255);
+    info.CreateTable();
+    info.Append();
+    info.FieldByName("OperationType")->SetAsString(operation);
+    info.FieldByName("ReportFileName")->SetAsString(layout);
+    info.FieldByName("PrinterName")->SetAsString(printer);
+    info.Post();
+    TMemTable2DotNetBuilder system("SystemDataset");
+    system.AddTable("Info", info);
+    ASSERT_TRUE(system.SaveToFile(path));
+}
+
+TEST(ZelvornTest, AFailedJobIsToldInCzechAndEndsWithItsOwnCode) {
+    QTemporaryDir dir;
+    const QString folder = dir.path() + "/";
+    QFile layout(folder + "CENIK.FRX");
+    ASSERT_TRUE(layout.open(QIODevice::WriteOnly));
+    layout.write(kGroupedLayout);
+    layout.close();
+    QFile report(folder + "R");
+    ASSERT_TRUE(report.open(QIODevice::WriteOnly));
+    report.write(PriceListDocument().toUtf8());
+    report.close();
+    auto run = [&](const QString& system) {
+        return RunReportProgram(
+            {"?SYSTEMDATA=" + system + "?SYSTEMDATA", "?REPORTDATA=" + folder + "R?REPORTDATA"});
+    };
+    struct Case {
+        const char* operation;
+        QString layout;
+        QString printer;
+        QString told;
+    };
+    const Case kCases[] = {
+        {"PRINT", folder + "CENIK.FRX", QString::fromUtf8("Tiskárna, která není"),
+         QString::fromUtf8(kPrinterMissingText).arg(QString::fromUtf8("Tiskárna, která není"))},
+        {"PDFEXPORT", folder + "NENI.FRX", "", QString::fromUtf8("Formulářový soubor")},
+        {"PREVIEW", folder + "NENI.FRX", "", QString::fromUtf8("Formulářový soubor")},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.operation);
+        WriteJob(folder + "S", c.operation, c.layout, c.printer);
+        TScriptedDialogs dialogs;
+        dialogs.ExpectError(c.told);
+        EXPECT_EQ(run(folder + "S"), kReportExitFailed);
+    }
+    // A job it cannot take over shows nothing: the main program tells the reason.
+    TScriptedDialogs dialogs;
+    EXPECT_EQ(run(folder + "neni"), kReportExitNotTaken);
+    WriteJob(folder + "S", "FAX", folder + "CENIK.FRX", "");
+    EXPECT_EQ(run(folder + "S"), kReportExitNotTaken);
 }
 
 TEST(ZelvornTest, TheProgramWritesThePdfOfAPdfExportJob) {

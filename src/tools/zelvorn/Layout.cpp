@@ -15,6 +15,7 @@
 #include <cmath>
 #include <functional>
 
+#include "platform/files/FileUtils.h"
 #include "platform/ui/RichText.h"
 
 namespace {
@@ -95,7 +96,9 @@ bool ReadBand(QXmlStreamReader& xml, TLayoutBand& band, QString& error) {
     while (xml.readNextStartElement()) {
         TLayoutElement e;
         if (!ReadElement(xml, e)) {
-            error = QString("Unknown element <%1> in a band (line %2)").arg(xml.name()).arg(xml.lineNumber());
+            error = QString::fromUtf8("Neznámý prvek <%1> v pásu sestavy (řádek %2).")
+                        .arg(xml.name())
+                        .arg(xml.lineNumber());
             return false;
         }
         band.Elements.push_back(std::move(e));
@@ -123,7 +126,9 @@ bool ReadData(QXmlStreamReader& xml, TLayoutData& data, QString& error) {
                                            : n == u"footer" || n == u"groupfooter" ? &data.Footer
                                                                                    : nullptr;
         if (!target) {
-            error = QString("Unknown element <%1> in data (line %2)").arg(n).arg(xml.lineNumber());
+            error = QString::fromUtf8("Neznámý prvek <%1> v datové části sestavy (řádek %2).")
+                        .arg(n)
+                        .arg(xml.lineNumber());
             return false;
         }
         target->push_back({});
@@ -289,8 +294,13 @@ QFont MakeFont(const TLayout& layout, const TLayoutElement& e) {
 }
 
 QImage LoadPicture(const TLayout& layout, const TLayoutElement& e, const TContext& context) {
-    if (!e.Source.isEmpty())
-        return QImage(QFileInfo(e.Source).isAbsolute() ? e.Source : layout.Folder + e.Source);
+    if (!e.Source.isEmpty()) {
+        if (QFileInfo(e.Source).isAbsolute()) return QImage(e.Source);
+        // Layouts and their pictures often come from Windows, where "LOGO.PNG" and "logo.png" are
+        // one file.
+        const QString beside = FindFileCaseInsensitive(layout.Folder, e.Source);
+        return QImage(beside.isEmpty() ? layout.Folder + e.Source : beside);
+    }
     if (e.Field.isEmpty()) return {};
     QString type;
     bool found = false;
@@ -449,7 +459,7 @@ QString CzechNumber(double value, int decimals) {
 bool TLayout::Load(const QString& path, QString& error) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        error = QString("Cannot read the layout %1: %2").arg(path, file.errorString());
+        error = QString::fromUtf8("Formulářový soubor %1 nelze přečíst: %2").arg(path, file.errorString());
         return false;
     }
     Folder = QFileInfo(path).absolutePath() + "/";
@@ -462,7 +472,8 @@ bool TLayout::LoadText(const QByteArray& text, QString& error) {
     Folder = folder;
     QXmlStreamReader xml(text);
     if (!xml.readNextStartElement() || xml.name() != u"report") {
-        error = xml.hasError() ? xml.errorString() : QString("The layout has no <report> element");
+        error =
+            xml.hasError() ? xml.errorString() : QString::fromUtf8("Formulářový soubor nemá prvek <report>.");
         return false;
     }
     const auto a = xml.attributes();
@@ -490,13 +501,15 @@ bool TLayout::LoadText(const QByteArray& text, QString& error) {
             Data.push_back({});
             if (!ReadData(xml, Data.back(), error)) return false;
         } else {
-            error = QString("Unknown element <%1> in the report (line %2)").arg(n).arg(xml.lineNumber());
+            error =
+                QString::fromUtf8("Neznámý prvek <%1> v sestavě (řádek %2).").arg(n).arg(xml.lineNumber());
             return false;
         }
     }
     if (xml.hasError()) {
-        error =
-            QString("The layout cannot be read: %1 (line %2)").arg(xml.errorString()).arg(xml.lineNumber());
+        error = QString::fromUtf8("Formulářový soubor nelze přečíst: %1 (řádek %2).")
+                    .arg(xml.errorString())
+                    .arg(xml.lineNumber());
         return false;
     }
     return true;
@@ -576,7 +589,7 @@ bool WritePdf(const TLayout& layout, const std::vector<TPage>& pages, const QStr
     writer.setCreator("zelvorn");
     if (!PaintPages(writer, pages, 1, static_cast<int>(pages.size()), [&] { return writer.newPage(); }) ||
         !QFileInfo::exists(path)) {
-        error = QString("Cannot write %1").arg(path);
+        error = QString::fromUtf8("Soubor %1 nelze zapsat.").arg(path);
         return false;
     }
     return true;

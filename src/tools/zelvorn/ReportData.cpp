@@ -25,7 +25,7 @@ QString XPathTable(const QString& xpath) {
 bool TReportData::Load(const QString& path, QString& error) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        error = QString("Cannot read %1: %2").arg(path, file.errorString());
+        error = QString::fromUtf8("Datový soubor %1 nelze přečíst: %2").arg(path, file.errorString());
         return false;
     }
     return LoadText(file.readAll(), error);
@@ -57,7 +57,7 @@ bool TReportData::LoadText(const QByteArray& text, QString& error) {
     std::vector<TKeyRef> keyrefs;
 
     if (!xml.readNextStartElement()) {
-        error = "The document is empty";
+        error = QString::fromUtf8("Datový soubor je prázdný.");
         return false;
     }
     name_ = xml.name().toString();
@@ -151,7 +151,7 @@ bool TReportData::LoadText(const QByteArray& text, QString& error) {
         table->Rows.push_back(std::move(row));
     }
     if (xml.hasError()) {
-        error = QString("The data file cannot be read: %1 (line %2)")
+        error = QString::fromUtf8("Datový soubor nelze přečíst: %1 (řádek %2).")
                     .arg(xml.errorString())
                     .arg(xml.lineNumber());
         return false;

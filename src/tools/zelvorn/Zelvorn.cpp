@@ -1,27 +1,34 @@
-// The jobs of the report program. Errors go to the standard error and, for the jobs with windows,
-// into a message box: the main program learns nothing but the end of the process.
+// The jobs of the report program. A job that fails tells the user in a box of its own, titled as the
+// main program's boxes are, and ends with a code that says so; only files the program cannot take
+// over at all end quietly, with the reason on the standard error for the main program to show.
 
 #include "Zelvorn.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSaveFile>
+#include <QScreen>
 #include <QScrollArea>
+#include <QSettings>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <cstdio>
+
+#include "platform/ui/Dialogs.h"
 
 namespace {
 
@@ -39,9 +46,28 @@ QString Between(const QString& line, const QString& marker) {
     return end < 0 ? QString() : line.mid(from, end - from);
 }
 
-void Complain(const QString& text, bool windows) {
-    std::fprintf(stderr, "zelvorn: %s\n", qPrintable(text));
-    if (windows) QMessageBox::critical(nullptr, "Zelvorn", text);
+// The reason goes to the standard error in every case: the main program reads it from there.
+void Note(const QString& text) { std::fprintf(stderr, "%s\n", text.toUtf8().constData()); }
+
+// The report program's own settings beside the main program's: only where PDFs were last saved.
+constexpr const char* kSettingsOwner = "varnobis";
+constexpr const char* kSettingsName = "zelvorn";
+constexpr const char* kPdfFolderKey = "Nahled/SlozkaPdf";
+
+// A window as large as asked, but never larger than the screen it opens on leaves room for.
+void FitOnScreen(QWidget& window, QSize wanted) {
+    if (const QScreen* screen = window.screen()) {
+        const QSize room = screen->availableGeometry().size() * 9 / 10;
+        wanted = wanted.boundedTo(room);
+    }
+    window.resize(wanted);
+}
+
+// A failed job is said aloud: the user is waiting for paper, a preview or a PDF.
+int Fail(const QString& text) {
+    Note(text);
+    ShowError(text);
+    return kReportExitFailed;
 }
 
 }  // namespace
@@ -58,7 +84,7 @@ bool ReadJob(const QString& systemData, TReportJob& job, QString& error) {
     if (!data.Load(systemData, error)) return false;
     const TReportTable* info = data.Table("Info");
     if (!info || info->Rows.empty()) {
-        error = "The system data file has no Info row";
+        error = QString::fromUtf8("Systémový datový soubor nemá řádek tabulky Info.");
         return false;
     }
     const auto& row = info->Rows.front();
@@ -69,14 +95,19 @@ bool ReadJob(const QString& systemData, TReportJob& job, QString& error) {
     job.PageRangeTo = row.value("PageRangeTo", "9999").toInt();
     job.PageCopies = std::max(1, row.value("PageCopies", "1").toInt());
     job.ExportFileName = row.value("ExportFileName");
+    job.ReportName = row.value("ReportName").trimmed();
     return true;
 }
 
 bool PrintReport(const TLayout& layout, const std::vector<TPage>& pages, const TReportJob& job,
                  QString& error) {
     const QString name = job.PrinterName.isEmpty() ? QPrinterInfo::defaultPrinterName() : job.PrinterName;
-    if (name.isEmpty() || QPrinterInfo::printerInfo(name).isNull()) {
-        error = QString("The printer \"%1\" is not available").arg(job.PrinterName);
+    if (name.isEmpty()) {
+        error = QString::fromUtf8(kNoPrinterText);
+        return false;
+    }
+    if (QPrinterInfo::printerInfo(name).isNull()) {
+        error = QString::fromUtf8(kPrinterMissingText).arg(name);
         return false;
     }
     QPrinter printer(QPrinter::HighResolution);
@@ -87,7 +118,7 @@ bool PrintReport(const TLayout& layout, const std::vector<TPage>& pages, const T
     printer.setCopyCount(job.PageCopies);
     printer.setDocName(QFileInfo(job.ReportFileName).completeBaseName());
     if (!PaintPages(printer, pages, job.PageRangeFrom, job.PageRangeTo, [&] { return printer.newPage(); })) {
-        error = QString("Printing on \"%1\" failed").arg(name);
+        error = QString::fromUtf8(kPrintFailedText).arg(name);
         return false;
     }
     return true;
@@ -98,7 +129,10 @@ bool PrintReport(const TLayout& layout, const std::vector<TPage>& pages, const T
 TPreviewWindow::TPreviewWindow(const TLayout& layout, const TReportData& data, const TReportJob& job)
     : layout_(layout), data_(data), job_(job) {
     setObjectName("frmNahled");
-    setWindowTitle(QString::fromUtf8("Náhled - %1").arg(QFileInfo(job.ReportFileName).completeBaseName()));
+    // The user knows the report by the name the print dialog lists, not by its layout file.
+    const QString title =
+        job.ReportName.isEmpty() ? QFileInfo(job.ReportFileName).completeBaseName() : job.ReportName;
+    setWindowTitle(QString::fromUtf8("Náhled - %1").arg(title));
     auto* bar = addToolBar("Náhled");
     bar->setObjectName("tbNahled");
     bar->setMovable(false);
@@ -124,8 +158,8 @@ TPreviewWindow::TPreviewWindow(const TLayout& layout, const TReportData& data, c
     pagesLayout_->setAlignment(Qt::AlignHCenter);
     scroll_->setWidget(pagesHost_);
     setCentralWidget(scroll_);
-    resize(900, 1000);
     Refresh();
+    FitOnScreen(*this, {900, 1000});
 }
 
 void TPreviewWindow::Refresh() {
@@ -148,15 +182,55 @@ void TPreviewWindow::Refresh() {
 
 void TPreviewWindow::Print() {
     QString error;
-    if (!PrintReport(layout_, pages_, job_, error)) Complain(error, true);
+    if (!PrintReport(layout_, pages_, job_, error)) ShowError(error);
 }
 
 void TPreviewWindow::ExportPdf() {
-    const QString path =
-        QFileDialog::getSaveFileName(this, QString::fromUtf8("Uložit jako PDF"), QString(), "PDF (*.pdf)");
+    const QString path = PdfSaveDialog(this, PdfStartFolder() + PdfFileName(data_, job_));
     if (path.isEmpty()) return;
     QString error;
-    if (!WritePdf(layout_, pages_, path, error)) Complain(error, true);
+    if (!WritePdf(layout_, pages_, path, error)) {
+        ShowError(error);
+        return;
+    }
+    RememberPdfFolder(QFileInfo(path).absolutePath());
+}
+
+std::function<QString(QWidget*, const QString&)> PdfSaveDialog = [](QWidget* parent,
+                                                                    const QString& proposed) {
+    return QFileDialog::getSaveFileName(parent, QString::fromUtf8("Uložit jako PDF"), proposed,
+                                        QString::fromUtf8("Soubory PDF (*.pdf)"));
+};
+
+QString PdfFileName(const TReportData& data, const TReportJob& job) {
+    QString name;
+    // The offer's header table holds its one row with the offer's number.
+    for (const TReportTable& table : data.Tables())
+        if (table.Rows.size() == 1 && table.IndexOf("Doklad") >= 0) {
+            name = table.Rows.front().value("Doklad").trimmed();
+            if (!name.isEmpty()) break;
+        }
+    if (name.isEmpty()) name = job.ReportName;
+    if (name.isEmpty()) name = QFileInfo(job.ReportFileName).completeBaseName();
+    // A number such as "NAB/2024/7" must not become folders.
+    static const QRegularExpression kNotInNames(QStringLiteral("[/\\\\:*?\"<>|]"));
+    name.replace(kNotInNames, QStringLiteral("_"));
+    return name + ".pdf";
+}
+
+QString PdfStartFolder() {
+    const QSettings settings(QSettings::IniFormat, QSettings::UserScope, kSettingsOwner, kSettingsName);
+    QString folder = settings.value(kPdfFolderKey).toString();
+    // A folder since removed, or a desktop without a documents folder, leaves the home folder.
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
+    return folder.endsWith('/') ? folder : folder + '/';
+}
+
+void RememberPdfFolder(const QString& folder) {
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, kSettingsOwner, kSettingsName);
+    settings.setValue(kPdfFolderKey, folder);
 }
 
 // --- editor
@@ -200,7 +274,7 @@ TEditorWindow::TEditorWindow(const QString& layoutPath, const TReportData& data)
     timer->setInterval(400);
     connect(timer, &QTimer::timeout, this, &TEditorWindow::UpdatePreview);
     connect(editor_, &QPlainTextEdit::textChanged, timer, qOverload<>(&QTimer::start));
-    resize(1300, 900);
+    FitOnScreen(*this, {1300, 900});
     UpdatePreview();
 }
 
@@ -225,54 +299,45 @@ bool TEditorWindow::Save() {
         status_->setText(QString::fromUtf8("Uloženo: %1").arg(path_));
         return true;
     }
-    Complain(QString("Cannot write %1: %2").arg(path_, file.errorString()), true);
+    ShowError(QString::fromUtf8(kCannotSaveText).arg(path_, file.errorString()));
     return false;
 }
 
 int RunReportProgram(const QStringList& arguments) {
     QString systemPath, reportPath, error;
     if (!ParseCommandLine(arguments, systemPath, reportPath)) {
-        Complain("usage: zelvorn ?SYSTEMDATA=<file>?SYSTEMDATA ?REPORTDATA=<file>?REPORTDATA", false);
-        return 1;
+        Note(QString::fromUtf8(kUsageText));
+        return kReportExitNotTaken;
     }
     TReportJob job;
     TReportData data;
     if (!ReadJob(systemPath, job, error) || !data.Load(reportPath, error)) {
-        Complain(error, false);
-        return 1;
+        Note(error);
+        return kReportExitNotTaken;
     }
-    const bool windows = job.OperationType == u"PREVIEW" || job.OperationType == u"EDIT";
     if (job.OperationType == u"EDIT") {
         TEditorWindow editor(job.ReportFileName, data);
         editor.show();
-        return QApplication::exec() == 0 ? 0 : 2;
+        return QApplication::exec() == 0 ? kReportExitDone : kReportExitFailed;
+    }
+    const bool known =
+        job.OperationType == u"PREVIEW" || job.OperationType == u"PDFEXPORT" || job.OperationType == u"PRINT";
+    if (!known) {
+        Note(QString::fromUtf8(kUnknownOperationText).arg(job.OperationType));
+        return kReportExitNotTaken;
     }
     TLayout layout;
-    if (!layout.Load(job.ReportFileName, error)) {
-        Complain(error, windows);
-        return 2;
-    }
+    if (!layout.Load(job.ReportFileName, error)) return Fail(error);
     if (job.OperationType == u"PREVIEW") {
         TPreviewWindow preview(layout, data, job);
         preview.show();
-        return QApplication::exec() == 0 ? 0 : 2;
+        return QApplication::exec() == 0 ? kReportExitDone : kReportExitFailed;
     }
     const std::vector<TPage> pages = BuildPages(layout, data);
     if (job.OperationType == u"PDFEXPORT") {
-        if (!WritePdf(layout, pages, job.ExportFileName, error)) {
-            Complain(error, false);
-            return 2;
-        }
-        return 0;
+        if (!WritePdf(layout, pages, job.ExportFileName, error)) return Fail(error);
+        return kReportExitDone;
     }
-    if (job.OperationType == u"PRINT") {
-        if (!PrintReport(layout, pages, job, error)) {
-            // The user is waiting for paper: a print that did not happen is said aloud.
-            Complain(error, true);
-            return 2;
-        }
-        return 0;
-    }
-    Complain(QString("Unknown operation %1").arg(job.OperationType), false);
-    return 2;
+    if (!PrintReport(layout, pages, job, error)) return Fail(error);
+    return kReportExitDone;
 }

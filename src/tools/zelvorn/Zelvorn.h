@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 #include "Layout.h"
@@ -27,6 +28,8 @@ struct TReportJob {
     int PageRangeTo = 9999;
     int PageCopies = 1;
     QString ExportFileName;
+    // The report's name as the user knows it from the print dialog; empty from an older program.
+    QString ReportName;
 };
 
 // The two paths of the command line; the arguments may arrive split at blanks inside a path, so
@@ -34,6 +37,17 @@ struct TReportJob {
 bool ParseCommandLine(const QStringList& arguments, QString& systemData, QString& reportData);
 // Reads the one row of the system data file's Info table.
 bool ReadJob(const QString& systemData, TReportJob& job, QString& error);
+
+// The name a PDF of the report is proposed under: the number of the one document it shows, else
+// the report's name, else its layout's; made fit for a file name.
+QString PdfFileName(const TReportData& data, const TReportJob& job);
+// Where "Uložit jako PDF" starts: the folder last saved to, else the user's documents.
+QString PdfStartFolder();
+// Remembers the folder a PDF was saved to, for the next preview.
+void RememberPdfFolder(const QString& folder);
+// The save dialog of "Uložit jako PDF": gets the proposed path, answers the chosen one or empty.
+// Tests replace it.
+extern std::function<QString(QWidget* parent, const QString& proposed)> PdfSaveDialog;
 
 // The report shown page by page, with printing and PDF export from the window.
 class TPreviewWindow : public QMainWindow {
@@ -44,10 +58,11 @@ public:
     void Refresh();
     int PageCount() const { return static_cast<int>(pages_.size()); }
     QVBoxLayout* PagesLayout() const { return pagesLayout_; }
+    // "Uložit jako PDF".
+    void ExportPdf();
 
 private:
     void Print();
-    void ExportPdf();
 
     TLayout layout_;
     const TReportData& data_;
@@ -83,5 +98,21 @@ private:
 bool PrintReport(const TLayout& layout, const std::vector<TPage>& pages, const TReportJob& job,
                  QString& error);
 
-// The whole run: 0 done, 1 the files could not be read, 2 the job failed.
+// How the process ends; the main program acts on it.
+inline constexpr int kReportExitDone = 0;
+// The job was not taken over: its files could not be read or it names no known operation. Nothing
+// was shown; the reason is on the standard error.
+inline constexpr int kReportExitNotTaken = 1;
+// The job failed and the user has been shown why.
+inline constexpr int kReportExitFailed = 2;
+
+// The whole run; one of the exit codes above.
 int RunReportProgram(const QStringList& arguments);
+
+inline constexpr const char* kUsageText =
+    "Použití: zelvorn ?SYSTEMDATA=<soubor>?SYSTEMDATA ?REPORTDATA=<soubor>?REPORTDATA";
+inline constexpr const char* kUnknownOperationText = "Neznámá tisková operace \"%1\".";
+inline constexpr const char* kNoPrinterText = "V systému není nastavena žádná tiskárna.";
+inline constexpr const char* kPrinterMissingText = "Tiskárna \"%1\" není k dispozici.";
+inline constexpr const char* kPrintFailedText = "Tisk na tiskárně \"%1\" se nezdařil.";
+inline constexpr const char* kCannotSaveText = "Soubor %1 nelze uložit: %2";
