@@ -238,10 +238,13 @@ int TfrmNabidkaKart::UpdateItemPricesFromPriceList(bool keepItemLevels, bool ign
         }
         LoadOfferItemPriceLevels(q, q.FieldByName("CenSkupina")->AsString());
         TMemTable& levels = OfferItemEditor().mtCenHlad;
+        // The walk stops on the level found: stepping on and back would leave the last level of a
+        // group on the one before it, since a step past the last row does not move.
         bool found = false;
-        for (levels.First(); !levels.Eof() && !found; levels.Next())
+        for (levels.First(); !levels.Eof(); levels.Next()) {
             found = levels.FieldByName("Zkratka")->AsString().compare(level, Qt::CaseInsensitive) == 0;
-        if (found) levels.Prior();
+            if (found) break;
+        }
         if (!found) {
             lines << ItemLine(items,
                               ") - hladina " + Quoted(level) + QString::fromUtf8(kRepriceLevelMissing));
