@@ -278,11 +278,14 @@ bool TSummaryReportNabidky::Compute() {
     for (offers.First(); !offers.Eof(); offers.Next()) {
         const QString original = offers.FieldByName(fields.key)->AsString();
         const QString key = QString(original).remove(kBlanks);
+        // The walk stops on the group found; the offer is added to that row, also when it is the
+        // last one (a step past the last row does not move, so stepping back would miss it).
         bool found = false;
-        for (Result.First(); !Result.Eof() && !found; Result.Next())
+        for (Result.First(); !Result.Eof(); Result.Next()) {
             found = Result.FieldByName("SumKey")->AsString().compare(key, Qt::CaseInsensitive) == 0;
+            if (found) break;
+        }
         if (found) {
-            Result.Prior();
             Result.Edit();
         } else {
             Result.Append();
