@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "core/Login.h"
 #include "core/Nastaveni.h"
@@ -38,6 +39,22 @@ long double HeldValue(long double value, int decimals) {
     return NumberOfText(FormatFloat(format, value), decimals).value_or(value);
 }
 
+TItemDiscount OfferItemDiscount(const TDataSet& item) {
+    TItemDiscount d;
+    if (item.FieldByName("Sleva")->AsFloat() == 0) return d;
+    // To the ten-thousandth, halves to even, as currency holds it.
+    const auto fourDecimals = [](long double value) { return std::nearbyintl(value * 10000) / 10000; };
+    const bool withVat = item.FieldByName("SDPH")->AsBoolean();
+    const long double rate = item.FieldByName("SazbaDPH")->AsFloat();
+    const long double before = static_cast<long double>(item.FieldByName("PocetMJ")->AsFloat()) *
+                               item.FieldByName("ProdCena")->AsFloat();
+    d.Net =
+        fourDecimals(CalcVat(withVat, VatKindNet, before, rate)) - item.FieldByName("PCBDPHPOL")->AsFloat();
+    d.Gross =
+        fourDecimals(CalcVat(withVat, VatKindGross, before, rate)) - item.FieldByName("PCSDPHPOL")->AsFloat();
+    return d;
+}
+
 TVatClass OfferVatClass(double itemRate, double basic, double reduced, double furtherReduced) {
     if (itemRate == basic) return TVatClass::Basic;
     if (itemRate == reduced) return TVatClass::Reduced;
@@ -54,7 +71,7 @@ TOfferTotals ComputeOfferTotals(TDataSet& items, double basic, double reduced, d
         subtotals->Open();
     }
     long double base[5] = {}, vat[5] = {};
-    long double purchase = 0, beforeNet = 0, beforeGross = 0;
+    long double purchase = 0, discountNet = 0, discountGross = 0;
     if (!items.IsEmpty()) {
         const TBookmark current = items.GetBookmark();
         items.DisableControls();
@@ -73,10 +90,9 @@ TOfferTotals ComputeOfferTotals(TDataSet& items, double basic, double reduced, d
             const long double linePurchase = items.FieldByName("NakCena")->AsFloat() * quantity;
             purchase += linePurchase;
             if (items.FieldByName("Sleva")->AsFloat() != 0) t.HasDiscount = true;
-            const bool withVat = items.FieldByName("SDPH")->AsBoolean();
-            const long double gross = items.FieldByName("ProdCena")->AsFloat() * quantity;
-            beforeNet += CalcVat(withVat, VatKindNet, gross, rate);
-            beforeGross += CalcVat(withVat, VatKindGross, gross, rate);
+            const TItemDiscount discount = OfferItemDiscount(items);
+            discountNet += discount.Net;
+            discountGross += discount.Gross;
 
             if (!subtotals) continue;
             if (items.FieldByName("Nadpisova")->AsBoolean()) {
@@ -137,10 +153,12 @@ TOfferTotals ComputeOfferTotals(TDataSet& items, double basic, double reduced, d
     t.ZiskCelkem = Held2(totalBase - purchase);
     t.CelkemZaDokladBDPH = Held2(documentNet);
     t.CelkemZaDokladSDPH = Held2(documentGross);
-    t.PredSlevouBDPH = AsCurrency(beforeNet);
-    t.PredSlevouSDPH = AsCurrency(beforeGross);
-    t.VyseSlevyBDPH = AsCurrency(totalBase - beforeNet);
-    t.VyseSlevySDPH = AsCurrency(totalGross - beforeGross);
+    // Before the discount is the total the discount was taken from, so that the two figures of the
+    // discount panel add up to the total; the discount is shown negative.
+    t.PredSlevouBDPH = AsCurrency(totalBase + discountNet);
+    t.PredSlevouSDPH = AsCurrency(totalGross + discountGross);
+    t.VyseSlevyBDPH = AsCurrency(-discountNet);
+    t.VyseSlevySDPH = AsCurrency(-discountGross);
     if (subtotals) subtotals->First();
     return t;
 }

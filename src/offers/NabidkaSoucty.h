@@ -31,6 +31,16 @@ TVatClass OfferVatClass(double itemRate, double basic, double reduced, double fu
 TOfferTotals ComputeOfferTotals(TDataSet& items, double basic, double reduced, double furtherReduced,
                                 int roundTotals, bool purchaseRight, TMemTable* subtotals);
 
+// What the discount took off one item, without and with VAT: its line before the discount, to the
+// nearest 1/10000, less its line total. An item without a discount has none, though its line total
+// differs from its unrounded price by the rounding of the item's prices: a rounding remainder is no
+// discount. The card's totals and the print data both count discounts by this.
+struct TItemDiscount {
+    long double Net = 0;
+    long double Gross = 0;
+};
+TItemDiscount OfferItemDiscount(const TDataSet& item);
+
 // The totals of the card's document by the offer-wide rates; tells the card through its hook.
 void RecalcOfferTotals();
 

@@ -197,9 +197,6 @@ qint64 AddToRecap(qint64 sum, long double value) {
     return static_cast<qint64>(std::nearbyintl(value * kRecapScale + static_cast<long double>(sum)));
 }
 
-// A line total as it stands before the item's discount, at four decimals, halves to even.
-long double FourDecimals(long double value) { return std::nearbyintl(value * kRecapScale) / kRecapScale; }
-
 // The recap of one VAT class: base, VAT and total with VAT, in 1/10000.
 struct TRecapClass {
     qint64 Base = 0;
@@ -310,22 +307,11 @@ void AddItemRow(TMemTable& items, TDataSet& row, long double& discountNet, long 
     set("Mena", CurrencySymbol);
     set("Obrazek", QString());
 
-    // An item without a discount has none: the difference of the rounded line total before the
-    // discount and the stored line total is only a rounding remainder there.
-    long double lessNet = 0, lessGross = 0;
-    if (source("Sleva")->AsFloat() != 0) {
-        const bool withVat = source("SDPH")->AsBoolean();
-        const long double rate = source("SazbaDPH")->AsFloat();
-        const long double gross =
-            static_cast<long double>(source("PocetMJ")->AsFloat()) * source("ProdCena")->AsFloat();
-        lessNet = FourDecimals(CalcVat(withVat, VatKindNet, gross, rate)) - source("PCBDPHPOL")->AsFloat();
-        lessGross =
-            FourDecimals(CalcVat(withVat, VatKindGross, gross, rate)) - source("PCSDPHPOL")->AsFloat();
-    }
-    set("VyseSlBDPHCelk", static_cast<double>(lessNet));
-    set("VyseSlSDPHCelk", static_cast<double>(lessGross));
-    discountNet += lessNet;
-    discountGross += lessGross;
+    const TItemDiscount discount = OfferItemDiscount(row);
+    set("VyseSlBDPHCelk", static_cast<double>(discount.Net));
+    set("VyseSlSDPHCelk", static_cast<double>(discount.Gross));
+    discountNet += discount.Net;
+    discountGross += discount.Gross;
     items.Post();
 }
 

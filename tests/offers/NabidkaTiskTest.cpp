@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <cmath>
+#include <vector>
 
 #include "core/Informace.h"
 #include "core/Login.h"
@@ -10,6 +11,7 @@
 #include "offers/NabidkaTisk.h"
 #include "offers/OfferFixture.h"
 #include "offers/RozpisIdentif.h"
+#include "platform/db/ADOQuery.h"
 #include "platform/db/Parameters.h"
 #include "platform/text/OleDate.h"
 #include "platform/ui/ModalHelper.h"
@@ -394,4 +396,56 @@ TEST_F(NabidkaTiskTest, TheBreakdownOfThePrintDataSumsThePrintedItemsPerShownIde
     EXPECT_TRUE(window->mtRozpisIdentif.IsEmpty());
     ReleasePrintBreakdownWindow();
     EXPECT_EQ(PrintBreakdownWindow(), nullptr);
+}
+
+TEST_F(NabidkaTiskTest, TheCardAndThePrintCountTheSameDiscountOfTheDiscountedItemsOnly) {
+    // Line totals as the item card leaves them: rounded to whole crowns or to tenths, so every item
+    // has a remainder against its unrounded price, and one item carries a discount.
+    struct Case {
+        const char* name;
+        std::vector<TItem> items;
+        double discountNet, discountGross;
+        double totalNet, totalGross;
+    };
+    const Case kCases[] = {
+        {"crowns, 21 and 12 %",
+         {{1, Price, "Rozvodnice", 21, 833.06, 174.94, 1008, 1, 833},
+          // 3 × 99.99 with VAT less 10 %; without VAT 299.97 − 299.97 × 0.1071 = 267.8432.
+          {2, Price, "Svítidlo LED", 12, 241.07, 28.93, 270, 3, 99.99, true, 10}},
+         267.8432 - 241.07,
+         29.97,
+         1074.13,
+         1278},
+        {"tenths, 21, 12 and 0 %",
+         {{1, Price, "Kabel", 21, 318.51, 66.89, 385.4, 7, 45.5},
+          {2, Price, "Jistič", 21, 380, 79.8, 459.8, 2, 200, false, 5},
+          {3, Price, "Lišta", 12, 44.64, 5.36, 50, 3, 14.88},
+          {4, Price, "Doprava", 0, 100, 0, 100, 3, 33.33}},
+         20,
+         24.2,
+         843.15,
+         995.2},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        Firm().Execute("DELETE FROM NabPolozky");
+        const int id = AddOffer(c.totalGross);
+        for (const TItem& item : c.items) AddItems(id, {item});
+        Build(id);
+        EXPECT_NEAR(H("CelkemVyseSlevyBDPH"), c.discountNet, 1e-9);
+        EXPECT_NEAR(H("CelkemVyseSlevySDPH"), c.discountGross, 1e-9);
+
+        TADOQuery stored{&Firm()};
+        stored.SetSQL(QStringLiteral("SELECT * FROM NabPolozky WHERE CisloNab = %1").arg(id));
+        stored.Open();
+        const TOfferTotals t = ComputeOfferTotals(stored, 21, 12, 0, 1, true, nullptr);
+        EXPECT_TRUE(t.HasDiscount);
+        EXPECT_NEAR(t.ZakladCelkem, c.totalNet, 1e-9);
+        // The card shows a discount as a negative amount, to the ten-thousandth.
+        EXPECT_NEAR(t.VyseSlevyBDPH, -std::round(c.discountNet * 10000) / 10000, 1e-9);
+        EXPECT_NEAR(t.VyseSlevySDPH, -c.discountGross, 1e-9);
+        // Before the discount is what the discount was taken from, so the panel adds up.
+        EXPECT_NEAR(t.PredSlevouBDPH + t.VyseSlevyBDPH, t.ZakladCelkem, 1e-9);
+        EXPECT_NEAR(t.PredSlevouSDPH + t.VyseSlevySDPH, t.CelkemSDPH, 1e-9);
+    }
 }
