@@ -551,7 +551,11 @@ QWidget* TfrmNabidkaKart::BuildItems() {
     connect(edtPolozkyFind, &QLineEdit::returnPressed, this, &TfrmNabidkaKart::CloseItemFind);
     edtPolozkyFind->installEventFilter(this);
 
-    grNadpisoveSoucty = new TVnDBGrid(panel);
+    panNadpisoveSoucty = new QWidget(panel);
+    panNadpisoveSoucty->setObjectName("panNadpisoveSoucty");
+    auto* subtotalsLayout = new QVBoxLayout(panNadpisoveSoucty);
+    subtotalsLayout->setContentsMargins(0, 0, 0, 0);
+    grNadpisoveSoucty = new TVnDBGrid(panNadpisoveSoucty);
     grNadpisoveSoucty->setObjectName("grNadpisoveSoucty");
     grNadpisoveSoucty->SetReadOnly(true);
     grNadpisoveSoucty->SetOptions((grNadpisoveSoucty->Options() | dgRowSelect) & ~dgEditing);
@@ -570,7 +574,9 @@ QWidget* TfrmNabidkaKart::BuildItems() {
     }
     grNadpisoveSoucty->setMaximumHeight(110);
     grNadpisoveSoucty->OnDblClick = [this](QObject*) { JumpToHeading(); };
-    column->addWidget(grNadpisoveSoucty);
+    subtotalsLayout->addWidget(grNadpisoveSoucty);
+    panNadpisoveSoucty->hide();
+    column->addWidget(panNadpisoveSoucty);
 
     auto* totals = new QGroupBox(QString::fromUtf8("Celkové součty za doklad"), panel);
     auto* sums = new QGridLayout(totals);
@@ -587,26 +593,33 @@ QWidget* TfrmNabidkaKart::BuildItems() {
         sums->addWidget(currency, r, c + 2);
         return label;
     };
-    total(lblCelkemBDPH, "lblCelkemBDPH", " Celkem bez DPH", 0, 0);
+    total(lblZakladCelkem, "lblZakladCelkem", " Celkem bez DPH", 0, 0);
     total(lblNCBDPHCelkem, "lblNCBDPHCelkem", " Celkem nákupní cena", 1, 0)
         ->setObjectName("lblNCCelkemLabel");
-    total(lblZiskCelkem, "lblZiskCelkem", " Celkový zisk", 2, 0)->setObjectName("lblZiskCelkemLabel");
-    total(lblCelkemSDPH, "lblCelkemSDPH", " Celkem s DPH po zaokrouhlení", 3, 0);
-    panSleva = new QFrame(totals);
-    panSleva->setObjectName("panSleva");
-    auto* discount = new QGridLayout(panSleva);
+    QLabel* profitCaption = total(lblZiskCelkem, "lblZiskCelkem", " Celkový zisk", 2, 0);
+    profitCaption->setObjectName("lblZiskCelkemLabel");
+    // The caption's empty filler, hidden with the profit when purchase prices are not shown.
+    auto* profitFiller = new QLabel(totals);
+    profitFiller->setObjectName("lblZiskCelkemLabelEmpty");
+    sums->addWidget(profitFiller, 2, 3);
+    profitLabels = {lblZiskCelkem, profitCaption, profitFiller,
+                    totals->findChild<QLabel*>("lblZiskCelkemMena")};
+    total(lblCelkemZaDokladSDPH, "lblCelkemZaDokladSDPH", " Celkem s DPH po zaokrouhlení", 3, 0);
+    panCelkemSlevy = new QFrame(totals);
+    panCelkemSlevy->setObjectName("panCelkemSlevy");
+    auto* discount = new QGridLayout(panCelkemSlevy);
     auto small = [&](QLabel*& value, const char* name, int r, int c) {
-        value = new QLabel(panSleva);
+        value = new QLabel(panCelkemSlevy);
         value->setObjectName(name);
         discount->addWidget(value, r, c);
     };
-    discount->addWidget(new QLabel(QString::fromUtf8("Před slevou"), panSleva), 0, 0);
-    discount->addWidget(new QLabel(QString::fromUtf8("Výše slevy"), panSleva), 0, 1);
+    discount->addWidget(new QLabel(QString::fromUtf8("Před slevou"), panCelkemSlevy), 0, 0);
+    discount->addWidget(new QLabel(QString::fromUtf8("Výše slevy"), panCelkemSlevy), 0, 1);
     small(lblPredSlevouBDPH, "lblPredSlevouBDPH", 1, 0);
     small(lblVyseSlevyBDPH, "lblVyseSlevyBDPH", 1, 1);
     small(lblPredSlevouSDPH, "lblPredSlevouSDPH", 2, 0);
     small(lblVyseSlevySDPH, "lblVyseSlevySDPH", 2, 1);
-    sums->addWidget(panSleva, 0, 3, 4, 1);
+    sums->addWidget(panCelkemSlevy, 0, 4, 4, 1);
     column->addWidget(totals);
     return panel;
 }
@@ -648,6 +661,9 @@ void TfrmNabidkaKart::BuildItemGrid(QWidget* parent) {
     };
     dsTmpPolozky.OnDataChange = [this](TDataSource*, TField*) {
         if (document_ != nullptr && !document_->SuppressMarkSums) UpdateMarkLabel();
+    };
+    grPolozky->OnBookmarksChanged = [this](QObject*) {
+        if (document_ != nullptr && grPolozky->isVisible()) UpdateMarkLabel();
     };
     pmGrPolozky = new QMenu(this);
     pmGrPolozky->setObjectName("pmGrPolozky");
@@ -724,7 +740,7 @@ QWidget* TfrmNabidkaKart::BuildItemBar() {
     connect(btnKopirovatPol, &QPushButton::clicked, this, &TfrmNabidkaKart::acbtnKopirovatPolExecute);
     connect(btnPolNahoru, &QPushButton::clicked, this, [this] { MoveOfferItem(-1); });
     connect(btnPolDolu, &QPushButton::clicked, this, [this] { MoveOfferItem(1); });
-    connect(chckSouctovat, &QCheckBox::clicked, this, [this] { UpdateMarkLabel(); });
+    connect(chckSouctovat, &QCheckBox::clicked, this, [this] { UpdateMarkedItemSums(); });
     return panel;
 }
 
@@ -885,6 +901,7 @@ void TfrmNabidkaKart::showEvent(QShowEvent* event) {
     ShowOfferState();
     ShowOfferPriceLevel();
     UpdateMarkLabel();
+    UpdateMarkedItemSums();
     if (Items().IsEmpty())
         edtPopisDokl->setFocus();
     else
@@ -897,11 +914,31 @@ void TfrmNabidkaKart::ShowTotals() {
     if (document_ == nullptr) return;
     const TOfferTotals& t = document_->Totals;
     panNeexistujiciSazbaDPHNaPolozkach->setVisible(t.UnknownVatRate);
-    lblCelkemBDPH->setText(Money(t.CelkemZaDokladBDPH));
+    // "Celkem bez DPH" is the total as the items sum up; only the total with VAT is the rounded
+    // one the customer pays.
+    lblZakladCelkem->setText(Money(t.ZakladCelkem));
     lblNCBDPHCelkem->setText(Money(t.NCBDPHCelkem));
     lblZiskCelkem->setText(Money(t.ZiskCelkem));
-    lblCelkemSDPH->setText(Money(t.CelkemZaDokladSDPH));
-    panSleva->setVisible(t.HasDiscount);
+    lblCelkemZaDokladSDPH->setText(Money(t.CelkemZaDokladSDPH));
+    const QColor profit = t.ZiskCelkem == 0  ? QColor(0x80, 0x80, 0x80)
+                          : t.ZiskCelkem > 0 ? QColor(0x00, 0x80, 0x00)
+                                             : QColor(0x80, 0x00, 0x00);
+    for (QLabel* label : profitLabels) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, profit);
+        label->setPalette(palette);
+    }
+    panNadpisoveSoucty->setVisible(!document_->mtNadpisoveSoucty.IsEmpty());
+    // The discount button tells that the items carry a discount.
+    btnSleva->setText(t.HasDiscount ? QStringLiteral("Sleva !") : QStringLiteral("Sleva"));
+    QFont font = btnSleva->font();
+    font.setBold(t.HasDiscount);
+    btnSleva->setFont(font);
+    QPalette palette = btnSleva->palette();
+    palette.setColor(QPalette::ButtonText,
+                     t.HasDiscount ? QColor(0x00, 0x00, 0xFF) : QColor(0x00, 0x00, 0x00));
+    btnSleva->setPalette(palette);
+    panCelkemSlevy->setVisible(t.HasDiscount);
     lblPredSlevouBDPH->setText(Money(t.PredSlevouBDPH) + " bez DPH");
     lblPredSlevouSDPH->setText(Money(t.PredSlevouSDPH) + " s DPH");
     lblVyseSlevyBDPH->setText(Money(t.VyseSlevyBDPH) + " bez DPH");

@@ -188,20 +188,23 @@ public:
     TVnDBGrid* grPolozky = nullptr;
     QMenu* pmGrPolozky = nullptr;
     TDataSource dsNadpisoveSoucty;
+    QWidget* panNadpisoveSoucty = nullptr;
     TVnDBGrid* grNadpisoveSoucty = nullptr;
     QFrame* panPolozkyFind = nullptr;
     QLabel* lblPolozkyFindCaption = nullptr;
     QLineEdit* edtPolozkyFind = nullptr;
     QLabel* lblPolozkyFindHint = nullptr;
-    QLabel* lblCelkemBDPH = nullptr;
+    QLabel* lblZakladCelkem = nullptr;
     QLabel* lblNCBDPHCelkem = nullptr;
     QLabel* lblZiskCelkem = nullptr;
-    QLabel* lblCelkemSDPH = nullptr;
+    QLabel* lblCelkemZaDokladSDPH = nullptr;
     QLabel* lblPredSlevouBDPH = nullptr;
     QLabel* lblPredSlevouSDPH = nullptr;
     QLabel* lblVyseSlevyBDPH = nullptr;
     QLabel* lblVyseSlevySDPH = nullptr;
-    QFrame* panSleva = nullptr;
+    QFrame* panCelkemSlevy = nullptr;
+    // The profit's value, caption, filler and currency, drawn in the profit's colour.
+    std::vector<QLabel*> profitLabels;
     std::vector<QLabel*> currencyLabels;
 
     // --- item bar
@@ -252,6 +255,8 @@ public:
     int EditHeadingTextItem(bool isNew, bool isHeading, bool isCopy);
     void ShowOfferPriceLevel();
     void UpdateMarkLabel();
+    // The footer sums of the marked items, shown while "součet ozn." is checked.
+    void UpdateMarkedItemSums();
     void MarkAllItems(bool mark);
     void JumpToHeading();
 

@@ -287,6 +287,39 @@ void TfrmNabidkaKart::UpdateMarkLabel() {
     lblOznaceni->setVisible(marked > 0);
     if (marked > 0)
         lblOznaceni->setText(QString(" Označeno %1 z %2 ").arg(marked).arg(Items().RecordCount()));
+    // An operation that changes rows one by one asks for the sums once, when it is done.
+    if (!document_->SuppressMarkSums) UpdateMarkedItemSums();
+}
+
+void TfrmNabidkaKart::UpdateMarkedItemSums() {
+    if (document_ == nullptr) return;
+    const bool wasSuppressed = document_->SuppressMarkSums;
+    document_->SuppressMarkSums = true;
+    const bool summing = chckSouctovat->isChecked();
+    if (summing) {
+        TBookmarkList& marks = grPolozky->MarkedRows();
+        std::vector<TBookmark> marked;
+        for (int i = 0; i < marks.MarkCount(); ++i) marked.push_back(marks.MarkAt(i));
+        const TMarkedItemSums sums = SumMarkedOfferItems(Items(), marked);
+        const std::pair<const char*, double> kSums[] = {{"NAKCENAPOL", sums.NakCenaPol},
+                                                        {"PCBDPHPOL", sums.PCBDPHPOL},
+                                                        {"PCSDPHPOL", sums.PCSDPHPOL},
+                                                        {"ZISKPOL", sums.ZiskPol}};
+        for (int i = 0; i < grPolozky->Columns().Count(); ++i) {
+            TColumn* column = grPolozky->Columns().ColumnAt(i);
+            const QString field = column->FieldName().toUpper();
+            for (const auto& [name, value] : kSums) {
+                if (field != QLatin1String(name)) continue;
+                TColumnFooterPanel* footer = column->FooterPanel();
+                footer->SetAlignment(taRightJustify);
+                footer->SetVisible(true);
+                footer->SetText(MarkedSumFooterText(value));
+            }
+        }
+    }
+    grPolozky->Footer().SetVisible(summing);
+    grPolozky->viewport()->update();
+    document_->SuppressMarkSums = wasSuppressed;
 }
 
 void TfrmNabidkaKart::MarkAllItems(bool mark) {

@@ -1,13 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+#include <QColor>
 #include <QLabel>
 #include <QPushButton>
+#include <functional>
+#include <vector>
 
 #include "core/Nastaveni.h"
+#include "core/UserSettings.h"
+#include "offers/NabidkaKart.h"
 #include "offers/NabidkaSoucty.h"
 #include "offers/OfferFixture.h"
 #include "platform/ui/CurrencyEdit.h"
 #include "platform/ui/ModalHelper.h"
+#include "widgets/VnDBGrids.h"
 
 namespace {
 
@@ -25,7 +32,7 @@ struct TRow {
     const char* popis = "";
 };
 
-void Fill(TMemTable& items, std::initializer_list<TRow> rows) {
+void Fill(TMemTable& items, const std::vector<TRow>& rows) {
     items.Close();
     items.Open();
     int order = 0;
@@ -251,4 +258,152 @@ TEST_F(NabidkaSouctyRatesTest, TheVatDialogShowsBothColumnsAndAdoptsOnRequest) {
     OnNextModal([](QWidget* modal) { qobject_cast<TfrmDPH*>(modal)->btnNastavit->click(); });
     EXPECT_FALSE(ChangeOfferVatRates());
     EXPECT_EQ(OfferRateReduced, 12);
+}
+
+// The card over a document whose items the test writes.
+class NabidkaSouctyCardTest : public OfferFixture {
+protected:
+    void SetUp() override {
+        OfferFixture::SetUp();
+        savedSum_ = SumMarkedItems;
+        savedAsk_ = AskOnLeavingOffer;
+        AskOnLeavingOffer = false;
+        card_ = TfrmNabidkaKart::Instance();
+        Doc().Reset();
+        OfferRateBasic = 21;
+        OfferRateReduced = 12;
+        OfferRateFurtherReduced = 0;
+        OfferRoundTotals = 1;
+    }
+    void TearDown() override {
+        SumMarkedItems = savedSum_;
+        AskOnLeavingOffer = savedAsk_;
+        OfferFixture::TearDown();
+    }
+    static TOfferDocument& Doc() { return OfferCardData(); }
+
+    void Items(const std::vector<TRow>& rows) {
+        TMemTable& items = Doc().mtTmpPolozky;
+        Fill(items, rows);
+        for (items.First(); !items.Eof(); items.Next()) {
+            items.Edit();
+            items.FieldByName("NakCenaPol")
+                ->SetAsFloat(items.FieldByName("NakCena")->AsFloat() *
+                             items.FieldByName("PocetMJ")->AsFloat());
+            items.Post();
+        }
+        items.SetIndexName("Poradi");
+        items.First();
+        RecalcOfferTotals();
+    }
+    // Shows the card, runs the script on it and leaves it.
+    void Show(const std::function<void(TfrmNabidkaKart&)>& script) {
+        OnNextModal([&](QWidget*) {
+            script(*card_);
+            card_->btnStorno->click();
+        });
+        card_->ShowOffer(Doc());
+    }
+    static QColor TextColour(QWidget* w) { return w->palette().color(QPalette::WindowText); }
+    TColumnFooterPanel* Footer(const char* field) {
+        for (int i = 0; i < card_->grPolozky->Columns().Count(); ++i) {
+            TColumn* column = card_->grPolozky->Columns().ColumnAt(i);
+            if (column->FieldName() == field) return column->FooterPanel();
+        }
+        ADD_FAILURE() << field;
+        return nullptr;
+    }
+
+    TfrmNabidkaKart* card_ = nullptr;
+    bool savedSum_ = false;
+    bool savedAsk_ = true;
+};
+
+TEST_F(NabidkaSouctyCardTest, TheTotalsPanelShowsTheDiscountMarkTheProfitsColourAndTheUnroundedTotal) {
+    const QColor kGrey(0x80, 0x80, 0x80), kGreen(0x00, 0x80, 0x00), kMaroon(0x80, 0x00, 0x00);
+    struct Case {
+        const char* name;
+        std::vector<TRow> rows;
+        const char* net;    // "Celkem bez DPH"
+        const char* gross;  // "Celkem s DPH po zaokrouhlení"
+        bool discount;
+        QColor profit;
+        bool subtotals;
+    };
+    const Case kCases[] = {
+        {"no items", {}, "0,00", "0,00", false, kGrey, false},
+        {"a loss, totals rounded to crowns",
+         {{Price, 21, 120.6, 25.33, 130}},
+         "120,60",
+         "146,00",
+         false,
+         kMaroon,
+         false},
+        {"a discounted item under a heading",
+         {{Heading, 0, 0, 0, 0, 1, 0, 0, "Materiál"}, {Price, 21, 1000.4, 210.04, 500, 2, 10, 0.4}},
+         "1 000,40",
+         "1 210,00",
+         true,
+         kGreen,
+         true},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        Doc().Reset();
+        Items(c.rows);
+        Show([&](TfrmNabidkaKart& card) {
+            EXPECT_EQ(card.lblZakladCelkem->text(), QString::fromUtf8(c.net));
+            EXPECT_EQ(card.lblCelkemZaDokladSDPH->text(), QString::fromUtf8(c.gross));
+            EXPECT_EQ(card.btnSleva->text(), c.discount ? "Sleva !" : "Sleva");
+            EXPECT_EQ(card.btnSleva->font().bold(), c.discount);
+            EXPECT_EQ(card.btnSleva->palette().color(QPalette::ButtonText),
+                      c.discount ? QColor(0x00, 0x00, 0xFF) : QColor(0x00, 0x00, 0x00));
+            EXPECT_EQ(card.panCelkemSlevy->isVisible(), c.discount);
+            for (const char* name :
+                 {"lblZiskCelkem", "lblZiskCelkemLabel", "lblZiskCelkemLabelEmpty", "lblZiskCelkemMena"}) {
+                QLabel* label = card.findChild<QLabel*>(name);
+                ASSERT_NE(label, nullptr) << name;
+                EXPECT_EQ(TextColour(label), c.profit) << name;
+            }
+            EXPECT_EQ(card.panNadpisoveSoucty->isVisible(), c.subtotals);
+        });
+    }
+}
+
+TEST_F(NabidkaSouctyCardTest, TheFooterSumsTheMarkedItemsWhileSummingIsOn) {
+    Items({{Price, 21, 100, 21, 60, 1, 0, 40},
+           {Price, 21, 50, 10.5, 20, 2, 0, 10},
+           {Price, 12, 7, 0.84, 5, 1}});
+    SumMarkedItems = false;
+    Show([&](TfrmNabidkaKart& card) {
+        EXPECT_FALSE(card.grPolozky->Footer().Visible());
+        // Checked with nothing marked: every sum reads zero.
+        card.chckSouctovat->click();
+        EXPECT_TRUE(card.grPolozky->Footer().Visible());
+        for (const char* field : {"NakCenaPol", "PCBDPHPOL", "PCSDPHPOL", "ZiskPol"})
+            EXPECT_EQ(Footer(field)->Text(), "0,00 ") << field;
+
+        TMemTable& items = Doc().mtTmpPolozky;
+        TBookmarkList& marks = card.grPolozky->MarkedRows();
+        items.First();
+        marks.SetCurrentRowMarked(true);
+        items.Next();
+        marks.SetCurrentRowMarked(true);
+        EXPECT_EQ(Footer("NakCenaPol")->Text(), "100,00 ");
+        EXPECT_EQ(Footer("PCBDPHPOL")->Text(), "150,00 ");
+        EXPECT_EQ(Footer("PCSDPHPOL")->Text(), "181,50 ");
+        EXPECT_EQ(Footer("ZiskPol")->Text(), "50,00 ");
+
+        // While an operation changes rows, a mark it changes leaves the sums for later.
+        Doc().SuppressMarkSums = true;
+        items.Last();
+        marks.SetCurrentRowMarked(true);
+        EXPECT_EQ(Footer("PCBDPHPOL")->Text(), "150,00 ");
+        Doc().SuppressMarkSums = false;
+        card.UpdateMarkLabel();
+        EXPECT_EQ(Footer("PCBDPHPOL")->Text(), "157,00 ");
+
+        card.chckSouctovat->click();
+        EXPECT_FALSE(card.grPolozky->Footer().Visible());
+    });
 }
