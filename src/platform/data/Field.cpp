@@ -149,7 +149,11 @@ TDateTime TField::AsDateTime() const {
 
 QString TField::DisplayText() const {
     const QVariant& v = Value();
-    if (!v.isValid() || displayFormat_.isEmpty()) return AsString();
+    if (!v.isValid()) return AsString();
+    // An amount of money without a format of its own shows as amounts show on cards and prints:
+    // thousands grouped, always two decimals. Its stored text (AsString) stays the plain number.
+    if (displayFormat_.isEmpty())
+        return dataType_ == ftCurrency ? FormatCurr(QStringLiteral(",0.00"), AsCurrency()) : AsString();
     if (dataType_ == ftCurrency) return FormatCurr(displayFormat_, AsCurrency());
     if (IsNumeric()) return FormatFloat(displayFormat_, AsFloat());
     if (IsDateType(dataType_)) return FormatDateTime(displayFormat_, AsDateTime());

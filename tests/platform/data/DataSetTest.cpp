@@ -102,6 +102,35 @@ TEST_F(DataSetTest, FieldConversions) {
     EXPECT_DOUBLE_EQ(price->AsFloat(), 10.5);
 }
 
+TEST(DataSetMoney, AMoneyFieldShowsGroupedThousandsAndTwoDecimalsUnlessItHasAFormat) {
+    TMemTable t;
+    t.FieldDefs().Add("Celkem", ftCurrency);
+    t.FieldDefs().Add("Koeficient", ftFloat);
+    t.CreateTable();
+    struct Case {
+        QVariant value;
+        const char* format;
+        const char* money;
+    };
+    const Case kCases[] = {
+        {1681.9, "", "1 681,90"},          {-1681.9, "", "-1 681,90"}, {0.0, "", "0,00"},
+        {1234567.891, "", "1 234 567,89"}, {QVariant(), "", ""},       {1681.9, "0", "1682"},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.money);
+        t.Append();
+        t.FieldByName("Celkem")->SetValue(c.value);
+        t.FieldByName("Koeficient")->SetValue(c.value);
+        t.Post();
+        TField* money = t.FieldByName("Celkem");
+        money->SetDisplayFormat(QString::fromUtf8(c.format));
+        EXPECT_EQ(money->DisplayText(), QString::fromUtf8(c.money));
+        // What is stored and typed stays the plain number; other numbers keep their plain text.
+        EXPECT_EQ(money->AsString(), t.FieldByName("Koeficient")->AsString());
+        EXPECT_EQ(t.FieldByName("Koeficient")->DisplayText(), t.FieldByName("Koeficient")->AsString());
+    }
+}
+
 TEST_F(DataSetTest, StatesPostAndCancel) {
     EXPECT_EQ(t.State(), dsBrowse);
     EXPECT_THROW(t.FieldByName("Popis")->SetAsString("x"), EDataSetError);
