@@ -12,6 +12,7 @@
 #include "XLSAdapter/UXlsNotes.h"
 #include "XLSAdapter/XlsBaseTemplateStore.h"
 #include "XlsDrawingBuilder.h"
+#include "common/LibreOffice.h"
 #include "common/TempDir.h"
 
 using namespace xlstest;
@@ -414,13 +415,10 @@ TEST_F(CommentFileTest, SavedCommentsAndPicturesOpenInOtherReaders) {
 }
 
 TEST_F(CommentFileTest, SavedCommentsAndPicturesOpenInLibreOffice) {
-    if (!QFile::exists("/usr/bin/soffice")) GTEST_SKIP() << "LibreOffice is not installed";
+    REQUIRE_LIBREOFFICE(false);
     const QString path = SaveEditedWorkbook();
-    QProcess lo;
-    lo.setWorkingDirectory(Folder());
-    lo.start("/usr/bin/soffice", {"-env:UserInstallation=file://" + PathOf("profile"), "--headless",
-                                  "--convert-to", "ods", "--outdir", PathOf("ods"), path});
-    ASSERT_TRUE(lo.waitForFinished(180000));
+    QString error;
+    ASSERT_TRUE(ConvertWithLibreOffice({path}, "ods", PathOf("ods"), {}, &error)) << error.toStdString();
     QProcess unzip;
     unzip.start("unzip", {"-p", PathOf("ods/poznamky.ods"), "content.xml"});
     ASSERT_TRUE(unzip.waitForFinished(60000));

@@ -4,10 +4,9 @@
 #include <shapefil.h>
 
 #include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QStringEncoder>
 
+#include "common/LibreOffice.h"
 #include "common/ScriptedDialogs.h"
 #include "common/TempDir.h"
 #include "offers/ItemsImportFileParser.h"
@@ -143,19 +142,16 @@ TEST_F(ItemsImportFileParserTest, ADBaseTableIsReadByFieldNames) {
 }
 
 TEST_F(ItemsImportFileParserTest, AWorkbookWrittenByAnotherProgramGivesItsKeysAndQuantities) {
-    const QString office = QStandardPaths::findExecutable("soffice");
-    if (office.isEmpty()) GTEST_SKIP() << "LibreOffice is not installed";
+    REQUIRE_LIBREOFFICE(false);
     const QString csv = Folder() + "klice.csv";
     {
         QFile file(csv);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("Kod,Pocet\nJB16,3\nCYKY315,2.5\n");
     }
-    QProcess convert;
-    convert.start(office, {"-env:UserInstallation=file://" + Folder() + "lo", "--headless", "--convert-to",
-                           "xls", "--outdir", Folder(), csv});
-    ASSERT_TRUE(convert.waitForFinished(180000));
-    ASSERT_TRUE(QFile::exists(Folder() + "klice.xls")) << convert.readAllStandardError().toStdString();
+    QString error;
+    ASSERT_TRUE(ConvertWithLibreOffice({csv}, "xls", Folder(), {}, &error)) << error.toStdString();
+    ASSERT_TRUE(QFile::exists(Folder() + "klice.xls")) << error.toStdString();
 
     TItemsImportFileParser parser;
     parser.SourceKind = TKeySource::Workbook;

@@ -1,16 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
 
+#include "common/LibreOffice.h"
 #include "common/TempDir.h"
 #include "platform/ui/RichText.h"
 
@@ -210,20 +208,14 @@ class RichTextOfficeTest : public TempDirTest {
 protected:
     void SetUp() override {
         TempDirTest::SetUp();
-        soffice_ = QStandardPaths::findExecutable("soffice");
-        if (soffice_.isEmpty()) GTEST_SKIP() << "soffice is not installed";
-        // A machine with only the spreadsheet part of LibreOffice has soffice but cannot read text
-        // documents; the text module lies beside the real program.
-        const QDir program = QFileInfo(QFileInfo(soffice_).canonicalFilePath()).dir();
-        if (!program.exists("libswlo.so")) GTEST_SKIP() << "LibreOffice Writer is not installed";
+        REQUIRE_LIBREOFFICE(true);
     }
 
     // Converts the file in the temporary folder and answers the converted file's bytes.
     QByteArray Convert(const QString& file, const QString& format, const QString& extension) {
-        QProcess process;
-        process.start(soffice_, {"-env:UserInstallation=file://" + Folder() + "profile", "--headless",
-                                 "--convert-to", format, "--outdir", Folder(), Folder() + file});
-        process.waitForFinished(-1);
+        QString error;
+        EXPECT_TRUE(ConvertWithLibreOffice({Folder() + file}, format, Folder(), {}, &error))
+            << error.toStdString();
         QFile out(Folder() + QFileInfo(file).completeBaseName() + "." + extension);
         if (!out.open(QIODevice::ReadOnly)) return {};
         return out.readAll();
@@ -234,8 +226,6 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
     }
-
-    QString soffice_;
 };
 
 TEST_F(RichTextOfficeTest, OurRtfOpensInLibreOffice) {
