@@ -16,6 +16,7 @@
 #include "XLSAdapter/XLSAdapter.h"
 #include "import/ImportDefinition.h"
 #include "platform/text/Cp1250.h"
+#include "platform/text/DateFormat.h"
 #include "platform/text/NumberFormat.h"
 #include "platform/text/SharedText.h"
 
@@ -26,6 +27,8 @@ const char* const kNotANumber = "Hodnota \"%1\" není platné číslo.";
 const char* const kFileUnreadable = "Soubor \"%1\" nelze otevřít pro čtení.";
 const char* const kTableMissing = "Tabulka \"%1\" ve zdroji neexistuje.";
 const char* const kMdbToolFailed = "Program %1 nedokázal přečíst databázi \"%2\".";
+const char* const kMemoFileMissing = "K tabulce \"%1\" chybí soubor poznámek (.dbt nebo .fpt).";
+const char* const kMemoDamaged = "Soubor poznámek \"%1\" je poškozený.";
 
 [[noreturn]] void Fail(const char* text, const QString& arg) {
     throw EImportSourceError(QString::fromUtf8(text).arg(arg));
@@ -134,7 +137,9 @@ QStringList FieldTexts(const QString& out, const std::vector<TFieldPlace>& field
     return texts;
 }
 
-QChar ChooseDelimiter(const QString& text) {
+}  // namespace
+
+QChar TextDelimiter(const QString& text) {
     QChar best = ';';
     qsizetype most = -1;
     for (QChar d : {QChar(';'), QChar(','), QChar('\t')}) {
@@ -151,6 +156,8 @@ QChar ChooseDelimiter(const QString& text) {
     }
     return best;
 }
+
+namespace {
 
 // Columns without a name get the names the text and spreadsheet drivers give them: F1, F2, ...
 QStringList NamedColumns(const QStringList& header) {
@@ -197,7 +204,14 @@ QByteArray DbfCodePage(const char* described) {
             case 0x03:
             case 0x57:
                 return "WINDOWS-1252";
+            // The Central European DOS code page under the names the dBase and FoxPro
+            // programs of Czech, Hungarian and Polish users gave it.
+            case 0x1F:
+            case 0x22:
+            case 0x23:
+            case 0x40:
             case 0x64:
+            case 0x87:
                 return "CP852";
             case 0x65:
                 return "CP866";
@@ -234,6 +248,117 @@ QString DecodeWith(const QByteArray& codePage, const QByteArray& bytes) {
     return QString::fromUtf8(out.constData(), out.size() - static_cast<qsizetype>(outLeft));
 }
 
+// The memo file of a dBase table, which holds the text of its memo columns: dBase III and IV keep
+// it in "name.dbt", FoxPro in "name.fpt". A memo column of a record holds only the number of the
+// memo's first block, as ten digits, or in a Visual FoxPro table as four bytes. Every place and
+// length read from the file is checked against its size: the file comes from outside.
+class TDbfMemoFile {
+public:
+    explicit TDbfMemoFile(const QString& tablePath) {
+        const QFileInfo table(tablePath);
+        const QString base = table.completeBaseName();
+        QString dbt, fpt;
+        for (const QString& entry : table.dir().entryList(QDir::Files)) {
+            if (entry.compare(base + ".dbt", Qt::CaseInsensitive) == 0) dbt = table.dir().filePath(entry);
+            if (entry.compare(base + ".fpt", Qt::CaseInsensitive) == 0) fpt = table.dir().filePath(entry);
+        }
+        // Should both stand beside the table, its version byte says whose it is.
+        const bool foxTable = IsFoxProTable(tablePath);
+        fox_ = !fpt.isEmpty() && (foxTable || dbt.isEmpty());
+        file_.setFileName(fox_ ? fpt : dbt);
+        if (file_.fileName().isEmpty()) Fail(kMemoFileMissing, QDir::toNativeSeparators(tablePath));
+        if (!file_.open(QIODevice::ReadOnly))
+            Fail(kFileUnreadable, QDir::toNativeSeparators(file_.fileName()));
+        const QByteArray header = file_.read(kHeaderSize);
+        if (header.size() < kHeaderSize) Damaged();
+        // FoxPro keeps its numbers big-endian, dBase little-endian; dBase III has no block size
+        // and always uses 512 bytes.
+        blockSize_ = fox_ ? Big16(header, 6) : Little16(header, 20);
+        if (blockSize_ == 0) blockSize_ = kDbaseBlock;
+    }
+
+    // The text that a memo column's bytes point to, in the table's code page; no value when they
+    // point to none.
+    QVariant Text(const QByteArray& field, const QByteArray& codePage) {
+        quint32 block = 0;
+        if (field.size() == 4) {
+            block = Little32(field, 0);
+        } else {
+            const QByteArray digits = field.trimmed();
+            if (digits.isEmpty()) return QVariant();
+            bool ok = false;
+            block = digits.toUInt(&ok);
+            if (!ok) Damaged();
+        }
+        if (block == 0) return QVariant();
+        QByteArray bytes = Memo(qint64(block) * blockSize_);
+        while (bytes.endsWith('\0')) bytes.chop(1);
+        if (bytes.isEmpty()) return QVariant();
+        return DecodeWith(codePage, bytes);
+    }
+
+private:
+    static constexpr int kHeaderSize = 512;
+    static constexpr int kDbaseBlock = 512;
+    // The end of a dBase III memo; dBase IV and FoxPro give the length instead.
+    static constexpr char kEndOfMemo = '\x1A';
+
+    static bool IsFoxProTable(const QString& path) {
+        QFile table(path);
+        char version = 0;
+        if (!table.open(QIODevice::ReadOnly) || !table.getChar(&version)) return false;
+        const auto v = static_cast<unsigned char>(version);
+        return v == 0x30 || v == 0x31 || v == 0x32 || v == 0xF5 || v == 0xFB;
+    }
+    static quint32 Byte(const QByteArray& b, int at) { return static_cast<unsigned char>(b[at]); }
+    static quint32 Little16(const QByteArray& b, int at) { return Byte(b, at) | Byte(b, at + 1) << 8; }
+    static quint32 Big16(const QByteArray& b, int at) { return Byte(b, at) << 8 | Byte(b, at + 1); }
+    static quint32 Little32(const QByteArray& b, int at) {
+        return Little16(b, at) | Little16(b, at + 2) << 16;
+    }
+    static quint32 Big32(const QByteArray& b, int at) { return Big16(b, at) << 16 | Big16(b, at + 2); }
+
+    [[noreturn]] void Damaged() const { Fail(kMemoDamaged, QDir::toNativeSeparators(file_.fileName())); }
+
+    QByteArray ReadAt(qint64 at, qint64 size) {
+        if (at < 0 || size < 0 || at + size > file_.size() || !file_.seek(at)) Damaged();
+        QByteArray bytes = file_.read(size);
+        if (bytes.size() != size) Damaged();
+        return bytes;
+    }
+
+    QByteArray Memo(qint64 at) {
+        if (fox_) {
+            // Its type (text, picture, object), then its length.
+            const QByteArray head = ReadAt(at, 8);
+            return ReadAt(at + 8, Big32(head, 4));
+        }
+        if (at + 8 <= file_.size()) {
+            const QByteArray head = ReadAt(at, 8);
+            // A dBase IV memo: its mark and its length, the 8 bytes of both included.
+            if (head.startsWith(QByteArray("\xFF\xFF\x08\x00", 4))) {
+                const quint32 length = Little32(head, 4);
+                if (length < 8) Damaged();
+                return ReadAt(at + 8, length - 8);
+            }
+        }
+        // A dBase III memo runs to its end mark, whole blocks at a time.
+        if (at >= file_.size()) Damaged();
+        QByteArray bytes;
+        for (qint64 next = at; next < file_.size(); next += kDbaseBlock) {
+            const QByteArray block = ReadAt(next, std::min<qint64>(kDbaseBlock, file_.size() - next));
+            const qsizetype end = block.indexOf(kEndOfMemo);
+            if (end >= 0) return bytes + block.left(end);
+            bytes += block;
+        }
+        return bytes;
+    }
+
+    QFile file_;
+    bool fox_ = false;
+    qint64 blockSize_ = kDbaseBlock;
+};
+
 class TDbfSource : public TImportSource {
 public:
     explicit TDbfSource(const QString& folder) : folder_(folder) {}
@@ -261,18 +386,33 @@ private:
         auto rows = std::make_unique<TImportRows>();
         const int fields = DBFGetFieldCount(dbf);
         std::vector<DBFFieldType> types;
+        std::vector<bool> memos;
         for (int f = 0; f < fields; ++f) {
             char name[XBASE_FLDNAME_LEN_READ + 1] = {};
             int width = 0, decimals = 0;
             types.push_back(DBFGetFieldInfo(dbf, f, name, &width, &decimals));
+            memos.push_back(DBFGetNativeFieldType(dbf, f) == 'M');
             rows->Columns << DecodeWith(codePage, QByteArray(name));
         }
         if (!withRows) return rows;
+        std::unique_ptr<TDbfMemoFile> memoFile;
+        if (std::find(memos.begin(), memos.end(), true) != memos.end())
+            memoFile = std::make_unique<TDbfMemoFile>(path);
         const int count = DBFGetRecordCount(dbf);
         for (int r = 0; r < count; ++r) {
             if (DBFIsRecordDeleted(dbf, r)) continue;
             std::vector<QVariant> values(fields);
             for (int f = 0; f < fields; ++f) {
+                if (memos[f]) {
+                    // A memo column's bytes are taken from the record as they stand, where the
+                    // table's header puts them; a header that puts them past the record is damaged.
+                    const int at = dbf->panFieldOffset[f], size = dbf->panFieldSize[f];
+                    const char* record = DBFReadTuple(dbf, r);
+                    if (!record || at < 0 || size < 0 || at + size > dbf->nRecordLength)
+                        Fail(kFileUnreadable, QDir::toNativeSeparators(path));
+                    values[f] = memoFile->Text(QByteArray(record + at, size), codePage);
+                    continue;
+                }
                 if (DBFIsAttributeNULL(dbf, r, f)) continue;
                 if (types[f] == FTInteger || types[f] == FTDouble)
                     values[f] = DBFReadDoubleAttribute(dbf, r, f);
@@ -287,6 +427,29 @@ private:
 };
 
 // --- Excel workbooks through the spreadsheet library
+
+// Whether a cell's number format shows a date or a time: one of the letters d, m, y, h and s
+// stands outside quoted text, escaped characters and brackets, or the brackets hold elapsed hours,
+// minutes or seconds ("[h]:mm").
+bool IsDateTimeFormat(const QString& format) {
+    static const QRegularExpression elapsed("^\\[(h+|m+|s+)\\]", QRegularExpression::CaseInsensitiveOption);
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i].toLower();
+        if (c == '"') {
+            i = format.indexOf('"', i + 1);
+            if (i < 0) return false;
+        } else if (c == '\\' || c == '_' || c == '*') {
+            ++i;
+        } else if (c == '[') {
+            if (elapsed.match(QStringView(format).sliced(i)).hasMatch()) return true;
+            i = format.indexOf(']', i);
+            if (i < 0) return false;
+        } else if (c == 'd' || c == 'm' || c == 'y' || c == 'h' || c == 's') {
+            return true;
+        }
+    }
+    return false;
+}
 
 class TExcelSource : public TImportSource {
 public:
@@ -344,6 +507,24 @@ private:
             }
         }
     }
+    // A workbook keeps a date as the number of days since 30.12.1899 and only its format makes
+    // it a date; read as that number it would be imported as "45657". It is read as the program's
+    // date (and time) text instead, as the spreadsheet program shows it.
+    QVariant DataValue(int row, int col) {
+        const TXlsCellValue cell = book_->GetCellValueX(row, col);
+        const QVariant value = CellValue(cell.Value);
+        if (value.typeId() != QMetaType::Double || cell.XF < 0) return value;
+        QString format;
+        try {
+            format = book_->GetFormat(cell.XF).NumberFormat;
+        } catch (const std::exception&) {
+            // A cell whose format the workbook lacks is read as its number.
+            return value;
+        }
+        if (!IsDateTimeFormat(format)) return value;
+        const TDateTime when = value.toDouble();
+        return when >= 0 && when < 1 ? TimeToStr(when) : DateTimeToStr(when);
+    }
     std::unique_ptr<TImportRows> Read(const QString& table, bool withRows) {
         book_->SetActiveSheet(SheetOf(table));
         auto rows = std::make_unique<TImportRows>();
@@ -360,7 +541,7 @@ private:
             std::vector<QVariant> values(lastCol);
             bool any = false;
             for (int c = 1; c <= lastCol; ++c) {
-                values[c - 1] = CellValue(book_->GetCellValue(r, c));
+                values[c - 1] = DataValue(r, c);
                 any = any || values[c - 1].isValid();
             }
             // Rows the sheet only formats, without a value, are no data.
@@ -624,10 +805,12 @@ QString TableFileName(const QString& folder, const QString& table, TImportSource
 }
 
 QStringList SplitTextHeader(const QString& line) {
+    // The separator is the run's own choice, so the editor offers the columns the run will find.
+    const QChar separator = TextDelimiter(line);
     QStringList names;
     QString rest = line;
     while (true) {
-        const qsizetype sep = rest.indexOf(';');
+        const qsizetype sep = rest.indexOf(separator);
         QString name = sep < 0 ? rest : rest.left(sep);
         // Emptiness is judged before the quotes go: a lone quote mark still names a column,
         // an empty one, while nothing between two separators ends the list.
@@ -649,7 +832,7 @@ QString ReadTextFirstLine(const QString& path) {
 
 std::unique_ptr<TImportRows> ReadTextFile(const QString& path) {
     const QString text = DecodeText(ReadWholeFile(path));
-    const QChar delimiter = ChooseDelimiter(text);
+    const QChar delimiter = TextDelimiter(text);
     auto rows = std::make_unique<TImportRows>();
     QString out;
     std::vector<TFieldPlace> places;

@@ -118,12 +118,16 @@ QString TextTableName(const QString& fileName);
 // The file that a table name of a folder source stands for (the reverse of the names above).
 QString TableFileName(const QString& folder, const QString& table, TImportSourceKind kind);
 
-// The header of a text source split as the definition editor lists its columns: at ";", a name
-// in double quotes loses them, and an empty name ends the list.
+// The separator of a text source: the one of ";", "," and tab that splits its header line into the
+// most fields (";" when they tie). The definition editor and the run both take it from here.
+QChar TextDelimiter(const QString& text);
+
+// The header of a text source split as the definition editor lists its columns: at its separator,
+// a name in double quotes loses them, and an empty name ends the list.
 QStringList SplitTextHeader(const QString& line);
 
-// Reading a text file: the delimiter is the one of ";", "," and tab that splits the header line
-// into the most fields; UTF-8 when valid, else windows-1250; quotes as in RFC 4180.
+// Reading a text file: the delimiter as TextDelimiter chooses it; UTF-8 when valid, else
+// windows-1250; quotes as in RFC 4180.
 std::unique_ptr<TImportRows> ReadTextFile(const QString& path);
 // The first line of a text file, decoded as above.
 QString ReadTextFirstLine(const QString& path);

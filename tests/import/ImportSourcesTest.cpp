@@ -3,8 +3,10 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
+#include <QTemporaryDir>
 
+#include "XLSAdapter/XlsTestUtil.h"
+#include "common/LibreOffice.h"
 #include "common/TempDir.h"
 #include "import/ImportSources.h"
 #include "platform/text/Cp1250.h"
@@ -44,7 +46,7 @@ TEST_F(ImportSourcesTest, TableNamesComeFromTheFileName) {
     EXPECT_EQ(TableFileName(Folder(), "zbozi", TImportSourceKind::DBase), PathOf("ZBOZI.DBF"));
 }
 
-TEST_F(ImportSourcesTest, HeaderSplitsAtSemicolonsAsTheEditorListsColumns) {
+TEST_F(ImportSourcesTest, HeaderSplitsAtItsSeparatorAsTheEditorListsColumns) {
     struct Case {
         const char* line;
         QStringList columns;
@@ -56,6 +58,10 @@ TEST_F(ImportSourcesTest, HeaderSplitsAtSemicolonsAsTheEditorListsColumns) {
         {"Kód;;Název;Cena", {"Kód"}},
         {"Kód;Cena;", {"Kód", "Cena"}},
         {"Jen jeden", {"Jen jeden"}},
+        // A comma or tab header splits at its own separator, by the same rules.
+        {"Kód,\"Název\",Cena", {"Kód", "Název", "Cena"}},
+        {"Kód\tNázev\t\tCena", {"Kód", "Název"}},
+        {"Kód;Název, druh;Cena", {"Kód", "Název, druh", "Cena"}},
         {"", {}},
     };
     for (const Case& c : kCases) {
@@ -78,6 +84,8 @@ TEST_F(ImportSourcesTest, TextFileTakesTheDelimiterThatSplitsTheHeaderMost) {
         SCOPED_TRACE(c.name);
         const auto rows = ReadTextFile(Write("t.csv", c.bytes));
         EXPECT_EQ(rows->Columns, QStringList({"Kód", "Název", "Cena"}));
+        // The definition editor lists the columns that the run then reads.
+        EXPECT_EQ(SplitTextHeader(ReadTextFirstLine(PathOf("t.csv"))), rows->Columns);
         ASSERT_EQ(rows->RecordCount(), 1);
         EXPECT_EQ(Row(*rows, 0), QStringList({"A1", "Kabel; 3x1,5", "12,50"}));
         EXPECT_DOUBLE_EQ(rows->Number(0, 2), 12.5);
@@ -214,13 +222,12 @@ TEST_F(ImportSourcesTest, AccessDatabaseIsReadFromTheOutputOfTheMdbTools) {
 }
 
 TEST_F(ImportSourcesTest, ExcelWorkbookWrittenByLibreOfficeListsSheetsAndRows) {
-    if (!QFile::exists("/usr/bin/soffice")) GTEST_SKIP() << "LibreOffice is not installed";
+    REQUIRE_LIBREOFFICE(false);
     Write("zbozi.csv", QString::fromUtf8("Kód;Název;Cena\nA1;Kabel;12,5\nB2;123;7\n").toUtf8());
-    QProcess lo;
-    lo.start("/usr/bin/soffice",
-             {"-env:UserInstallation=file://" + PathOf("profile"), "--headless", "--infilter=CSV:59,34,76,1",
-              "--convert-to", "xls:MS Excel 97", "--outdir", PathOf("out"), PathOf("zbozi.csv")});
-    ASSERT_TRUE(lo.waitForFinished(180000));
+    QString error;
+    ASSERT_TRUE(ConvertWithLibreOffice({PathOf("zbozi.csv")}, "xls:MS Excel 97", PathOf("out"),
+                                       {"--infilter=CSV:59,34,76,1"}, &error))
+        << error.toStdString();
     const QString xls = PathOf("out/zbozi.xls");
     ASSERT_TRUE(QFile::exists(xls));
     ASSERT_EQ(OpenImportSource(xls, int(TImportSourceKind::Excel)), 0);
@@ -233,4 +240,159 @@ TEST_F(ImportSourcesTest, ExcelWorkbookWrittenByLibreOfficeListsSheetsAndRows) {
     EXPECT_EQ(Row(*rows, 0), QStringList({"A1", "Kabel", "12,5"}));
     // A number in a text column reads as its text.
     EXPECT_EQ(rows->Text(1, 1), "123");
+}
+
+TEST_F(ImportSourcesTest, ExcelWorkbookWrittenByAnotherWriterGivesEverySheetWithItsValues) {
+    const QString xls = PathOf("cenik.xls");
+    xlstest::Python(
+        "import sys, datetime, xlwt\n"
+        "wb = xlwt.Workbook(encoding='utf-8')\n"
+        "s = wb.add_sheet('Ceník')\n"
+        "for c, t in enumerate(['Kód', 'Název', 'Cena', 'Platí od', 'Poznámka']): s.write(0, c, t)\n"
+        "d = xlwt.easyxf(num_format_str='D.M.YYYY')\n"
+        "s.write(1, 0, 'Ž1'); s.write(1, 1, 'Žluťoučký kůň'); s.write(1, 2, 12.5)\n"
+        "s.write(1, 3, datetime.date(2024, 12, 31), d); s.write(1, 4, 'úpěl ďábelské ódy')\n"
+        "s.write(2, 0, 'B2'); s.write(2, 2, 7); s.write(2, 3, 2.5, xlwt.easyxf(num_format_str='0.0 "
+        "\"dní\"'))\n"
+        "s.write(4, 0, 'C3'); s.write(4, 1, 'Za prázdným řádkem'); s.write(4, 2, -0.25)\n"
+        "k = wb.add_sheet('Sklad a zásoby')\n"
+        "k.write(0, 0, 'Kód'); k.write(0, 1, 'Počet'); k.write(1, 0, 'Ž1'); k.write(1, 1, 3)\n"
+        "wb.add_sheet('Prázdný')\n"
+        "wb.save(sys.argv[1])\n",
+        {xls});
+    ASSERT_EQ(OpenImportSource(xls, int(TImportSourceKind::Excel)), 0);
+    TImportSource& source = ImportConnection().Source();
+    EXPECT_EQ(source.TableNames(),
+              QStringList({QString::fromUtf8("Ceník$"), QString::fromUtf8("Sklad a zásoby$"),
+                           QString::fromUtf8("Prázdný$")}));
+
+    const auto rows = source.ReadTable(QString::fromUtf8("Ceník$"));
+    EXPECT_EQ(rows->Columns, QStringList({QString::fromUtf8("Kód"), QString::fromUtf8("Název"), "Cena",
+                                          QString::fromUtf8("Platí od"), QString::fromUtf8("Poznámka")}));
+    // The empty row between the data is no row.
+    ASSERT_EQ(rows->RecordCount(), 3);
+    EXPECT_EQ(Row(*rows, 0), QStringList({QString::fromUtf8("Ž1"), QString::fromUtf8("Žluťoučký kůň"), "12,5",
+                                          "31.12.2024", QString::fromUtf8("úpěl ďábelské ódy")}));
+    // A date is read as the date it shows, a number whose format only mentions days as a number.
+    EXPECT_EQ(Row(*rows, 1), QStringList({"B2", "", "7", "2,5", ""}));
+    EXPECT_DOUBLE_EQ(rows->Number(1, 2), 7);
+    EXPECT_DOUBLE_EQ(rows->Number(1, 1), 0);
+    EXPECT_DOUBLE_EQ(rows->Number(2, 2), -0.25);
+
+    // A sheet is found by its name with or without the quotes a name with blanks may carry.
+    const auto stock = source.ReadTable(QString::fromUtf8("'Sklad a zásoby$'"));
+    EXPECT_EQ(stock->Columns, QStringList({QString::fromUtf8("Kód"), QString::fromUtf8("Počet")}));
+    ASSERT_EQ(stock->RecordCount(), 1);
+    EXPECT_DOUBLE_EQ(stock->Number(0, 1), 3);
+    EXPECT_EQ(source.ReadTable(QString::fromUtf8("Prázdný$"))->RecordCount(), 0);
+    EXPECT_THROW(source.ReadTable("Chybi$"), EImportSourceError);
+}
+
+namespace {
+
+// Writes the table "zbozi" with a memo column through python3-dbf: a dBase III, FoxPro or Visual
+// FoxPro table in the code page given, with its memo file beside it.
+void WriteDbfWithMemos(const QString& folder, const char* kind, const char* codePage) {
+    xlstest::Python(
+        "import sys, dbf\n"
+        "t = dbf.Table(sys.argv[1] + '/zbozi', 'KOD C(10); NAZEV C(30); POZNAMKA M', dbf_type=sys.argv[2],"
+        " codepage=sys.argv[3])\n"
+        "t.open(dbf.READ_WRITE)\n"
+        "t.append(('A1', 'Kabel', 'Žluťoučký kůň\\r\\núpěl ďábelské ódy'))\n"
+        "t.append(('B2', 'Bez poznámky', ''))\n"
+        "t.append(('C3', 'Dlouhá', 'Čáp' * 300))\n"
+        "t.close()\n",
+        {folder, kind, codePage});
+}
+
+}  // namespace
+
+TEST_F(ImportSourcesTest, DbaseMemoColumnsGiveTheirTextFromTheMemoFile) {
+    struct Case {
+        const char* kind;
+        const char* codePage;
+        const char* memoFile;   // as the writer names it
+        const char* renamedTo;  // the same file under another case of its name, or nullptr
+    };
+    const Case kCases[] = {
+        {"db3", "cp1250", "zbozi.dbt", nullptr}, {"db3", "cp852", "zbozi.dbt", "ZBOZI.DBT"},
+        {"fp", "cp1250", "zbozi.fpt", nullptr},  {"vfp", "cp1250", "zbozi.fpt", "Zbozi.FPT"},
+        {"vfp", "cp852", "zbozi.fpt", nullptr},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(std::string(c.kind) + " " + c.codePage);
+        QTemporaryDir folder;
+        WriteDbfWithMemos(folder.path(), c.kind, c.codePage);
+        ASSERT_TRUE(QFile::exists(folder.filePath(c.memoFile)));
+        if (c.renamedTo) {
+            ASSERT_TRUE(QFile::rename(folder.filePath(c.memoFile), folder.filePath(c.renamedTo)));
+        }
+        ASSERT_EQ(OpenImportSource(folder.filePath("zbozi.dbf"), int(TImportSourceKind::DBase)), 0);
+        const auto rows = ImportConnection().Source().ReadTable("zbozi");
+        EXPECT_EQ(rows->Columns, QStringList({"KOD", "NAZEV", "POZNAMKA"}));
+        ASSERT_EQ(rows->RecordCount(), 3);
+        EXPECT_EQ(Row(*rows, 0),
+                  QStringList({"A1", "Kabel", QString::fromUtf8("Žluťoučký kůň\r\núpěl ďábelské ódy")}));
+        EXPECT_EQ(rows->Text(1, 2), "");
+        // A memo longer than a block of the memo file.
+        EXPECT_EQ(rows->Text(2, 2), QString::fromUtf8("Čáp").repeated(300));
+        ImportConnection().Close();
+    }
+}
+
+namespace {
+
+// A dBase IV memo file, written here by its published layout (python3-dbf writes none): a
+// 512-byte header whose first word is the next free block and whose word at 20 is the block size,
+// then each memo in whole blocks, starting with FF FF 08 00 and its length with those 8 bytes.
+QByteArray DbaseIvMemoFile(const std::vector<QByteArray>& memos) {
+    constexpr int kBlock = 512;
+    QByteArray file(kBlock, '\0');
+    auto put32 = [](QByteArray& b, int at, quint32 v) {
+        for (int i = 0; i < 4; ++i) b[at + i] = char((v >> (8 * i)) & 0xFF);
+    };
+    for (const QByteArray& memo : memos) {
+        QByteArray block("\xFF\xFF\x08\x00", 4);
+        block += QByteArray(4, '\0');
+        put32(block, 4, quint32(memo.size() + 8));
+        block += memo;
+        block += QByteArray((kBlock - block.size() % kBlock) % kBlock, '\0');
+        file += block;
+    }
+    put32(file, 0, quint32(file.size() / kBlock));
+    file[20] = char(kBlock & 0xFF);
+    file[21] = char(kBlock >> 8);
+    return file;
+}
+
+}  // namespace
+
+TEST_F(ImportSourcesTest, DbaseIvMemosAndDamagedOrMissingMemoFiles) {
+    const QString path = PathOf("adresy.dbf");
+    DBFHandle dbf = DBFCreateEx(QFile::encodeName(path).constData(), "LDID/200");
+    ASSERT_NE(dbf, nullptr);
+    DBFAddField(dbf, "NAZEV", FTString, 20, 0);
+    ASSERT_EQ(DBFAddNativeFieldType(dbf, "POZNAMKA", 'M', 10, 0), 1);
+    DBFWriteStringAttribute(dbf, 0, 0, "Pokorny");
+    DBFWriteStringAttribute(dbf, 0, 1, "         1");
+    DBFWriteStringAttribute(dbf, 1, 0, "Bez");
+    DBFWriteStringAttribute(dbf, 1, 1, "          ");
+    DBFClose(dbf);
+    const QByteArray note = EncodeCp1250(QString::fromUtf8("Zahradnictví\r\nLipová 12"));
+    Write("ADRESY.DBT", DbaseIvMemoFile({note}));
+
+    ASSERT_EQ(OpenImportSource(path, int(TImportSourceKind::DBase)), 0);
+    const auto rows = ImportConnection().Source().ReadTable("adresy");
+    ASSERT_EQ(rows->RecordCount(), 2);
+    EXPECT_EQ(Row(*rows, 0), QStringList({"Pokorny", QString::fromUtf8("Zahradnictví\r\nLipová 12")}));
+    EXPECT_EQ(rows->Text(1, 1), "");
+
+    // A memo that points past the end of its file, and a table whose memo file is gone, are
+    // errors of the source: their text is never made up.
+    Write("ADRESY.DBT", DbaseIvMemoFile({}));
+    EXPECT_THROW(ImportConnection().Source().ReadTable("adresy"), EImportSourceError);
+    QFile::remove(PathOf("ADRESY.DBT"));
+    EXPECT_THROW(ImportConnection().Source().ReadTable("adresy"), EImportSourceError);
+    // The columns are still listed: they need no memo file.
+    EXPECT_EQ(ImportConnection().Source().ColumnNames("adresy"), QStringList({"NAZEV", "POZNAMKA"}));
 }
