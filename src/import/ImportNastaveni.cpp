@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QShowEvent>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -77,6 +79,10 @@ const char* const kFootNote =
     "nastavení v cen. skupině - <font color=maroon>pozor: parametry definované v cenové skupině mají "
     "přednost!</font>). Proměnné  označené *) proto mohou mít  po přepočtu jinou hodnotu, než je nastavené "
     "v této definici.";
+
+// Characters a column choice shows at the least: column names of price lists and address books
+// seldom run longer.
+constexpr int kColumnNameChars = 20;
 
 const char* const kSourceFilters[kImportSourceKindCount] = {
     "Soubory Access (*.mdb)|*.mdb|Všechny soubory (*.*)|*.*",
@@ -175,6 +181,14 @@ TMappingRow TfrmImportNastaveni::MakeRow(QWidget* page, const QString& stem, boo
     row.cbxColumn = new QComboBox(page);
     row.cbxColumn->setObjectName("cbx" + stem);
     row.cbxColumn->setEditable(true);
+    // A column name must be read whole: the box is never narrower than a long name, also when
+    // the window opens smaller, and a name put in by the program shows from its start.
+    row.cbxColumn->setMinimumContentsLength(kColumnNameChars);
+    row.cbxColumn->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    QComboBox* column = row.cbxColumn;
+    connect(column, &QComboBox::editTextChanged, column, [column] {
+        if (!column->lineEdit()->hasFocus()) column->lineEdit()->setCursorPosition(0);
+    });
     if (numeric) {
         row.cur = new TCurrencyEdit(page);
         row.cur->setObjectName("cur" + stem);
@@ -493,6 +507,7 @@ TfrmImportNastaveni::TfrmImportNastaveni(QWidget* parent) : TVnDialog(parent) {
     connect(btnNapoveda, &QPushButton::clicked, this, [] { ShowHelpTopic("pgImport.htm"); });
     connect(btnPoznamka, &QPushButton::clicked, this, [this] { btnPoznamkaClick(); });
     connect(btnNazevSouboru, &QPushButton::clicked, this, [this] { btnNazevSouboruClick(); });
+    connect(edtNazevSouboru, &QLineEdit::editingFinished, this, [this] { edtNazevSouboruExit(); });
     connect(btnNazevTabulky, &QPushButton::clicked, this, [this] { btnNazevTabulkyClick(); });
     connect(cbxTypSouboru, &QComboBox::currentIndexChanged, this, [this] {
         if (TypOperace == int(TImportType::Addresses))
@@ -660,11 +675,31 @@ void TfrmImportNastaveni::UpdateAddressControls() {
 
 void TfrmImportNastaveni::showEvent(QShowEvent* event) {
     TVnDialog::showEvent(event);
+    // Shown again after the program was minimised, the window keeps what it was shown with.
+    if (event->spontaneous()) return;
     edtNazev->setFocus();
     if (TypOperace == int(TImportType::Items))
         UpdateItemControls();
     else
         UpdateAddressControls();
+    shownForm_ = SavedForm();
+    columnsFile_ = edtNazevSouboru->text().trimmed();
+}
+
+QString TfrmImportNastaveni::SavedForm() const {
+    const bool written = TypOperace == int(TImportType::Items) || TypOperace == int(TImportType::Addresses);
+    return QStringList{
+        edtNazev->text(), memPopis,
+        written ? WriteImportDefinition(Definition(), TImportType(TypOperace)) : memNastaveni->toPlainText()}
+        .join('\n');
+}
+
+void TfrmImportNastaveni::reject() {
+    // A definition that may only be viewed has nothing to lose.
+    if (!DefinitionReadOnly && isVisible() && SavedForm() != shownForm_ &&
+        !AskQuestion(QString::fromUtf8(kLeaveDefinitionQuestion)))
+        return;
+    TVnDialog::reject();
 }
 
 TImportDefinition TfrmImportNastaveni::Definition() const {
@@ -845,10 +880,28 @@ void TfrmImportNastaveni::ReadColumnsAgain() {
 }
 
 void TfrmImportNastaveni::btnNazevSouboruClick() {
-    const TImportSourceKind kind = SourceKind();
-    const QString name = ChooseImportFile(this, QString::fromUtf8(kChooseSource), SourceKindFilter(kind));
+    const QString name =
+        ChooseImportFile(this, QString::fromUtf8(kChooseSource), SourceKindFilter(SourceKind()));
     if (name.isEmpty()) return;
     edtNazevSouboru->setText(name);
+    UseSourceFile(name);
+}
+
+void TfrmImportNastaveni::edtNazevSouboruExit() {
+    const QString name = edtNazevSouboru->text().trimmed();
+    // Leaving the field unchanged, or emptied, reads nothing again.
+    if (name.isEmpty() || name == columnsFile_) return;
+    columnsFile_ = name;
+    if (!QFileInfo(name).isFile()) {
+        ShowWarning(QString::fromUtf8(kSourceFileMissing).arg(name));
+        return;
+    }
+    UseSourceFile(name);
+}
+
+void TfrmImportNastaveni::UseSourceFile(const QString& name) {
+    columnsFile_ = name.trimmed();
+    const TImportSourceKind kind = SourceKind();
     if (OpenImportSource(name, int(kind)) != 0) return;
     if (kind == TImportSourceKind::Access || kind == TImportSourceKind::Excel) {
         QString table;

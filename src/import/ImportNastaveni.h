@@ -141,6 +141,12 @@ public:
     void btnNazevSouboruClick();
     void btnNazevTabulkyClick();
     void btnPoznamkaClick();
+    // A path typed into the file field (rather than chosen with "...") is taken as a chosen one
+    // once the user leaves the field; a file that does not exist is reported.
+    void edtNazevSouboruExit();
+    // Storno, Esc and the window's close button: a definition that was changed since the window
+    // was shown is left only after the user confirms it.
+    void reject() override;
     TImportSourceKind SourceKind() const;
     // Reads the connected source's columns into the page's lists; 0 or -1 (the user has been told).
     int ReadSourceStructure(int target);
@@ -155,6 +161,15 @@ private:
     void PickSheet(QLineEdit* edit, int& id, QLineEdit* groupEdit, int& groupId);
     void PickGroup(int sheetId, QLineEdit* edit, int& id, const char* sheetFirst);
     void ReadColumnsAgain();
+    // Opens the file as the source of the chosen kind and reads its columns (after a table
+    // choice for the kinds that have tables), as choosing it with "..." does.
+    void UseSourceFile(const QString& name);
+    // The definition as it would be saved (name, note and text), to tell whether it changed.
+    QString SavedForm() const;
+
+    // The definition as the window showed it, and the file whose columns the lists hold.
+    QString shownForm_;
+    QString columnsFile_;
 };
 
 // The file dialog of a source kind (title, filter, default extension); empty when cancelled.
@@ -165,6 +180,11 @@ extern std::function<QString(QWidget* parent, const QString& title, const QStrin
 // 0 when the card ran to its end (saved or cancelled), -1 when refused or stopped on an error.
 class TfrmImportMain;
 int EditImportDefinition(TfrmImportMain& wizard, bool isNew, int type, bool copy);
+
+// The question before a changed definition is left without saving.
+inline constexpr const char* kLeaveDefinitionQuestion = "Opustit definici importu bez uložení ?";
+// The warning for a typed source file that does not exist.
+inline constexpr const char* kSourceFileMissing = "Zdrojový soubor \"%1\" neexistuje.";
 
 // The source kind's open-dialog filter.
 QString SourceKindFilter(TImportSourceKind kind);

@@ -2,16 +2,19 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
+#include <QTest>
 
 #include "common/ScriptedDialogs.h"
 #include "core/ProgramFixture.h"
 #include "import/ImportNastaveni.h"
+#include "import/ImportSources.h"
 #include "platform/data/Field.h"
 #include "platform/db/ADOQuery.h"
 #include "platform/ui/CurrencyEdit.h"
@@ -28,7 +31,14 @@ protected:
     }
     void TearDown() override {
         editor_.reset();
+        ImportConnection().Close();
         ProgramFixture::TearDown();
+    }
+    QString WriteFile(const QString& name, const QByteArray& bytes) {
+        QFile f(PathOf(name));
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write(bytes);
+        return PathOf(name);
     }
     int Id(const QString& table, const QString& name) {
         TADOQuery q(&main_->ADOConAgenda);
@@ -172,4 +182,90 @@ TEST_F(ImportNastaveniTest, OtherKindsKeepTheRawTextAsTyped) {
     editor_->LoadImportDefinition(10, false);
     editor_->SaveImportDefinition(10);
     EXPECT_EQ(editor_->memNastaveni->toPlainText(), typed);
+}
+
+TEST_F(ImportNastaveniTest, ATypedSourcePathListsItsColumnsAndAMissingOneIsReported) {
+    // A comma file: the lists hold its three columns, not one merged name.
+    const QString csv = WriteFile("dodavatel.csv", "Kod,Nazev,Nakupni cena\nA1,Kabel,12.5\n");
+    editor_->PrepareForType(0);
+    editor_->cbxTypSouboru->setCurrentIndex(int(TImportSourceKind::Text));
+    editor_->show();
+    TScriptedDialogs dialogs;
+    editor_->edtNazevSouboru->setText(csv);
+    emit editor_->edtNazevSouboru->editingFinished();
+    EXPECT_EQ(editor_->edtNazevTabulky->text(), "dodavatel#csv");
+    QStringList listed;
+    for (int i = 0; i < editor_->ItemRows[ifNakCena].cbxColumn->count(); ++i)
+        listed << editor_->ItemRows[ifNakCena].cbxColumn->itemText(i);
+    EXPECT_EQ(listed, QStringList({"Kod", "Nazev", "Nakupni cena"}));
+    // Leaving the field again without a change reads nothing twice.
+    emit editor_->edtNazevSouboru->editingFinished();
+    EXPECT_EQ(editor_->ItemRows[ifNakCena].cbxColumn->count(), 3);
+
+    const QString missing = PathOf("neni.csv");
+    editor_->edtNazevSouboru->setText(missing);
+    dialogs.ExpectWarning(QString::fromUtf8(kSourceFileMissing).arg(missing));
+    emit editor_->edtNazevSouboru->editingFinished();
+    dialogs.Verify();
+    EXPECT_EQ(editor_->ItemRows[ifNakCena].cbxColumn->count(), 3);
+    editor_->hide();
+}
+
+TEST_F(ImportNastaveniTest, LeavingAChangedDefinitionAsksFirst) {
+    editor_->PrepareForType(0);
+    editor_->edtNazev->setText("Dodavatel");
+    TScriptedDialogs dialogs;
+    // Unchanged since it was shown: Esc closes at once.
+    editor_->show();
+    QTest::keyClick(editor_.get(), Qt::Key_Escape);
+    EXPECT_FALSE(editor_->isVisible());
+
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+    };
+    const Case kCases[] = {
+        {"name", [&] { editor_->edtNazev->setText("Dodavatel 2"); }},
+        {"mapping", [&] { editor_->ItemRows[ifPopis].chck->setChecked(true); }},
+        {"matching", [&] { editor_->rbPorovnavat->setChecked(true); }},
+        {"file", [&] { editor_->edtNazevSouboru->setText("/data/jiny.csv"); }},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        editor_->PrepareForType(0);
+        editor_->show();
+        c.change();
+        // Esc answered No keeps the window and what was changed; Storno answered Yes leaves it.
+        dialogs.ExpectQuestion(QString::fromUtf8(kLeaveDefinitionQuestion), false);
+        QTest::keyClick(editor_.get(), Qt::Key_Escape);
+        EXPECT_TRUE(editor_->isVisible());
+        dialogs.ExpectQuestion(QString::fromUtf8(kLeaveDefinitionQuestion), true);
+        editor_->btnStorno->click();
+        EXPECT_FALSE(editor_->isVisible());
+        dialogs.Verify();
+    }
+    // A definition opened for viewing cannot be saved, so nothing is asked.
+    editor_->PrepareForType(0);
+    editor_->DefinitionReadOnly = true;
+    editor_->show();
+    editor_->edtNazev->setText("Jen prohlížím");
+    QTest::keyClick(editor_.get(), Qt::Key_Escape);
+    EXPECT_FALSE(editor_->isVisible());
+    editor_->DefinitionReadOnly = false;
+}
+
+TEST_F(ImportNastaveniTest, ColumnNamesShowWholeAlsoInASmallWindow) {
+    editor_->PrepareForType(0);
+    editor_->resize(200, 150);
+    editor_->show();
+    const QString name = "Nakupni cena bez DPH";
+    for (TMappingRow& row : editor_->ItemRows) {
+        SCOPED_TRACE(row.chck->text().toStdString());
+        row.cbxColumn->setEditText(name);
+        QLineEdit* edit = row.cbxColumn->lineEdit();
+        EXPECT_GE(edit->width(), edit->fontMetrics().horizontalAdvance(name));
+        EXPECT_EQ(edit->cursorPosition(), 0);
+        EXPECT_GE(row.chck->width(), row.chck->sizeHint().width());
+    }
+    editor_->hide();
 }
