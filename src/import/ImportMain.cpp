@@ -423,11 +423,12 @@ bool TfrmImportMain::RunImport() {
         btnZavrit->show();
         return true;
     }
-    // A cancelled run did not finish: its protocol ends with the cancel, never with the end line.
-    if (!WorkingCancelled) {
-        AddProtocolLine(QString(), TProtocolKind::Plain);
-        AddProtocolLine(QString::fromUtf8(kImportRunDone) + RunStamp(), TProtocolKind::Bold);
-    }
+    // A run that came to its end shows a full bar, not the empty one it started with; a cancelled
+    // one stopped short and shows none. Either way the closing line tells that nothing runs any
+    // more.
+    if (!WorkingCancelled) pbImport->setValue(pbImport->maximum());
+    AddProtocolLine(QString(), TProtocolKind::Plain);
+    AddProtocolLine(QString::fromUtf8(kImportRunDone) + RunStamp(), TProtocolKind::Bold);
     btnZavrit->show();
     btnPrerusit->hide();
     return false;
@@ -446,6 +447,7 @@ int TfrmImportMain::RunAccountingImport() {
     const bool failed = ImportAccountingDocuments(def, MoneyTables, *this);
     btnZavrit->show();
     if (failed) return -1;
+    if (!WorkingCancelled) pbImport->setValue(pbImport->maximum());
     AddProtocolLine(QString(), TProtocolKind::Plain);
     AddProtocolLine(QString::fromUtf8(kMoneyRunDone) + RunStamp(), TProtocolKind::Bold);
     AddProtocolLine(QString(), TProtocolKind::Plain);
