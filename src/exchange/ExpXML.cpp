@@ -473,7 +473,9 @@ void TfrmExpXML::acbtnOkExecute() {
         TWorkingShown working(QString::fromUtf8(kXmlExportWorking));
         result = kind_ == TXmlExportKind::Offers ? ExportOffersXml(path) : ExportAddressesXml(path);
     }
-    if (result == 0) accept();
+    if (result != 0) return;
+    ShowInformation(QString::fromUtf8(kXmlExportDone).arg(QFileInfo(path).absoluteFilePath()));
+    accept();
 }
 
 int ShowXmlExportDialog(TXmlExportKind kind) {

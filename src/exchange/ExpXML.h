@@ -105,3 +105,6 @@ inline constexpr const char* kXmlNoProgram =
     "Zadejte buď cestu k externímu programu nebo zrušte zaškrtnutí přepínače.";
 inline constexpr const char* kXmlCannotOverwrite = "Chyba: nelze přepsat výstupní soubor \"%1\"";
 inline constexpr const char* kXmlSaveFailed = "Při ukládání výstupního souboru došlo k chybě:\r\r";
+// Told after every export, so the user knows it happened and where the file is.
+inline constexpr const char* kXmlExportDone =
+    "Export do XML je dokončen, data byla uložena do souboru\r\"%1\".";

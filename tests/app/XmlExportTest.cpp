@@ -59,6 +59,7 @@ TEST_F(XmlExportTest, TheOfferListExportsTheMarkedOffersAndHandsTheFileToTheProg
     TScriptedDialogs dialogs;
     TFakeProgramLauncher launcher;
     const QString path = PathOf("export/nabidky.xml");
+    dialogs.ExpectInformation(QString::fromUtf8(kXmlExportDone).arg(path));
     QDir().mkdir(PathOf("export"));
     QStringList marked;
     OnWindow<TfrmNabidky>([&](TfrmNabidky& list) {
@@ -94,6 +95,7 @@ TEST_F(XmlExportTest, TheAddressListExportsItsMarkedFirmsAndRemembersTheAddressC
     TScriptedDialogs dialogs;
     TFakeProgramLauncher launcher;
     const QString path = PathOf("adresy.xml");
+    dialogs.ExpectInformation(QString::fromUtf8(kXmlExportDone).arg(path));
     const QStringList firms = {"ELMONT Ostrava a.s.", "Penzion Pod Sněžkou"};
     WithList([&](TfrmAdresar& list) {
         EXPECT_TRUE(list.pmOstatni->actions().contains(list.ExportdoXML1));

@@ -504,12 +504,14 @@ TEST_F(ExpXMLDialogTest, OkChecksTheTargetAndTheProgramBeforeItExports) {
     auto overwrite = [](bool yes) {
         return TExpectedDialog::Question("již existuje, chcete ho přepsat ?", yes);
     };
+    // Every export that was written says where.
+    const TExpectedDialog done = TExpectedDialog::Information("Export do XML je dokončen");
     const Case kCases[] = {
         {"empty path", "   ", false, "", Nothing, {noFile}, false},
         {"program asked for but not named", "a.xml", true, "  ", Nothing, {noProgram}, false},
         {"no folder", "nabidka.xml", false, "", Nothing, {noFolder}, false},
         {"missing folder refused", "nova/a.xml", false, "", Nothing, {create(false)}, false},
-        {"missing folder made", "nova/a.xml", false, "", Nothing, {create(true)}, true},
+        {"missing folder made", "nova/a.xml", false, "", Nothing, {create(true), done}, true},
         {"two missing folders",
          "x/y/a.xml",
          false,
@@ -518,7 +520,7 @@ TEST_F(ExpXMLDialogTest, OkChecksTheTargetAndTheProgramBeforeItExports) {
          {create(true), TExpectedDialog::Error("Chyba : nelze vytvořit adresář")},
          false},
         {"file kept", "a.xml", false, "", FileThere, {overwrite(false)}, false},
-        {"file replaced", "a.xml", false, "", FileThere, {overwrite(true)}, true},
+        {"file replaced", "a.xml", false, "", FileThere, {overwrite(true), done}, true},
         {"file that cannot go",
          "ro/a.xml",
          false,
@@ -551,6 +553,9 @@ TEST_F(ExpXMLDialogTest, OkChecksTheTargetAndTheProgramBeforeItExports) {
             TFilePermissionsApply modes;
             window.btnOk->click();
             dialogs.Verify();
+            if (c.exported) {
+                EXPECT_EQ(dialogs.Shown().back().text, QString::fromUtf8(kXmlExportDone).arg(path));
+            }
         }
         EXPECT_EQ(window.result() == QDialog::Accepted, c.exported);
         if (c.exported) {
@@ -597,7 +602,11 @@ TEST_F(ExpXMLDialogTest, TheChoicesOfAKindAreRememberedAfterOkAndTheProgramGetsT
         window->edtExpSoubor->setText(" " + path + " ");
         window->btnOk->click();
     });
-    EXPECT_EQ(ShowXmlExportDialog(TXmlExportKind::Offers), 0);
+    {
+        TScriptedDialogs dialogs;
+        dialogs.ExpectInformation(QString::fromUtf8(kXmlExportDone).arg(path));
+        EXPECT_EQ(ShowXmlExportDialog(TXmlExportKind::Offers), 0);
+    }
     ASSERT_EQ(launcher.started.size(), 1u);
     EXPECT_EQ(launcher.started[0].first, "/opt/zpracovani/nacti");
     // The path with its blank reaches the program whole, as its one argument.
@@ -613,6 +622,7 @@ TEST_F(ExpXMLDialogTest, TheChoicesOfAKindAreRememberedAfterOkAndTheProgramGetsT
     {
         TScriptedDialogs dialogs;
         dialogs.ExpectQuestion("již existuje", true);
+        dialogs.ExpectInformation(QString::fromUtf8(kXmlExportDone).arg(path));
         ShowXmlExportDialog(TXmlExportKind::Offers);
     }
     ASSERT_EQ(launcher.started.size(), 2u);
