@@ -167,6 +167,7 @@ TEST_F(OfferFiguresTest, TheCardThePdfAndTheXmlShowTheSameDiscountVatAndTotals) 
         m->btnOk->click();
     });
     driver.On("frmNabidky", [](QWidget* w) { TModalDriver::Click(w, "btnStorno"); });
+    dialogs.ExpectInformation(QString::fromUtf8(kXmlExportDone).arg(xml));
     dialogs.ExpectQuestion(QString::fromUtf8("označit příznakem"), false);
     main_->btnNabidky->click();
 
