@@ -10,8 +10,8 @@
 #include "core/DataFolder.h"
 #include "core/DbSchema.h"
 #include "core/DbTemplates.h"
+#include "core/ExclusiveLock.h"
 #include "core/Informace.h"
-#include "core/Locks.h"
 #include "core/Login.h"
 #include "core/Main.h"
 #include "core/Poznamky.h"
@@ -24,6 +24,8 @@
 #include "offers/NabidkaKart.h"
 #include "offers/Nabidky.h"
 #include "platform/db/DatabaseError.h"
+#include "platform/db/Presence.h"
+#include "platform/files/FileLock.h"
 #include "platform/files/FileUtils.h"
 #include "platform/text/FormatSettings.h"
 #include "platform/ui/Application.h"
@@ -121,14 +123,29 @@ bool RunStartupSteps() {
 
     if (PrepareDataFolder()) return true;
 
-    if (TestRecordLock(LockFolder + kProgramLockName)) {
+    // Present before looking at the lock, and kept so until the connection holds its own presence: a
+    // backup takes the lock before it looks for stations, so one of the two always sees the other.
+    // What a killed backup or restore left is put right next, before anything opens a database.
+    const QString mainDb = DataFolder + "Global.MDB";
+    TPresenceFile presence;
+    if (ExclusiveOperationRunning(presence, PresenceFileOf(mainDb))) {
         ShowWarning(QString::fromUtf8(kProgramLocked));
         return true;
     }
+    switch (RecoverInterruptedOperations()) {
+        case TRecovery::Ready:
+            break;
+        case TRecovery::Busy:
+            ShowWarning(QString::fromUtf8(kProgramLocked));
+            return true;
+        case TRecovery::Failed:
+            return true;
+    }
 
-    const QString mainDb = DataFolder + "Global.MDB";
     if (!FileExists(mainDb) && CopyTemplate(Templates() + kMainTemplate, mainDb, true)) return true;
     if (!ConnectMainDatabase()) return true;
+    // The structure upgrade looks for other stations with this station's own presence gone.
+    presence.Close();
     if (UpgradeMainDatabase(frmMain->ADOConGlobal)) return true;
 
     QApplication::processEvents();

@@ -18,6 +18,7 @@
 #include "core/CommonUtils.h"
 #include "core/DataFolder.h"
 #include "core/DbSchema.h"
+#include "core/ExclusiveLock.h"
 #include "core/Locks.h"
 #include "core/Login.h"
 #include "core/Main.h"
@@ -28,6 +29,7 @@
 #include "exchange/ZalObnov.h"
 #include "platform/data/Field.h"
 #include "platform/db/ADOConnection.h"
+#include "platform/files/FileSwap.h"
 #include "platform/files/FileUtils.h"
 #include "platform/files/IniFile.h"
 #include "platform/files/ZipArchive.h"
@@ -83,9 +85,6 @@ const char* const kFirmExtension = ".MDB";
 const char* const kBackupDayFormat = "dd-mm-yyyy";
 // The restore unpacks into this folder of the station's temporary folder, one sub-folder per part.
 const char* const kStagingFolder = "ZALOHA_OBNOVA/";
-// Beside a file being replaced: the new one while it is copied, the old one until all are in place.
-const char* const kFreshSuffix = ".obnova~";
-const char* const kKeptSuffix = ".puvodni~";
 
 constexpr int kFileColumnWidth = 190;
 constexpr int kNameColumnWidth = 200;
@@ -183,67 +182,6 @@ private:
     QString path_;
 };
 
-// Files put in place of others all together or not at all. Every new file is first copied whole
-// beside its target; then each target is moved aside and the new file renamed into its place (a
-// rename is one step for the file system); only when every file is in place are the old ones
-// removed. Any failure puts back what was moved, so the targets stay exactly as they were.
-class TFileSwap {
-public:
-    void Add(const QString& source, const QString& target) { files_.push_back({source, target}); }
-
-    // True when every file is in place; otherwise `failed` is the target that could not be written.
-    bool Run(QString& failed) {
-        for (TFile& file : files_) {
-            QFile::remove(file.target + kFreshSuffix);
-            if (!CopyFileKeepDate(file.source, file.target + kFreshSuffix)) {
-                failed = file.target;
-                Discard();
-                return false;
-            }
-        }
-        for (size_t i = 0; i < files_.size(); ++i) {
-            TFile& file = files_[i];
-            const QString kept = file.target + kKeptSuffix;
-            QFile::remove(kept);
-            bool ok = true;
-            if (QFileInfo::exists(file.target)) ok = file.movedAside = QFile::rename(file.target, kept);
-            if (ok) ok = file.placed = QFile::rename(file.target + kFreshSuffix, file.target);
-            if (!ok) {
-                failed = file.target;
-                Undo(i);
-                Discard();
-                return false;
-            }
-        }
-        for (const TFile& file : files_) {
-            if (file.movedAside) QFile::remove(file.target + kKeptSuffix);
-            // A journal left beside the replaced database belongs to the old file; the engine would
-            // play it back into the new one.
-            QFile::remove(file.target + "-journal");
-        }
-        return true;
-    }
-
-private:
-    struct TFile {
-        QString source;
-        QString target;
-        bool movedAside = false;
-        bool placed = false;
-    };
-    void Undo(size_t last) {
-        for (size_t i = last + 1; i-- > 0;) {
-            TFile& file = files_[i];
-            if (file.placed) QFile::remove(file.target);
-            if (file.movedAside) QFile::rename(file.target + kKeptSuffix, file.target);
-        }
-    }
-    void Discard() {
-        for (const TFile& file : files_) QFile::remove(file.target + kFreshSuffix);
-    }
-    std::vector<TFile> files_;
-};
-
 // The working window goes when the operation ends, however it ends.
 struct TWorkingShown {
     ~TWorkingShown() { ShowWorking(false); }
@@ -287,25 +225,28 @@ bool ShowBackupDialog(bool create) {
     }
     WorkingCancelled = false;
     TClosedConnections closed;
-    // Every running station holds the main database open; with our own connection closed, a presence
-    // that remains is another station's.
-    TADOConnection& global = frmMain->ADOConGlobal;
-    if (JetLockProbe(global, global.PresenceFileName())) {
-        closed.Reopen();
-        ShowWarning(Text(kOtherStation));
-        return true;
+    // The lock first, held for the whole window, and only then the look for other stations: a station
+    // that starts meanwhile makes its presence known before it looks at the lock, so either it sees
+    // the lock and stays away or this look sees it. Every running station holds the main database
+    // open; with our own connection closed, a presence that remains is another station's.
+    TRecordLock exclusive;
+    const QString lockPath = LockFolder + kProgramLockName;
+    switch (TakeExclusiveAccess(exclusive, frmMain->ADOConGlobal.PresenceFileName())) {
+        case TExclusiveAccess::Granted:
+            break;
+        case TExclusiveAccess::OtherStation:
+            closed.Reopen();
+            ShowWarning(Text(kOtherStation));
+            return true;
+        case TExclusiveAccess::LockInUse:
+            ShowError(Text(kCannotCreateLock) + lockPath);
+            return true;
+        case TExclusiveAccess::LockFailed:
+            return true;
     }
 
     TfrmZalohovani window(create ? TfrmZalohovani::tsVytvoreni : TfrmZalohovani::tsObnoveni,
                           ApplicationMainWindow());
-    // Held for the whole window: no other station starts while the databases are read or replaced.
-    TRecordLock exclusive;
-    const QString lockPath = LockFolder + kProgramLockName;
-    const TRecordLock::TResult taken = exclusive.Take(lockPath);
-    if (taken != TRecordLock::Taken) {
-        if (taken == TRecordLock::InUse) ShowError(Text(kCannotCreateLock) + lockPath);
-        return true;
-    }
     const bool restored = window.exec() == QDialog::Accepted && !create;
     exclusive.Release();
     if (restored) {
@@ -560,6 +501,7 @@ bool TfrmZalohovani::CreateBackup() {
                 members.append({ExtractFileName(layout), layout});
         }
         TZipError error;
+        const TBackupNote note(archive);
         if (!ZipCreate(archive, members, &error, [this](int percent) { return OnZipProgress(percent); })) {
             success_ = false;
             ShowError(error.message);
@@ -644,7 +586,7 @@ bool TfrmZalohovani::RestoreBackup() {
     // exchanged, all of them or none.
     TScratchFolder staging(PrivateTempFolder + kStagingFolder);
     TWorkingShown working;
-    TFileSwap swap;
+    TFileSwap swap(RestoreJournalPath());
     const auto progress = [this](int percent) { return OnZipProgress(percent); };
     auto unpack = [&](const QString& member, const QString& part) -> QString {
         const QString folder = staging.Path() + part;

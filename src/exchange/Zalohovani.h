@@ -21,7 +21,8 @@ class TVnDBGrid;
 // the restore of such an archive. Both run with every database connection of the station closed and
 // with the exclusive-operation lock held, so no station reads or writes a database meanwhile. A
 // restore never removes a database before its replacement has been unpacked, checked and copied
-// beside it: a restore that fails leaves the installation as it was.
+// beside it: a restore that fails leaves the installation as it was, and one killed halfway is
+// finished by the next start. A backup killed halfway leaves no archive under its name.
 
 // The archive's extension and the product initials its description carries.
 inline constexpr const char* kBackupExtension = ".zbf";

@@ -5,10 +5,16 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "common/FilePermissions.h"
+#include "common/LogCapture.h"
 #include "common/ScriptedDialogs.h"
 #include "core/ProgramFixture.h"
 #include "core/UserSettings.h"
@@ -16,6 +22,7 @@
 #include "exchange/ZalObnov.h"
 #include "exchange/Zalohovani.h"
 #include "platform/data/Field.h"
+#include "platform/files/FileSwap.h"
 #include "platform/files/IniFile.h"
 #include "platform/files/ZipArchive.h"
 #include "platform/ui/DirectoryEdit.h"
@@ -133,10 +140,190 @@ protected:
         return archive;
     }
 
+    // The next start of the program on the same folders, as after a crash; with `firstRun` the ini
+    // file still says that the first run is to be done. The start must go through without a word.
+    void Restart(bool firstRun) {
+        main_.reset();
+        main_ = std::make_unique<TfrmMain>();
+        ResetProgramTermination();
+        WriteIni("CONFIG", "RunPrgFirst", firstRun ? "1" : "0");
+        TScriptedDialogs dialogs;
+        ASSERT_FALSE(RunStartup());
+    }
+
+    // Files an interrupted exchange of files may leave beside the data and the layouts.
+    QStringList SwapLeftovers() const {
+        return QDir(DataFolder).entryList({"*~*"}, QDir::Files) +
+               QDir(PrintFolder).entryList({"*~*"}, QDir::Files);
+    }
+
     std::function<TDateTime()> clock_;
 };
 
+// What a killed program does at a step of the file exchange: nothing more.
+struct TKilled {};
+
+constexpr const char* kKilledBackupEnv = "VN_KILLED_BACKUP";
+constexpr const char* kReportsAnswer = "progress reports: ";
+const QString kBackupDayName = "05-03-2024_DEMO_1.zbf";
+
 }  // namespace
+
+// A station whose backup is killed: this same test program, started with this test selected. The
+// environment gives the progress report at which the station kills itself (0: never; it then says
+// how many reports came) and the data, backup and temporary folders.
+TEST(KilledBackupStation, Run) {
+    const QStringList spec = qEnvironmentVariable(kKilledBackupEnv).split('|');
+    if (spec.size() != 4) GTEST_SKIP() << "runs only as the station whose backup is killed";
+    const int killAt = spec[0].toInt();
+    DataFolder = spec[1];
+    PrintFolder = DataFolder + "PRINT/";
+    LockFolder = DataFolder + "LOCK/";
+    BackupFolder = spec[2];
+    PrivateTempFolder = spec[3];
+    QDir().mkpath(PrivateTempFolder);
+    CurrentFirm = "DEMO";
+    BackupToStandardFolder = true;
+    BackupClock = [] { return DateTimeToOle(QDate(2024, 3, 5), QTime(14, 30, 15)); };
+
+    TfrmZalohovani window(TfrmZalohovani::tsVytvoreni);
+    window.chckProvestSpolecne->setChecked(true);
+    int reports = 0;
+    QObject::connect(window.pbZaloha, &QProgressBar::valueChanged, [&] {
+        if (++reports == killAt) ::raise(SIGKILL);
+    });
+    TScriptedDialogs dialogs;
+    dialogs.ExpectInformation(kCreated);
+    EXPECT_FALSE(window.CreateBackup());
+    std::printf("%s%d\n", kReportsAnswer, reports);
+    std::fflush(stdout);
+}
+
+TEST_F(ZalohovaniTest, BackupKilledHalfwayLeavesNoArchiveUnderItsNameAndTheNextStartCleansUp) {
+    CloseConnections();
+    const QByteArray firm = ReadAll(DataFolder + "DEMO.MDB");
+    const QByteArray mainDb = ReadAll(DataFolder + "Global.MDB");
+    const QString archive = BackupFolder + kBackupDayName;
+    // Runs the station; true when it was killed. `reports` says how many progress reports came.
+    auto runStation = [&](int killAt, int& reports) {
+        QProcess station;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(
+            kKilledBackupEnv,
+            QStringList{QString::number(killAt), DataFolder, BackupFolder, PathOf("station-temp/")}.join(
+                '|'));
+        station.setProcessEnvironment(env);
+        station.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=KilledBackupStation.Run"});
+        EXPECT_TRUE(station.waitForFinished(120000));
+        const QString output = QString::fromUtf8(station.readAllStandardOutput());
+        const qsizetype at = output.indexOf(kReportsAnswer);
+        reports =
+            at < 0 ? 0 : output.mid(at + qsizetype(std::strlen(kReportsAnswer))).section('\n', 0, 0).toInt();
+        if (station.exitStatus() == QProcess::NormalExit) {
+            EXPECT_EQ(station.exitCode(), 0) << output.toStdString();
+        }
+        return station.exitStatus() == QProcess::CrashExit;
+    };
+    int reports = 0;
+    ASSERT_FALSE(runStation(0, reports));
+    ASSERT_GT(reports, 2);
+    ASSERT_TRUE(QFile::remove(archive));
+
+    for (const int killAt : {1, (reports + 1) / 2, reports}) {
+        SCOPED_TRACE(killAt);
+        int unused = 0;
+        ASSERT_TRUE(runStation(killAt, unused));
+        EXPECT_EQ(ReadAll(DataFolder + "DEMO.MDB"), firm);
+        EXPECT_EQ(ReadAll(DataFolder + "Global.MDB"), mainDb);
+        // Under its own name an archive stands whole or not at all.
+        if (QFile::exists(archive)) {
+            TZipError error;
+            EXPECT_EQ(ZipMemberNames(archive, &error), QStringList({"info.ini", "DEMO.MDB", "Global.MDB"}))
+                << error.message.toStdString();
+        }
+        QStringList halves = QDir(BackupFolder).entryList(QDir::Files);
+        halves.removeAll(kBackupDayName);
+
+        TLogCapture log;
+        Restart(false);
+        QStringList left = QDir(BackupFolder).entryList(QDir::Files);
+        left.removeAll(kBackupDayName);
+        EXPECT_TRUE(left.isEmpty()) << left.join(", ").toStdString();
+        for (const QString& half : halves) EXPECT_TRUE(log.Mentions(half)) << half.toStdString();
+        EXPECT_TRUE(SwapLeftovers().isEmpty()) << SwapLeftovers().join(", ").toStdString();
+        CloseConnections();
+        QFile::remove(archive);
+    }
+}
+
+TEST_F(ZalohovaniTest, RestoreKilledAtAnyStepIsWhollyOldOrWhollyNewAfterTheNextStart) {
+    WriteText(PrintFolder + "MojeNabidka.frx", "nova 1");
+    WriteText(PrintFolder + "Vlastni.xls", "nova 2");
+    const int addresses = FirmValue("SELECT COUNT(*) FROM Adresar").toInt();
+    ASSERT_GT(addresses, 0);
+    Backup(true);
+    main_->ADOConAgenda.Execute("DELETE FROM Adresar");
+    main_->ADOConGlobal.Execute("UPDATE KonfigTab SET IDZalohy = 777");
+    const int backupCounter = 777;
+    WriteText(PrintFolder + "MojeNabidka.frx", "stara 1");
+    WriteText(PrintFolder + "Vlastni.xls", "stara 2");
+    CloseConnections();
+    const QStringList files = {DataFolder + "DEMO.MDB", DataFolder + "Global.MDB",
+                               PrintFolder + "MojeNabidka.frx", PrintFolder + "Vlastni.xls"};
+    std::vector<QByteArray> old;
+    for (const QString& file : files) old.push_back(ReadAll(file));
+    // A firm that went missing would open the firm list; nobody is there to choose.
+    ExecFirmListDialog = [](TfrmSeznamFirem&) { return static_cast<int>(QDialog::Rejected); };
+
+    // Each of the four files as the started program sees it: "old", "new" or neither.
+    auto state = [&] {
+        const int firmAddresses = FirmValue("SELECT COUNT(*) FROM Adresar").toInt();
+        const QByteArray first = ReadAll(files[2]), second = ReadAll(files[3]);
+        return QStringList{firmAddresses == 0           ? "old"
+                           : firmAddresses == addresses ? "new"
+                                                        : "?",
+                           BackupCounter == backupCounter ? "old" : "new",
+                           first == "stara 1"  ? "old"
+                           : first == "nova 1" ? "new"
+                                               : "?",
+                           second == "stara 2"  ? "old"
+                           : second == "nova 2" ? "new"
+                                                : "?"};
+    };
+
+    int stop = 1;
+    for (;; ++stop) {
+        SCOPED_TRACE(stop);
+        for (size_t i = 0; i < old.size(); ++i) WriteText(files[int(i)], old[i]);
+        int steps = 0;
+        TFileSwap::BeforeStep = [&] {
+            if (++steps == stop) throw TKilled{};
+        };
+        bool killed = false;
+        try {
+            Restore(true, true, true);
+        } catch (const TKilled&) {
+            killed = true;
+        }
+        TFileSwap::BeforeStep = nullptr;
+        if (!killed) break;
+        EXPECT_FALSE(SwapLeftovers().isEmpty()) << "a kill leaves the exchange unfinished";
+
+        // Every other start finds the ini file of a first run, which once copied in the
+        // demonstration firm over a firm that was set aside.
+        TLogCapture log;
+        Restart(stop % 2 == 1);
+        // Before its journal existed the restore had changed nothing but its copies; from then on it
+        // is finished.
+        const QString whole = stop == 1 ? "old" : "new";
+        EXPECT_EQ(state(), QStringList({whole, whole, whole, whole}));
+        EXPECT_TRUE(SwapLeftovers().isEmpty()) << SwapLeftovers().join(", ").toStdString();
+        EXPECT_FALSE(log.Lines().isEmpty()) << "the start says in the log what it put right";
+        CloseConnections();
+    }
+    // The journal, eight renames, the four old files removed, the journal removed.
+    EXPECT_EQ(stop, 15);
+}
 
 TEST_F(ZalohovaniTest, ArchiveTakesTheDayTheFirmAndTheFirstFreeNumber) {
     const TDateTime day = DateTimeToOle(QDate(2024, 3, 5), QTime(9, 5));
