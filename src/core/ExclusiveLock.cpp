@@ -35,13 +35,14 @@ constexpr int kPresenceTries = 50;
 QString BackupNotePath() { return DataFolder + kBackupNoteName; }
 
 // What the archive library leaves beside an archive it was writing when it was killed: the archive's
-// name with a suffix of its own. The archive itself stays: once it has its name it is whole.
+// name with a dot and six characters of its own. The archive itself stays: once it has its name it
+// is whole.
 QStringList HalfWrittenArchives(const QString& archive) {
     const QFileInfo info(archive);
     if (info.fileName().isEmpty()) return {};
     const QDir dir = info.dir();
     QStringList found;
-    for (const QString& name : dir.entryList({info.fileName() + ".*"}, QDir::Files | QDir::Hidden))
+    for (const QString& name : dir.entryList({info.fileName() + ".??????"}, QDir::Files | QDir::Hidden))
         found.append(dir.filePath(name));
     return found;
 }
