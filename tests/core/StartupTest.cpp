@@ -3,10 +3,12 @@
 #include <QFile>
 #include <QLabel>
 #include <QRadioButton>
+#include <stdexcept>
 
 #include "common/LockHolder.h"
 #include "common/ScriptedDialogs.h"
 #include "core/CommonUtils.h"
+#include "core/ExclusiveLock.h"
 #include "core/Login.h"
 #include "core/ProgramFixture.h"
 #include "core/Startup.h"
@@ -14,6 +16,7 @@
 #include "core/VyberLocNet.h"
 #include "platform/db/ADOConnection.h"
 #include "platform/db/Presence.h"
+#include "platform/files/FileSwap.h"
 #include "platform/text/FormatSettings.h"
 #include "platform/ui/ModalHelper.h"
 
@@ -96,6 +99,26 @@ TEST_F(StartupTest, StartEndsWithItsMessage) {
              ExecFirmListDialog = [](TfrmSeznamFirem&) { return static_cast<int>(QDialog::Rejected); };
          },
          TExpectedDialog::Information(kNoFirmChosen)},
+        {"a killed restore that cannot be finished",
+         [](StartupTest& t) {
+             t.CopyMainDatabase();
+             QFile::copy(ProgramFolder + "Res/0003.res", DataFolder + "DEMO.MDB");
+             QFile::copy(ProgramFolder + "Res/0001.res", DataFolder + "nova");
+             // Killed once its journal was written, before the firm was set aside; a folder now
+             // stands where the firm would go aside, so the start cannot finish the exchange.
+             TFileSwap swap(RestoreJournalPath());
+             swap.Add(DataFolder + "nova", DataFolder + "DEMO.MDB");
+             int steps = 0;
+             TFileSwap::BeforeStep = [&] {
+                 if (++steps == 2) throw std::runtime_error("killed");
+             };
+             QString failed;
+             EXPECT_THROW(swap.Run(failed), std::runtime_error);
+             TFileSwap::BeforeStep = nullptr;
+             QDir().mkpath(DataFolder + "DEMO.MDB" + kSwapKeptSuffix + "/x");
+         },
+         TExpectedDialog::Error(QString::fromUtf8("Obnovu dat ze záložní kopie, která byla přerušena, nelze "
+                                                  "dokončit"))},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
