@@ -276,6 +276,8 @@ int RunProgram() {
     windows.frmInformace = std::make_unique<TfrmInformace>();
     CreateAddressListWindow();
     windows.frmWorking = std::make_unique<TfrmWorking>();
+    // From the first connection on: a station that starts while another writes waits for it too.
+    InstallDatabaseWait();
     TfrmNabidky::Instance();
     TfrmNabidkaKart::Instance();
     windows.frmZasoby = std::make_unique<TfrmZasoby>(&mainWindow);

@@ -7,6 +7,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "platform/db/ADOConnection.h"
+
 bool WorkingCancelled = false;
 
 namespace {
@@ -105,3 +107,63 @@ void ShowWorking(bool show, const QString& text, bool interruptible) {
     }
     QCoreApplication::processEvents();
 }
+
+namespace {
+
+// What the working window showed before a wait took it over.
+struct TWaitTakeover {
+    int depth = 0;  // a statement run while the window pumps may wait too
+    bool wasVisible = false;
+    QString text;
+    bool interruptible = false;
+    bool cancelled = false;
+};
+TWaitTakeover g_wait;
+
+void BeginWait() {
+    TfrmWorking* window = TfrmWorking::Instance();
+    g_wait.wasVisible = window->isVisible();
+    g_wait.text = window->lblInfo->text();
+    g_wait.interruptible = !window->lblPrerusit->isHidden();
+    // The user's click during the wait means "stop waiting"; an interrupt he asked of the running
+    // operation before stays asked.
+    g_wait.cancelled = WorkingCancelled;
+    WorkingCancelled = false;
+    // While the window pumps messages nothing else may be clicked: the card whose save waits
+    // would otherwise take a second OK into a save that is still running.
+    window->hide();
+    window->setWindowModality(Qt::ApplicationModal);
+    ShowWorking(true, QString::fromUtf8(kWaitingForStationText), true);
+}
+
+void EndWait() {
+    TfrmWorking* window = TfrmWorking::Instance();
+    window->hide();
+    window->setWindowModality(Qt::NonModal);
+    WorkingCancelled = g_wait.cancelled;
+    // Given back as it was, without pumping: the statement that waited has not returned yet.
+    window->lblInfo->setText(g_wait.text);
+    window->lblPrerusit->setVisible(g_wait.interruptible);
+    if (g_wait.wasVisible) window->show();
+}
+
+bool DatabaseWait(TBusyWait event) {
+    switch (event) {
+        case TBusyWait::Began:
+            if (g_wait.depth++ == 0) BeginWait();
+            break;
+        case TBusyWait::Waiting:
+            break;
+        case TBusyWait::Ended:
+            if (--g_wait.depth == 0) EndWait();
+            return true;
+    }
+    QCoreApplication::processEvents();
+    return !WorkingCancelled;
+}
+
+}  // namespace
+
+void InstallDatabaseWait() { TADOConnection::OnBusyWait = DatabaseWait; }
+
+void UninstallDatabaseWait() { TADOConnection::OnBusyWait = nullptr; }

@@ -33,3 +33,14 @@ protected:
 // interrupt label; show false hides it. Pending events are processed first, and after showing
 // once more so that the window is painted before the caller goes on.
 void ShowWorking(bool show, const QString& text = QString(), bool interruptible = false);
+
+// The working window's text while a statement waits for another station's write.
+inline constexpr const char* kWaitingForStationText = "Probíhá zápis jiné stanice, čekám…";
+
+// Makes every database connection of the program wait for another station's write instead of
+// failing, and show after a few seconds that it waits: the working window says so over every
+// other window, and its "<zrušit>" stops the wait (the statement then fails and its caller
+// reports it). What the window showed before comes back when the wait ends. Installed once at
+// start-up; UninstallDatabaseWait takes it away again (for tests).
+void InstallDatabaseWait();
+void UninstallDatabaseWait();

@@ -46,3 +46,45 @@ private:
     bool exclusive_;
     QProcess process_;
 };
+
+// "Another station" in the middle of a long write (an import, a transfer): a second process that
+// opens the database, begins a transaction, runs the statement in it and holds the database so
+// until told to finish, when it commits.
+class StationWriting {
+public:
+    StationWriting(const QString& database, const QString& sql) : database_(database), sql_(sql) {}
+    ~StationWriting() { Finish(); }
+    StationWriting(const StationWriting&) = delete;
+    StationWriting& operator=(const StationWriting&) = delete;
+
+    // Starts the station and waits until it holds the database; false when it could not.
+    bool Start() {
+        process_.setProcessChannelMode(QProcess::SeparateChannels);
+        process_.start(QCoreApplication::applicationFilePath(), {"--vn-hold-write", database_, sql_});
+        if (!process_.waitForStarted(10000)) return false;
+        while (!process_.canReadLine()) {
+            if (process_.state() == QProcess::NotRunning) return false;
+            if (!process_.waitForReadyRead(10000)) return false;
+        }
+        return process_.readLine().trimmed() == "held";
+    }
+
+    // Lets the station commit and end; true when its write reached the database.
+    bool Finish() {
+        if (process_.state() == QProcess::NotRunning) return finished_;
+        process_.closeWriteChannel();
+        finished_ = process_.waitForFinished(30000) && process_.exitStatus() == QProcess::NormalExit &&
+                    process_.exitCode() == 0;
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished(10000);
+        }
+        return finished_;
+    }
+
+private:
+    QString database_;
+    QString sql_;
+    QProcess process_;
+    bool finished_ = false;
+};

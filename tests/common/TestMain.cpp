@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/db/ADOConnection.h"
 #include "platform/files/FileLock.h"
 
 namespace {
@@ -26,6 +27,27 @@ int HoldLock(const char* path, const char* mode) {
     return 0;
 }
 
+// The far end of StationWriting: opens the database, begins a write transaction and runs the
+// statement in it, says "held", and commits once its input closes.
+int HoldWrite(const char* path, const char* sql) {
+    TADOConnection con;
+    try {
+        con.Open(QString::fromLocal8Bit(path));
+        con.BeginTrans();
+        if (sql) con.Execute(QString::fromUtf8(sql));
+    } catch (const EDatabaseError& e) {
+        std::printf("refused: %s\n", e.what());
+        return 2;
+    }
+    std::puts("held");
+    std::fflush(stdout);
+    char buffer[256];
+    while (std::fread(buffer, 1, sizeof buffer, stdin) > 0) {
+    }
+    con.CommitTrans();
+    return 0;
+}
+
 }  // namespace
 
 #include "common/ScriptedDialogs.h"
@@ -34,6 +56,8 @@ int HoldLock(const char* path, const char* mode) {
 // the windows are laid out for, so pixel measurements are the same on every machine.
 int main(int argc, char** argv) {
     if (argc >= 4 && std::strcmp(argv[1], "--vn-hold-lock") == 0) return HoldLock(argv[2], argv[3]);
+    if (argc >= 3 && std::strcmp(argv[1], "--vn-hold-write") == 0)
+        return HoldWrite(argv[2], argc >= 4 ? argv[3] : nullptr);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_FONT_DPI", "96");
     qputenv("LC_ALL", "C.UTF-8");

@@ -7,6 +7,7 @@
 #include <QThread>
 #include <QUuid>
 #include <cstring>
+#include <optional>
 
 #include "platform/data/VariantType.h"
 #include "platform/db/JetFunctions.h"
@@ -22,10 +23,68 @@ namespace {
 // entries all the time, so the cache is simply emptied when it grows past this.
 constexpr size_t kCacheLimit = 256;
 
-// Every statement waits this long for another station's write to end before failing.
-constexpr int kBusyTimeoutMs = 10000;
-
 QString ErrorText(sqlite3* db) { return QString::fromUtf8(db ? sqlite3_errmsg(db) : "out of memory"); }
+
+TDatabaseFailure FailureOf(int rc) {
+    switch (rc & 0xff) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return TDatabaseFailure::Busy;
+        case SQLITE_FULL:
+            return TDatabaseFailure::DiskFull;
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            return TDatabaseFailure::Damaged;
+        case SQLITE_IOERR:
+        case SQLITE_CANTOPEN:
+        case SQLITE_PROTOCOL:
+            return TDatabaseFailure::Unreachable;
+        case SQLITE_READONLY:
+        case SQLITE_PERM:
+            return TDatabaseFailure::ReadOnly;
+        default:
+            return TDatabaseFailure::Other;
+    }
+}
+
+// The connection's last error as the program sees it.
+EDatabaseError EngineError(sqlite3* db, const QString& sql) {
+    return EDatabaseError(ErrorText(db), sql, FailureOf(db ? sqlite3_errcode(db) : SQLITE_NOMEM));
+}
+
+bool IsBusy(int rc) { return (rc & 0xff) == SQLITE_BUSY; }
+
+// While another connection holds the database for a write, the engine itself pauses and tries
+// again for a round of short pauses; a round that ends still locked comes back to the connection,
+// which tries again after telling the program, because nothing may use the connection while
+// the engine waits inside a statement.
+constexpr unsigned long kBusyPauseMs = 20;
+constexpr int kBusyPausesPerRound = 10;
+// Another station's save holds the database for a moment only; a wait is shown to the user once
+// it has gone on for about three seconds, so that an ordinary save never flashes a window.
+constexpr int kBusyQuietRounds = 15;
+
+// One statement's wait: tells the program of it once the quiet rounds are over, and that it has
+// ended, on every way out.
+class TBusyRounds {
+public:
+    TBusyRounds() = default;
+    TBusyRounds(const TBusyRounds&) = delete;
+    TBusyRounds& operator=(const TBusyRounds&) = delete;
+    ~TBusyRounds() {
+        if (told_ && TADOConnection::OnBusyWait) TADOConnection::OnBusyWait(TBusyWait::Ended);
+    }
+    bool KeepWaiting() {
+        if (++rounds_ < kBusyQuietRounds || !TADOConnection::OnBusyWait) return true;
+        const TBusyWait event = told_ ? TBusyWait::Waiting : TBusyWait::Began;
+        told_ = true;
+        return TADOConnection::OnBusyWait(event);
+    }
+
+private:
+    int rounds_ = 0;
+    bool told_ = false;
+};
 
 TFieldType FieldTypeOf(const TJetColumnType& t) {
     static const std::pair<const char*, TFieldType> kTypes[] = {
@@ -46,7 +105,7 @@ class RawStatement {
 public:
     RawStatement(sqlite3* db, const char* sql) : db_(db) {
         if (sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK)
-            throw EDatabaseError(ErrorText(db), QString::fromUtf8(sql));
+            throw EngineError(db, QString::fromUtf8(sql));
     }
     ~RawStatement() { sqlite3_finalize(stmt_); }
     RawStatement(const RawStatement&) = delete;
@@ -60,7 +119,7 @@ public:
         const int rc = sqlite3_step(stmt_);
         if (rc == SQLITE_ROW) return true;
         if (rc == SQLITE_DONE) return false;
-        throw EDatabaseError(ErrorText(db_), QString::fromUtf8(sqlite3_sql(stmt_)));
+        throw EngineError(db_, QString::fromUtf8(sqlite3_sql(stmt_)));
     }
     QString Text(int column) const {
         return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column)),
@@ -360,13 +419,13 @@ void TADOConnection::Open(const QString& path, const QString& password) {
     const int rc =
         sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
-        const QString message = ErrorText(db);
+        EDatabaseError error = EngineError(db, QString());
         sqlite3_close(db);
-        throw EDatabaseError(message);
+        throw error;
     }
     db_ = db;
     try {
-        sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+        sqlite3_busy_handler(db_, PauseWhileBusy, this);
         // The data folder may be a network share: no WAL (it needs shared memory), and every
         // commit reaches the disk before the program goes on.
         ExecRaw("PRAGMA journal_mode = DELETE");
@@ -376,7 +435,7 @@ void TADOConnection::Open(const QString& path, const QString& password) {
         // with the engine's small default cache the changed pages spill to the file before the
         // commit and are written twice. The cache takes memory only as pages are used.
         ExecRaw("PRAGMA cache_size = -65536");
-        if (RegisterJetFunctions(db_) != SQLITE_OK) throw EDatabaseError(ErrorText(db_));
+        if (RegisterJetFunctions(db_) != SQLITE_OK) throw EngineError(db_, QString());
     } catch (...) {
         sqlite3_close(db_);
         db_ = nullptr;
@@ -401,6 +460,35 @@ constexpr unsigned long kPresenceWaitMs = 20;
 }  // namespace
 
 std::function<void()> TADOConnection::PresenceRetryWait = [] { QThread::msleep(kPresenceWaitMs); };
+std::function<void()> TADOConnection::BusyRetryWait = [] { QThread::msleep(kBusyPauseMs); };
+std::function<bool(TBusyWait)> TADOConnection::OnBusyWait;
+
+int TADOConnection::PauseWhileBusy(void* connection, int) {
+    auto* self = static_cast<TADOConnection*>(connection);
+    if (self->busyPauses_ >= kBusyPausesPerRound) return 0;
+    ++self->busyPauses_;
+    BusyRetryWait();
+    return 1;
+}
+
+template <class Attempt>
+int TADOConnection::WhileBusy(Attempt&& attempt, bool commit) {
+    busyPauses_ = 0;
+    int rc = attempt();
+    if (!IsBusy(rc)) return rc;
+    TBusyRounds rounds;
+    // A statement refused inside a transaction cannot simply run again (the transaction has to
+    // be rolled back first), except its commit; outside one, a refused statement changed nothing.
+    while (IsBusy(rc) && (commit || sqlite3_get_autocommit(db_))) {
+        // The engine gives up without pausing where waiting could deadlock two connections; the
+        // pause keeps the rounds from spinning then.
+        if (busyPauses_ == 0) BusyRetryWait();
+        if (!rounds.KeepWaiting()) break;
+        busyPauses_ = 0;
+        rc = attempt();
+    }
+    return rc;
+}
 
 void TADOConnection::EnterPresence(const QString& databasePath) {
     const QString file = PresenceFileOf(databasePath);
@@ -454,14 +542,21 @@ void TADOConnection::CheckOpen(const QString& sql) const {
         throw EDatabaseError(QStringLiteral("Operation is not allowed when the object is closed."), sql);
 }
 
-void TADOConnection::Fail(const QString& sql) const { throw EDatabaseError(ErrorText(db_), sql); }
+void TADOConnection::Fail(const QString& sql) const { throw EngineError(db_, sql); }
 
 void TADOConnection::ExecRaw(const char* sql) {
     char* error = nullptr;
-    if (sqlite3_exec(db_, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+    const int rc = WhileBusy(
+        [&] {
+            sqlite3_free(error);
+            error = nullptr;
+            return sqlite3_exec(db_, sql, nullptr, nullptr, &error);
+        },
+        std::strcmp(sql, "COMMIT") == 0);
+    if (rc != SQLITE_OK) {
         const QString message = QString::fromUtf8(error ? error : sqlite3_errmsg(db_));
         sqlite3_free(error);
-        throw EDatabaseError(message, QString::fromUtf8(sql));
+        throw EDatabaseError(message, QString::fromUtf8(sql), FailureOf(rc));
     }
 }
 
@@ -484,8 +579,12 @@ TADOConnection::Prepared& TADOConnection::Prepare(const QString& sql) {
     TJetTranslation t = TranslateJetSql(sql);
     auto p = std::make_unique<Prepared>();
     const void* tail = nullptr;
-    const int rc = sqlite3_prepare16_v3(db_, t.Sql.utf16(), static_cast<int>(t.Sql.size() * 2),
-                                        SQLITE_PREPARE_PERSISTENT, &p->stmt, &tail);
+    const int rc = WhileBusy([&] {
+        sqlite3_finalize(p->stmt);
+        p->stmt = nullptr;
+        return sqlite3_prepare16_v3(db_, t.Sql.utf16(), static_cast<int>(t.Sql.size() * 2),
+                                    SQLITE_PREPARE_PERSISTENT, &p->stmt, &tail);
+    });
     if (rc != SQLITE_OK) Fail(sql);
     if (!p->stmt) throw EDatabaseError(QStringLiteral("Invalid SQL statement."), sql);
     // One statement per call: whatever follows it would otherwise be dropped without a word.
@@ -539,28 +638,46 @@ void TADOConnection::Bind(Prepared& p, const TParameters& params, const QString&
 
 int TADOConnection::Execute(const QString& sql, const TParameters& params) {
     CheckOpen(sql);
-    Prepared& p = Prepare(sql);
-    Bind(p, params, sql);
-    int rc;
-    while ((rc = sqlite3_step(p.stmt)) == SQLITE_ROW) {
-    }
-    if (rc != SQLITE_DONE) {
-        const QString message = ErrorText(db_);
+    // Each try prepares and binds anew: while the connection waits between tries, the program may
+    // have run other statements on it, this very text among them.
+    int rows = 0;
+    bool changesData = false;
+    std::optional<EDatabaseError> error;
+    const int rc = WhileBusy([&] {
+        Prepared& p = Prepare(sql);
+        Bind(p, params, sql);
+        int step;
+        while ((step = sqlite3_step(p.stmt)) == SQLITE_ROW) {
+        }
+        if (step == SQLITE_DONE) {
+            changesData = p.changesData;
+            rows = changesData ? sqlite3_changes(db_) : 0;
+        } else {
+            error = EngineError(db_, sql);
+        }
         sqlite3_reset(p.stmt);
-        throw EDatabaseError(message, sql);
-    }
-    const int rows = p.changesData ? sqlite3_changes(db_) : 0;
-    const bool changesData = p.changesData;
-    sqlite3_reset(p.stmt);
+        return step;
+    });
+    if (rc != SQLITE_DONE) throw *error;
     if (changesData && OnExecuteComplete) OnExecuteComplete(sql, rows);
     return rows;
 }
 
 std::unique_ptr<TRowset> TADOConnection::OpenRowset(const QString& sql, const TParameters& params) {
     CheckOpen(sql);
-    Prepared& p = Prepare(sql);
-    Bind(p, params, sql);
-    sqlite3_stmt* stmt = p.stmt;
+    std::unique_ptr<TRowset> rs;
+    std::optional<EDatabaseError> error;
+    const int rc = WhileBusy([&] {
+        Prepared& p = Prepare(sql);
+        Bind(p, params, sql);
+        return ReadRows(p.stmt, sql, rs, error);
+    });
+    if (rc != SQLITE_DONE) throw *error;
+    return rs;
+}
+
+int TADOConnection::ReadRows(sqlite3_stmt* stmt, const QString& sql, std::unique_ptr<TRowset>& out,
+                             std::optional<EDatabaseError>& error) {
     auto rs = std::make_unique<TRowset>();
     const int columns = sqlite3_column_count(stmt);
     std::vector<ReadAs> readAs;
@@ -590,14 +707,15 @@ std::unique_ptr<TRowset> TADOConnection::OpenRowset(const QString& sql, const TP
             rs->Values.At(row, i) = ReadValue(stmt, i, readAs[static_cast<size_t>(i)]);
     }
     if (rc != SQLITE_DONE) {
-        const QString message = ErrorText(db_);
+        error = EngineError(db_, sql);
         sqlite3_reset(stmt);
-        throw EDatabaseError(message, sql);
+        return rc;
     }
     sqlite3_reset(stmt);
     for (int i = 0; i < columns; ++i)
         if (readAs[static_cast<size_t>(i)] == ReadAs::ByValue) TypeByValues(*rs, static_cast<size_t>(i));
-    return rs;
+    out = std::move(rs);
+    return rc;
 }
 
 void TADOConnection::BeginTrans() {

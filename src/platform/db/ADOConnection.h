@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -25,6 +26,11 @@ struct TSchemaColumn {
     int Size = 0;  // characters of a text column
     bool Nullable = true;
 };
+
+// What a connection tells the program while one of its statements waits for another
+// connection's write: Began once the wait has gone on for a while, Waiting between the tries
+// after that, Ended once when it is over.
+enum class TBusyWait { Began, Waiting, Ended };
 
 struct TSchemaIndex {
     QString TableName;
@@ -84,6 +90,16 @@ public:
     // a counter here instead of the clock.
     static std::function<void()> PresenceRetryWait;
 
+    // A statement that meets the database held by another connection's write (another station
+    // saving or importing) waits for it instead of failing. The first few seconds pass quietly;
+    // after that the hook is called between tries (Began, then Waiting), and answering false stops
+    // the wait: the statement then fails as Busy. Ended follows once when a wait the hook was told
+    // of is over, whichever way. Without a hook a statement waits as long as the write lasts. The
+    // hook is called while no statement of the connection runs, so it may pump window messages.
+    static std::function<bool(TBusyWait)> OnBusyWait;
+    // One short pause between two tries; tests put a counter here instead of the clock.
+    static std::function<void()> BusyRetryWait;
+
 private:
     struct Prepared;
 
@@ -92,6 +108,11 @@ private:
     void CheckOpen(const QString& sql) const;
     [[noreturn]] void Fail(const QString& sql) const;
     void ExecRaw(const char* sql);
+    int ReadRows(sqlite3_stmt* stmt, const QString& sql, std::unique_ptr<TRowset>& out,
+                 std::optional<EDatabaseError>& error);
+    static int PauseWhileBusy(void* connection, int count);
+    template <class Attempt>
+    int WhileBusy(Attempt&& attempt, bool commit = false);
     void ClearCache();
     void EnterPresence(const QString& databasePath);
 
@@ -99,6 +120,7 @@ private:
     QString path_;
     QString password_;
     bool inTransaction_ = false;
+    int busyPauses_ = 0;  // the engine's pauses in the current try
     TPresenceFile presence_;
     std::unordered_map<QString, std::unique_ptr<Prepared>> cache_;
     QString lastSql_;  // shares its text with the text last_ was asked for last

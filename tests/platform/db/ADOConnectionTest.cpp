@@ -3,6 +3,8 @@
 
 #include <QDate>
 #include <QFile>
+#include <functional>
+#include <vector>
 
 #include "common/TempDir.h"
 #include "platform/db/ADOCommand.h"
@@ -49,7 +51,6 @@ TEST_F(ADOConnectionTest, SettingsOfTheOpenDatabase) {
     EXPECT_EQ(Column("PRAGMA journal_mode"), QStringList{"delete"});
     EXPECT_EQ(Column("PRAGMA synchronous"), QStringList{"2"});
     EXPECT_EQ(Column("PRAGMA foreign_keys"), QStringList{"0"});
-    EXPECT_EQ(Column("PRAGMA busy_timeout"), QStringList{"10000"});
     con.Close();
     EXPECT_FALSE(con.Connected());
     EXPECT_THROW(con.Execute("SELECT 1"), EDatabaseError);
@@ -396,15 +397,133 @@ TEST_F(ADOConnectionTest, SecondConnectionSeesCommittedChangesAndWaitsForLocks) 
     EXPECT_EQ(other.OpenRowset("SELECT Count(*) FROM Adresar")->Value(0, 0).toLongLong(), 0);
     con.CommitTrans();
     EXPECT_EQ(other.OpenRowset("SELECT Count(*) FROM Adresar")->Value(0, 0).toLongLong(), 1);
+}
 
-    // A database held locked past the timeout is an error, not a silent loss (no waiting here:
-    // the timeout is the engine's clock, and the answer is the same once it has run out).
-    sqlite3_busy_timeout(other.Handle(), 0);
-    con.BeginTrans();
-    Insert("b");
-    EXPECT_THROW(other.Execute("INSERT INTO Adresar (Nazev) VALUES ('c')"), EDatabaseError);
-    con.RollbackTrans();
-    EXPECT_EQ(other.Execute("INSERT INTO Adresar (Nazev) VALUES ('c')"), 1);
+// Stands in for the program's wait hook and for the clock of the pauses: counts the pauses,
+// records what the connection tells, and lets a test act at a chosen moment. The program-wide
+// hooks are given back at the end.
+class BusyWaitProbe {
+public:
+    BusyWaitProbe() : savedHook_(TADOConnection::OnBusyWait), savedPause_(TADOConnection::BusyRetryWait) {
+        TADOConnection::BusyRetryWait = [this] {
+            ++pauses;
+            if (OnPause) OnPause(pauses);
+        };
+        TADOConnection::OnBusyWait = [this](TBusyWait event) {
+            events.push_back(event);
+            return OnTold ? OnTold(event) : true;
+        };
+    }
+    ~BusyWaitProbe() {
+        TADOConnection::OnBusyWait = savedHook_;
+        TADOConnection::BusyRetryWait = savedPause_;
+    }
+    BusyWaitProbe(const BusyWaitProbe&) = delete;
+    BusyWaitProbe& operator=(const BusyWaitProbe&) = delete;
+
+    int pauses = 0;
+    std::vector<TBusyWait> events;
+    std::function<void(int pause)> OnPause;
+    std::function<bool(TBusyWait)> OnTold;
+
+private:
+    std::function<bool(TBusyWait)> savedHook_;
+    std::function<void()> savedPause_;
+};
+
+// Another station's hold on the database, made on the fixture's connection behind its back.
+void Hold(TADOConnection& holder, const char* sql) {
+    ASSERT_EQ(sqlite3_exec(holder.Handle(), sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+}
+void LetGo(TADOConnection& holder) {
+    if (!sqlite3_get_autocommit(holder.Handle()))
+        sqlite3_exec(holder.Handle(), "COMMIT", nullptr, nullptr, nullptr);
+}
+
+const std::vector<TBusyWait> kToldAndEnded = {TBusyWait::Began, TBusyWait::Ended};
+
+TEST_F(ADOConnectionTest, AStatementWaitsForAnotherConnectionsHoldAndThenSucceeds) {
+    struct Case {
+        const char* name;
+        const char* hold;
+        std::function<void(TADOConnection&)> save;
+    };
+    const auto insert = [](TADOConnection& c) {
+        c.Execute("INSERT INTO Adresar (Nazev) VALUES ('stanice')");
+    };
+    const Case kCases[] = {
+        {"a save meets another station's long write",
+         "BEGIN IMMEDIATE; INSERT INTO Adresar (Nazev) VALUES ('drzitel')", insert},
+        {"a save of its own transaction waits to begin",
+         "BEGIN IMMEDIATE; INSERT INTO Adresar (Nazev) VALUES ('drzitel')",
+         [&](TADOConnection& c) {
+             c.BeginTrans();
+             insert(c);
+             c.CommitTrans();
+         }},
+        {"a read meets a write that is being committed",
+         "BEGIN EXCLUSIVE; INSERT INTO Adresar (Nazev) VALUES ('drzitel')",
+         [](TADOConnection& c) { c.OpenRowset("SELECT Count(*) FROM Adresar"); }},
+        {"a commit waits for another station's read", "BEGIN; SELECT Count(*) FROM Adresar",
+         [&](TADOConnection& c) {
+             c.BeginTrans();
+             insert(c);
+             c.CommitTrans();
+         }},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        con.Execute("DELETE FROM Adresar");
+        TADOConnection station;
+        station.Open(PathOf("Firma.MDB"));
+        BusyWaitProbe probe;
+        Hold(con, c.hold);
+        // The other station ends its work only once this one has said that it waits.
+        probe.OnTold = [&](TBusyWait event) {
+            if (event == TBusyWait::Began) LetGo(con);
+            return true;
+        };
+        EXPECT_NO_THROW(c.save(station));
+        LetGo(con);
+        EXPECT_EQ(probe.events, kToldAndEnded);
+        EXPECT_FALSE(station.InTransaction());
+    }
+}
+
+TEST_F(ADOConnectionTest, AWaitThatEndsSoonIsNeverShown) {
+    TADOConnection station;
+    station.Open(PathOf("Firma.MDB"));
+    BusyWaitProbe probe;
+    Hold(con, "BEGIN IMMEDIATE; INSERT INTO Adresar (Nazev) VALUES ('drzitel')");
+    probe.OnPause = [&](int pause) {
+        if (pause == 3) LetGo(con);
+    };
+    EXPECT_EQ(station.Execute("INSERT INTO Adresar (Nazev) VALUES ('stanice')"), 1);
+    EXPECT_TRUE(probe.events.empty());
+    EXPECT_EQ(Count("SELECT Count(*) FROM Adresar"), 2);
+}
+
+TEST_F(ADOConnectionTest, StoppingTheWaitFailsTheSaveAsBusyAndChangesNothing) {
+    TADOConnection station;
+    station.Open(PathOf("Firma.MDB"));
+    BusyWaitProbe probe;
+    Hold(con, "BEGIN IMMEDIATE; INSERT INTO Adresar (Nazev) VALUES ('drzitel')");
+    int told = 0;
+    probe.OnTold = [&](TBusyWait event) { return event != TBusyWait::Waiting || ++told < 3; };
+    try {
+        station.Execute("INSERT INTO Adresar (Nazev) VALUES ('stanice')");
+        ADD_FAILURE() << "the save did not fail";
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Failure(), TDatabaseFailure::Busy);
+    }
+    EXPECT_EQ(probe.events, (std::vector<TBusyWait>{TBusyWait::Began, TBusyWait::Waiting, TBusyWait::Waiting,
+                                                    TBusyWait::Waiting, TBusyWait::Ended}));
+    EXPECT_THROW(station.BeginTrans(), EDatabaseError);  // still held: the same answer
+    EXPECT_FALSE(station.InTransaction());
+    sqlite3_exec(con.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    EXPECT_EQ(Count("SELECT Count(*) FROM Adresar"), 0);
+    // Once the other station is done, the same connection saves as if nothing had happened.
+    EXPECT_EQ(station.Execute("INSERT INTO Adresar (Nazev) VALUES ('stanice')"), 1);
 }
 
 TEST_F(ADOConnectionTest, CommandReadsItsNewID) {
