@@ -581,6 +581,7 @@ void TfrmAdrKart::btnOKClick() {
         edtNazev->setFocus();
         return;
     }
+    if (!RunCardSave(this, OnSave)) return;
     done(kResultOk);
 }
 
@@ -688,15 +689,24 @@ int EditAddress(bool isNew, bool copy, bool readOnly, const QString& ico) {
     card.mtTmpDokumenty.First();
     ShowWorking(false);
 
+    // The firm is written from the card's OK: a database error the save cannot wait out keeps the
+    // card open with what the user typed.
+    int result = 0;
+    card.OnSave = [&] {
+        return SaveKeepingCardOpen([&] {
+            ShowWorking(true, QString::fromUtf8(kAddressSaving));
+            const int newId = SaveAddress(card, session, creating);
+            if (newId < 0) {
+                result = -1;
+                return;
+            }
+            const int firmId = creating ? newId : card.AddressID;
+            // The list stands on the saved firm now, so its folder is the one the copies go to.
+            CopyDocumentsToSharedFolder(card.mtTmpDokumenty, TDocumentFolderMode::Firm);
+            SaveDocuments(card, firmId, !creating);
+            SaveContacts(card, firmId, !creating);
+        });
+    };
     if (card.exec() != kResultOk || card.ReadOnly || card.InUse) return 0;
-
-    ShowWorking(true, QString::fromUtf8(kAddressSaving));
-    const int newId = SaveAddress(card, session, creating);
-    if (newId < 0) return -1;
-    const int firmId = creating ? newId : card.AddressID;
-    // The list stands on the saved firm now, so its folder is the one the copies go to.
-    CopyDocumentsToSharedFolder(card.mtTmpDokumenty, TDocumentFolderMode::Firm);
-    SaveDocuments(card, firmId, !creating);
-    SaveContacts(card, firmId, !creating);
-    return 0;
+    return result;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 #include "platform/data/DataSource.h"
 #include "platform/data/MemTable.h"
@@ -82,6 +83,9 @@ public:
     bool InUse = false;
     int AddressID = 0;
     QString RepID;
+    // Writes the card's firm when OK passes the card's checks; false keeps the card open (the
+    // save met a database error and the user has been told). Set by whoever opened the card.
+    std::function<bool()> OnSave;
 
     void btnOKClick();
     void btnVyberCenHladClick();

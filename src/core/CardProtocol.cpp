@@ -1,10 +1,15 @@
 #include "core/CardProtocol.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QPointer>
+#include <QWidget>
 
+#include "core/Working.h"
 #include "platform/data/Field.h"
 #include "platform/db/ADOQuery.h"
+#include "platform/db/DatabaseError.h"
 #include "platform/ui/Dialogs.h"
+#include "widgets/VnScopeGuard.h"
 
 int RequeryAndLocate(TADOQuery& dataset) {
     // An empty list remembers 0, which no record has, so it answers "gone".
@@ -80,4 +85,53 @@ bool PrepareRecordDelete(TADOQuery& list, const QString& lockPath, int& standOnI
     }
     standOnId = GetIDAfterDelete(list, "ID");
     return true;
+}
+
+QString DatabaseFailureText(const EDatabaseError& error) {
+    switch (error.Failure()) {
+        case TDatabaseFailure::Busy:
+            return QString::fromUtf8(
+                "databázi právě zapisuje jiná stanice a čekání na dokončení jejího zápisu bylo přerušeno.");
+        case TDatabaseFailure::DiskFull:
+            return QString::fromUtf8("na disku s daty není dost volného místa.");
+        case TDatabaseFailure::Damaged:
+            return QString::fromUtf8("soubor databáze je poškozený.");
+        case TDatabaseFailure::Unreachable:
+            return QString::fromUtf8(
+                "soubor databáze nelze číst ani zapisovat (je složka s daty dostupná?).");
+        case TDatabaseFailure::ReadOnly:
+            return QString::fromUtf8(
+                "do databáze nelze zapisovat (soubor nebo složka s daty je jen pro čtení).");
+        case TDatabaseFailure::Other:
+            break;
+    }
+    // A check of the data (a trigger, a unique index) words its own reason; it is shown as it stands.
+    return QString::fromUtf8("databáze ohlásila chybu (%1).").arg(error.Message());
+}
+
+void ShowSaveFailure(const EDatabaseError& error) {
+    ShowError(QString::fromUtf8(kSaveNotDoneText).arg(DatabaseFailureText(error)));
+}
+
+bool RunCardSave(QWidget* card, const std::function<bool()>& save) {
+    if (!save) return true;
+    const QPointer<QWidget> focused = QApplication::focusWidget();
+    card->setEnabled(false);
+    const TScopeGuard enable([&] {
+        card->setEnabled(true);
+        if (focused) focused->setFocus();
+    });
+    return save();
+}
+
+bool SaveKeepingCardOpen(const std::function<void()>& save) {
+    try {
+        save();
+        return true;
+    } catch (const EDatabaseError& error) {
+        // The save is over: its working window must not stand over the message.
+        ShowWorking(false);
+        ShowSaveFailure(error);
+        return false;
+    }
 }

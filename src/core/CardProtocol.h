@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 #include "core/Locks.h"
 
+class EDatabaseError;
+class QWidget;
 class TDataSet;
 class TADOQuery;
 
@@ -75,3 +78,21 @@ private:
 // On true, standOnId is the key to stand on after the delete (GetIDAfterDelete). On false the
 // user has been told why.
 bool PrepareRecordDelete(TADOQuery& list, const QString& lockPath, int& standOnId);
+
+// A card's save that met a database error it could not wait out: the user stopped waiting for
+// another station's write, the share went away, the disk is full, the file is damaged. The user
+// is told in Czech what happened; the card stays open with what he typed, and its save, done as
+// one transaction, has left the database as it was, so that OK can simply be pressed again.
+void ShowSaveFailure(const EDatabaseError& error);
+// The Czech words for what went wrong, in the middle of the message ShowSaveFailure shows.
+QString DatabaseFailureText(const EDatabaseError& error);
+// Runs a card's save from its OK. True when it ran through; a database error is shown by
+// ShowSaveFailure and answers false: the card stays open.
+bool SaveKeepingCardOpen(const std::function<void()>& save);
+// What a card's OK does with the save its opener gave it (none: nothing): the card takes no input
+// while the save runs, since the working window pumps messages meanwhile and a second OK or a
+// Storno would land in the middle of it. False keeps the card open.
+bool RunCardSave(QWidget* card, const std::function<bool()>& save);
+
+inline constexpr const char* kSaveNotDoneText =
+    "Záznam se nepodařilo uložit: %1\rÚdaje zůstávají na kartě, uložení můžete zopakovat.";

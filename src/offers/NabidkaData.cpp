@@ -673,8 +673,11 @@ bool EditOffer(bool isNew, bool isCopy) {
     }
     doc.EditedOfferID = newOffer ? 0 : offerId;
 
-    const bool confirmed = hooks.ShowCard && hooks.ShowCard(doc) && !doc.ReadOnlyView;
-    if (confirmed) {
+    // The offer is written from the card's OK: a save that meets a database error it cannot wait
+    // out keeps the card open with what the user typed. A save that stopped on its own checks has
+    // told the user and closes the card (the failure exit).
+    bool failedExit = false;
+    const auto save = [&] {
         ShowWorking(true, QString::fromUtf8(kSavingOfferText));
         TADOCommand& cmd = frmMain->adcAgenda1;
         QStringList columns;
@@ -692,12 +695,14 @@ bool EditOffer(bool isNew, bool isCopy) {
         // An offer without a number could not be found or printed by it; nothing is written then.
         if (doc.Header.Doklad.trimmed().isEmpty()) {
             ShowInformation(QString::fromUtf8(kOfferNumberMissingText));
-            return true;
+            failedExit = true;
+            return;
         }
         SetHeaderParams(cmd.Parameters, doc, newOffer);
         if (cmd.Execute() == 0) {
             ShowError(QString::fromUtf8(kSaveHeaderFailedText));
-            return true;
+            failedExit = true;
+            return;
         }
         if (newOffer) {
             offerId = LastInsertedId();
@@ -705,7 +710,8 @@ bool EditOffer(bool isNew, bool isCopy) {
                 list.Requery();
                 if (!list.Locate("ID", offerId)) {
                     ShowError(QString::fromUtf8(kNewRecordNotFoundText));
-                    return true;
+                    failedExit = true;
+                    return;
                 }
             }
         } else if (list.Active()) {
@@ -714,7 +720,11 @@ bool EditOffer(bool isNew, bool isCopy) {
         SaveItems(doc, offerId, !newOffer);
         SaveDocuments(doc, offerId, !newOffer);
         AddHistory(doc, offerId, newOffer);
-    }
+    };
+    if (!doc.ReadOnlyView) doc.Save = [&] { return SaveKeepingCardOpen(save); };
+    const bool confirmed = hooks.ShowCard && hooks.ShowCard(doc) && !doc.ReadOnlyView;
+    doc.Save = nullptr;
+    if (failedExit) return true;
 
     opening.Finish();
     if (confirmed) {

@@ -118,6 +118,10 @@ public:
     bool Modified = false;
     // Set while an item is being added, so that the marked sums are not recomputed meanwhile.
     bool SuppressMarkSums = false;
+    // Writes the offer when the card's OK has passed its checks and the card has written its
+    // controls back; false keeps the card open (the save met a database error it could not wait
+    // out, and the user has been told). Set by EditOffer while the card is shown.
+    std::function<bool()> Save;
 
     // The price level the offer's items are priced at: the customer's when "z adresy" is checked,
     // else the one chosen on the offer.
@@ -138,7 +142,8 @@ const QStringList& OfferItemColumns();
 // What the offer card window and the offer list lend to `EditOffer`. Unset ones are skipped.
 struct TOfferCardHooks {
     // Shows the card modally over the document. The window fills its controls from the document
-    // and, when it closes with OK (after its own checks), writes them back. True for OK.
+    // and, on OK (after its own checks), writes them back and saves through the document's Save;
+    // it closes when that answers true. True for OK.
     std::function<bool(TOfferDocument&)> ShowCard;
     // The totals were recomputed: the card refreshes its totals, labels and panels.
     std::function<void()> TotalsChanged;

@@ -25,6 +25,7 @@
 #include <string_view>
 
 #include "addressbook/Adresar.h"
+#include "core/CardProtocol.h"
 #include "core/CommonUtils.h"
 #include "core/HistoryAction.h"
 #include "core/Main.h"
@@ -792,9 +793,7 @@ bool TfrmNabidkaKart::ShowOffer(TOfferDocument& document) {
     closingWithOk_ = false;
     const int result = exec();
     SumMarkedItems = chckSouctovat->isChecked();
-    const bool ok = result == QDialog::Accepted;
-    if (ok) WriteToDocument();
-    return ok;
+    return result == QDialog::Accepted;
 }
 
 void TfrmNabidkaKart::FillFromDocument() {
@@ -969,6 +968,8 @@ void TfrmNabidkaKart::btnOKClick() {
     } else {
         edtDatVyrizeni->Clear();
     }
+    WriteToDocument();
+    if (!RunCardSave(this, document_->Save)) return;
     closingWithOk_ = true;
     accept();
 }

@@ -648,6 +648,7 @@ void TfrmKartaZasoby::btnOKClick() {
         edtPopis->setFocus();
         return;
     }
+    if (!RunCardSave(this, OnSave)) return;
     done(kResultOk);
 }
 
@@ -940,13 +941,20 @@ int EditPriceListItem(bool add, bool silent, TDataSet& items, bool copy) {
     working.Hide();
     card.SetReadOnly(readOnly);
     card.ShowPrices();
-    if (card.exec() != kResultOk || readOnly) return 0;
-
-    card.TakeFieldValues();
-    int savedId = 0;
-    const int result = SaveCard(card, mode, items, id, savedId);
-    if (result == 0) standOn = savedId;
-    return result;
+    // The item is written from the card's OK: a database error the save cannot wait out keeps the
+    // card open with what the user typed.
+    int result = 0;
+    card.OnSave = [&] {
+        card.TakeFieldValues();
+        return SaveKeepingCardOpen([&] {
+            int savedId = 0;
+            result = SaveCard(card, mode, items, id, savedId);
+            if (result == 0) standOn = savedId;
+        });
+    };
+    const bool saved = card.exec() == kResultOk && !readOnly;
+    card.OnSave = nullptr;
+    return saved ? result : 0;
 }
 
 // --- the silent recalculation of a run

@@ -123,6 +123,9 @@ public:
 
     // The card's own key of the row (a new GUID at every opening, the row's when it is edited).
     QString RepID;
+    // Writes the card's item when OK passes the card's checks; false keeps the card open (the
+    // save met a database error and the user has been told). Set by whoever opened the card.
+    std::function<bool()> OnSave;
     bool ReadOnly() const { return readOnly_; }
 
     // --- what the card does

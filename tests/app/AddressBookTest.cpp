@@ -16,6 +16,7 @@
 #include "common/LockHolder.h"
 #include "core/CardProtocol.h"
 #include "core/Login.h"
+#include "platform/db/DatabaseError.h"
 #include "pricelist/CenHlad.h"
 #include "widgets/VnDBGrids.h"
 
@@ -422,6 +423,41 @@ TEST_F(AddressBookTest, EnterConfirmsTheCardsExceptInTheirNotesWhereItBreaksTheL
     });
     EXPECT_EQ(Value(QString("SELECT Poznamka FROM Adresar WHERE ID = %1").arg(id)).toString(), "a\r\nb");
     EXPECT_EQ(Count(QString("SELECT * FROM Kontakty WHERE CisloAdr = %1").arg(id)), 2u);
+}
+
+}  // namespace
+
+namespace {
+
+// A save the database refuses keeps the card open with what the user typed and the firm as it was
+// stored; once the database takes it again, OK saves what stands on the card.
+TEST_F(AddressBookTest, AFailedSaveKeepsTheCardOpenWithWhatWasTyped) {
+    const int id = IdOf(QString::fromUtf8(kElmont));
+    const QString street = QString("SELECT Ulice FROM Adresar WHERE ID = %1").arg(id);
+    const QVariant stored = Value(street);
+    main_->ADOConAgenda.Execute(
+        "CREATE TRIGGER Odmitnout BEFORE UPDATE ON Adresar BEGIN SELECT RAISE(ABORT, 'zapis odmitnut'); END");
+    TScriptedDialogs dialogs;
+    dialogs.ExpectError(
+        QString::fromUtf8(kSaveNotDoneText).arg(DatabaseFailureText(EDatabaseError("zapis odmitnut"))));
+    bool keptOpen = false;
+    WithList([&](TfrmAdresar& list) {
+        ASSERT_TRUE(List().Locate("ID", id));
+        OnCard([&](TfrmAdrKart& card) {
+            card.edtUlice->setText(QString::fromUtf8("Nádražní 114"));
+            card.btnOK->click();
+            keptOpen = card.isVisible() && card.edtUlice->text() == QString::fromUtf8("Nádražní 114");
+            EXPECT_EQ(Value(street), stored);
+            EXPECT_TRUE(QFile::exists(AddressLockPath(id))) << "the card still holds the firm";
+            main_->ADOConAgenda.Execute("DROP TRIGGER Odmitnout");
+            card.btnOK->click();
+        });
+        list.btnAdrOpravit->click();
+    });
+    dialogs.Verify();
+    EXPECT_TRUE(keptOpen);
+    EXPECT_EQ(Value(street).toString(), QString::fromUtf8("Nádražní 114"));
+    EXPECT_FALSE(QFile::exists(AddressLockPath(id)));
 }
 
 }  // namespace

@@ -4,6 +4,19 @@
 #include <QProcess>
 #include <QString>
 
+// Starts this test program as another station with the arguments and waits until it reports that
+// it holds what it was asked to hold.
+inline bool StartStation(QProcess& process, const QStringList& arguments) {
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    process.start(QCoreApplication::applicationFilePath(), arguments);
+    if (!process.waitForStarted(10000)) return false;
+    while (!process.canReadLine()) {
+        if (process.state() == QProcess::NotRunning) return false;
+        if (!process.waitForReadyRead(10000)) return false;
+    }
+    return process.readLine().trimmed() == "held";
+}
+
 // "Another station" for tests: a second process (this same test program, started with
 // --vn-hold-lock) that takes a lock on a file and keeps it until told to let go. Locks of another
 // process are what the stations see of each other, so this is the honest way to test them.
@@ -16,15 +29,7 @@ public:
 
     // Starts the holder and waits until it reports the lock taken; false when it could not take it.
     bool Start() {
-        process_.setProcessChannelMode(QProcess::SeparateChannels);
-        process_.start(QCoreApplication::applicationFilePath(),
-                       {"--vn-hold-lock", path_, exclusive_ ? "exclusive" : "shared"});
-        if (!process_.waitForStarted(10000)) return false;
-        while (!process_.canReadLine()) {
-            if (process_.state() == QProcess::NotRunning) return false;
-            if (!process_.waitForReadyRead(10000)) return false;
-        }
-        return process_.readLine().trimmed() == "held";
+        return StartStation(process_, {"--vn-hold-lock", path_, exclusive_ ? "exclusive" : "shared"});
     }
 
     // Lets go in order: the holder closes its file and ends.
@@ -58,16 +63,7 @@ public:
     StationWriting& operator=(const StationWriting&) = delete;
 
     // Starts the station and waits until it holds the database; false when it could not.
-    bool Start() {
-        process_.setProcessChannelMode(QProcess::SeparateChannels);
-        process_.start(QCoreApplication::applicationFilePath(), {"--vn-hold-write", database_, sql_});
-        if (!process_.waitForStarted(10000)) return false;
-        while (!process_.canReadLine()) {
-            if (process_.state() == QProcess::NotRunning) return false;
-            if (!process_.waitForReadyRead(10000)) return false;
-        }
-        return process_.readLine().trimmed() == "held";
-    }
+    bool Start() { return StartStation(process_, {"--vn-hold-write", database_, sql_}); }
 
     // Lets the station commit and end; true when its write reached the database.
     bool Finish() {

@@ -1,12 +1,17 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QLabel>
 #include <QTest>
 #include <QThread>
 #include <functional>
+#include <memory>
 
+#include "common/LockHolder.h"
 #include "core/Working.h"
 #include "platform/db/ADOConnection.h"
+#include "platform/db/DatabaseError.h"
 
 // The program's wait for another station's write, installed for a test: the pauses between tries
 // take no time, and the test acts once the working window has come up to say that this station
@@ -49,4 +54,24 @@ public:
 private:
     std::function<bool(TBusyWait)> savedHook_;
     std::function<void()> savedPause_;
+};
+
+// Another station importing while this one saves, and a user who stops waiting for it: the save
+// fails as Busy. Finish lets the import commit and takes the wait away again.
+class TImportNotWaitedFor {
+public:
+    TImportNotWaitedFor(const QString& database, const QString& sql) : importing_(database, sql) {
+        EXPECT_TRUE(importing_.Start());
+        wait_ = std::make_unique<TStationWait>([] { TStationWait::StopWaiting(); });
+    }
+    void Finish() {
+        EXPECT_TRUE(importing_.Finish());
+        wait_.reset();
+    }
+    // The error the save meets.
+    static EDatabaseError Error() { return EDatabaseError(QString(), QString(), TDatabaseFailure::Busy); }
+
+private:
+    StationWriting importing_;
+    std::unique_ptr<TStationWait> wait_;
 };

@@ -9,6 +9,7 @@
 #include "core/Locks.h"
 #include "core/Login.h"
 #include "core/Nastaveni.h"
+#include "core/StationWait.h"
 #include "offers/NabidkaData.h"
 #include "offers/NabidkaSoucty.h"
 #include "offers/OfferFixture.h"
@@ -351,4 +352,25 @@ TEST_F(NabidkaDataTest, AVanishedOfferStopsWithTheWarning) {
     dialogs.ExpectWarning(kRecordVanishedText);
     EXPECT_TRUE(EditOffer(false, false));
     EXPECT_EQ(refreshed, 1);
+}
+
+// Another station imports items in one long transaction while this one saves an offer: the save
+// waits, says so, and goes through once the import has committed.
+TEST_F(NabidkaDataTest, ASaveWaitsForAnotherStationsImportAndThenGoesThrough) {
+    StandOn(1);
+    StationWriting importing(Firm().FileName(), "INSERT INTO Zasoby (Popis) VALUES ('z importu')");
+    ASSERT_TRUE(importing.Start());
+    bool imported = false;
+    TStationWait wait([&] { imported = importing.Finish(); });
+    CardDoes([](TOfferDocument& doc) {
+        doc.Header.Popis = QString::fromUtf8("Rozvaděč pro halu");
+        return true;
+    });
+    TScriptedDialogs dialogs;
+    EXPECT_FALSE(EditOffer(false, false));
+    EXPECT_TRUE(wait.shownAsWaiting);
+    EXPECT_TRUE(imported);
+    EXPECT_EQ(Scalar("SELECT Popis FROM Nabidky WHERE ID = 1").toString(),
+              QString::fromUtf8("Rozvaděč pro halu"));
+    EXPECT_EQ(Count("Zasoby", "Popis = 'z importu'"), 1);
 }

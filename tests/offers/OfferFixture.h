@@ -51,8 +51,13 @@ protected:
         return Scalar("SELECT COUNT(*) FROM " + table + " WHERE " + where).toInt();
     }
 
-    // The card "shown" by a test: the function plays the user, the answer is OK or Storno.
-    void CardDoes(std::function<bool(TOfferDocument&)> user) { OfferCardHooks().ShowCard = std::move(user); }
+    // The card "shown" by a test: the function plays the user, the answer is OK or Storno. OK saves
+    // as the card's OK does; a save that keeps the card open ends as Storno.
+    void CardDoes(std::function<bool(TOfferDocument&)> user) {
+        OfferCardHooks().ShowCard = [user = std::move(user)](TOfferDocument& doc) {
+            return user(doc) && (!doc.Save || doc.Save());
+        };
+    }
 
 private:
     std::array<double, 3> rates_{};

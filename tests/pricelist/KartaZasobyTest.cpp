@@ -16,6 +16,7 @@
 #include "core/CardProtocol.h"
 #include "core/Login.h"
 #include "core/Nastaveni.h"
+#include "core/StationWait.h"
 #include "core/UserSettings.h"
 #include "platform/data/Field.h"
 #include "platform/ui/CurrencyEdit.h"
@@ -689,4 +690,89 @@ TEST_F(KartaZasobyCardTest, ADemonstrationItemWithItsLevelsOnTheCard) {
         TModalDriver::Click(w, "btnZavrit");
     });
     EXPECT_EQ(EditPriceListItem(false, false, List(id), false), 0);
+}
+
+// Another station imports items in one long transaction while this one saves an item: the save
+// waits, says so in the working window, and goes through once the import has committed.
+TEST_F(KartaZasobyCardTest, ASaveWaitsForAnotherStationsImportAndThenGoesThrough) {
+    const int id = AddItem("NakCena", "1");
+    StationWriting importing(
+        Folder() + "FIRMA.MDB",
+        QString("INSERT INTO Zasoby (Sklad, Skupina, Popis) VALUES (%1, %2, 'z importu')")
+            .arg(sheet_)
+            .arg(basicGroup_));
+    ASSERT_TRUE(importing.Start());
+    bool imported = false;
+    TStationWait wait([&] { imported = importing.Finish(); });
+    TModalDriver driver;
+    driver.On("frmKartaZasoby", [](QWidget* w) {
+        Type(Card(w)->edtPopis, "Kabel CYKY 3x2,5");
+        TModalDriver::Click(w, "btnOK");
+    });
+    EXPECT_EQ(EditPriceListItem(false, false, List(id), false), 0);
+    EXPECT_TRUE(wait.shownAsWaiting);
+    EXPECT_TRUE(imported);
+    EXPECT_EQ(Column("SELECT Popis FROM Zasoby ORDER BY ID"),
+              QString::fromUtf8("Kabel CYKY 3x2,5|z importu"));
+    EXPECT_FALSE(TfrmWorking::Instance()->isVisible());
+}
+
+// A save that cannot go through keeps the card open with what the user typed and leaves the
+// database as it was; once the cause is gone, OK saves what stands on the card.
+TEST_F(KartaZasobyCardTest, AFailedSaveKeepsTheCardOpenWithWhatWasTyped) {
+    const int id = AddItem("NakCena", "1");
+    std::unique_ptr<TImportNotWaitedFor> importing;
+    struct Case {
+        const char* name;
+        bool newItem;
+        // Makes the save fail; answers the error the user is told of.
+        std::function<EDatabaseError()> fail;
+        std::function<void()> mend;
+        // The stored items once the cause is gone, before the second OK.
+        const char* stored;
+    };
+    const Case kCases[] = {
+        {"the user stops waiting for another station's import", false,
+         [&] {
+             importing = std::make_unique<TImportNotWaitedFor>(
+                 Folder() + "FIRMA.MDB", QString("UPDATE Zasoby SET NakCena = 2 WHERE ID = %1").arg(id));
+             return TImportNotWaitedFor::Error();
+         },
+         [&] { importing->Finish(); }, "Položka/2"},
+        {"the database refuses the new row", true,
+         [&] {
+             Exec(
+                 "CREATE TRIGGER Odmitnout BEFORE INSERT ON Zasoby BEGIN SELECT RAISE(ABORT, 'zapis "
+                 "odmitnut'); "
+                 "END");
+             return EDatabaseError("zapis odmitnut");
+         },
+         [&] { Exec("DROP TRIGGER Odmitnout"); }, "Položka/1"},
+    };
+    const QString stored = "SELECT Popis || '/' || CAST(NakCena AS INTEGER) FROM Zasoby ORDER BY ID";
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        dialogs_.ExpectError(QString::fromUtf8(kSaveNotDoneText).arg(DatabaseFailureText(c.fail())));
+        TModalDriver driver;
+        driver.On("frmKartaZasoby", [&](QWidget* w) {
+            Card(w)->edtPopis->setText(QString::fromUtf8("Zásuvka dvojitá"));
+            Card(w)->memPoznamka->setPlainText("IP44");
+            TModalDriver::Click(w, "btnOK");
+            EXPECT_TRUE(w->isVisible());
+            EXPECT_EQ(Card(w)->edtPopis->text(), QString::fromUtf8("Zásuvka dvojitá"));
+            EXPECT_EQ(Card(w)->memPoznamka->toPlainText(), "IP44");
+            EXPECT_FALSE(TfrmWorking::Instance()->isVisible());
+            c.mend();
+            EXPECT_EQ(Column(stored), QString::fromUtf8(c.stored));
+            TModalDriver::Click(w, "btnOK");
+        });
+        EXPECT_EQ(EditPriceListItem(c.newItem, false, List(id), false), 0);
+        dialogs_.Verify();
+        EXPECT_EQ(Int(QString::fromUtf8(
+                      "SELECT COUNT(*) FROM Zasoby WHERE Popis = 'Zásuvka dvojitá' AND Poznamka = 'IP44'")),
+                  1);
+        Exec(QString("DELETE FROM Zasoby WHERE ID <> %1").arg(id));
+        Exec(
+            QString("UPDATE Zasoby SET Popis = 'Položka', NakCena = 1, Poznamka = '' WHERE ID = %1").arg(id));
+    }
 }

@@ -52,7 +52,9 @@ private:
     void Poll() {
         if (starting_) return;
         QWidget* w = QApplication::activeModalWidget();
-        if (!w || !w->isVisible()) {
+        // A window that takes no input is busy with its own work (a card saving); the next step
+        // is for the window that comes after it.
+        if (!w || !w->isVisible() || !w->isEnabled()) {
             idle_ = 0;
             return;
         }
