@@ -59,7 +59,12 @@ bool IsSharedFolderPath(const QString& stored) {
 
 QString ResolveDocumentPath(const QString& stored, TDocumentFolderMode mode) {
     if (!IsSharedFolderPath(stored)) return stored;
-    return GetDocumentFolder(mode) + stored.mid(int(qstrlen(kSharedFolderToken)), kMaxStoredPath);
+    return ResolveDocumentPathIn(stored, GetDocumentFolder(mode));
+}
+
+QString ResolveDocumentPathIn(const QString& stored, const QString& folder) {
+    if (!IsSharedFolderPath(stored)) return stored;
+    return folder + stored.mid(int(qstrlen(kSharedFolderToken)), kMaxStoredPath);
 }
 
 void OpenDocumentFile(const QString& path) {

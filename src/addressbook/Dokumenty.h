@@ -33,6 +33,8 @@ QString GetDocumentFolder(TDocumentFolderMode mode);
 bool IsSharedFolderPath(const QString& stored);
 // The file a stored path names, the token replaced by the record's folder of the mode.
 QString ResolveDocumentPath(const QString& stored, TDocumentFolderMode mode);
+// The same with the record's folder given.
+QString ResolveDocumentPathIn(const QString& stored, const QString& folder);
 
 // Opens the file with its program; tells the user when it does not exist or no program takes it.
 void OpenDocumentFile(const QString& path);

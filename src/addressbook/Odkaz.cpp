@@ -111,7 +111,7 @@ void TfrmOdkaz::btnOkClick() {
         ShowInformation(QString::fromUtf8(kLinkMissing));
         return;
     }
-    const QString path = ResolveDocumentPath(link, DocumentFolderMode);
+    const QString path = ResolveDocumentPathIn(link, DocumentFolder);
     if (FileExists(path)) {
         done(kResultOk);
         return;
@@ -126,6 +126,7 @@ void TfrmOdkaz::btnOkClick() {
 int EditDocumentLink(TMemTable& documents, bool adding) {
     TfrmOdkaz card(ApplicationMainWindow());
     DocumentFolderMode = TDocumentFolderMode::Firm;
+    card.DocumentFolder = GetDocumentFolder(DocumentFolderMode);
     card.setWindowTitle(QString::fromUtf8(kAddLinkCaption));
     card.btnProchazet->setEnabled(true);
     card.chckZkopirovat->setVisible(true);
@@ -143,7 +144,7 @@ int EditDocumentLink(TMemTable& documents, bool adding) {
     }
     if (IsSharedFolderPath(card.edtOdkaz->text())) {
         card.btnProchazet->setEnabled(false);
-        card.edtSdilenySoubor->setText(GetDocumentFolder(DocumentFolderMode));
+        card.edtSdilenySoubor->setText(card.DocumentFolder);
         card.edtSdilenySoubor->setVisible(true);
         card.lblSouborJeUm->setVisible(true);
     }
@@ -162,7 +163,7 @@ int EditDocumentLink(TMemTable& documents, bool adding) {
         documents.FieldByName("CopyFile")->SetAsBoolean(card.chckZkopirovat->isChecked());
         if (adding) documents.FieldByName("ID")->SetAsInteger(-1);
         documents.FieldByName("SmallIcon")
-            ->SetAsVariant(FileIconBytes(ResolveDocumentPath(link, DocumentFolderMode)));
+            ->SetAsVariant(FileIconBytes(ResolveDocumentPathIn(link, card.DocumentFolder)));
         documents.Post();
         documents.SetIndexesActive(true);
     }

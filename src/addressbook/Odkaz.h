@@ -31,6 +31,9 @@ public:
 
     // Opens the file dialog as soon as the card shows (a link being added).
     bool BrowseOnShow = false;
+    // The record's shared folder, in which a link with the token is looked for. The caller's,
+    // since the address card and the offer card keep their documents in different folders.
+    QString DocumentFolder;
 
     void btnProchazetClick();
     void btnOkClick();

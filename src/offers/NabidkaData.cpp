@@ -206,6 +206,7 @@ void LoadDocuments(TOfferDocument& doc, int offerId, bool isCopy) {
         // A copy gets its own folder: the files of the source's folder are copied there on saving.
         docs.FieldByName("File")->SetAsString(isCopy ? OfferDocumentFullPath(stored, offerId) : stored);
         docs.FieldByName("CopyFile")->SetAsBoolean(isCopy && shared);
+        docs.FieldByName("SmallIcon")->SetAsVariant(FileIconBytes(OfferDocumentFullPath(stored, offerId)));
         docs.Post();
     }
     q.Close();
@@ -619,6 +620,7 @@ bool EditOffer(bool isNew, bool isCopy) {
     if (!list.Active() || list.IsEmpty()) returnId = -1;
     opening.SwitchFilterOff();
     if (list.Active()) list.Locate("ID", returnId);
+    DocumentContext = TDocumentFolderMode::Offer;
 
     ResetCard(doc);
     doc.ReadOnlyView = readOnly;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+#include "addressbook/Dokumenty.h"
 #include "platform/data/MemTable.h"
 #include "platform/text/OleDate.h"
 
@@ -45,8 +46,6 @@ inline constexpr int kNotStored = -1;
 inline constexpr const char* kDefaultOfferHeading = "Nabídka";
 // The number field of a new offer until the number is drawn at saving.
 inline constexpr const char* kAutomaticNumberText = "<automaticky>";
-// Relative document paths start with it; the rest is a file name in the offer's document folder.
-inline constexpr const char* kSharedFolderToken = "%SDILENA_SLOZKA%";
 
 // The header of the offer as the card's controls hold it.
 struct TOfferHeader {

@@ -2,9 +2,6 @@
 // until it is saved. Nothing here writes to the database or copies a file; the
 // offer document does both on saving.
 
-#include <QBuffer>
-#include <QFileIconProvider>
-#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -28,27 +25,6 @@ constexpr int kIconColumnWidth = 16;
 constexpr int kDescriptionWidth = 290;
 constexpr int kLinkWidth = 251;
 constexpr int kFindMargin = 12;
-
-// The small shell icon of the file; a missing file gives a blank one.
-QImage SmallFileIcon(const QString& path) {
-    QImage image(16, 16, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    const QFileInfo info(path);
-    if (!info.exists()) return image;
-    const QIcon icon = QFileIconProvider().icon(info);
-    const QPixmap pixmap = icon.pixmap(32, 32).scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    QPainter p(&image);
-    p.drawPixmap(0, 0, pixmap);
-    return image;
-}
-
-QByteArray ImageBytes(const QImage& image) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
 }  // namespace
 
@@ -143,7 +119,9 @@ QString TfrmNabidkaKart::ResolveLink(const QString& link) const {
 
 void TfrmNabidkaKart::EditOfferDocument(bool isNew) {
     TMemTable& docs = Documents();
+    DocumentContext = TDocumentFolderMode::Offer;
     TLinkCardData card;
+    card.DocumentFolder = OfferDocumentFolder(document_->EditedOfferID);
     card.Caption = QString::fromUtf8(kOfferAddLinkCaption);
     card.BrowseEnabled = true;
     card.BrowseAtOnce = true;
@@ -155,9 +133,9 @@ void TfrmNabidkaKart::EditOfferDocument(bool isNew) {
         card.BrowseAtOnce = false;
         card.CopyVisible = false;
     }
-    if (card.Link.left(16).compare(QLatin1String(kSharedFolderToken), Qt::CaseInsensitive) == 0) {
+    if (IsSharedFolderPath(card.Link)) {
         card.BrowseEnabled = false;
-        card.SharedFolder = OfferDocumentFolder(document_->EditedOfferID);
+        card.SharedFolder = card.DocumentFolder;
     }
     const bool ok = LinkCardHandler ? LinkCardHandler(card) : ShowOfferLinkCard(card);
     if (ok) {
@@ -173,7 +151,7 @@ void TfrmNabidkaKart::EditOfferDocument(bool isNew) {
         docs.FieldByName("Popis")->SetAsString(card.Description);
         docs.FieldByName("File")->SetAsString(card.Link);
         docs.FieldByName("CopyFile")->SetAsBoolean(card.CopyFile);
-        docs.FieldByName("SmallIcon")->SetAsVariant(ImageBytes(SmallFileIcon(ResolveLink(card.Link))));
+        docs.FieldByName("SmallIcon")->SetAsVariant(FileIconBytes(ResolveLink(card.Link)));
         docs.Post();
         docs.SetIndexName(index);
     }

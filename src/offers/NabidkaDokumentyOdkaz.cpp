@@ -22,6 +22,7 @@ bool ShowOfferLinkCard(TfrmNabidkaKart::TLinkCardData& data) {
     card.chckZkopirovat->setVisible(data.CopyVisible);
     card.btnProchazet->setEnabled(data.BrowseEnabled);
     card.BrowseOnShow = data.BrowseAtOnce && data.BrowseEnabled;
+    card.DocumentFolder = data.DocumentFolder;
     const bool shared = !data.SharedFolder.isEmpty();
     card.lblSouborJeUm->setVisible(shared);
     card.edtSdilenySoubor->setVisible(shared);

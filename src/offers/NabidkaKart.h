@@ -297,6 +297,8 @@ public:
         bool BrowseEnabled = true;
         bool BrowseAtOnce = false;
         QString SharedFolder;  // shown when not empty
+        // The offer's folder: a link with the token is checked there.
+        QString DocumentFolder;
     };
     static std::function<bool(TLinkCardData&)> LinkCardHandler;
     // Opens a document with its program; the default reports a missing file or a

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -502,6 +503,71 @@ TEST_F(OffersTest, ALinkedDocumentChosenOnTheLinkCardIsSavedWithTheOffer) {
         list.btnOpravit->click();
     });
     EXPECT_EQ(Count("SELECT ID FROM DokumentyNab WHERE CisloNab = :ID", ids_[0]), 1);
+}
+
+TEST_F(OffersTest, LinksIntoTheOffersSharedFolderAreCheckedThereAndLoadWithTheirIcons) {
+    const QString folder = OfferDocumentFolder(ids_[0]);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    WriteText(folder + "vykres.pdf", "%PDF-1.4");
+    ExecAgenda(
+        "INSERT INTO DokumentyNab (Popis, Soubor, CisloNab) VALUES ('Výkres', '%SDILENA_SLOZKA%vykres.pdf', "
+        ":ID)",
+        {{"ID", ids_[0]}});
+    ExecAgenda(
+        "INSERT INTO DokumentyNab (Popis, Soubor, CisloNab) VALUES ('Zápis', '%sdilena_slozka%zapis.pdf', "
+        ":ID)",
+        {{"ID", ids_[0]}});
+    const auto savedChooser = ChooseDocumentFile;
+    ChooseDocumentFile = [](QWidget*, const QString&) { return QString(); };
+    struct TReset {
+        std::function<QString(QWidget*, const QString&)> chooser;
+        ~TReset() { ChooseDocumentFile = chooser; }
+    } reset{savedChooser};
+
+    // Changing a link of the folder: the card shows the offer's folder and checks the file there.
+    struct Case {
+        const char* description;
+        QString file;
+        bool exists;
+    };
+    const Case kCases[] = {{"Výkres", "vykres.pdf", true}, {"Zápis", "zapis.pdf", false}};
+    WithList([&](TfrmNabidky& list) {
+        ASSERT_TRUE(list.List().Locate("Doklad", "NB00003"));
+        OnOfferCard([&](TfrmNabidkaKart* card) {
+            ASSERT_NE(card, nullptr);
+            TMemTable& docs = OfferCardData().mtTmpDokumenty;
+            for (const Case& c : kCases) {
+                SCOPED_TRACE(c.description);
+                ASSERT_TRUE(docs.Locate("Popis", QString::fromUtf8(c.description)));
+                EXPECT_EQ(docs.FieldByName("SmallIcon")->AsVariant().toByteArray(),
+                          FileIconBytes(folder + c.file));
+                TScriptedDialogs dialogs;
+                if (!c.exists)
+                    dialogs.ExpectQuestion(QString::fromUtf8(kLinkSaveAnyway).arg(folder + c.file), true);
+                OnWindow<TfrmOdkaz>([&](TfrmOdkaz* link) {
+                    ASSERT_NE(link, nullptr);
+                    EXPECT_EQ(link->edtSdilenySoubor->text(), folder);
+                    EXPECT_FALSE(link->btnProchazet->isEnabled());
+                    link->btnOK->click();
+                });
+                card->btnOpravitDoc->click();
+            }
+            // A new link of the folder, to be copied there: the file is found, so the card takes it.
+            TScriptedDialogs dialogs;
+            OnWindow<TfrmOdkaz>([&](TfrmOdkaz* link) {
+                ASSERT_NE(link, nullptr);
+                link->edtPopis->setText(QString::fromUtf8("Druhý výkres"));
+                link->edtOdkaz->setText("%SDILENA_SLOZKA%vykres.pdf");
+                link->chckZkopirovat->setChecked(true);
+                link->btnOK->click();
+            });
+            card->btnPridatDoc->click();
+            EXPECT_EQ(docs.RecordCount(), 3);
+            dialogs.ExpectQuestion(QString::fromUtf8(kLeaveUnsavedQuestion), true);
+            card->btnStorno->click();
+        });
+        list.btnOpravit->click();
+    });
 }
 
 TEST_F(OffersTest, ScrollingToTheEndOfALongListReadsOnlyTheRowsOnScreen) {
