@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "core/Nastaveni.h"
+#include "platform/files/FileUtils.h"
 #include "platform/ui/Dialogs.h"
 
 QString PictureStoreFolder() {
@@ -37,11 +38,11 @@ QString StorePicture(const QString& sourcePath, const QString& folder) {
     const bool same = QFileInfo::exists(target) &&
                       QFileInfo(sourcePath).canonicalFilePath() == QFileInfo(target).canonicalFilePath();
     if (!same) {
-        if (QFileInfo::exists(target)) {
-            if (!AskQuestion(QString::fromUtf8(kPictureOverwrite).arg(name))) return QString();
-            QFile::remove(target);
-        }
-        if (!QFile::copy(sourcePath, target)) {
+        if (QFileInfo::exists(target) && !AskQuestion(QString::fromUtf8(kPictureOverwrite).arg(name)))
+            return QString();
+        // The copy is written beside the stored picture and takes its place only when it is whole:
+        // other items and the price-list print show the stored one, so a failed copy must leave it.
+        if (!CopyFileKeepDate(sourcePath, target)) {
             ShowError(QString::fromUtf8(kPictureCopyFailed).arg(sourcePath, target));
             return QString();
         }

@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "PriceListFixture.h"
+#include "common/FilePermissions.h"
 #include "core/Nastaveni.h"
 #include "pricelist/KartaZasoby.h"
 #include "pricelist/KartaZasobyObrazek.h"
@@ -83,6 +84,29 @@ TEST_F(KartaZasobyObrazekTest, APictureIsCopiedIntoTheStoreUnderItsCutName) {
     dialogs_.ExpectQuestion("zasuvka.jpg", true);
     EXPECT_EQ(StorePicture(newer, PictureStoreFolder()), "zasuvka.jpg");
     EXPECT_GT(PixelOf(PictureStoreFolder() + "zasuvka.jpg").green(), 200);
+}
+
+TEST_F(KartaZasobyObrazekTest, AReplacementThatCannotBeCopiedLeavesTheStoredPictureAsItWas) {
+    // Other items and the price-list print may show the stored picture: it must survive a failed
+    // overwrite whole.
+    EXPECT_EQ(StorePicture(Picture("zasuvka.jpg", Qt::blue), PictureStoreFolder()), "zasuvka.jpg");
+    const QString unreadable = Folder() + "zasuvka.jpg";
+    QImage image(4, 3, QImage::Format_RGB32);
+    image.fill(Qt::green);
+    ASSERT_TRUE(image.save(unreadable, "JPG"));
+    ASSERT_TRUE(QFile::setPermissions(unreadable, QFileDevice::Permissions()));
+    const QString target = PictureStoreFolder() + "zasuvka.jpg";
+    dialogs_.ExpectQuestion("zasuvka.jpg", true)
+        .ExpectError(QString::fromUtf8(kPictureCopyFailed).arg(unreadable, target));
+    {
+        TFilePermissionsApply asUser;
+        EXPECT_EQ(StorePicture(unreadable, PictureStoreFolder()), "");
+    }
+    QFile::setPermissions(unreadable, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    ASSERT_TRUE(QFile::exists(target));
+    EXPECT_GT(PixelOf(target).blue(), 200);
+    EXPECT_EQ(QDir(PictureStoreFolder()).entryList(QDir::Files | QDir::Hidden), QStringList{"zasuvka.jpg"})
+        << "nothing half-copied is left in the store";
 }
 
 TEST_F(KartaZasobyObrazekTest, AFileInAFolderNamedLikeTheStoreInOtherLetterCaseIsCopied) {
