@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTabBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -13,6 +14,7 @@
 #include "core/Upgrade.h"
 #include "core/Working.h"
 #include "platform/data/Field.h"
+#include "platform/db/ADOConnection.h"
 #include "platform/db/ADOQuery.h"
 #include "platform/ui/Dialogs.h"
 #include "pricelist/KartaSkladu.h"
@@ -364,29 +366,34 @@ int DeleteSheet(int sheetId) {
         ShowWarning(QString::fromUtf8(kCannotDeleteInUseText));
         return -1;
     }
-    TADOQuery& items = frmMain->adqAgendaFree1;
-    TADOQuery& groups = frmMain->adqAgendaFree2;
-    ShowWorking(true, QString::fromUtf8(kDeletingSheet));
     bool stopped = false;
-
-    OpenRows(items, "SELECT * FROM Zasoby WHERE Sklad = :ID", sheetId);
-    if (AnyRecordHeld(items, "Zasoby")) {
-        stopped = true;
-    } else {
-        if (!items.IsEmpty()) ExecAgenda("DELETE FROM Zasoby WHERE Sklad = :ID", {{"ID", sheetId}});
+    {
+        TADOQuery& items = frmMain->adqAgendaFree1;
+        TADOQuery& groups = frmMain->adqAgendaFree2;
+        ShowWorking(true, QString::fromUtf8(kDeletingSheet));
+        const auto done = qScopeGuard([&] {
+            ShowWorking(false);
+            items.Close();
+            groups.Close();
+        });
+        // Every lock is looked at before anything goes: a record open at another station stops
+        // the delete whole, never halfway with groups left whose items are gone.
+        OpenRows(items, "SELECT * FROM Zasoby WHERE Sklad = :ID", sheetId);
         OpenRows(groups, "SELECT * FROM Skupiny WHERE Sklad = :ID", sheetId);
-        // The items are gone by now: a group held elsewhere keeps itself and its sheet, and the user
-        // is told that the delete stopped part way.
-        if (AnyRecordHeld(groups, "Skupiny")) {
-            stopped = true;
-        } else {
+        stopped = AnyRecordHeld(items, "Zasoby") || AnyRecordHeld(groups, "Skupiny");
+        if (!stopped) {
+            // The three deletes are one change: a failure in any of them leaves the whole sheet.
+            TADOConnection& firm = frmMain->ADOConAgenda;
+            firm.BeginTrans();
+            const auto rollback = qScopeGuard([&] {
+                if (firm.InTransaction()) firm.RollbackTrans();
+            });
+            if (!items.IsEmpty()) ExecAgenda("DELETE FROM Zasoby WHERE Sklad = :ID", {{"ID", sheetId}});
             ExecAgenda("DELETE FROM Skupiny WHERE Sklad = :ID", {{"ID", sheetId}});
             ExecAgenda("DELETE FROM Sklady WHERE ID = :ID", {{"ID", sheetId}});
+            firm.CommitTrans();
         }
     }
-    ShowWorking(false);
-    items.Close();
-    groups.Close();
     if (!stopped) return 0;
     ShowWarning(QString::fromUtf8(kSheetDeleteStopped));
     return -2;

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QFile>
 #include <QLineEdit>
@@ -9,6 +10,7 @@
 #include "core/CardProtocol.h"
 #include "core/Locks.h"
 #include "platform/data/Field.h"
+#include "platform/db/DatabaseError.h"
 #include "pricelist/KartaSkladu.h"
 #include "pricelist/KartaSkupiny.h"
 #include "pricelist/SklSkupiny.h"
@@ -151,7 +153,7 @@ TEST_F(SkladyTest, DeletingTheCurrentSheetMakesTheLastTabCurrent) {
     EXPECT_EQ(tabs_.currentIndex(), 1);
 }
 
-TEST_F(SkladyTest, ADeleteMeetingARecordOpenElsewhereStopsWhereThePartSays) {
+TEST_F(SkladyTest, ADeleteMeetingARecordOpenElsewhereDeletesNothing) {
     const QString partial =
         QString::fromUtf8("Operaci nebylo možné dokončit: některé položky nebo skupiny v listu");
     {
@@ -164,12 +166,14 @@ TEST_F(SkladyTest, ADeleteMeetingARecordOpenElsewhereStopsWhereThePartSays) {
         EXPECT_EQ(Int(QString("SELECT COUNT(*) FROM Skupiny WHERE Sklad = %1").arg(sheets_[0])), 2);
     }
     {
-        SCOPED_TRACE("a group open elsewhere: the items go, groups and sheet stay");
+        // Every lock is looked at before anything goes: a half-deleted sheet would keep groups
+        // whose items are lost.
+        SCOPED_TRACE("a group open elsewhere: nothing is deleted either");
         LockHolder other(RecordLockPath("Skupiny", groups_[0]), true);
         ASSERT_TRUE(other.Start());
         dialogs_.ExpectWarning(partial);
         EXPECT_EQ(DeleteSheet(sheets_[0]), -2);
-        EXPECT_EQ(Int(QString("SELECT COUNT(*) FROM Zasoby WHERE Sklad = %1").arg(sheets_[0])), 0);
+        EXPECT_EQ(Int(QString("SELECT COUNT(*) FROM Zasoby WHERE Sklad = %1").arg(sheets_[0])), 1);
         EXPECT_EQ(Int(QString("SELECT COUNT(*) FROM Skupiny WHERE Sklad = %1").arg(sheets_[0])), 2);
         EXPECT_EQ(Int("SELECT COUNT(*) FROM Sklady"), 3);
     }
@@ -183,6 +187,21 @@ TEST_F(SkladyTest, ADeleteMeetingARecordOpenElsewhereStopsWhereThePartSays) {
     }
     EXPECT_EQ(DeleteSheet(sheets_[0]), 0);
     EXPECT_EQ(Int("SELECT COUNT(*) FROM Sklady"), 2);
+}
+
+TEST_F(SkladyTest, ASheetDeleteThatFailsPartWayLeavesTheWholeSheet) {
+    // The engine refuses the last statement, as a damaged or full database would.
+    sqlite3_exec(Con().Handle(),
+                 "CREATE TRIGGER refuse BEFORE DELETE ON Sklady BEGIN SELECT RAISE(ABORT, 'refused'); END",
+                 nullptr, nullptr, nullptr);
+    EXPECT_THROW(DeleteSheet(sheets_[0]), EDatabaseError);
+    EXPECT_EQ(Int(QString("SELECT COUNT(*) FROM Zasoby WHERE Sklad = %1").arg(sheets_[0])), 1);
+    EXPECT_EQ(Int(QString("SELECT COUNT(*) FROM Skupiny WHERE Sklad = %1").arg(sheets_[0])), 2);
+    EXPECT_FALSE(Con().InTransaction());
+    // Nothing is left open: the next delete runs.
+    sqlite3_exec(Con().Handle(), "DROP TRIGGER refuse", nullptr, nullptr, nullptr);
+    EXPECT_EQ(DeleteSheet(sheets_[0]), 0);
+    EXPECT_EQ(Int(QString("SELECT COUNT(*) FROM Zasoby WHERE Sklad = %1").arg(sheets_[0])), 0);
 }
 
 TEST_F(SkladyTest, ASheetOpenElsewhereShowsItsCardReadOnly) {
