@@ -249,7 +249,10 @@ int SaveAddress(TfrmAdrKart& card, TCardSession& session, bool creating) {
             "EANKod = :EANKod, Zprava = :Zprava, CenHladina = :CenHladina, RepID = :RepID WHERE ID = :ID",
             params);
     }
-    const int newId = creating && rows > 0 ? LastInsertedId() : 0;
+    int newId = creating && rows > 0 ? LastInsertedId() : 0;
+    // A firm whose key cannot be read back is not found, and its contacts and documents must not
+    // be filed under no firm at all.
+    if (creating && rows > 0 && newId == 0) newId = -1;
     TADOQuery& list = Addresses();
     if (!list.Active()) {
         list.SetSQL("SELECT * FROM Adresar");

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -113,6 +114,41 @@ TEST_F(AddressBookTest, AFirmAddedFromTheListIsStoredWithItsFirstContactAsPrimar
     EXPECT_EQ(Value(QString("SELECT TitulPred FROM Kontakty WHERE CisloAdr = %1 AND Zobrazit = True").arg(id))
                   .toString(),
               "Ing.");
+}
+
+TEST_F(AddressBookTest, ANewFirmWhoseKeyCannotBeReadBackIsReportedAndNothingIsFiledUnderNoFirm) {
+    TADOConnection& con = main_->ADOConAgenda;
+    // Right after the firm's row is written, the engine's last key becomes 0, as when the key
+    // cannot be read back.
+    sqlite3_exec(con.Handle(), "CREATE TEMP TABLE KeyZero (x INTEGER)", nullptr, nullptr, nullptr);
+    struct TRestore {
+        TADOConnection& con;
+        std::function<void(const QString&, int)> hook = con.OnExecuteComplete;
+        ~TRestore() { con.OnExecuteComplete = hook; }
+    } restore{con};
+    con.OnExecuteComplete = [&](const QString& sql, int rows) {
+        if (restore.hook) restore.hook(sql, rows);
+        if (sql.startsWith("INSERT INTO Adresar"))
+            sqlite3_exec(con.Handle(), "INSERT INTO KeyZero (rowid, x) VALUES (0, 0)", nullptr, nullptr,
+                         nullptr);
+    };
+    const size_t contactsWithoutFirm = Count("SELECT * FROM Kontakty WHERE CisloAdr = 0");
+    TScriptedDialogs dialogs;
+    dialogs.ExpectError(QString::fromUtf8(kNewRecordNotFoundText));
+    WithList([&](TfrmAdresar& list) {
+        OnCard([&](TfrmAdrKart& card) {
+            card.edtNazev->setText(QString::fromUtf8("Klempířství Vávra"));
+            OnContact([](TfrmKontakt& contact) {
+                contact.edtPrijmeni->setText(QString::fromUtf8("Vávra"));
+                contact.btnOK->click();
+            });
+            card.btnPridatKont->click();
+            card.btnOK->click();
+        });
+        list.btnAdrPridat->click();
+    });
+    EXPECT_EQ(Count("SELECT * FROM Kontakty WHERE CisloAdr = 0"), contactsWithoutFirm);
+    EXPECT_EQ(Count(QString::fromUtf8("SELECT * FROM Kontakty WHERE Prijmeni = 'Vávra'")), 0u);
 }
 
 TEST_F(AddressBookTest, EditingHoldsTheFirmsLockAndWritesItsContactsByDifference) {
