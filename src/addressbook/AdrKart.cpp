@@ -38,6 +38,11 @@
 
 namespace {
 
+// The document grid: the icon, the description and the link.
+constexpr int kDocumentIconWidth = 16;
+constexpr int kDocumentDescriptionWidth = 290;
+constexpr int kDocumentLinkWidth = 248;
+
 const char* const kHelpPage = "pgNovaAdr.htm";
 // The search edits of the contact and document grids are a little narrower than the column.
 constexpr int kSearchEditInset = 12;
@@ -431,10 +436,14 @@ void TfrmAdrKart::BuildContacts(QWidget* page) {
 
 void TfrmAdrKart::BuildDocuments(QWidget* page) {
     grDokumenty = MakeListGrid(page, "grDokumenty", &dsTmpDokumenty,
-                               {{"Empty", " "}, {"Popis", "Popis"}, {"File", "Soubor"}});
+                               {{"Empty", "I"}, {"Popis", "Popis"}, {"File", "Odkaz na soubor"}});
     grDokumenty->SetOptions(grDokumenty->Options() | dgTitleClicked);
-    grDokumenty->Columns().ColumnAt(0)->SetWidth(20);
+    const int kWidths[] = {kDocumentIconWidth, kDocumentDescriptionWidth, kDocumentLinkWidth};
+    for (int i = 0; i < 3; ++i) grDokumenty->Columns().ColumnAt(i)->SetWidth(kWidths[i]);
+    grDokumenty->Columns().ColumnAt(0)->Title()->SetAlignment(taCenter);
     grDokumenty->Columns().ColumnAt(1)->SetIndexed(true);
+    // The icon stays in place while the links scroll.
+    grDokumenty->SetFrozenCols(1);
 
     panHledatDok = new QWidget(page);
     panHledatDok->setObjectName("panHledatDok");

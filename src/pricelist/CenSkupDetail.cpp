@@ -176,6 +176,12 @@ TfrmCenSkupDetail::TfrmCenSkupDetail(QWidget* parent) : TPriceListDialog(parent)
         column->SetFieldName(field);
         column->Title()->SetCaption(QString::fromUtf8(title));
     }
+    // The mark of a taken-over rule stays in place; the cursor belongs to the rule's values.
+    grCenHladAdd->SetFrozenCols(1);
+    grCenHladAdd->SetCol(grCenHladAdd->DataToRawColumn(1));
+    grCenHladAdd->OnColEnter = [this](QObject*) {
+        if (grCenHladAdd->CurrentDataColumn() < 1) grCenHladAdd->SetCol(grCenHladAdd->DataToRawColumn(1));
+    };
     auto* ruleButtons = new QHBoxLayout;
     btnVyjmoutHl = AddButton(this, ruleButtons, "btnVyjmoutHl", "Vyjmout");
     btnUpravitHl = AddButton(this, ruleButtons, "btnUpravitHl", "Upravit");

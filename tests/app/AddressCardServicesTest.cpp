@@ -25,6 +25,7 @@
 #include "common/LoopbackHttpServer.h"
 #include "core/CommonUtils.h"
 #include "core/UserSettings.h"
+#include "widgets/VnDBGrids.h"
 
 namespace {
 
@@ -162,6 +163,28 @@ TEST_F(AddressCardServicesTest, ALinkedDocumentIsCopiedIntoTheFirmsSharedFolderO
     });
     ShellOpenLauncher = savedShell;
     EXPECT_EQ(opened, QStringList{copy});
+}
+
+TEST_F(AddressCardServicesTest, TheDocumentGridShowsTheIconColumnFrozenBeforeTheLinks) {
+    struct Case {
+        const char* field;
+        const char* title;
+        int width;
+    };
+    const Case kCases[] = {{"Empty", "I", 16}, {"Popis", "Popis", 290}, {"File", "Odkaz na soubor", 248}};
+    TScriptedDialogs dialogs;
+    EditFirm(QString::fromUtf8(kFirm), [&](TfrmAdrKart& card) {
+        TDBGridColumns& columns = card.grDokumenty->Columns();
+        ASSERT_EQ(columns.Count(), 3);
+        for (int i = 0; i < 3; ++i) {
+            SCOPED_TRACE(kCases[i].field);
+            EXPECT_EQ(columns.ColumnAt(i)->FieldName(), kCases[i].field);
+            EXPECT_EQ(columns.ColumnAt(i)->Title()->Caption(), QString::fromUtf8(kCases[i].title));
+            EXPECT_EQ(columns.ColumnAt(i)->Width(), kCases[i].width);
+        }
+        EXPECT_EQ(card.grDokumenty->FrozenCols(), 1);
+        card.btnStorno->click();
+    });
 }
 
 TEST_F(AddressCardServicesTest, ThePostalCodeFieldFindsItsTownAndThePickerFillsBoth) {

@@ -69,6 +69,24 @@ TEST_F(CenSkupTest, ThreeFixedRulesAreSavedAndAFourthIsRefused) {
     EXPECT_EQ(Rules(), "V=5P|F1=0|F2=0P|F3=0P");
 }
 
+TEST_F(CenSkupTest, TheRuleGridKeepsItsMarkColumnFrozenAndTheCursorOffIt) {
+    dialogs_.ExpectInformation(QString::fromUtf8("přepočtu cen"));
+    TModalDriver driver;
+    driver.On("frmCenSkupDetail", [](QWidget* w) {
+        auto* card = static_cast<TfrmCenSkupDetail*>(w);
+        TVnDBGrid* grid = card->grCenHladAdd;
+        EXPECT_EQ(grid->FrozenCols(), 1);
+        EXPECT_EQ(grid->Columns().ColumnAt(0)->FieldName(), "Prevzato");
+        EXPECT_EQ(grid->CurrentDataColumn(), 1);
+        // Home, or a click on the mark, would put the cursor on the frozen column.
+        grid->SelectColumn(grid->DataToRawColumn(2), 0);
+        grid->SelectColumn(grid->DataToRawColumn(0), 0);
+        EXPECT_EQ(grid->CurrentDataColumn(), 1);
+        TModalDriver::Click(w, "btnOK");
+    });
+    EXPECT_EQ(EditPriceGroup(false), 0);
+}
+
 TEST_F(CenSkupTest, ALevelIsAssignedOnceWhateverItsLetterCase) {
     dialogs_.ExpectInformation(QString::fromUtf8("Tato cenová hladina již v seznamu existuje."));
     TModalDriver driver;
