@@ -78,11 +78,10 @@ TLevelValues TLevelValues::Of(const TDataSet& row) {
 
 QString LevelValueFault(const TLevelValues& values) {
     if (!values.Prepocitat) return QString();
-    // A discount above the whole price gives a negative price; a rabat of the whole price or more
-    // divides by zero or by a negative share.
+    // A discount above the whole price gives a negative price, and so does a rabat above it (it
+    // divides by a negative share); the whole price as either prices to 0.
     if (values.TypHodnoty == TypHodnotySleva && values.Hodnota > 100) return QString::fromUtf8(kSlevaTooHigh);
-    if (values.TypHodnoty == TypHodnotyRabat && values.Hodnota >= 100)
-        return QString::fromUtf8(kRabatTooHigh);
+    if (values.TypHodnoty == TypHodnotyRabat && values.Hodnota > 100) return QString::fromUtf8(kRabatTooHigh);
     return QString();
 }
 

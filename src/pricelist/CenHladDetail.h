@@ -73,5 +73,5 @@ private:
 int EditPriceLevel(bool add);
 
 inline constexpr const char* kSlevaTooHigh = "Sleva nemůže být vyšší než 100 %.";
-inline constexpr const char* kRabatTooHigh = "Rabat musí být nižší než 100 %.";
+inline constexpr const char* kRabatTooHigh = "Rabat nemůže být vyšší než 100 %.";
 inline constexpr const char* kTooManyFixedLevels = "Skupina může obsahovat maximálně 3 fixní hladiny.";

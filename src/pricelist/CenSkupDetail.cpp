@@ -319,8 +319,9 @@ void TfrmCenSkupDetail::btnUpravitPuvodniClick() {
 
 void TfrmCenSkupDetail::btnOKClick() {
     if (CheckedCode(btnOK, edtZkratka).isEmpty()) return;
-    // The group's rabat is imposed on its items unless each keeps its own settings.
-    if (!chckVlastni->isChecked() && edtRabat->Value() >= 100) {
+    // The group's rabat is imposed on its items unless each keeps its own settings; above the
+    // whole price it would price them below 0.
+    if (!chckVlastni->isChecked() && edtRabat->Value() > 100) {
         ShowInformation(QString::fromUtf8(kGroupRabatTooHigh));
         return;
     }

@@ -70,4 +70,4 @@ private:
 // was closed, saved or not; -1 when refused or when a step failed.
 int EditPriceGroup(bool add);
 
-inline constexpr const char* kGroupRabatTooHigh = "Pevný rabat musí být nižší než 100 %.";
+inline constexpr const char* kGroupRabatTooHigh = "Pevný rabat nemůže být vyšší než 100 %.";

@@ -121,7 +121,7 @@ TEST_F(CenHladTest, NoCodeIsTakenTwiceAndRefusingTheRenameReturnsToTheCard) {
     EXPECT_EQ(Column("SELECT Zkratka FROM CenHlad ORDER BY ID"), "A|ZKRATKA");
 }
 
-TEST_F(CenHladTest, APercentageThatLeavesNoPriceIsRefused) {
+TEST_F(CenHladTest, APercentageThatGivesANegativePriceIsRefused) {
     struct Case {
         int typ;
         double value;
@@ -132,7 +132,9 @@ TEST_F(CenHladTest, APercentageThatLeavesNoPriceIsRefused) {
         {TypHodnotySleva, 100, false, nullptr},
         {TypHodnotySleva, 100.01, false, kSlevaTooHigh},
         {TypHodnotyRabat, 99.99, false, nullptr},
-        {TypHodnotyRabat, 100, false, kRabatTooHigh},
+        // The whole price as rabat prices to 0; only more than that would be negative.
+        {TypHodnotyRabat, 100, false, nullptr},
+        {TypHodnotyRabat, 100.01, false, kRabatTooHigh},
         {TypHodnotyRabat, 150, false, kRabatTooHigh},
         {TypHodnotyMarze, 500, false, nullptr},
         // A fixed level's value is hidden and prices nothing.

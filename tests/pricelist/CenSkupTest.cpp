@@ -11,6 +11,7 @@
 #include "pricelist/CenHladDetail.h"
 #include "pricelist/CenSkup.h"
 #include "pricelist/CenSkupDetail.h"
+#include "widgets/VnDBGrids.h"
 
 namespace {
 
@@ -141,7 +142,7 @@ TEST_F(CenSkupTest, AnOwnRuleKeepsItsValuesAndRefusesADiscountAboveTheWholePrice
     EXPECT_EQ(Rules(), "V=15|F1=0");
 }
 
-TEST_F(CenSkupTest, ARenamedGroupFollowsIntoItemsAndARabatOfTheWholePriceIsRefused) {
+TEST_F(CenSkupTest, ARenamedGroupFollowsIntoItemsAndARabatAboveTheWholePriceIsRefused) {
     dialogs_.ExpectInformation(QString::fromUtf8(kGroupRabatTooHigh))
         .ExpectQuestion(QString::fromUtf8("Opravdu chcete změnit zkratku této cenové skupiny ?"), true)
         .ExpectInformation(QString::fromUtf8("přepočtu cen"));
@@ -150,15 +151,16 @@ TEST_F(CenSkupTest, ARenamedGroupFollowsIntoItemsAndARabatOfTheWholePriceIsRefus
         auto* card = static_cast<TfrmCenSkupDetail*>(w);
         card->edtZkratka->setText("G'X");
         card->chckVlastni->setChecked(false);
-        card->edtRabat->SetValue(100);
+        card->edtRabat->SetValue(100.5);
         TModalDriver::Click(w, "btnOK");
-        card->edtRabat->SetValue(20);
+        // The whole price as rabat prices the items to 0, which is a price.
+        card->edtRabat->SetValue(100);
         TModalDriver::Click(w, "btnOK");
     });
     EXPECT_EQ(EditPriceGroup(false), 0);
     // A quote in the code is stored as typed and reaches the items intact.
     EXPECT_EQ(Column("SELECT CenSkupina FROM Zasoby"), "G'X");
-    EXPECT_EQ(Value("SELECT Rabat FROM CenSkup").toDouble(), 20);
+    EXPECT_EQ(Value("SELECT Rabat FROM CenSkup").toDouble(), 100);
     EXPECT_FALSE(Value("SELECT Vlastni FROM CenSkup").toBool());
     EXPECT_EQ(Rules(), "V=5P|F1=0");
 }
