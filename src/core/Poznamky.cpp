@@ -4,7 +4,6 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QFile>
-#include <QFontDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +21,7 @@
 #include "core/UserSettings.h"
 #include "platform/files/IniFile.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/FontDialog.h"
 #include "platform/ui/RichText.h"
 
 std::function<int(TfrmKartaPozn& card)> ExecNoteCard = [](TfrmKartaPozn& card) { return card.exec(); };
@@ -397,10 +397,7 @@ void TfrmKartaPozn::SetReadOnly(bool readOnly) { btnOK->setEnabled(!readOnly); }
 
 void TfrmKartaPozn::acPismoExecute() {
     if (!reText->hasFocus() && !acPismo->isEnabled()) return;
-    bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, reText->currentFont(), this);
-    if (ok) reText->setCurrentFont(font);
-    reText->setFocus();
+    ApplyFontDialog(reText, this);
 }
 
 void TfrmKartaPozn::UpdateTitleColours() {

@@ -1,7 +1,6 @@
 #include "offers/EditTRtf.h"
 
 #include <QAction>
-#include <QFontDialog>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QTextEdit>
@@ -10,6 +9,7 @@
 
 #include "core/CommonUtils.h"
 #include "core/PurchasePrices.h"
+#include "platform/ui/FontDialog.h"
 #include "platform/ui/RichText.h"
 
 namespace {
@@ -40,12 +40,8 @@ TRichTextTools AddRichTextTools(QWidget* window, QBoxLayout* layout, QTextEdit* 
                      [edit] { edit->setFontItalic(!edit->fontItalic()); });
     QObject::connect(tools.acPodtrzeni, &QAction::triggered, edit,
                      [edit] { edit->setFontUnderline(!edit->fontUnderline()); });
-    QObject::connect(tools.acPismo, &QAction::triggered, edit, [edit, window] {
-        bool ok = false;
-        const QFont chosen = QFontDialog::getFont(&ok, edit->currentFont(), window);
-        if (ok) edit->setCurrentFont(chosen);
-        edit->setFocus();
-    });
+    QObject::connect(tools.acPismo, &QAction::triggered, edit,
+                     [edit, window] { ApplyFontDialog(edit, window); });
     layout->addWidget(bar);
     return tools;
 }

@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFontDialog>
 #include <QFormLayout>
 #include <QFrame>
 #include <QGridLayout>
@@ -44,6 +43,7 @@
 #include "platform/data/MemTable.h"
 #include "platform/ui/DateEdit.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/FontDialog.h"
 #include "platform/ui/RichText.h"
 #include "pricelist/PriceListUi.h"
 #include "pricelist/Zasoby.h"
@@ -408,12 +408,8 @@ QWidget* TfrmNabidkaKart::BuildRichPage(QTextEdit*& edit, QAction*& font, const 
     tool("Kurzíva", QKeySequence("Ctrl+I"), [target] { target->setFontItalic(!target->fontItalic()); });
     tool(QString::fromUtf8("Podtržení"), QKeySequence("Ctrl+U"),
          [target] { target->setFontUnderline(!target->fontUnderline()); });
-    font = tool(QString::fromUtf8("Písmo"), QKeySequence(), [target] {
-        bool ok = false;
-        const QFont chosen = QFontDialog::getFont(&ok, target->currentFont(), target);
-        if (ok) target->setCurrentFont(chosen);
-        target->setFocus();
-    });
+    font =
+        tool(QString::fromUtf8("Písmo"), QKeySequence(), [this, target] { ApplyFontDialog(target, this); });
     font->setObjectName(fontName);
     font->setEnabled(false);
     tool(QString::fromUtf8("Vybrat text z databáze"), QKeySequence(),

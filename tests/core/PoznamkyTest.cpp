@@ -10,6 +10,7 @@
 #include "common/Artifacts.h"
 #include "common/LockHolder.h"
 #include "common/ScriptedDialogs.h"
+#include "common/ScriptedFontDialog.h"
 #include "core/Login.h"
 #include "core/Poznamky.h"
 #include "core/ProgramFixture.h"
@@ -246,6 +247,21 @@ TEST_F(PoznamkyTest, RightsOnNotes) {
     dialogs.ExpectInformation(noRights);
     main_->btnVyjmoutPozn->click();
     EXPECT_TRUE(main_->mtPoznSeznam.Locate("ID", id));
+}
+
+TEST_F(PoznamkyTest, PismoOnTheCardSetsTheColourOfTheSelection) {
+    TfrmKartaPozn card;
+    card.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&card));
+    SelectStart(*card.reText, QString::fromUtf8("Zavolat panu Novákovi"), 7);
+    ScriptedFontDialog user([](TFontChoice& choice) {
+        choice.Color = QColor(255, 0, 0);
+        return true;
+    });
+    card.acPismo->trigger();
+    EXPECT_EQ(user.shown, 1);
+    EXPECT_EQ(CharColour(*card.reText, 3), QColor(255, 0, 0));
+    EXPECT_EQ(CharColour(*card.reText, 12), QColor());
 }
 
 TEST_F(PoznamkyTest, TitleFieldOfTheCardShowsSettledNotesInGreen) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -12,13 +13,17 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
+#include <QTextEdit>
 
 #include "common/Artifacts.h"
 #include "common/ScriptedDialogs.h"
+#include "common/ScriptedFontDialog.h"
 #include "core/CommonUtils.h"
 #include "core/Nastaveni.h"
 #include "core/ProgramFixture.h"
+#include "offers/EditTRtf.h"
 #include "offers/NabidkaData.h"
 #include "offers/NabidkaKart.h"
 #include "offers/NabidkaSoucty.h"
@@ -435,4 +440,32 @@ TEST_F(NabidkaKartTest, ATokenLinkOfANewOfferNeverOpensAnotherOffersFile) {
         card.btnOpravitDoc->click();
     });
     EXPECT_EQ(opened, otherFolder + "vykres.pdf");
+}
+
+TEST_F(NabidkaKartTest, PismoSetsTheColourOfTheSelectionWithItsFont) {
+    ScriptedFontDialog user([](TFontChoice& choice) {
+        choice.Font.setBold(true);
+        choice.Color = QColor(0, 128, 0);
+        return true;
+    });
+    // The offer card's two texts, and the editor of the templates and free texts.
+    Show([&](TfrmNabidkaKart& card) {
+        for (QTextEdit* text : {card.reTextPred, card.reTextZa}) {
+            SCOPED_TRACE(text->objectName().toStdString());
+            QAction* font = text == card.reTextPred ? card.acPismoPred : card.acPismoZa;
+            card.pgcHeader->setCurrentWidget(text->parentWidget());
+            SelectStart(*text, QString::fromUtf8("Vážený zákazníku"), 5);
+            text->setFocus();
+            QApplication::processEvents();
+            ASSERT_TRUE(font->isEnabled());
+            font->trigger();
+            EXPECT_EQ(CharColour(*text, 3), QColor(0, 128, 0));
+            EXPECT_TRUE(text->hasFocus());
+        }
+    });
+    TfrmEditTRtf editor;
+    SelectStart(*editor.reText, QString::fromUtf8("Vážený zákazníku"), 5);
+    editor.tools.acPismo->trigger();
+    EXPECT_EQ(CharColour(*editor.reText, 3), QColor(0, 128, 0));
+    EXPECT_EQ(user.shown, 3);
 }
