@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -105,6 +106,18 @@ TfrmRozpisIdentif::TfrmRozpisIdentif(QWidget* parent) : TVnDialog(parent) {
             footer->SetVisible(true);
         }
     }
+    // Marked rows stand out whatever the colour of their columns.
+    grRozpisIdentif->SetDefaultDrawing(false);
+    grRozpisIdentif->OnDrawColumnCell = [this](QObject*, QPainter& canvas, const TRect& rect, int dataColumn,
+                                               TColumn* column, TGridDrawState state) {
+        if (grRozpisIdentif->MarkedRows().IsCurrentRowMarked()) {
+            const bool plainSelected = (state & gdSelected) && !(state & gdFocused) && !(state & gdFixed);
+            canvas.setBrush(ToQColor(plainSelected ? clNavy : clGray));
+            canvas.setPen(ToQColor(clWhite));
+        }
+        canvas.fillRect(rect.ToQRect(), canvas.brush());
+        grRozpisIdentif->DrawCellDefault(canvas, rect, dataColumn, column, state);
+    };
     layout->addWidget(grRozpisIdentif, 1);
     auto* note = new QLabel(QString::fromUtf8(kNote), this);
     note->setObjectName("panStatus");

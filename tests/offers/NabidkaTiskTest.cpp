@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QDate>
+#include <QImage>
 #include <cmath>
 #include <vector>
 
+#include "common/Artifacts.h"
 #include "core/Informace.h"
 #include "core/Login.h"
 #include "core/Nastaveni.h"
@@ -16,6 +18,7 @@
 #include "platform/text/OleDate.h"
 #include "platform/ui/ModalHelper.h"
 #include "pricelist/EditorIdentif.h"
+#include "widgets/VnDBGrids.h"
 
 namespace {
 
@@ -448,4 +451,55 @@ TEST_F(NabidkaTiskTest, TheCardAndThePrintCountTheSameDiscountOfTheDiscountedIte
         EXPECT_NEAR(t.PredSlevouBDPH + t.VyseSlevyBDPH, t.ZakladCelkem, 1e-9);
         EXPECT_NEAR(t.PredSlevouSDPH + t.VyseSlevySDPH, t.CelkemSDPH, 1e-9);
     }
+}
+
+TEST_F(NabidkaTiskTest, MarkedRowsOfTheBreakdownAreDrawnWhiteOnGrey) {
+    const int id = AddOffer(1955);
+    AddItems(id, {kMixed[1], kMixed[7]});
+    Firm().Execute("UPDATE NabPolozky SET Identif = :Identif",
+                   Params({{"Identif", BuildIdentifierList({"A"})}}));
+    Firm().Execute(
+        "UPDATE NabPolozky SET Identif = :Identif WHERE Popis = :Popis",
+        Params({{"Identif", BuildIdentifierList({"B"})}, {"Popis", QString::fromUtf8("Svítidlo LED")}}));
+    Build(id);
+    TfrmRozpisIdentif* window = PrintBreakdownWindow();
+    ASSERT_NE(window, nullptr);
+    TVnDBGrid* grid = window->grRozpisIdentif;
+    TMemTable& rows = window->mtRozpisIdentif;
+    ASSERT_EQ(rows.RecordCount(), 2);
+    grid->resize(620, 200);
+    // The second row is marked; the cursor stands on the first, which is not.
+    rows.Last();
+    grid->MarkedRows().SetCurrentRowMarked(true);
+    rows.First();
+    const QImage picture = grid->grab().toImage();
+    picture.save(ArtifactPath("identifier-breakdown-marks.png"));
+    const QPoint origin = grid->viewport()->mapTo(grid, QPoint(0, 0));
+    const auto cellColour = [&](int dataRow, int dataColumn) {
+        const TRect cell = grid->CellRect(grid->DataToRawColumn(dataColumn), grid->TitleOffset() + dataRow);
+        return picture.pixelColor(origin + QPoint(cell.Right - 3, cell.Top + 2));
+    };
+    struct Case {
+        int row;
+        int column;
+        QColor colour;
+    };
+    // The mark covers the columns' own colours too.
+    const Case kCases[] = {
+        {1, 0, QColor(128, 128, 128)}, {1, 2, QColor(128, 128, 128)}, {0, 2, QColor(255, 233, 213)}};
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(std::to_string(c.row) + "/" + std::to_string(c.column));
+        EXPECT_EQ(cellColour(c.row, c.column), c.colour);
+    }
+    // The text of a marked row is white (smoothed at its edges, so near white counts).
+    const TRect code = grid->CellRect(grid->DataToRawColumn(2), grid->TitleOffset() + 1);
+    bool white = false;
+    for (int y = code.Top; y < code.Bottom && !white; ++y) {
+        for (int x = code.Left; x < code.Right && !white; ++x) {
+            const QColor c = picture.pixelColor(origin + QPoint(x, y));
+            white = c.red() > 230 && c.green() > 230 && c.blue() > 230;
+        }
+    }
+    EXPECT_TRUE(white);
+    ReleasePrintBreakdownWindow();
 }
