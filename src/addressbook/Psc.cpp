@@ -212,7 +212,24 @@ bool TfrmPsc::eventFilter(QObject* watched, QEvent* event) {
     return TPriceListDialog::eventFilter(watched, event);
 }
 
-int ShowPostalCodeList(int mode, bool closeAfter) {
+namespace {
+
+// Moves the list to the first code, in the list's order, that begins with the typed one; stays where
+// it is when there is none.
+void LocatePostalCode(TADOQuery& list, const QString& typed) {
+    const QString code = RemoveBlanks(typed.trimmed());
+    if (code.isEmpty() || list.IsEmpty()) return;
+    const TBookmark here = list.GetBookmark();
+    list.DisableControls();
+    list.First();
+    while (!list.Eof() && !RemoveBlanks(list.FieldByName("PSC")->AsString()).startsWith(code)) list.Next();
+    if (list.Eof()) list.GotoBookmark(here);
+    list.EnableControls();
+}
+
+}  // namespace
+
+int ShowPostalCodeList(int mode, bool closeAfter, const QString& postalCode) {
     TWorkingShown working(QString::fromUtf8(kPostalCodeListLoading));
     TfrmPsc window(ApplicationMainWindow());
     if (!window.MarkSortColumn(LastPostalCodeSort)) LastPostalCodeSort.clear();
@@ -223,6 +240,7 @@ int ShowPostalCodeList(int mode, bool closeAfter) {
     window.dsGlobalFree1.SetDataSet(&list);
     list.SetSort(LastPostalCodeSort);
     list.Locate("ID", LastPostalCodeID);
+    LocatePostalCode(list, postalCode);
     window.Tag = mode;
     working.Hide();
     const int result = window.exec();
@@ -245,8 +263,9 @@ QString LookupTownByPostalCode(const QString& postalCode) {
     if (code.isEmpty()) return {};
     TADOQuery& query = PostalCodes();
     query.Close();
-    // The code is bound: a quote typed into the field must not end the statement's text.
-    query.SetSQL("SELECT * FROM Mista WHERE PSC = :PSC");
+    // The code is bound: a quote typed into the field must not end the statement's text. Codes are
+    // kept without blanks; one written with a blank by an older version is found all the same.
+    query.SetSQL("SELECT * FROM Mista WHERE Replace(PSC, ' ', '') = :PSC");
     query.Parameters().ParamByName("PSC")->Value = code;
     query.Open();
     const QString town = query.IsEmpty() ? QString() : query.FieldByName("Misto")->AsString();
@@ -255,7 +274,7 @@ QString LookupTownByPostalCode(const QString& postalCode) {
 }
 
 void PickPostalCode(QLineEdit* postalCode, QLineEdit* town) {
-    if (ShowPostalCodeList(TfrmPsc::kModePick, false) == kResultOk) {
+    if (ShowPostalCodeList(TfrmPsc::kModePick, false, postalCode->text()) == kResultOk) {
         postalCode->setText(PostalCodes().FieldByName("PSC")->AsString());
         town->setText(PostalCodes().FieldByName("Misto")->AsString());
     }

@@ -64,8 +64,9 @@ private:
 };
 
 // Shows the list; mode 1 picks (the chosen row stays the current row of adqGlobalFree1, left open
-// unless closeAfter). Answers the modal result: 1 OK, 2 closed.
-int ShowPostalCodeList(int mode, bool closeAfter);
+// unless closeAfter). Answers the modal result: 1 OK, 2 closed. It opens at the first code that
+// begins with postalCode (a card's field, blanks aside), else on the row it was left on.
+int ShowPostalCodeList(int mode, bool closeAfter, const QString& postalCode = QString());
 
 // The town of the first row with the code (blanks removed); empty for an empty or unknown code.
 QString LookupTownByPostalCode(const QString& postalCode);

@@ -77,7 +77,7 @@ void BuildDemoFirmTemplate(const QString& path) {
     } kDemoSettings[] = {
         {1, kFirmNameDescription, kDemoFirmName},
         {2, "Firma - ulice", "Průmyslová 1428/7"},
-        {3, "Firma - PSČ", "602 00"},
+        {3, "Firma - PSČ", "60200"},
         {4, "Firma - místo", "Brno"},
         {5, "Firma - stát", "Česká republika"},
         {6, "Firma - IČO", "12345678"},

@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QtTest/QTest>
 
 #include "addressbook/Psc.h"
@@ -11,6 +12,7 @@
 #include "core/CardProtocol.h"
 #include "core/Locks.h"
 #include "core/ProgramFixture.h"
+#include "core/Startup.h"
 #include "platform/data/Field.h"
 #include "platform/db/Rowset.h"
 #include "platform/ui/ModalHelper.h"
@@ -58,8 +60,35 @@ TEST_F(PscTest, EveryInstallationStartsWithTheShippedCodesKeptWithoutBlanks) {
     EXPECT_EQ(Count("ID = 1"), 1);
 }
 
+TEST_F(PscTest, TheDemonstrationFirmWritesItsPostalCodesAsTheTableKeepsThem) {
+    // One form everywhere: a summary grouped by postal code, or a lookup, meets one spelling.
+    const char* const kColumns[] = {
+        "SELECT Psc FROM Adresar",
+        "SELECT PSC FROM Kontakty",
+        "SELECT AdrPsc FROM Nabidky",
+        "SELECT Hodnota FROM Nastaveni WHERE IDHodnoty = 3",
+    };
+    const QRegularExpression kStored("^[0-9]{5}$");
+    for (const char* sql : kColumns) {
+        SCOPED_TRACE(sql);
+        const std::unique_ptr<TRowset> rows = main_->ADOConAgenda.OpenRowset(sql);
+        int filled = 0;
+        for (size_t i = 0; i < rows->RowCount(); ++i) {
+            const QString code = rows->Value(i, 0).toString();
+            if (code.isEmpty()) continue;
+            ++filled;
+            EXPECT_TRUE(kStored.match(code).hasMatch()) << code.toStdString();
+        }
+        if (QString(sql).contains("Adresar")) {
+            EXPECT_GT(filled, 0);
+        }
+    }
+}
+
 TEST_F(PscTest, TheTownIsLookedUpByTheCodeWithoutItsBlanks) {
     Global().Execute("INSERT INTO Mista (PSC, Misto) VALUES ('60200', 'Brno-střed')");
+    // A row written with a blank by an older version is still found.
+    Global().Execute("INSERT INTO Mista (PSC, Misto) VALUES ('789 01', 'Zábřeh')");
     const int before = Count();
     struct Case {
         const char* typed;
@@ -69,6 +98,8 @@ TEST_F(PscTest, TheTownIsLookedUpByTheCodeWithoutItsBlanks) {
         {"602 00", "Brno"},  // two rows with the code: the first one the table gives
         {"  6 0 2 0 0 ", "Brno"},
         {"77900", "Olomouc"},
+        {"78901", "Zábřeh"},
+        {"789 01", "Zábřeh"},
         {"99999", ""},
         {"", ""},
         {"   ", ""},
@@ -95,6 +126,52 @@ TEST_F(PscTest, TheTownIsLookedUpByTheCodeWithoutItsBlanks) {
     code.setText("12345");
     FillTownFromPostalCode(&code, &unknown);
     EXPECT_EQ(unknown.text(), "");
+}
+
+TEST_F(PscTest, ThePickerOpensAtTheTypedCode) {
+    Global().Execute("INSERT INTO Mista (PSC, Misto) VALUES ('789 01', 'Zábřeh')");
+    struct TRestore {
+        int id = LastPostalCodeID;
+        QString sort = LastPostalCodeSort;
+        ~TRestore() {
+            LastPostalCodeID = id;
+            LastPostalCodeSort = sort;
+        }
+    } restore;
+    LastPostalCodeSort = "PSC";
+    LastPostalCodeID = IdOf("77900");
+    struct Case {
+        const char* typed;
+        const char* standsOn;  // the code of the row the list opens at
+    };
+    const Case kCases[] = {
+        {"602 00", "60200"},
+        {"61800", "61800"},
+        // The start of a code is enough: the list opens at the first code that begins so.
+        {"7 0", "70200"},
+        {"78901", "789 01"},
+        // No code, or one the list lacks: the row the list was left on last time.
+        {"", "77900"},
+        {"99999", "77900"},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.typed);
+        QLineEdit code, town;
+        code.setText(QString::fromUtf8(c.typed));
+        QString standsOn;
+        OnNextModal([&](QWidget* modal) {
+            auto* list = qobject_cast<TfrmPsc*>(modal);
+            ASSERT_NE(list, nullptr);
+            standsOn = main_->adqGlobalFree1.FieldByName("PSC")->AsString();
+            list->btnStorno->click();
+        });
+        PickPostalCode(&code, &town);
+        EXPECT_EQ(standsOn, QString::fromUtf8(c.standsOn));
+        // Storno leaves the fields, and the list opens where it was left next time.
+        EXPECT_EQ(code.text(), QString::fromUtf8(c.typed));
+        LastPostalCodeID = IdOf("77900");
+        LastPostalCodeSort = "PSC";
+    }
 }
 
 TEST_F(PscTest, ANewCodeIsStoredWithoutBlanksAndBothFieldsAreRequired) {
