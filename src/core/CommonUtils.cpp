@@ -1,14 +1,12 @@
 #include "core/CommonUtils.h"
 
 #include <QAbstractButton>
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLocale>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTextEdit>
 #include <QUrl>
 
+#include "platform/shell/DesktopHelper.h"
 #include "platform/text/NumberFormat.h"
 #include "platform/ui/RichText.h"
 #include "widgets/VnDBGrids.h"
@@ -41,32 +39,18 @@ bool LooksLikeUrl(const QString& target) {
 
 int XdgOpen(const QString& target) {
     if (!LooksLikeUrl(target) && !QFileInfo::exists(target)) return kShellFileNotFound;
-    const QString program = QStandardPaths::findExecutable("xdg-open");
-    if (program.isEmpty()) return kShellNoAssociation;
     QString argument = target;
     if (target.startsWith(QLatin1String("www."), Qt::CaseInsensitive)) argument = "http://" + target;
-    // Most desktops hand the file to its program and xdg-open ends at once, failing when no program
-    // takes the type; without a desktop it runs the program in its own foreground instead. So it
-    // gets a moment to say how it went, and one still running by then has found a program. That
-    // one lives on beside us and cleans up after itself.
-    constexpr int kHandOverMs = 2000;
-    constexpr int kXdgFileNotFound = 2;
-    auto* process = new QProcess(QCoreApplication::instance());
-    process->setProcessChannelMode(QProcess::ForwardedChannels);
-    process->start(program, {argument});
-    if (!process->waitForStarted()) {
-        delete process;
-        return kShellNoAssociation;
+    switch (HandToDesktop("xdg-open", {argument})) {
+        case TDesktopHandOver::Taken:
+            return kShellOk;
+        case TDesktopHandOver::FileNotFound:
+            return kShellFileNotFound;
+        default:
+            // No helper, no program for the type, or one that failed: to the caller, nothing
+            // could show the file.
+            return kShellNoAssociation;
     }
-    if (!process->waitForFinished(kHandOverMs)) {
-        QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
-        return kShellOk;
-    }
-    const bool ok = process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
-    const int code = process->exitCode();
-    delete process;
-    if (ok) return kShellOk;
-    return code == kXdgFileNotFound ? kShellFileNotFound : kShellNoAssociation;
 }
 
 }  // namespace

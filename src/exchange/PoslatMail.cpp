@@ -10,7 +10,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QVBoxLayout>
@@ -27,6 +26,7 @@
 #include "offers/Nabidky.h"
 #include "platform/data/Field.h"
 #include "platform/files/FileUtils.h"
+#include "platform/shell/DesktopHelper.h"
 #include "platform/ui/Dialogs.h"
 #include "pricelist/PriceListUi.h"
 #include "widgets/VnDBGrids.h"
@@ -63,19 +63,18 @@ void OfferPdfInstead(TMailResult result, const QString& pdf) {
 }  // namespace
 
 std::function<TMailResult(const TMailMessage&)> MailSender = [](const TMailMessage& message) {
-    // The desktop's own helper finds the user's mail client; it answers 3 when it finds none.
-    constexpr int kNoToolFound = 3;
-    const QString program = QStandardPaths::findExecutable("xdg-email");
-    if (program.isEmpty()) return TMailResult::NoMailProgram;
     QStringList arguments;
     for (const QString& file : message.Attachments) arguments << "--attach" << file;
     arguments << message.To;
-    QProcess process;
-    process.setProcessChannelMode(QProcess::ForwardedChannels);
-    process.start(program, arguments);
-    if (!process.waitForStarted() || !process.waitForFinished(-1)) return TMailResult::NoMailProgram;
-    if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0) return TMailResult::Handed;
-    return process.exitCode() == kNoToolFound ? TMailResult::NoMailProgram : TMailResult::Failed;
+    switch (HandToDesktop("xdg-email", arguments)) {
+        case TDesktopHandOver::Taken:
+            return TMailResult::Handed;
+        case TDesktopHandOver::NoHelper:
+        case TDesktopHandOver::NoProgram:
+            return TMailResult::NoMailProgram;
+        default:
+            return TMailResult::Failed;
+    }
 };
 
 QString OfferPdfPath() { return PrivateTempFolder + "nabidka.pdf"; }

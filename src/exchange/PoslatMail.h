@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "platform/data/MemTable.h"
+#include "platform/shell/DesktopHelper.h"
 #include "platform/ui/VnDialog.h"
 
 class QCheckBox;
@@ -64,8 +65,7 @@ inline constexpr const char* kGeneratingMail =
     "Generování e-mailu, spouštění výchozího poštovního klienta\r[prosím čekejte]";
 inline constexpr const char* kMissingAttachment =
     "Soubor %1 neexistuje a nebude tedy připojen k e-mailu. Chcete pokračovat ?";
-inline constexpr const char* kNoMailProgram =
-    "V systému není nainstalován žádný poštovní program, e-mail nelze připravit.";
+inline constexpr const char* kNoMailProgram = kDesktopNoMailProgram;
 inline constexpr const char* kMailProgramFailed = "Poštovní program nepřevzal e-mail k odeslání.";
 inline constexpr const char* kSavePdfInstead = "\r\rChcete nabídku místo toho uložit jako soubor PDF?";
 inline constexpr const char* kSavePdfTitle = "Uložit nabídku jako PDF";
