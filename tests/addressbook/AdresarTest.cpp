@@ -130,11 +130,11 @@ TEST_F(AdresarTest, AnEmptyAddressBookOffersOnlyAddingAndTheListOpensOnItsFirstF
 TEST_F(AdresarTest, TheRegisterEntryAsksForAnIcAndOpensANewCardWithIt) {
     // A register that does not know the firm: the card opens with only the IČ, after the message.
     TLoopbackHttpServer server;
-    server.SetBody(
-        "<are:Ares_odpovedi><are:Odpoved><are:Pocet_zaznamu>0</are:Pocet_zaznamu></are:Odpoved>"
-        "</are:Ares_odpovedi>");
+    server.SetReply(
+        "HTTP/1.1 404 Not Found\r\nContent-Type: application/json\r\nContent-Length: 20\r\n\r\n"
+        "{\"kod\":\"NENALEZENO\"}");
     const QString savedAddress = AresAddress;
-    AresAddress = QString::fromLatin1("http://" + server.HostAndPort() + "/cgi-bin/ares/darv_std.cgi?ico=");
+    AresAddress = QString::fromLatin1("http://" + server.HostAndPort() + "/ekonomicke-subjekty/");
     TScriptedDialogs dialogs;
     dialogs.Expect(TExpectedDialog::InputCancelled(QString::fromUtf8(kRegisterPrompt)));
     dialogs.ExpectInput(QString::fromUtf8(kRegisterPrompt), "27184595");
