@@ -167,7 +167,7 @@ TfrmNabFiltr::TfrmNabFiltr(QWidget* parent) : TVnDialog(parent) {
 int TfrmNabFiltr::FirmId() const { return edtNazevFirmy->property("Tag").toInt(); }
 
 void TfrmNabFiltr::UpdateFilterControls() {
-    auto enable = [this](QCheckBox* box, std::initializer_list<QWidget*> widgets) {
+    auto enable = [](QCheckBox* box, std::initializer_list<QWidget*> widgets) {
         for (QWidget* w : widgets) {
             w->setEnabled(box->isChecked());
             QPalette palette = w->palette();

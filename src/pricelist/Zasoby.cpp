@@ -291,7 +291,7 @@ void TfrmZasoby::BuildWindow() {
     layout->addLayout(sheets);
 
     auto* panels = new QHBoxLayout;
-    auto makeSearch = [this](QWidget* parent, const char* panelName, const char* editName,
+    auto makeSearch = [](QWidget* parent, const char* panelName, const char* editName,
                              const char* hintName, QWidget*& panel, QLineEdit*& edit, QLabel*& hint) {
         panel = new QWidget(parent);
         panel->setObjectName(panelName);
