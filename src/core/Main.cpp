@@ -301,7 +301,7 @@ void TfrmMain::BuildNotes() {
     addButton(btnPridatPozn, "btnPridatPozn", "Přidat novou poznámku");
     addButton(btnOpravitPozn, "btnOpravitPozn", "Opravit poznámku");
     addButton(btnVyjmoutPozn, "btnVyjmoutPozn", "Vyjmout poznámku");
-    addButton(btnRefreshPozn, "btnRefreshPozn", "Refresh");
+    addButton(btnRefreshPozn, "btnRefreshPozn", "Obnovit poznámky");
     btnRefreshPozn->setToolTip("Refresh poznámek z databáze");
     addButton(btnTiskPozn, "btnTiskPozn", "Vytisknout poznámku");
     addButton(btnFiltrPozn, "btnFiltrPozn", kShowDone);
@@ -346,7 +346,6 @@ void TfrmMain::Guarded(TSchemeButton* button, const std::function<void()>& actio
     } reset{button};
     action();
 }
-
 
 void TfrmMain::btnNabidkyClick() {
     Guarded(btnNabidky, [] {

@@ -55,8 +55,8 @@ constexpr int kNestedElementIndent = 8;
 constexpr int kNestedFieldIndent = 10;
 
 constexpr const char* kHelpText =
-    "Pokud chcete exportovat více záznamů najednou, označte je nejprve v sezna- mu. Můžete také zadat "
-    "externí program (např. pro další zpracování XML soubo- ru), který se automaticky spustí po "
+    "Pokud chcete exportovat více záznamů najednou, označte je nejprve v seznamu. Můžete také zadat "
+    "externí program (např. pro další zpracování XML souboru), který se automaticky spustí po "
     "dokončení exportu.";
 constexpr const char* kHelpPage = "pgXMLExport.htm";
 constexpr const char* kSaveTitle = "Exportovat do souboru";

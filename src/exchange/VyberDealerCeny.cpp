@@ -21,8 +21,8 @@
 
 namespace {
 const char* kCaption = "Výběr ceny";
-const char* kHintBefore = "Upozornění: skutečná cena cenové hladiny vychází z de- finice této hladiny v";
-const char* kHintAfter = ", která je přiřazena k po- ložce.";
+const char* kHintBefore = "Upozornění: skutečná cena cenové hladiny vychází z definice této hladiny v";
+const char* kHintAfter = ", která je přiřazena k položce.";
 }  // namespace
 
 TfrmVyberDealerCeny::TfrmVyberDealerCeny(const QString& columnCaption, QWidget* parent) : TVnDialog(parent) {

@@ -40,7 +40,7 @@ namespace {
 
 const char* const kHeader =
     "Pomocí tohoto průvodce můžete naimportovat ceník nebo adresář z různých databází. Tato funkce Vám také "
-    "umožní ceník aktualizovat (dostáváte-li ho v elektronické podo- bě od Vašich dodavatelů) nebo "
+    "umožní ceník aktualizovat (dostáváte-li ho v elektronické podobě od Vašich dodavatelů) nebo "
     "synchronizovat adresář s Vaším ekonom. systémem.";
 const char* const kWarningTitle = "Varování:";
 const char* const kWarningText =
@@ -49,9 +49,9 @@ const char* const kWarningText =
     "Před použitím této funkce je proto důrazně doporučeno provést zálohu dat                    (v hlavním "
     "menu volbou Ostatní / Zálohování / Vytvoření zálohy).";
 const char* const kNetWarning =
-    "Upozornění: na některé další stanici v síti je nyní spuštěný tento program - to sice přímo nezne- "
-    "možňuje "
-    "použití této funkce, celá operace však může být výrazně pomalejší. Pokud je to možné, ukončete na "
+    "Upozornění: na některé další stanici v síti je nyní spuštěný tento program - to sice přímo "
+    "neznemožňuje použití této funkce, celá operace však může být výrazně pomalejší. Pokud je to možné, "
+    "ukončete na "
     "ostatních stanicích program.";
 const char* const kContinue = "Pokračovat můžete tlačítkem [Další]";
 const char* const kLoading = "Načítání seznamu, prosím čekejte ...";

@@ -1,7 +1,19 @@
 #include "platform/ui/Application.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+
 namespace {
 const char* const kUnknownError = "Neznámá chyba.";
+}
+
+std::unique_ptr<QTranslator> InstallQtTranslations() {
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QLocale(QLocale::Czech), "qtbase", "_",
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator.get()))
+        return nullptr;
+    return translator;
 }
 
 void ShowUncaughtException(std::exception_ptr error) {

@@ -1,9 +1,16 @@
 #pragma once
 
 #include <QApplication>
+#include <QTranslator>
 #include <exception>
+#include <memory>
 
 #include "platform/ui/Dialogs.h"
+
+// Puts Qt's own texts (the file, colour and font dialogs, the standard buttons) into Czech, the
+// station's language whatever the machine's; they stay for as long as the answer lives. Null when
+// Qt's translations are not installed: those dialogs then speak English, and nothing else changes.
+std::unique_ptr<QTranslator> InstallQtTranslations();
 
 // Shows an exception that no window caught as an error box with its text.
 void ShowUncaughtException(std::exception_ptr error);
