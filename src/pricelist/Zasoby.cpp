@@ -311,7 +311,6 @@ void TfrmZasoby::BuildWindow() {
     // Groups.
     panZasobySkupiny = new QWidget(this);
     panZasobySkupiny->setObjectName("panZasobySkupiny");
-    panZasobySkupiny->setMinimumWidth(PriceListGroupPanelWidth);
     auto* groupColumn = new QVBoxLayout(panZasobySkupiny);
     groupColumn->setContentsMargins(0, 0, 0, 0);
     auto* groupHead = new QHBoxLayout;
@@ -819,6 +818,8 @@ void TfrmZasoby::OpenPriceList(TPriceListMode mode) {
     Items().Close();
     Items().SetSQL(kNoItemsQuery);
     Items().Open();
+    // The width remembered for the user, as the firm's profile gave it when the firm opened.
+    panZasobySkupiny->setFixedWidth(std::max(0, PriceListGroupPanelWidth));
     ShowGroupPanel(PriceListGroupsShown);
     LastSeenStamp[ChangeStampIndex("ZASOBY")] = TableChangeStamp(tsRead, "ZASOBY");
     LastSeenStamp[ChangeStampIndex("SKUPINY")] = TableChangeStamp(tsRead, "SKUPINY");

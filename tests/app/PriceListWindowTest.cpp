@@ -135,6 +135,25 @@ TEST_F(PriceListWindowTest, GroupsShowTheirItemsAndEverySheetComesBackToItsGroup
     EXPECT_FALSE(PriceListGroupsShown);
 }
 
+TEST_F(PriceListWindowTest, TheGroupPanelTakesTheWidthRememberedForTheUser) {
+    for (const int width : {240, 161}) {
+        SCOPED_TRACE(width);
+        QString unused;
+        UserSetting("SAVE", usPriceListGroupPanelWidth, QString::number(width), unused);
+        LoadSessionState();
+        PriceListGroupsShown = true;
+        int shown = -1;
+        TModalDriver driver;
+        driver.On("frmZasoby", [&](QWidget* w) {
+            shown = Window(w)->panZasobySkupiny->width();
+            TModalDriver::Click(w, "btnStorno");
+        });
+        TScriptedDialogs dialogs;
+        main_->btnCenik->click();
+        EXPECT_EQ(shown, width);
+    }
+}
+
 TEST_F(PriceListWindowTest, TheFilterFollowsTheItemsThroughReloadsAndTheNextOpeningStartsUnfiltered) {
     QString caption;
     bool bold = false;
