@@ -7,11 +7,11 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QStandardPaths>
-#include <QTemporaryFile>
 
 #include "core/VyberLocNet.h"
 #include "platform/files/FileUtils.h"
 #include "platform/files/IniFile.h"
+#include "platform/files/PrivateFolder.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/DirectoryEdit.h"
 
@@ -32,9 +32,12 @@ std::function<int(TfrmVyberLocNet& window)> ExecDataFolderDialog = [](TfrmVyberL
 
 namespace {
 
+// The private temporary folder this process made, removed again at its end.
+QString g_madePrivateTemp;
+
 const char* const kSectionPath = "PATH";
 const char* const kSectionConfig = "CONFIG";
-const char* const kPrivateTempName = "{0CE02553-C4DF-4F04-BA27-FCA481AFC97F}/";
+const char* const kPrivateTempPrefix = "varnobis";
 
 const char* const kNoDataFolder = "Nebyla určena datová složka, program bude ukončen";
 const char* const kCannotCreate = "Chyba : nelze vytvořit adresář ";
@@ -51,12 +54,6 @@ QString IniPath() { return ProgramIniPath(); }
 
 QString UserFolder(QStandardPaths::StandardLocation location) {
     return IncludeTrailingPathDelimiter(QStandardPaths::writableLocation(location));
-}
-
-// Makes the folder's last level when it is missing; the levels above must exist already.
-bool MakeFolder(const QString& folder) {
-    if (DirectoryExists(folder)) return true;
-    return QDir().mkdir(folder) || DirectoryExists(folder);
 }
 
 bool ReportCannotCreate(const QString& folder) {
@@ -88,8 +85,6 @@ QString AskForDataFolder(bool& stop) {
 void DeriveFolders() {
     PrintFolder = DataFolder + "PRINT/";
     LockFolder = DataFolder + "LOCK/";
-    PrivateTempFolder =
-        IncludeTrailingPathDelimiter(QDir::tempPath()) + QString::fromLatin1(kPrivateTempName);
     BackupFolder = StandardBackupFolder();
 }
 
@@ -106,34 +101,42 @@ void ReadProgramIni() {
 
 }  // namespace
 
-QString ProgramOrUserFolder(const QString& programFolder, bool programFolderWritable,
-                            const QString& userFolder) {
-    return programFolderWritable ? programFolder : userFolder;
-}
-
-bool FolderWritable(const QString& folder) {
-    if (folder.isEmpty() || !DirectoryExists(folder)) return false;
-    QTemporaryFile probe(IncludeTrailingPathDelimiter(folder) + "XXXXXX.tmp");
-    return probe.open();
-}
+bool PortableInstall() { return FileExists(ProgramFolder + QString::fromLatin1(kProgramIniName)); }
 
 QString ProgramIniPath() {
-    const QString folder = ProgramOrUserFolder(ProgramFolder, FolderWritable(ProgramFolder),
-                                               UserFolder(QStandardPaths::AppConfigLocation));
+    if (PortableInstall()) return ProgramFolder + QString::fromLatin1(kProgramIniName);
+    // Made here, with the levels above it, so that every writer of the file finds its folder.
+    const QString folder = UserFolder(QStandardPaths::AppConfigLocation);
     ForceDirectories(folder);
     return folder + QString::fromLatin1(kProgramIniName);
 }
 
 QString LocalDataFolder() {
-    return ProgramOrUserFolder(ProgramFolder, FolderWritable(ProgramFolder),
-                               UserFolder(QStandardPaths::AppDataLocation)) +
-           "DATA/";
+    return (PortableInstall() ? ProgramFolder : UserFolder(QStandardPaths::AppDataLocation)) + "DATA/";
 }
 
 QString StandardBackupFolder() {
-    return ProgramOrUserFolder(ProgramFolder, FolderWritable(ProgramFolder),
-                               UserFolder(QStandardPaths::AppDataLocation)) +
-           "ZALOHY/";
+    return (PortableInstall() ? ProgramFolder : UserFolder(QStandardPaths::AppDataLocation)) + "ZALOHY/";
+}
+
+bool PreparePrivateTempFolder() {
+    if (IsOwnPrivateFolder(PrivateTempFolder)) return true;
+    QString error;
+    const QString folder = MakePrivateFolder(QString::fromLatin1(kPrivateTempPrefix), &error);
+    if (folder.isEmpty()) {
+        ReportCannotCreate(error);
+        return false;
+    }
+    PrivateTempFolder = folder;
+    g_madePrivateTemp = folder;
+    return true;
+}
+
+void RemovePrivateTempFolder() {
+    if (g_madePrivateTemp.isEmpty()) return;
+    DeleteTree(g_madePrivateTemp);
+    if (PrivateTempFolder == g_madePrivateTemp) PrivateTempFolder.clear();
+    g_madePrivateTemp.clear();
 }
 
 QString NormalizeFolderPath(const QString& path) {
@@ -196,8 +199,11 @@ bool PrepareDataFolder() {
         RunPrgSetup = false;
     }
 
-    for (const QString& folder : {LockFolder, PrivateTempFolder, BackupFolder})
-        if (!MakeFolder(folder)) return ReportCannotCreate(folder);
+    // Every level is made: a fallback backup folder in the user's data folder, or a lock folder on a
+    // share whose data folder was just made, may lack the levels above it.
+    if (!ForceDirectories(LockFolder)) return ReportCannotCreate(LockFolder);
+    if (!PreparePrivateTempFolder()) return true;
+    if (!ForceDirectories(BackupFolder)) return ReportCannotCreate(BackupFolder);
     return false;
 }
 

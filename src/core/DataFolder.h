@@ -10,8 +10,8 @@ extern QString ProgramFolder;      // the folder of the executable
 extern QString DataFolder;         // databases, shared by the stations
 extern QString PrintFolder;        // DataFolder + "PRINT/": report layouts and templates
 extern QString LockFolder;         // DataFolder + "LOCK/": lock files and change stamps
-extern QString PrivateTempFolder;  // this station's own temporary folder
-extern QString BackupFolder;       // ProgramFolder + "ZALOHY/"
+extern QString PrivateTempFolder;  // this process's own temporary folder, closed to other users
+extern QString BackupFolder;       // "ZALOHY/" in the user's data folder, or beside a portable program
 // The firm open (or to open): its database file name without ".MDB".
 extern QString CurrentFirm;
 
@@ -23,21 +23,22 @@ extern bool BuilderMode;
 inline constexpr const char* kProgramIniName = "Varnobis.ini";
 inline constexpr const char* kDefaultFirm = "DEMO";
 
-// Where the program keeps its own files: beside the program when its folder is writable (a build
-// tree, a portable install), else in the user's configuration or data folder, so that a program
-// installed into a read-only folder still works.
+// The ini file lives in the user's configuration folder and the data and backup folders in the
+// user's data folder, so that rebuilding or replacing the program never takes a firm with it. Only
+// an ini file that already stands beside the program (a portable install, made on purpose) keeps
+// everything beside the program.
+bool PortableInstall();
 QString ProgramIniPath();
-// The data folder offered as "local": ProgramFolder + "DATA/", or "DATA/" in the user's data folder.
+// The data folder offered as "local": "DATA/" in the user's data folder, or beside a portable program.
 QString LocalDataFolder();
-// The standard place of backup archives, by the same rule: ProgramFolder + "ZALOHY/" or beside the
-// local data folder.
+// The standard place of backup archives, by the same rule ("ZALOHY/").
 QString StandardBackupFolder();
-// The rule itself: the program's own folder when writable, else the fallback.
-QString ProgramOrUserFolder(const QString& programFolder, bool programFolderWritable,
-                            const QString& userFolder);
-// True when a file can be made in the folder (a permission test alone would not see a read-only
-// mount).
-bool FolderWritable(const QString& folder);
+
+// Makes this process's private temporary folder into PrivateTempFolder unless it holds one already;
+// false when none could be made (the user has been told). RemovePrivateTempFolder deletes the folder
+// made here, with everything in it, at the program's end.
+bool PreparePrivateTempFolder();
+void RemovePrivateTempFolder();
 
 // Reads the program ini file, settles the data folder (asking when none is known or it has gone)
 // and the folders derived from it, and makes the first-setup copies. True means stop: the user

@@ -29,6 +29,7 @@
 #include "platform/db/Presence.h"
 #include "platform/files/FileUtils.h"
 #include "platform/files/IniFile.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/DirectoryEdit.h"
 #include "pricelist/Sklady.h"
@@ -207,6 +208,23 @@ QString NextNewFirmFile() {
     return {};
 }
 
+namespace {
+
+// Connects the firm and loads everything of it the program works with. False when the structure
+// check refused it (it has told the user why); engine errors are raised.
+bool ConnectAndLoadFirm(TADOConnection& con, const QString& path) {
+    con.Open(path, FirmDbPassword);
+    if (UpgradeFirmDatabase(con)) return false;
+    ShowWorking(true, QString::fromUtf8(kInitializing));
+    EnsureFirstSheet();
+    LoadSessionState();
+    FirmSettings(false);
+    frmMain->lblAgendaName->setText(FirmName);
+    return true;
+}
+
+}  // namespace
+
 int OpenFirmDatabase() {
     ShowWorking(true, QString::fromUtf8(kInitializing));
     ChangeStampsSuspended = false;
@@ -220,24 +238,25 @@ int OpenFirmDatabase() {
     TADOConnection& con = frmMain->ADOConAgenda;
     frmMain->CloseFirmDatasets();
     con.Close();
+    // A firm that fails half-way (a damaged file, an upgrade the engine breaks off) is not left
+    // connected: the settings, rates and name still loaded are the previous firm's, and anything
+    // written meanwhile would land in this firm with them.
+    std::exception_ptr error;
+    bool opened = false;
     try {
-        con.Open(path, FirmDbPassword);
-    } catch (const EDatabaseError& e) {
-        ShowWorking(false);
-        ShowError(QString::fromUtf8(e.what()));
-        return -1;
+        opened = ConnectAndLoadFirm(con, path);
+    } catch (...) {
+        error = std::current_exception();
     }
-    if (UpgradeFirmDatabase(con)) {
-        ShowWorking(false);
-        return -1;
+    if (opened) {
+        ShowWorking(true, QString());
+        return 0;
     }
-    ShowWorking(true, QString::fromUtf8(kInitializing));
-    EnsureFirstSheet();
-    LoadSessionState();
-    FirmSettings(false);
-    frmMain->lblAgendaName->setText(FirmName);
-    ShowWorking(true, QString());
-    return 0;
+    frmMain->CloseFirmDatasets();
+    con.Close();
+    ShowWorking(false);
+    if (error) ShowUncaughtException(error);
+    return -1;
 }
 
 int ShowFirmList(bool pickOnly, QString& fileName) {

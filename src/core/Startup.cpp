@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QLocale>
+#include <QScopeGuard>
 #include <exception>
 #include <memory>
 
@@ -52,6 +53,10 @@ const char* const kMainDbHint =
     "OLEDB 4.0 (tyto komponenty můžete bezplatně stáhnout ze stránek %1 nebo z domovské stránky %2)";
 const char* const kNoFirmChosen = "Nebyla vybrána žádná firma, program bude ukončen.";
 const char* const kSavingProfile = "Uložení uživatelského profilu...\rpočkejte prosím na dokončení";
+const char* const kIniNotSaved = "Nastavení programu se nepodařilo uložit do souboru %1.";
+const char* const kSessionNotSaved = "Pracovní stav uživatele se nepodařilo uložit do databáze firmy.";
+const char* const kGeometryNotSaved = "Rozmístění oken se nepodařilo uložit do hlavní databáze.";
+const char* const kCounterNotSaved = "Počítadlo záloh se nepodařilo uložit do hlavní databáze.";
 
 bool g_terminating = false;
 
@@ -236,21 +241,40 @@ void TerminateProgram() {
     RequestTermination();
 }
 
+namespace {
+
+// One step of the orderly end. A step that fails says what was not saved, with the error's own
+// text, and the end goes on: the program is already on its way out and must still get there.
+void SaveStep(const QString& failure, const std::function<void()>& step) {
+    try {
+        step();
+    } catch (const std::exception& e) {
+        ShowError(failure + "\r\r" + QString::fromUtf8(e.what()));
+    } catch (...) {
+        ShowError(failure);
+    }
+}
+
+}  // namespace
+
 void SaveUserProfileAndExit() {
     if (g_terminating) return;
     g_terminating = true;
     ShowWorking(true, QString::fromUtf8(kSavingProfile));
-    WriteProgramIni();
-    if (frmMain->ADOConAgenda.Connected()) SaveSessionState();
+    SaveStep(QString::fromUtf8(kIniNotSaved).arg(ProgramIniPath()), [] { WriteProgramIni(); });
+    if (frmMain->ADOConAgenda.Connected())
+        SaveStep(QString::fromUtf8(kSessionNotSaved), [] { SaveSessionState(); });
     if (frmMain->ADOConGlobal.Connected()) {
-        SaveWindowGeometry();
-        SaveBackupCounter();
+        SaveStep(QString::fromUtf8(kGeometryNotSaved), [] { SaveWindowGeometry(); });
+        SaveStep(QString::fromUtf8(kCounterNotSaved), [] { SaveBackupCounter(); });
     }
     RequestTermination();
 }
 
 int RunProgram() {
     InstallStartupScript();
+    // Whichever way the program ends, what it kept privately goes with it.
+    const auto removeTemp = qScopeGuard([] { RemovePrivateTempFolder(); });
     // The program's own files lie beside its executable; found here, before anything reads them.
     ProgramFolder = IncludeTrailingPathDelimiter(QCoreApplication::applicationDirPath());
     TfrmMain mainWindow;

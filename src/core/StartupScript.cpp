@@ -13,6 +13,7 @@
 #include "core/DataFolder.h"
 #include "core/Main.h"
 #include "core/VyberLocNet.h"
+#include "platform/files/PrivateFolder.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/DirectoryEdit.h"
 
@@ -124,6 +125,9 @@ void RunMainWindowScript(TfrmMain& window) {
                 std::fprintf(stderr, "status firm: %s\n", window.lblAgendaName->text().toUtf8().constData());
                 std::fprintf(stderr, "status notes: %d\n",
                              window.mtPoznSeznam.Active() ? window.mtPoznSeznam.RecordCount() : 0);
+                // Gone once the program has ended, so only the program can tell how it stood.
+                std::fprintf(stderr, "status temp: %s %s\n", PrivateTempFolder.toUtf8().constData(),
+                             IsOwnPrivateFolder(PrivateTempFolder) ? "private" : "open");
             } else if (action == "close") {
                 window.close();
             }

@@ -15,7 +15,8 @@ class TfrmMain;
 //   ok | yes | no | cancel | input <text>        answers the next box
 //   datafolder local | datafolder network <folder> | datafolder cancel
 //   grab <file>                                   saves a picture of the main window
-//   status                                        writes the open firm's name and the notes listed
+//   status                                        writes the open firm's name, the notes listed and
+//                                                 whether the private temporary folder is private
 //   close                                         closes the main window
 inline constexpr const char* kDialogScriptVariable = "VN_DIALOG_SCRIPT";
 

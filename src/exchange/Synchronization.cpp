@@ -216,8 +216,9 @@ void TSynchronization::StepProgress(int position) {
 bool TSynchronization::PrepareWorkingFile() {
     ForceDirectories(PrivateTempFolder);
     const QString working = WorkingFileName();
-    if (FileExists(working) && !QFile::remove(working))
-        return Fail(Text(kSyncCannotReplaceWorkingFile) + working);
+    // A link left under the name is removed itself: writing through it would put the firm's data
+    // wherever it points.
+    if (!DeleteTree(working)) return Fail(Text(kSyncCannotReplaceWorkingFile) + working);
     return true;
 }
 

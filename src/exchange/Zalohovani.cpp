@@ -166,14 +166,15 @@ private:
     std::vector<TOpen> open_;
 };
 
-// A folder of the station's own, emptied before and removed after use.
+// A folder of the station's own, emptied before and removed after use. A link standing under its
+// name is removed, never followed: emptying it must not reach the folder it points to.
 class TScratchFolder {
 public:
     explicit TScratchFolder(const QString& path) : path_(path) {
-        QDir(path_).removeRecursively();
+        DeleteTree(path_);
         QDir().mkpath(path_);
     }
-    ~TScratchFolder() { QDir(path_).removeRecursively(); }
+    ~TScratchFolder() { DeleteTree(path_); }
     TScratchFolder(const TScratchFolder&) = delete;
     TScratchFolder& operator=(const TScratchFolder&) = delete;
     const QString& Path() const { return path_; }

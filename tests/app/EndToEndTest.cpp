@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "common/Artifacts.h"
@@ -41,13 +43,39 @@ protected:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("VN_DIALOG_SCRIPT", scriptPath);
-        env.insert("XDG_CONFIG_HOME", root_.path() + "/config");
-        env.insert("XDG_DATA_HOME", root_.path() + "/share");
+        env.insert("HOME", Home());
+        env.insert("XDG_CONFIG_HOME", Home() + ".config");
+        env.insert("XDG_DATA_HOME", Home() + ".local/share");
+        env.insert("XDG_RUNTIME_DIR", Runtime());
         process.setProcessEnvironment(env);
         process.start(program_ + "varnobis", {});
         EXPECT_TRUE(process.waitForFinished(120000));
         exitCode = process.exitCode();
         return QString::fromUtf8(process.readAllStandardError());
+    }
+
+    QString Home() const { return root_.path() + "/home/"; }
+    // The session's runtime folder: the user's own, closed to everyone else.
+    QString Runtime() const {
+        const QString folder = root_.path() + "/run";
+        QDir().mkpath(folder);
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return folder;
+    }
+    // Every entry under the program folder with its size and time, to see that nothing was written.
+    QStringList ProgramFolderState() const {
+        QStringList state;
+        QDirIterator it(program_, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QFileInfo info(it.next());
+            state << QString("%1 %2 %3")
+                         .arg(info.filePath())
+                         .arg(info.size())
+                         .arg(info.lastModified().toMSecsSinceEpoch());
+        }
+        state.sort();
+        return state;
     }
 
     QTemporaryDir root_;
@@ -57,6 +85,7 @@ protected:
 TEST_F(EndToEndTest, FreshMachineGetsTheDemonstrationFirmAndComesBackToIt) {
     const QString picture = ArtifactPath("end-to-end-main-window.png");
     QFile::remove(picture);
+    const QStringList programBefore = ProgramFolderState();
     int exitCode = -1;
     QString output = Run("datafolder local\nstatus\ngrab " + picture + "\nclose\n", exitCode);
     EXPECT_EQ(exitCode, 0) << output.toStdString();
@@ -66,13 +95,26 @@ TEST_F(EndToEndTest, FreshMachineGetsTheDemonstrationFirmAndComesBackToIt) {
     // The shipped program notes are on the desktop.
     EXPECT_TRUE(output.contains("status notes: 5")) << output.toStdString();
 
-    const QString data = program_ + "DATA/";
+    // The firms and backups live in the user's data folder, the ini file in the configuration
+    // folder; the program folder is as it was shipped, so a rebuild takes nothing with it.
+    const QString data = Home() + ".local/share/Varnobis/DATA/";
     EXPECT_TRUE(QFile::exists(data + "Global.MDB"));
     EXPECT_TRUE(QFile::exists(data + "DEMO.MDB"));
-    const TIniFile ini(program_ + "Varnobis.ini");
+    EXPECT_TRUE(QDir(Home() + ".local/share/Varnobis/ZALOHY").exists());
+    const TIniFile ini(Home() + ".config/Varnobis/Varnobis.ini");
     EXPECT_EQ(ini.ReadString("CONFIG", "LastDBName", ""), "DEMO");
     EXPECT_EQ(ini.ReadString("PATH", "DataPath", ""), data);
     EXPECT_EQ(ini.ReadString("CONFIG", "RunPrgFirst", ""), "0");
+    EXPECT_EQ(ProgramFolderState(), programBefore);
+
+    // The temporary folder was the user's own under the runtime folder, and went with the program.
+    const QRegularExpression temp("status temp: (\\S+) (\\S+)");
+    const QRegularExpressionMatch match = temp.match(output);
+    ASSERT_TRUE(match.hasMatch()) << output.toStdString();
+    EXPECT_TRUE(match.captured(1).startsWith(Runtime() + "/")) << match.captured(1).toStdString();
+    EXPECT_EQ(match.captured(2), "private");
+    EXPECT_FALSE(QFileInfo::exists(match.captured(1)));
+    EXPECT_TRUE(QDir(Runtime()).isEmpty());
 
     const QImage image(picture);
     ASSERT_FALSE(image.isNull());
@@ -84,6 +126,19 @@ TEST_F(EndToEndTest, FreshMachineGetsTheDemonstrationFirmAndComesBackToIt) {
     EXPECT_TRUE(output.contains(QString::fromUtf8("status firm: DEMO - fiktivní firma")))
         << output.toStdString();
     EXPECT_FALSE(output.contains("window datafolder")) << output.toStdString();
+    EXPECT_EQ(ProgramFolderState(), programBefore);
+}
+
+TEST_F(EndToEndTest, AnIniFileBesideTheProgramKeepsEverythingBesideIt) {
+    TIniFile(program_ + "Varnobis.ini").WriteString("CONFIG", "LastDBName", "DEMO");
+    int exitCode = -1;
+    const QString output = Run("datafolder local\nstatus\nclose\n", exitCode);
+    EXPECT_EQ(exitCode, 0) << output.toStdString();
+    EXPECT_TRUE(QFile::exists(program_ + "DATA/DEMO.MDB"));
+    EXPECT_TRUE(QDir(program_ + "ZALOHY").exists());
+    EXPECT_EQ(TIniFile(program_ + "Varnobis.ini").ReadString("PATH", "DataPath", ""), program_ + "DATA/");
+    EXPECT_FALSE(QDir(Home() + ".local/share/Varnobis").exists());
+    EXPECT_FALSE(QFile::exists(Home() + ".config/Varnobis/Varnobis.ini"));
 }
 
 TEST_F(EndToEndTest, CancelledDataFolderEndsTheProgramWithItsMessage) {
@@ -93,6 +148,8 @@ TEST_F(EndToEndTest, CancelledDataFolderEndsTheProgramWithItsMessage) {
         QString::fromUtf8("dialog information: Nebyla určena datová složka, program bude ukončen")))
         << output.toStdString();
     EXPECT_FALSE(QFile::exists(program_ + "Varnobis.ini"));
+    EXPECT_FALSE(QFile::exists(Home() + ".config/Varnobis/Varnobis.ini"));
+    EXPECT_TRUE(QDir(Runtime()).isEmpty());
 }
 
 }  // namespace

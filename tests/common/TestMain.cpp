@@ -61,15 +61,16 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_FONT_DPI", "96");
     qputenv("LC_ALL", "C.UTF-8");
-    // The program keeps its private temporary files in a folder of a fixed name under the system's
-    // temporary folder; test programs running side by side would share it and remove each other's
-    // files. Each one gets a temporary folder of its own, and so do the programs it starts.
+    // Each test program, and every program it starts, keeps its temporary files under a temporary
+    // folder of its own, removed when the test program ends; the session's runtime folder is left
+    // out of it, so that a test that ends badly leaves nothing there behind.
     QTemporaryDir temp;
     if (!temp.isValid()) {
         std::fprintf(stderr, "no temporary folder: %s\n", qPrintable(temp.errorString()));
         return 2;
     }
     qputenv("TMPDIR", QFile::encodeName(temp.path()));
+    qunsetenv("XDG_RUNTIME_DIR");
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     QApplication::setFont(QFont("DejaVu Sans", 8));

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -11,14 +13,18 @@
 #include <QTemporaryDir>
 #include <functional>
 
+#include "common/FilePermissions.h"
+#include "common/PlantedLink.h"
 #include "common/ScriptedDialogs.h"
 #include "common/TempDir.h"
+#include "common/UserFolders.h"
 #include "core/CommonUtils.h"
 #include "core/DataFolder.h"
 #include "core/ProgramStateGuard.h"
 #include "core/VyberLocNet.h"
 #include "platform/files/FileUtils.h"
 #include "platform/files/IniFile.h"
+#include "platform/files/PrivateFolder.h"
 #include "platform/ui/DirectoryEdit.h"
 
 namespace {
@@ -39,6 +45,7 @@ QByteArray ReadFile(const QString& path) {
 class DataFolderTest : public TempDirTest {
 protected:
     TProgramStateGuard savedState_;  // made before SetUp changes anything
+    TUserFoldersIn userFolders_{Folder()};
 
     void SetUp() override {
         ProgramFolder = Folder() + "prog/";
@@ -54,9 +61,26 @@ protected:
             return window.result();
         };
     }
-    void TearDown() override { ExecDataFolderDialog = previousExec_; }
+    void TearDown() override {
+        ExecDataFolderDialog = previousExec_;
+        RemovePrivateTempFolder();
+    }
 
+    // The ini file beside the program: a portable install.
     QString IniPath() const { return ProgramFolder + "Varnobis.ini"; }
+    QString UserConfig() const { return userFolders_.Config(); }
+    QString UserData() const { return userFolders_.Data(); }
+    // Every file under the program folder other than what it was shipped with.
+    QStringList WrittenIntoProgramFolder() const {
+        QStringList found;
+        QDirIterator it(ProgramFolder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = QDir(ProgramFolder).relativeFilePath(it.next());
+            if (!path.startsWith("Res")) found << path;
+        }
+        return found;
+    }
 
     // What the scripted user does in the window; none cancels it.
     std::function<void(TfrmVyberLocNet&)> answer_;
@@ -71,18 +95,18 @@ TEST_F(DataFolderTest, FirstStartAsksAndSetsUpLocalFolder) {
     bool localWasChecked = false;
     answer_ = [&](TfrmVyberLocNet& w) {
         localWasChecked = w.rbLokalni->isChecked();
-        EXPECT_EQ(w.edtLocSlozkaData->text(), ProgramFolder + "DATA/");
+        EXPECT_EQ(w.edtLocSlozkaData->text(), UserData() + "DATA/");
         EXPECT_FALSE(w.edtNetSlozkaData->isEnabled());
         w.acBtnOK->trigger();
     };
     ASSERT_FALSE(PrepareDataFolder());
     EXPECT_EQ(dialogShown_, 1);
     EXPECT_TRUE(localWasChecked);
-    EXPECT_EQ(DataFolder, ProgramFolder + "DATA/");
+    EXPECT_EQ(DataFolder, UserData() + "DATA/");
     EXPECT_EQ(PrintFolder, DataFolder + "PRINT/");
     EXPECT_EQ(LockFolder, DataFolder + "LOCK/");
-    EXPECT_EQ(BackupFolder, ProgramFolder + "ZALOHY/");
-    EXPECT_TRUE(PrivateTempFolder.endsWith("/{0CE02553-C4DF-4F04-BA27-FCA481AFC97F}/"));
+    EXPECT_EQ(BackupFolder, UserData() + "ZALOHY/");
+    EXPECT_TRUE(IsOwnPrivateFolder(PrivateTempFolder)) << PrivateTempFolder.toStdString();
     EXPECT_EQ(CurrentFirm, "DEMO");
     EXPECT_TRUE(RunPrgFirst);
     EXPECT_FALSE(RunPrgSetup);
@@ -93,8 +117,11 @@ TEST_F(DataFolderTest, FirstStartAsksAndSetsUpLocalFolder) {
     EXPECT_FALSE(QFile::exists(DataFolder + "0001.res"));
     for (const QString& folder : {LockFolder, PrivateTempFolder, BackupFolder})
         EXPECT_TRUE(QDir(folder).exists());
-    // The choice reaches the ini file only at shutdown.
-    EXPECT_FALSE(QFile::exists(IniPath()));
+    // The choice reaches the ini file only at shutdown, and then in the user's configuration folder.
+    EXPECT_FALSE(QFile::exists(UserConfig() + "Varnobis.ini"));
+    EXPECT_FALSE(WriteProgramIni());
+    EXPECT_EQ(TIniFile(UserConfig() + "Varnobis.ini").ReadString("PATH", "DataPath", ""), DataFolder);
+    EXPECT_EQ(WrittenIntoProgramFolder(), QStringList());
 }
 
 TEST_F(DataFolderTest, IniValuesAreNormalizedAndJunkTakesDefaults) {
@@ -193,9 +220,9 @@ TEST_F(DataFolderTest, FailedSetupCopyEndsAndIsRetriedNextStart) {
 
 TEST_F(DataFolderTest, UncreatableLocalFolderEnds) {
     // A file where the data folder should be.
-    WriteFile(ProgramFolder + "DATA", "x");
+    WriteFile(UserData() + "DATA", "x");
     TScriptedDialogs dialogs;
-    dialogs.ExpectError(QString::fromUtf8("Chyba : nelze vytvořit adresář ") + ProgramFolder + "DATA/");
+    dialogs.ExpectError(QString::fromUtf8("Chyba : nelze vytvořit adresář ") + UserData() + "DATA/");
     answer_ = [](TfrmVyberLocNet& w) { w.acBtnOK->trigger(); };
     EXPECT_TRUE(PrepareDataFolder());
 }
@@ -243,32 +270,78 @@ TEST_F(DataFolderTest, HelpButtonAsksForItsPage) {
     EXPECT_EQ(asked, "pgSitovyProvoz.htm");
 }
 
-TEST(ProgramFilesPlaceTest, AReadOnlyProgramFolderSendsTheProgramsFilesToTheUsersFolders) {
-    EXPECT_EQ(ProgramOrUserFolder("/opt/varnobis/", true, "/home/u/.config/Varnobis/"), "/opt/varnobis/");
-    EXPECT_EQ(ProgramOrUserFolder("/opt/varnobis/", false, "/home/u/.config/Varnobis/"),
-              "/home/u/.config/Varnobis/");
+TEST_F(DataFolderTest, OnlyAnIniFileBesideTheProgramKeepsTheFilesBesideTheProgram) {
+    struct Case {
+        const char* name;
+        bool iniBeside;
+        bool programReadOnly;
+    };
+    const Case kCases[] = {
+        {"writable program folder", false, false},
+        {"read-only program folder", false, true},
+        {"portable install", true, false},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(IniPath());
+        if (c.iniBeside) WriteFile(IniPath(), "[CONFIG]\nLastDBName=DEMO\n");
+        ::chmod(QFile::encodeName(ProgramFolder).constData(), c.programReadOnly ? 0555 : 0755);
+        const QString base = c.iniBeside ? ProgramFolder : UserData();
+        EXPECT_EQ(ProgramIniPath(), (c.iniBeside ? ProgramFolder : UserConfig()) + "Varnobis.ini");
+        EXPECT_EQ(LocalDataFolder(), base + "DATA/");
+        EXPECT_EQ(StandardBackupFolder(), base + "ZALOHY/");
+        EXPECT_EQ(PortableInstall(), c.iniBeside);
+        ::chmod(QFile::encodeName(ProgramFolder).constData(), 0755);
+    }
+}
 
-    QTemporaryDir writable;
-    EXPECT_TRUE(FolderWritable(writable.path()));
-    EXPECT_FALSE(FolderWritable(writable.path() + "/missing"));
-    // Not even the administrator can make a file here, whatever the permission bits say.
-    EXPECT_FALSE(FolderWritable("/proc/"));
+// A station that runs the program from a read-only folder and keeps its data on a share; its own
+// data folder (for the backups) does not exist yet, not even the levels above it.
+TEST_F(DataFolderTest, ReadOnlyProgramFolderWithANetworkDataFolderStarts) {
+    const QString share = Folder() + "server/sdilena/data/";
+    QDir().mkpath(share);
+    QDir().mkpath(UserConfig());
+    WriteFile(UserConfig() + "Varnobis.ini", ("[PATH]\nDataPath=" + share + "\n").toUtf8());
+    ::chmod(QFile::encodeName(ProgramFolder).constData(), 0555);
+    {
+        TFilePermissionsApply asAUser;
+        TScriptedDialogs dialogs;
+        EXPECT_FALSE(PrepareDataFolder());
+    }
+    ::chmod(QFile::encodeName(ProgramFolder).constData(), 0755);
+    EXPECT_EQ(dialogShown_, 0);
+    EXPECT_EQ(DataFolder, share);
+    EXPECT_EQ(BackupFolder, UserData() + "ZALOHY/");
+    for (const QString& folder : {LockFolder, PrintFolder, BackupFolder})
+        EXPECT_TRUE(QDir(folder).exists()) << folder.toStdString();
+    EXPECT_EQ(ReadFile(share + "index.rpo"), "notes");
+    EXPECT_EQ(WrittenIntoProgramFolder(), QStringList());
+}
 
-    const QString saved = ProgramFolder;
-    QStandardPaths::setTestModeEnabled(true);
-    ProgramFolder = "/proc/";
-    const QString config =
-        IncludeTrailingPathDelimiter(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
-    const QString data =
-        IncludeTrailingPathDelimiter(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
-    EXPECT_EQ(ProgramIniPath(), config + "Varnobis.ini");
-    EXPECT_EQ(LocalDataFolder(), data + "DATA/");
-    EXPECT_EQ(StandardBackupFolder(), data + "ZALOHY/");
-    ProgramFolder = writable.path() + "/";
-    EXPECT_EQ(ProgramIniPath(), ProgramFolder + "Varnobis.ini");
-    EXPECT_EQ(LocalDataFolder(), ProgramFolder + "DATA/");
-    QStandardPaths::setTestModeEnabled(false);
-    ProgramFolder = saved;
+TEST_F(DataFolderTest, PrivateTemporaryFolderIsThisProcesssOwnAndGoesWithoutFollowingLinks) {
+    const QString data = Folder() + "data/";
+    QDir().mkpath(data);
+    WriteFile(IniPath(), ("[PATH]\nDataPath=" + data + "\n[CONFIG]\nRunPrgSetup=0\n").toUtf8());
+    // One left from elsewhere and readable by everyone is not taken.
+    const QString open = Folder() + "otevrena/";
+    QDir().mkpath(open);
+    ::chmod(QFile::encodeName(open).constData(), 0755);
+    PrivateTempFolder = open;
+    TScriptedDialogs dialogs;
+    ASSERT_FALSE(PrepareDataFolder());
+    const QString made = PrivateTempFolder;
+    EXPECT_NE(made, open);
+    EXPECT_TRUE(IsOwnPrivateFolder(made));
+    // A second preparation keeps the folder this process made.
+    ASSERT_FALSE(PrepareDataFolder());
+    EXPECT_EQ(PrivateTempFolder, made);
+
+    const TPlantedLink planted(Folder() + "cizi", made + "ZALOHA_OBNOVA");
+    WriteFile(made + "nabidka.pdf", "pdf");
+    RemovePrivateTempFolder();
+    EXPECT_FALSE(QFileInfo::exists(QDir::cleanPath(made)));
+    EXPECT_TRUE(planted.Intact());
+    EXPECT_TRUE(QDir(open).exists());
 }
 
 }  // namespace

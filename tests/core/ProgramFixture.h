@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "common/TempDir.h"
+#include "common/UserFolders.h"
 #include "core/DataFolder.h"
 #include "core/DbTemplates.h"
 #include "core/Locks.h"
@@ -73,9 +74,12 @@ public:
     void WriteIni(const QString& section, const QString& key, const QString& value) {
         TIniFile(ProgramFolder + kProgramIniName).WriteString(section, key, value);
     }
+    // The ini file where the program reads it: beside the program, or in the user's configuration folder.
     QString ReadIni(const QString& section, const QString& key) {
-        return TIniFile(ProgramFolder + kProgramIniName).ReadString(section, key, "<none>");
+        return TIniFile(ProgramIniPath()).ReadString(section, key, "<none>");
     }
+    // The user's data folder the program names its own, in the test's folder.
+    QString UserData() const { return userFolders_->Data(); }
 
 protected:
     // Runs the start-up up to the open DEMO firm, the way a second start finds things.
@@ -89,6 +93,7 @@ protected:
 
 private:
     void Save() {
+        userFolders_ = std::make_unique<TUserFoldersIn>(Folder());
         saved_ = {ProgramFolder,     DataFolder,   PrintFolder, LockFolder,
                   PrivateTempFolder, BackupFolder, CurrentFirm};
         flags_ = {RunPrgFirst, RunPrgSetup, BuilderMode, ShowDoneNotes, ChangeStampsSuspended};
@@ -102,6 +107,7 @@ private:
         execSettings_ = ExecSettingsDialog;
     }
     void Restore() {
+        userFolders_.reset();
         ProgramFolder = saved_[0];
         DataFolder = saved_[1];
         PrintFolder = saved_[2];
@@ -129,6 +135,7 @@ private:
     }
 
     static inline QTemporaryDir* templates_ = nullptr;
+    std::unique_ptr<TUserFoldersIn> userFolders_;
     std::array<QString, 7> saved_;
     std::array<bool, 5> flags_{};
     int lastNote_ = 0;

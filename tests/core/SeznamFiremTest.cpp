@@ -314,6 +314,42 @@ TEST_F(SeznamFiremTest, AFirmThatCannotBeOpenedEndsTheProgram) {
     EXPECT_EQ(terminations_, 1);
 }
 
+// The engine raising in the middle of the opening, after the firm is connected: the program must not
+// stay on the new firm's connection with the previous firm's name and settings.
+TEST_F(SeznamFiremTest, AFirmTheEngineFailsOnHalfwayIsNotLeftConnected) {
+    const auto addBrokenFirm = [this] {
+        AddFirm("POLOVICNI.MDB", QString::fromUtf8("Poloviční"));
+        TADOConnection con;
+        con.Open(DataFolder + "POLOVICNI.MDB");
+        con.Execute("DROP TABLE Sklady");
+        con.Close();
+        ProbePresence(PresenceFileOf(DataFolder + "POLOVICNI.MDB"));
+    };
+    addBrokenFirm();
+    const QString before = main_->lblAgendaName->text();
+    TScriptedDialogs dialogs;
+    dialogs.ExpectError("Sklady");
+    dialogs.ExpectError(QString::fromUtf8("Při otevření firmy došlo k chybě, program bude ukončen."));
+    RunList(false, [](TfrmSeznamFirem& window) {
+        EXPECT_TRUE(window.mtSeznamFirem.Locate("Soubor", "POLOVICNI.MDB"));
+        return static_cast<int>(QDialog::Accepted);
+    });
+    dialogs.Verify();
+    EXPECT_EQ(terminations_, 1);
+    EXPECT_FALSE(main_->ADOConAgenda.Connected());
+    EXPECT_EQ(main_->lblAgendaName->text(), before);
+
+    // The same firm at start-up ends the start.
+    Arrange();
+    addBrokenFirm();
+    WriteIni("CONFIG", "LastDBName", "POLOVICNI");
+    TScriptedDialogs atStart;
+    atStart.ExpectError("Sklady");
+    EXPECT_TRUE(RunStartup());
+    atStart.Verify();
+    EXPECT_FALSE(main_->ADOConAgenda.Connected());
+}
+
 TEST_F(SeznamFiremTest, RightsOfTheListAndOfItsButtons) {
     const QString noRights = QString::fromUtf8(kNoRightsText);
     AddFirm("FIRMA1.MDB", "Alfa");

@@ -5,6 +5,7 @@
 #include <QRadioButton>
 #include <stdexcept>
 
+#include "common/FilePermissions.h"
 #include "common/LockHolder.h"
 #include "common/ScriptedDialogs.h"
 #include "core/CommonUtils.h"
@@ -48,7 +49,8 @@ TEST_F(StartupTest, FirstStartMakesTheDatabasesAndOpensTheDemonstrationFirm) {
     TScriptedDialogs dialogs;
     ASSERT_FALSE(RunStartup());
     EXPECT_EQ(asked, 1);
-    EXPECT_EQ(DataFolder, ProgramFolder + "DATA/");
+    EXPECT_EQ(DataFolder, UserData() + "DATA/");
+    EXPECT_EQ(BackupFolder, UserData() + "ZALOHY/");
     EXPECT_TRUE(QFile::exists(DataFolder + "Global.MDB"));
     EXPECT_TRUE(QFile::exists(DataFolder + "DEMO.MDB"));
     EXPECT_TRUE(QFile::exists(DataFolder + "index.rpo"));
@@ -69,7 +71,9 @@ TEST_F(StartupTest, FirstStartMakesTheDatabasesAndOpensTheDemonstrationFirm) {
     EXPECT_EQ(terminations_, 1);
     EXPECT_EQ(ReadIni("CONFIG", "LastDBName"), "DEMO");
     EXPECT_EQ(ReadIni("CONFIG", "RunPrgFirst"), "0");
-    EXPECT_EQ(ReadIni("PATH", "DataPath"), ProgramFolder + "DATA/");
+    EXPECT_EQ(ReadIni("PATH", "DataPath"), UserData() + "DATA/");
+    EXPECT_EQ(ProgramIniPath(), Folder() + "home/.config/Varnobis/" + kProgramIniName);
+    EXPECT_FALSE(QFile::exists(ProgramFolder + kProgramIniName));
 }
 
 // Each way the start ends early: what the user is told, and that the program goes no further.
@@ -212,6 +216,43 @@ TEST_F(StartupTest, BackupCounterComesFromTheFirstConfigurationRowAndGoesBackAtT
     EXPECT_EQ(ReadBackupCounter(), 0);
     EXPECT_EQ(SaveBackupCounter(), 0);
     EXPECT_TRUE(main_->ADOConGlobal.OpenRowset("SELECT * FROM KonfigTab")->RowCount() == 0);
+}
+
+TEST_F(StartupTest, AStepOfTheEndThatFailsIsToldAndTheProgramStillEnds) {
+    struct Case {
+        const char* name;
+        const char* message;
+        std::function<void(TfrmMain&)> breakIt;
+        bool counterSaved;  // the last step, made after the failed one
+    };
+    const Case kCases[] = {
+        {"ini file cannot be written", "Nastavení programu se nepodařilo uložit do souboru ",
+         [](TfrmMain&) { QFile::setPermissions(ProgramFolder, QFile::ReadOwner | QFile::ExeOwner); }, true},
+        {"firm database gone", "Pracovní stav uživatele se nepodařilo uložit do databáze firmy.",
+         [](TfrmMain& m) { m.ADOConAgenda.Execute("DROP TABLE Uzivatelske"); }, true},
+        {"backup counter", "Počítadlo záloh se nepodařilo uložit do hlavní databáze.",
+         [](TfrmMain& m) { m.ADOConGlobal.Execute("DROP TABLE KonfigTab"); }, false},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        Arrange();
+        StartWithDemo();
+        c.breakIt(*main_);
+        BackupCounter = 77;
+        const int terminationsBefore = terminations_;
+        {
+            TFilePermissionsApply asAUser;
+            TScriptedDialogs dialogs;
+            dialogs.ExpectError(QString::fromUtf8(c.message));
+            SaveUserProfileAndExit();
+            dialogs.Verify();
+        }
+        QFile::setPermissions(ProgramFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        EXPECT_EQ(terminations_, terminationsBefore + 1);
+        if (c.counterSaved) {
+            EXPECT_EQ(ReadBackupCounter(), 77);
+        }
+    }
 }
 
 TEST_F(StartupTest, CancelledPasswordEndsTheStartWithoutAWord) {

@@ -10,6 +10,7 @@
 #include <QPushButton>
 
 #include "common/LockHolder.h"
+#include "common/PlantedLink.h"
 #include "core/CardProtocol.h"
 #include "core/Locks.h"
 #include "core/Login.h"
@@ -158,6 +159,21 @@ TEST_F(PoslatMailTest, TheMailGetsTheCustomersAddressThePdfAndTheLinkedDocuments
     EXPECT_EQ(mailer.messages[0].To, "nakup@adresat.cz");
     EXPECT_EQ(mailer.messages[0].Attachments, QStringList({OfferPdfPath(), folder + "x.doc", own}));
     EXPECT_EQ(State(id), 1);
+}
+
+TEST_F(PoslatMailTest, ALinkPlantedAsTheOffersPdfIsReplacedAndWhatItPointsToStays) {
+    const int id = OpenOffer(0, false, FirmWithEmail("nakup@adresat.cz"));
+    const TPlantedLink planted(Folder() + "cizi dokumenty", OfferPdfPath());
+    TFakeReportProgram program;
+    TFakeMailer mailer;
+    TScriptedDialogs dialogs;
+    dialogs.ExpectQuestion(QString::fromUtf8(kMarkSentQuestion).arg("NB00042"), false);
+    Send([&](TfrmPoslatMail& m) { m.btnOk->click(); });
+    EXPECT_EQ(result_, 0);
+    EXPECT_TRUE(planted.Intact());
+    ASSERT_EQ(mailer.messages.size(), 1u);
+    EXPECT_TRUE(QFileInfo(OfferPdfPath()).isFile());
+    EXPECT_EQ(State(id), 0);
 }
 
 TEST_F(PoslatMailTest, AnAddressIsRequiredAndCancelSendsNothing) {

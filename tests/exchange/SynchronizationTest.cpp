@@ -12,6 +12,7 @@
 #include <map>
 #include <set>
 
+#include "common/PlantedLink.h"
 #include "common/TempDir.h"
 #include "core/DataFolder.h"
 #include "core/DbSchema.h"
@@ -194,6 +195,39 @@ TEST_F(SynchronizationTest, ExportWritesOneDatabaseMemberAtTheFirmVersionWithThe
     EXPECT_EQ(Value(file, "SELECT Sklad FROM Zasoby").toLongLong(), sheet);
     EXPECT_EQ(Value(file, "SELECT Popis FROM Zasoby").toString(), QString::fromUtf8("Kabel CYKY 3x1,5"));
     EXPECT_EQ(Value(file, "SELECT COUNT(*) FROM SezIdentif").toInt(), 0);
+}
+
+TEST_F(SynchronizationTest, ALinkPlantedAsTheWorkingFileIsReplacedAndWhatItPointsToStays) {
+    Insert(remote_, "Adresar", {{"Nazev", "Elektro Novák s.r.o."}, {"RepID", "{A1}"}});
+    const QString dat = PathOf("prenos.dat");
+    ASSERT_TRUE(Export(true, false, dat)) << error_.toStdString();
+    const QString working = PrivateTempFolder + kSyncDataFileName;
+
+    struct Case {
+        const char* name;
+        bool import;
+        bool linkToFolder;  // else to a single file, which the whole firm would be written over
+    };
+    const Case kCases[] = {
+        {"export, link to a folder", false, true},
+        {"import, link to a folder", true, true},
+        {"import, link to a file", true, false},
+    };
+    int n = 0;
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        const QString target = PathOf(QString("cizi%1").arg(++n));
+        const TPlantedLink planted(target, c.linkToFolder ? working : PathOf("nepouzito"));
+        if (!c.linkToFolder) QFile::link(target + "/smlouva.odt", working);
+        if (c.import) {
+            EXPECT_TRUE(Import(dat, true, false)) << error_.toStdString();
+            EXPECT_EQ(Value(local_, "SELECT COUNT(*) FROM Adresar WHERE RepID = '{A1}'").toInt(), 1);
+        } else {
+            EXPECT_TRUE(Export(true, false, PathOf("znovu.dat"))) << error_.toStdString();
+        }
+        EXPECT_TRUE(planted.Intact());
+        QFile::remove(working);
+    }
 }
 
 TEST_F(SynchronizationTest, AnInterruptedExportWritesNoArchive) {

@@ -15,6 +15,7 @@
 
 #include "common/FilePermissions.h"
 #include "common/LogCapture.h"
+#include "common/PlantedLink.h"
 #include "common/ScriptedDialogs.h"
 #include "core/ProgramFixture.h"
 #include "core/UserSettings.h"
@@ -542,6 +543,20 @@ TEST_F(ZalohovaniTest, RestoreBringsBackTheFirmTheMainDatabaseAndTheLayouts) {
         QDir(DataFolder).entryList({"*~"}, QDir::Files) + QDir(PrintFolder).entryList({"*~"}, QDir::Files);
     EXPECT_TRUE(leftovers.isEmpty()) << leftovers.join(", ").toStdString();
     EXPECT_FALSE(QDir(PrivateTempFolder + "ZALOHA_OBNOVA").exists());
+}
+
+TEST_F(ZalohovaniTest, ALinkPlantedAsTheStagingFolderIsRemovedAndWhatItPointsToStays) {
+    const int addresses = FirmValue("SELECT COUNT(*) FROM Adresar").toInt();
+    Backup(true);
+    main_->ADOConAgenda.Execute("DELETE FROM Adresar");
+    const TPlantedLink planted(PathOf("cizi dokumenty"), PrivateTempFolder + "ZALOHA_OBNOVA");
+
+    CloseConnections();
+    EXPECT_FALSE(Restore(true, false, false));
+    OpenConnections();
+    EXPECT_TRUE(planted.Intact());
+    EXPECT_EQ(FirmValue("SELECT COUNT(*) FROM Adresar").toInt(), addresses);
+    EXPECT_FALSE(QFileInfo(PrivateTempFolder + "ZALOHA_OBNOVA").isSymLink());
 }
 
 TEST_F(ZalohovaniTest, BackupOfAnotherFirmReplacesTheOpenFirmUnderItsOwnName) {

@@ -1,9 +1,13 @@
 #include "platform/files/FileUtils.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
 
 QString IncludeTrailingPathDelimiter(const QString& path) {
     return path.isEmpty() || path.endsWith('/') ? path : path + '/';
@@ -33,6 +37,19 @@ bool DirectoryExists(const QString& path) { return !path.isEmpty() && QFileInfo(
 bool ForceDirectories(const QString& path) {
     if (path.isEmpty()) return false;
     return QDir().mkpath(path) && DirectoryExists(path);
+}
+
+bool DeleteTree(const QString& path) {
+    if (path.isEmpty()) return false;
+    const QByteArray native = QFile::encodeName(QDir::cleanPath(path));
+    struct stat st {};
+    if (::lstat(native.constData(), &st) != 0) return errno == ENOENT;
+    if (!S_ISDIR(st.st_mode)) return ::unlink(native.constData()) == 0 || errno == ENOENT;
+    const QStringList names =
+        QDir(QFile::decodeName(native))
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& name : names) DeleteTree(QFile::decodeName(native) + "/" + name);
+    return ::rmdir(native.constData()) == 0 || errno == ENOENT;
 }
 
 bool SameFileName(const QString& a, const QString& b) {

@@ -21,6 +21,10 @@ bool FileExists(const QString& path);
 bool DirectoryExists(const QString& path);
 // Makes the folder and every missing folder above it; true when it exists afterwards.
 bool ForceDirectories(const QString& path);
+// Removes whatever stands at the path: a file, a folder with everything in it, or a link. A link is
+// removed itself and never followed, so clearing a folder cannot reach past it. True when nothing
+// stands there afterwards (also when nothing stood there before).
+bool DeleteTree(const QString& path);
 
 // True when both paths name one file: links, "..", "." and doubled "/" are resolved; for paths
 // that do not exist (yet), their cleaned absolute forms are compared.

@@ -5,12 +5,14 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "common/PlantedLink.h"
 #include "common/TempDir.h"
 #include "platform/files/FileUtils.h"
 
 class FileUtilsTest : public TempDirTest {
 protected:
     void Touch(const QString& name, const QByteArray& content = "x") {
+        QDir().mkpath(QFileInfo(PathOf(name)).path());
         QFile f(PathOf(name));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(content);
@@ -54,6 +56,22 @@ TEST_F(FileUtilsTest, ExistenceAndFolders) {
     EXPECT_TRUE(DirectoryExists(PathOf("DATA/LOCK/deep/")));
     EXPECT_TRUE(ForceDirectories(PathOf("DATA/LOCK")));  // already there
     EXPECT_FALSE(ForceDirectories(PathOf("f.txt/sub")));
+}
+
+TEST_F(FileUtilsTest, DeleteTreeRemovesLinksWithoutFollowingThem) {
+    const TPlantedLink outside(PathOf("cizi"), PathOf("strom/odkaz"));
+    const TPlantedLink top(PathOf("cizi2"), PathOf("odkaz nahore"));
+    Touch("strom/sub/soubor.txt");
+    QFile::link(PathOf("cizi/smlouva.odt"), PathOf("strom/sub/odkaz na soubor"));
+    QFile::link(PathOf("nikam"), PathOf("strom/mrtvy odkaz"));
+
+    EXPECT_TRUE(DeleteTree(PathOf("strom") + "/"));
+    EXPECT_FALSE(QFileInfo::exists(PathOf("strom")));
+    EXPECT_TRUE(DeleteTree(PathOf("odkaz nahore") + "/"));
+    EXPECT_FALSE(QFileInfo(PathOf("odkaz nahore")).isSymLink());
+    EXPECT_TRUE(outside.Intact());
+    EXPECT_TRUE(top.Intact());
+    EXPECT_TRUE(DeleteTree(PathOf("nebylo")));
 }
 
 TEST_F(FileUtilsTest, SameFileThroughLinksAndDots) {
