@@ -456,6 +456,30 @@ const TTableDef* FindTableDef(const std::vector<TTableDef>& tables, const QStrin
     return nullptr;
 }
 
+QString FirmColumnDisplayFormat(const QString& table, const QString& column) {
+    // The money columns by table; the rates, percentages and quantities beside them keep their
+    // plain text.
+    static const struct {
+        const char* table;
+        std::vector<const char*> columns;
+    } kMoney[] = {
+        {"Zasoby",
+         {"NakCena", "PrCenaSDPH", "PrCenaBDPH", "PrCenaSDPH1", "PrCenaBDPH1", "PrCenaSDPH2", "PrCenaBDPH2",
+          "PrCenaSDPH3", "PrCenaBDPH3"}},
+        {"Nabidky", {"Celkem", "CelkemBDPH", "Zisk", "CelkemNC"}},
+        {"NabPolozky",
+         {"ProdCena", "NakCena", "PCSDPHMJ", "PCBDPHMJ", "PCSDPHPOL", "PCBDPHPOL", "ZiskMJ", "ZiskPol",
+          "ProdCenaPo", "VyseDPHMJ", "VyseDPHPol"}},
+    };
+    for (const auto& money : kMoney) {
+        if (table.compare(QLatin1String(money.table), Qt::CaseInsensitive) != 0) continue;
+        for (const char* name : money.columns)
+            if (column.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+                return QStringLiteral("# ### ### ##0.00");
+    }
+    return QString();
+}
+
 QStringList CreateTableStatements(const TTableDef& table) {
     QStringList columns;
     for (const TColumnDef& c : table.Columns) columns << QString("%1 %2").arg(c.Name, c.JetType);

@@ -48,5 +48,9 @@ const std::vector<TUpgradeStep>& FirmDbUpgradeSteps();
 // The table a Table step creates, from the list it belongs to.
 const TTableDef* FindTableDef(const std::vector<TTableDef>& tables, const QString& name);
 
+// The display format of a firm table's column: the amounts of money of the price list, the offers
+// and their items show grouped thousands and two decimals in every list; empty for other columns.
+QString FirmColumnDisplayFormat(const QString& table, const QString& column);
+
 // "CREATE TABLE ..." followed by its "CREATE [UNIQUE] INDEX ..." statements, in Jet SQL.
 QStringList CreateTableStatements(const TTableDef& table);

@@ -17,6 +17,7 @@
 #include "core/About.h"
 #include "core/CommonUtils.h"
 #include "core/DataFolder.h"
+#include "core/DbSchema.h"
 #include "core/Locks.h"
 #include "core/Login.h"
 #include "core/Nastaveni.h"
@@ -98,6 +99,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     adcAgenda2.Connection = &ADOConAgenda;
     // Every change made on the firm connection stamps its table for the other stations.
     HookChangeStamps(ADOConAgenda);
+    ADOConAgenda.ColumnDisplayFormat = FirmColumnDisplayFormat;
     // Whoever uses the firm's scratch query next must not inherit a filter set by the last user.
     adqAgendaFree1.AfterClose = [this](TDataSet*) {
         adqAgendaFree1.SetFiltered(false);

@@ -118,7 +118,7 @@ TEST_F(OfferFiguresTest, TheCardThePdfAndTheXmlShowTheSameDiscountVatAndTotals) 
     TFakeMailer mailer;
     TModalDriver driver;
     TFigures card;
-    QString cardDiscountText, cardTotalText;
+    QString cardDiscountText, cardTotalText, listTotal;
     const QString xml = PathOf("nabidka.xml");
 
     // The offer: the items picked one by one, each with its item card.
@@ -146,6 +146,11 @@ TEST_F(OfferFiguresTest, TheCardThePdfAndTheXmlShowTheSameDiscountVatAndTotals) 
     driver.On("frmNabidky", [&](QWidget* w) {
         auto* list = qobject_cast<TfrmNabidky*>(w);
         ASSERT_EQ(list->List().RecordCount(), 1);
+        // The list shows the offer's amounts as the card does.
+        for (int i = 0; i < list->grNabidky->Columns().Count(); ++i) {
+            TColumn* column = list->grNabidky->Columns().ColumnAt(i);
+            if (column->FieldName() == "Celkem") listTotal = list->grNabidky->GetCellText(column);
+        }
         list->grNabidky->MarkedRows().SetCurrentRowMarked(true);
         list->acExportXml->trigger();
         list->btnTisk->click();
@@ -178,6 +183,7 @@ TEST_F(OfferFiguresTest, TheCardThePdfAndTheXmlShowTheSameDiscountVatAndTotals) 
     EXPECT_EQ(card.total, std::round(card.total));
     EXPECT_EQ(cardDiscountText, FormatMoney(Currency::FromDouble(-card.discountGross)) + " s DPH");
     EXPECT_EQ(cardTotalText, FormatMoney(Currency::FromDouble(card.total)));
+    EXPECT_EQ(listTotal, cardTotalText);
     // The XML export: numbers with a decimal point.
     auto xmlNumber = [&](const char* field) {
         const QStringList values = XmlValues(xml, field);

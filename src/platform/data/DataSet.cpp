@@ -59,7 +59,10 @@ void TDataSet::SetFields(const std::vector<TFieldDef>& defs) {
     ++fieldsVersion_;
     stride_ = 0;
     cells_.Reset(0);
-    for (const TFieldDef& def : defs) AddField(def.Name, def.DataType, def.Size, def.Required);
+    // Fields kept above keep the format a window may have given them; new ones start from the
+    // format their definition brings.
+    for (const TFieldDef& def : defs)
+        AddField(def.Name, def.DataType, def.Size, def.Required)->SetDisplayFormat(def.DisplayFormat);
     DataEvent(deLayoutChange, 0);
 }
 

@@ -273,7 +273,7 @@ TField* TFields::FieldByName(const QString& name) const {
 // --- TFieldDefs
 
 TFieldDef& TFieldDefs::Add(const QString& name, TFieldType dataType, int size, bool required) {
-    items_.push_back(TFieldDef{name, dataType, size, required});
+    items_.push_back(TFieldDef{name, dataType, size, required, QString()});
     return items_.back();
 }
 

@@ -147,6 +147,7 @@ struct TFieldDef {
     TFieldType DataType = ftUnknown;
     int Size = 0;
     bool Required = false;
+    QString DisplayFormat;
 };
 
 class TFieldDefs {

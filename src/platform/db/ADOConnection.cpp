@@ -695,6 +695,8 @@ int TADOConnection::ReadRows(sqlite3_stmt* stmt, const QString& sql, std::unique
             const TJetColumnType t = JetTypeOfDeclared(QString::fromUtf8(declared), autoInc != 0);
             col.DataType = FieldTypeOf(t);
             col.Size = t.Size;
+            if (table && origin && ColumnDisplayFormat)
+                col.DisplayFormat = ColumnDisplayFormat(QString::fromUtf8(table), QString::fromUtf8(origin));
         }
         readAs.push_back(declared ? ReadAsOf(col.DataType) : ReadAs::ByValue);
         rs->Columns.push_back(col);

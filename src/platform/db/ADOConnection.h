@@ -77,6 +77,9 @@ public:
     // Called after every INSERT, UPDATE or DELETE that succeeded, with the statement as the
     // caller wrote it and the rows it affected (the change stamps hang on it).
     std::function<void(const QString& sql, int rowsAffected)> OnExecuteComplete;
+    // The display format the program gives the values of a table's column wherever a query reads
+    // it (amounts of money with grouped thousands and two decimals); empty for none.
+    std::function<QString(const QString& table, const QString& column)> ColumnDisplayFormat;
 
     // Schema lookup. Names of tables are compared without regard to letter case.
     QStringList GetTableNames();

@@ -22,7 +22,7 @@ void TADOQuery::Load() {
     std::vector<TFieldDef> defs;
     defs.reserve(rows->Columns.size());
     for (const TRowsetColumn& column : rows->Columns)
-        defs.push_back(TFieldDef{column.Name, column.DataType, column.Size});
+        defs.push_back(TFieldDef{column.Name, column.DataType, column.Size, false, column.DisplayFormat});
     SetFields(defs);
     // The snapshot's values are already in the fields' representation: they move in whole.
     TakeRecords(std::move(rows->Values));

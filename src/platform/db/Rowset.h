@@ -15,7 +15,8 @@
 struct TRowsetColumn {
     QString Name;
     TFieldType DataType = ftUnknown;
-    int Size = 0;  // characters for text columns, 0 otherwise
+    int Size = 0;           // characters for text columns, 0 otherwise
+    QString DisplayFormat;  // what the program shows the column's values with, empty for the plain text
 };
 
 struct TRowset {

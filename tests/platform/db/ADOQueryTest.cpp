@@ -70,6 +70,39 @@ TEST_F(ADOQueryTest, OpenLoadsTheRowsWithTypedFields) {
     EXPECT_EQ(q.FieldByName("ID")->AsInteger(), 4);
 }
 
+TEST_F(ADOQueryTest, AColumnTakesTheDisplayFormatTheProgramGivesItWhereverAQueryReadsIt) {
+    conn.ColumnDisplayFormat = [](const QString& table, const QString& column) {
+        return table == "Zasoby" && column == "Cena" ? QStringLiteral("0.000") : QString();
+    };
+    struct Case {
+        const char* sql;
+        const char* field;
+        const char* format;
+    };
+    const Case kCases[] = {
+        {"SELECT * FROM Zasoby ORDER BY ID", "Cena", "0.000"},
+        {"SELECT Popis, Cena AS Castka FROM Zasoby ORDER BY ID", "Castka", "0.000"},
+        {"SELECT * FROM Zasoby ORDER BY ID", "Popis", ""},
+        // A computed value comes from no column.
+        {"SELECT Cena * 2 AS Dvojnasobek FROM Zasoby ORDER BY ID", "Dvojnasobek", ""},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.sql);
+        TADOQuery q(&conn);
+        q.SetSQL(c.sql);
+        q.Open();
+        EXPECT_EQ(q.FieldByName(c.field)->DisplayFormat(), c.format);
+    }
+    // A format a window gave the field stays through a requery.
+    TADOQuery q(&conn);
+    q.SetSQL("SELECT * FROM Zasoby ORDER BY ID");
+    q.Open();
+    EXPECT_EQ(q.FieldByName("Cena")->DisplayText(), "10,500");
+    q.FieldByName("Cena")->SetDisplayFormat("0.0");
+    q.Requery();
+    EXPECT_EQ(q.FieldByName("Cena")->DisplayText(), "10,5");
+}
+
 TEST_F(ADOQueryTest, RequeryKeepsTheRecordBookmarksAndTheFilter) {
     TADOQuery q(&conn);
     q.SetSQL("SELECT * FROM Zasoby");
