@@ -518,6 +518,7 @@ void TADOConnection::Close() {
     sqlite3_close_v2(db_);
     db_ = nullptr;
     inTransaction_ = false;
+    savepoints_ = 0;
     presence_.Close();
 }
 
@@ -734,6 +735,7 @@ void TADOConnection::CommitTrans() {
     if (!inTransaction_) throw EDatabaseError(QStringLiteral("No transaction is active."));
     ExecRaw("COMMIT");  // a commit refused as busy leaves the transaction open, to retry or roll back
     inTransaction_ = false;
+    savepoints_ = 0;
 }
 
 void TADOConnection::RollbackTrans() {
@@ -744,6 +746,41 @@ void TADOConnection::RollbackTrans() {
     // the caller may try again instead of writing on into changes it believes undone.
     if (!sqlite3_get_autocommit(db_)) ExecRaw("ROLLBACK");
     inTransaction_ = false;
+    savepoints_ = 0;
+}
+
+namespace {
+
+QByteArray SavepointName(int savepoint) { return "vn_unit_" + QByteArray::number(savepoint); }
+
+}  // namespace
+
+int TADOConnection::BeginSavepoint() {
+    CheckOpen(QStringLiteral("SAVEPOINT"));
+    if (!inTransaction_) throw EDatabaseError(QStringLiteral("No transaction is active."));
+    const int savepoint = savepoints_ + 1;
+    ExecRaw(("SAVEPOINT " + SavepointName(savepoint)).constData());
+    savepoints_ = savepoint;
+    return savepoint;
+}
+
+void TADOConnection::ReleaseSavepoint(int savepoint) {
+    CheckOpen(QStringLiteral("RELEASE"));
+    if (savepoint != savepoints_) throw EDatabaseError(QStringLiteral("Savepoints end innermost first."));
+    ExecRaw(("RELEASE " + SavepointName(savepoint)).constData());
+    savepoints_ = savepoint - 1;
+}
+
+void TADOConnection::RollbackToSavepoint(int savepoint) {
+    CheckOpen(QStringLiteral("ROLLBACK TO"));
+    if (savepoint != savepoints_) throw EDatabaseError(QStringLiteral("Savepoints end innermost first."));
+    savepoints_ = savepoint - 1;
+    // An error that made the engine end the whole transaction took the savepoint with it; the
+    // outer unit learns it when it commits.
+    if (sqlite3_get_autocommit(db_)) return;
+    const QByteArray name = SavepointName(savepoint);
+    ExecRaw(("ROLLBACK TO " + name).constData());
+    ExecRaw(("RELEASE " + name).constData());
 }
 
 QStringList TADOConnection::GetTableNames() {

@@ -43,7 +43,8 @@ struct TSchemaIndex {
 // out. Statements are translated once and kept prepared per text, so a command that runs the
 // same SQL with new parameter values costs no more than a raw prepared statement.
 //
-// Transactions do not nest: BeginTrans inside a transaction is an error.
+// Transactions do not nest: BeginTrans inside a transaction is an error. A unit of work that may
+// run inside another uses savepoints instead (TTransaction does either, as the connection stands).
 class TADOConnection {
 public:
     TADOConnection();
@@ -73,6 +74,11 @@ public:
     void CommitTrans();
     void RollbackTrans();
     bool InTransaction() const { return inTransaction_; }
+    // A savepoint inside the open transaction; its number is passed back to end it. Savepoints
+    // end innermost first.
+    int BeginSavepoint();
+    void ReleaseSavepoint(int savepoint);
+    void RollbackToSavepoint(int savepoint);
 
     // Called after every INSERT, UPDATE or DELETE that succeeded, with the statement as the
     // caller wrote it and the rows it affected (the change stamps hang on it).
@@ -124,6 +130,7 @@ private:
     QString password_;
     bool inTransaction_ = false;
     int busyPauses_ = 0;  // the engine's pauses in the current try
+    int savepoints_ = 0;
     TPresenceFile presence_;
     std::unordered_map<QString, std::unique_ptr<Prepared>> cache_;
     QString lastSql_;  // shares its text with the text last_ was asked for last
