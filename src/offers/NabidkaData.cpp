@@ -20,9 +20,11 @@
 #include "offers/CiselneRady.h"
 #include "offers/NabidkaSoucty.h"
 #include "platform/data/Field.h"
+#include "platform/db/Transaction.h"
 #include "platform/text/NumberFormat.h"
 #include "platform/ui/Dialogs.h"
 #include "pricelist/PriceListUi.h"
+#include "widgets/VnScopeGuard.h"
 
 double OfferRateBasic = 0;
 double OfferRateReduced = 0;
@@ -291,7 +293,9 @@ std::vector<int> VanishedRows(const QString& table, int offerId, const QSet<int>
     return ids;
 }
 
-void SaveItems(TOfferDocument& doc, int offerId, bool existing) {
+// The writes below answer the message of a row that could not be written, or an empty text; the
+// caller undoes the whole save then, so nothing of it is left half-written.
+QString SaveItems(TOfferDocument& doc, int offerId, bool existing) {
     TMemTable& items = doc.mtTmpPolozky;
     items.CheckBrowseMode();
     const QString oldIndex = items.IndexName();
@@ -327,18 +331,26 @@ void SaveItems(TOfferDocument& doc, int offerId, bool existing) {
         }
         if (insert) cmd.Parameters.ParamByName("CisloNab")->Value = offerId;
         if (cmd.Execute() == 0) {
-            ShowError(QString::fromUtf8(kSaveItemFailedText));
-            break;
+            items.SetIndexName(oldIndex);
+            return QString::fromUtf8(kSaveItemFailedText);
         }
     }
     items.SetIndexName(oldIndex);
+    return QString();
 }
 
-void SaveDocuments(TOfferDocument& doc, int offerId, bool existing) {
+// A document to be copied into the offer's folder, with the key of the row that stores its link.
+struct TPendingCopy {
+    int recNo = 0;  // in the order of the "ID" index, which the rows are written in
+    int storedId = 0;
+};
+
+// The rows keep the paths the card holds. A document to be copied keeps its source path until the
+// copy has been made (CopyPendingDocuments, after the commit): a file copy cannot be undone with the
+// rows, and a link to the source is valid whatever happens in between.
+QString SaveDocuments(TOfferDocument& doc, int offerId, bool existing, std::vector<TPendingCopy>& copies) {
     TMemTable& docs = doc.mtTmpDokumenty;
     docs.CheckBrowseMode();
-    for (docs.First(); !docs.Eof(); docs.Next())
-        if (docs.FieldByName("CopyFile")->AsBoolean()) CopyOfferDocument(docs, offerId);
     const QString oldIndex = docs.IndexName();
     docs.SetIndexName("ID");
     TADOCommand& cmd = frmMain->adcAgenda1;
@@ -364,9 +376,32 @@ void SaveDocuments(TOfferDocument& doc, int offerId, bool existing) {
         cmd.Parameters.ParamByName("Popis")->Value = docs.FieldByName("Popis")->AsString();
         cmd.Parameters.ParamByName("Soubor")->Value = docs.FieldByName("File")->AsString();
         if (cmd.Execute() == 0) {
-            ShowError(QString::fromUtf8(kSaveDocumentFailedText));
-            break;
+            docs.SetIndexName(oldIndex);
+            return QString::fromUtf8(kSaveDocumentFailedText);
         }
+        if (docs.FieldByName("CopyFile")->AsBoolean())
+            copies.push_back({docs.RecNo(), id < 1 ? LastInsertedId() : id});
+    }
+    docs.SetIndexName(oldIndex);
+    return QString();
+}
+
+// Copies the documents of a stored offer into its folder and points their rows at the copies.
+// A copy that fails leaves its row on the source path, as the user is told.
+void CopyPendingDocuments(TOfferDocument& doc, int offerId, const std::vector<TPendingCopy>& copies) {
+    if (copies.empty()) return;
+    TMemTable& docs = doc.mtTmpDokumenty;
+    // New rows all carry the key -1, so they are found again by their place, not by a bookmark.
+    const QString oldIndex = docs.IndexName();
+    docs.SetIndexName("ID");
+    TADOCommand& cmd = frmMain->adcAgenda1;
+    for (const TPendingCopy& copy : copies) {
+        docs.SetRecNo(copy.recNo);
+        if (!CopyOfferDocument(docs, offerId)) continue;
+        cmd.SetCommandText(
+            QStringLiteral("UPDATE DokumentyNab SET Soubor = :Soubor WHERE ID = %1").arg(copy.storedId));
+        cmd.Parameters.ParamByName("Soubor")->Value = docs.FieldByName("File")->AsString();
+        cmd.Execute();
     }
     docs.SetIndexName(oldIndex);
 }
@@ -397,6 +432,78 @@ void AddHistory(const TOfferDocument& doc, int offerId, bool isNewOffer) {
     THistoryAction history;
     history.Add(isNewOffer ? THistoryActionType::Added : THistoryActionType::Changed,
                 THistoryObjectType::Offer, offerId, description, header.get(), items.get());
+}
+
+// The writes of one save, in the order the rows depend on each other: the number, the header
+// (whose key the child rows carry), the items, the documents, the history entry.
+QString WriteOffer(TOfferDocument& doc, TADOQuery& list, int& offerId, bool newOffer,
+                   std::vector<TPendingCopy>& copies) {
+    TADOCommand& cmd = frmMain->adcAgenda1;
+    QStringList columns;
+    for (const char* c : kHeaderColumns)
+        if (newOffer || !IsCreatorColumn(c)) columns << c;
+    cmd.SetCommandText(newOffer ? InsertStatement("Nabidky", columns)
+                                : UpdateStatement("Nabidky", columns, offerId));
+    // Drawn inside the save's transaction, which holds the database for writing: no other station
+    // can take the same number meanwhile. A firm without the series saves the offer unnumbered.
+    if (newOffer && doc.Header.AutomaticNumber) {
+        QString prefix, text;
+        int number = 0;
+        NextDocumentNumber(kOfferNumberSeries, prefix, number, text);
+        doc.Header.Doklad = text;
+    }
+    if (doc.Header.Nadpis.isEmpty()) doc.Header.Nadpis = QString::fromUtf8(kDefaultOfferHeading);
+    SetHeaderParams(cmd.Parameters, doc, newOffer);
+    if (cmd.Execute() == 0) return QString::fromUtf8(kSaveHeaderFailedText);
+    if (newOffer) {
+        offerId = LastInsertedId();
+        if (list.Active()) {
+            list.Requery();
+            if (!list.Locate("ID", offerId)) return QString::fromUtf8(kNewRecordNotFoundText);
+        }
+    } else if (list.Active()) {
+        RequeryAndLocate(list);
+    }
+    QString failure = SaveItems(doc, offerId, !newOffer);
+    if (failure.isEmpty()) failure = SaveDocuments(doc, offerId, !newOffer, copies);
+    if (failure.isEmpty()) AddHistory(doc, offerId, newOffer);
+    return failure;
+}
+
+// Stores the offer as one unit: the number, the header, the items, the documents and the history
+// entry are written together or not at all, so a save cut short anywhere (a row that could not be
+// written, an engine error, a killed program) leaves the stored offer as it was. False when nothing
+// was stored; the user has been told. The card keeps what the user entered, the automatic number
+// included, so that it can be saved again.
+bool SaveOffer(TOfferDocument& doc, TADOQuery& list, int& offerId, bool newOffer) {
+    const int storedId = offerId;
+    const QString shownNumber = doc.Header.Doklad;
+    bool stored = false;
+    // However the save stopped (a message, an engine error), the card may be saved again from
+    // what the user entered, the automatic number included.
+    const TScopeGuard keepCard([&] {
+        if (stored) return;
+        offerId = storedId;
+        doc.Header.Doklad = shownNumber;
+    });
+    std::vector<TPendingCopy> copies;
+    QString failure;
+    {
+        TTransaction transaction(frmMain->ADOConAgenda);
+        // The list is requeried inside the unit to stand on the saved offer.
+        transaction.AfterRollback = [&list] {
+            if (list.Active()) RequeryAndLocate(list);
+        };
+        failure = WriteOffer(doc, list, offerId, newOffer, copies);
+        if (failure.isEmpty()) transaction.Commit();
+    }
+    if (!failure.isEmpty()) {
+        ShowError(failure);
+        return false;
+    }
+    stored = true;
+    CopyPendingDocuments(doc, offerId, copies);
+    return true;
 }
 
 }  // namespace
@@ -528,11 +635,6 @@ QString OfferDocumentFolder(int offerId) {
 QString OfferDocumentFullPath(const QString& stored, int offerId) {
     if (stored.left(16).compare(kSharedFolderToken, Qt::CaseInsensitive) != 0) return stored;
     return OfferDocumentFolder(offerId) + stored.mid(16);
-}
-
-bool OfferNumberMissing(const TOfferDocument& document) {
-    if (!document.Header.AutomaticNumber) return document.Header.Doklad.trimmed().isEmpty();
-    return !NumberSeriesExists(kOfferNumberSeries);
 }
 
 bool CopyOfferDocument(TDataSet& row, int offerId) {
@@ -681,47 +783,7 @@ bool EditOffer(bool isNew, bool isCopy) {
     bool failedExit = false;
     const auto save = [&] {
         ShowWorking(true, QString::fromUtf8(kSavingOfferText));
-        TADOCommand& cmd = frmMain->adcAgenda1;
-        QStringList columns;
-        for (const char* c : kHeaderColumns)
-            if (newOffer || !IsCreatorColumn(c)) columns << c;
-        cmd.SetCommandText(newOffer ? InsertStatement("Nabidky", columns)
-                                    : UpdateStatement("Nabidky", columns, offerId));
-        if (newOffer && doc.Header.AutomaticNumber) {
-            QString prefix, text;
-            int number = 0;
-            NextDocumentNumber(kOfferNumberSeries, prefix, number, text);
-            doc.Header.Doklad = text;
-        }
-        if (doc.Header.Nadpis.isEmpty()) doc.Header.Nadpis = QString::fromUtf8(kDefaultOfferHeading);
-        // An offer without a number could not be found or printed by it; nothing is written then.
-        if (doc.Header.Doklad.trimmed().isEmpty()) {
-            ShowInformation(QString::fromUtf8(kOfferNumberMissingText));
-            failedExit = true;
-            return;
-        }
-        SetHeaderParams(cmd.Parameters, doc, newOffer);
-        if (cmd.Execute() == 0) {
-            ShowError(QString::fromUtf8(kSaveHeaderFailedText));
-            failedExit = true;
-            return;
-        }
-        if (newOffer) {
-            offerId = LastInsertedId();
-            if (list.Active()) {
-                list.Requery();
-                if (!list.Locate("ID", offerId)) {
-                    ShowError(QString::fromUtf8(kNewRecordNotFoundText));
-                    failedExit = true;
-                    return;
-                }
-            }
-        } else if (list.Active()) {
-            RequeryAndLocate(list);
-        }
-        SaveItems(doc, offerId, !newOffer);
-        SaveDocuments(doc, offerId, !newOffer);
-        AddHistory(doc, offerId, newOffer);
+        if (!SaveOffer(doc, list, offerId, newOffer)) failedExit = true;
     };
     if (!doc.ReadOnlyView) doc.Save = [&] { return SaveKeepingCardOpen(save); };
     const bool confirmed = hooks.ShowCard && hooks.ShowCard(doc) && !doc.ReadOnlyView;

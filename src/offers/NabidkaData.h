@@ -166,13 +166,9 @@ QString OfferDocumentFolder(int offerId);
 // The full path of a stored document path: the shared-folder token stands for the offer's folder.
 QString OfferDocumentFullPath(const QString& stored, int offerId);
 
-// Whether the number of the card can be stored: a typed number must not be empty, and an automatic
-// one needs the number series to draw from. The card's OK check uses it.
-bool OfferNumberMissing(const TOfferDocument& document);
-
 // Opens an offer in the card and writes it back on OK: a new offer, the offer list's current offer,
 // or a copy of it. True when it stopped or failed before or during the save (the caller only
-// refreshes), false when the card was shown and closed.
+// refreshes; a save that failed stored nothing), false when the card was shown and closed.
 bool EditOffer(bool isNew, bool isCopy);
 
 // Copies one document row's file into the offer's folder. On success the row's `File` becomes the

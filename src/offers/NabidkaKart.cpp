@@ -949,7 +949,8 @@ void TfrmNabidkaKart::btnOKClick() {
         ShowError(panNeexistujiciSazbaDPHNaPolozkach->text() + QString::fromUtf8(kSaveRefusedSuffix));
         return;
     }
-    if (edtCisloDokl->text().isEmpty()) {
+    // Blanks are no number either: the check must not let through what the list cannot show.
+    if (edtCisloDokl->text().trimmed().isEmpty()) {
         ShowInformation(QString::fromUtf8(kOfferNumberMissingText));
         return;
     }

@@ -51,6 +51,7 @@ int HoldWrite(const char* path, const char* sql) {
 }  // namespace
 
 #include "common/ScriptedDialogs.h"
+#include "common/TestChild.h"
 
 // Every test program runs inside one offscreen application with the fixed font and resolution
 // the windows are laid out for, so pixel measurements are the same on every machine.
@@ -71,9 +72,15 @@ int main(int argc, char** argv) {
     }
     qputenv("TMPDIR", QFile::encodeName(temp.path()));
     qunsetenv("XDG_RUNTIME_DIR");
-    ::testing::InitGoogleTest(&argc, argv);
+    // This program started again by a test, to play a second process (TestChild.h).
+    const bool child = argc >= 3 && std::strcmp(argv[1], "--vn-child") == 0;
+    QStringList childArguments;
+    for (int i = 3; child && i < argc; ++i) childArguments << QString::fromLocal8Bit(argv[i]);
+    const QString childName = child ? QString::fromLocal8Bit(argv[2]) : QString();
+    if (!child) ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     QApplication::setFont(QFont("DejaVu Sans", 8));
+    if (child) return RunTestChild(childName, childArguments);
     // A message box nobody scripted would wait for a click forever; this fails the test instead.
     TScriptedDialogs noMessageExpected;
     return RUN_ALL_TESTS();

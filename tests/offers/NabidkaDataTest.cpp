@@ -26,14 +26,7 @@ void AppendItem(TOfferDocument& doc, const QString& popis, double net, double ra
     calc.Set(TItemValue::PocetMJ, quantity);
     calc.RecalcDiscount();
     TMemTable& items = doc.mtTmpPolozky;
-    items.Append();
-    for (const QString& c : OfferItemColumns()) {
-        TField* f = items.FieldByName(c);
-        if (f->DataType() == ftBoolean)
-            f->SetAsBoolean(false);
-        else if (f->DataType() != ftString && f->DataType() != ftMemo)
-            f->SetValue(0);
-    }
+    AppendBlankItem(items);
     items.FieldByName("Popis")->SetAsString(popis);
     items.FieldByName("ProdCena")->SetAsFloat(net);
     items.FieldByName("SazbaDPH")->SetAsFloat(rate);
@@ -128,19 +121,92 @@ TEST_F(NabidkaDataTest, StornoAndATypedNumberDrawNothing) {
     EXPECT_EQ(Count("Nabidky", "Doklad = 'RUCNI-1'"), 1);
 }
 
-TEST_F(NabidkaDataTest, WithoutTheNumberSeriesAnOfferIsNotSavedWithoutANumber) {
-    Firm().Execute("DELETE FROM CisRady");
-    const int offers = Count("Nabidky");
-    bool missing = false;
+// An offer confirmed with OK is stored even when no number can be drawn for it: it is saved
+// unnumbered, with its items and its history, rather than thrown away after the card has closed.
+TEST_F(NabidkaDataTest, AnOfferWhoseNumberCannotBeDrawnIsSavedWithoutANumber) {
+    struct Case {
+        const char* name;
+        std::function<void()> arrange;
+    };
+    const Case kCases[] = {
+        {"the draw gives up",
+         [this] {
+             // Every number read is taken by "another station" before it can be raised.
+             NumberSeriesAfterRead = [this] { Firm().Execute("UPDATE CisRady SET Cislo = Cislo + 1"); };
+         }},
+        {"no number series", [this] { Firm().Execute("DELETE FROM CisRady"); }},
+    };
+    HistoryLevel = THistoryLevel::Basic;
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        c.arrange();
+        const int offers = Count("Nabidky");
+        CardDoes([&](TOfferDocument& doc) {
+            doc.Header.Popis = c.name;
+            AppendItem(doc, "Revize", 200, 21, 1, 1);
+            return true;
+        });
+        TScriptedDialogs dialogs;
+        EXPECT_FALSE(EditOffer(true, false));
+        NumberSeriesAfterRead = nullptr;
+        EXPECT_EQ(Count("Nabidky"), offers + 1);
+        const int id = Scalar("SELECT MAX(ID) FROM Nabidky").toInt();
+        EXPECT_EQ(Scalar(QString("SELECT Doklad FROM Nabidky WHERE ID = %1").arg(id)).toString(), "");
+        EXPECT_EQ(Scalar(QString("SELECT Popis FROM Nabidky WHERE ID = %1").arg(id)).toString(), c.name);
+        EXPECT_EQ(Count("NabPolozky", QString("CisloNab = %1").arg(id)), 1);
+        EXPECT_EQ(Count("Akce", QString("ObjectID = %1").arg(id)), 1);
+    }
+}
+
+// A row that cannot be written undoes the whole save: the stored offer stays as it was, header,
+// items and history alike, instead of keeping the new header with the items as far as they got.
+TEST_F(NabidkaDataTest, ASaveThatFailsHalfwayStoresNothingOfIt) {
+    HistoryLevel = THistoryLevel::Basic;
+    StandOn(1);
+    const QString popis = Scalar("SELECT Popis FROM Nabidky WHERE ID = 1").toString();
+    const int items = Count("NabPolozky", "CisloNab = 1");
+    const int history = Count("Akce", "ObjectID = 1");
+    const int lastItem = Scalar("SELECT MAX(ID) FROM NabPolozky WHERE CisloNab = 1").toInt();
     CardDoes([&](TOfferDocument& doc) {
-        missing = OfferNumberMissing(doc);
+        doc.Header.Popis = "změněno";
+        AppendItem(doc, "Nová položka", 50, 21, 2, 100);
+        // Another station removes the last stored item while the card is open: its update will
+        // find no row.
+        Firm().Execute(QString("DELETE FROM NabPolozky WHERE ID = %1").arg(lastItem));
         return true;
     });
     TScriptedDialogs dialogs;
-    dialogs.ExpectInformation(kOfferNumberMissingText);
+    dialogs.ExpectError("\"NabPolozky\"");
+    EXPECT_TRUE(EditOffer(false, false));
+    EXPECT_EQ(Scalar("SELECT Popis FROM Nabidky WHERE ID = 1").toString(), popis);
+    EXPECT_EQ(Count("NabPolozky", "CisloNab = 1"), items - 1);
+    EXPECT_EQ(Count("NabPolozky", "Popis = 'Nová položka'"), 0);
+    EXPECT_EQ(Count("Akce", "ObjectID = 1"), history);
+    EXPECT_FALSE(Firm().InTransaction());
+    EXPECT_FALSE(QFile::exists(RecordLockPath("Nabidky", 1)));
+}
+
+// A new offer whose save fails leaves no row behind, neither in the database nor in the list, and
+// its automatic number is not used up.
+TEST_F(NabidkaDataTest, ANewOfferWhoseSaveFailsLeavesNoTrace) {
+    const int next = NextNumber();
+    const int offers = Count("Nabidky");
+    const int listed = List().RecordCount();
+    CardDoes([&](TOfferDocument& doc) {
+        AppendItem(doc, "Montáž", 100, 21, 1, 1);
+        // An update of a row the card believes stored but that is not there.
+        doc.mtTmpPolozky.Edit();
+        doc.mtTmpPolozky.FieldByName("LockID")->SetAsInteger(999999);
+        doc.mtTmpPolozky.Post();
+        return true;
+    });
+    TScriptedDialogs dialogs;
+    dialogs.ExpectError("\"NabPolozky\"");
     EXPECT_TRUE(EditOffer(true, false));
-    EXPECT_TRUE(missing);
     EXPECT_EQ(Count("Nabidky"), offers);
+    EXPECT_EQ(List().RecordCount(), listed);
+    EXPECT_EQ(NextNumber(), next);
+    EXPECT_EQ(OfferCardData().Header.Doklad, kAutomaticNumberText);
 }
 
 TEST_F(NabidkaDataTest, AnEditedOfferIsWrittenByDifferenceDeletesFirst) {

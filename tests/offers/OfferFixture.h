@@ -11,6 +11,18 @@
 #include "platform/data/Field.h"
 #include "platform/db/Rowset.h"
 
+// Appends an item row with every number 0 and every flag off, left open for the test to fill.
+inline void AppendBlankItem(TMemTable& items) {
+    items.Append();
+    for (const QString& c : OfferItemColumns()) {
+        TField* f = items.FieldByName(c);
+        if (f->DataType() == ftBoolean)
+            f->SetAsBoolean(false);
+        else if (f->DataType() != ftString && f->DataType() != ftMemo)
+            f->SetValue(0);
+    }
+}
+
 // The demonstration firm opened as at a second start, with the offer list open on every offer,
 // and the offer card's and item card's hooks free for each test to set.
 class OfferFixture : public ProgramFixture {
