@@ -32,9 +32,11 @@
 #include "core/Working.h"
 #include "platform/data/Field.h"
 #include "platform/db/ADOQuery.h"
+#include "platform/db/Transaction.h"
 #include "platform/ui/Dialogs.h"
 #include "pricelist/CenHlad.h"
 #include "widgets/VnDBGrids.h"
+#include "widgets/VnScopeGuard.h"
 
 namespace {
 
@@ -162,11 +164,22 @@ void DeleteRemovedChildren(const QString& table, int firmId, const std::set<int>
         if (!kept.count(id)) ExecAgenda(QString("DELETE FROM %1 WHERE ID = :ID").arg(table), {{"ID", id}});
 }
 
-void SaveDocuments(TfrmAdrKart& card, int firmId, bool existingFirm) {
+// A document to be copied into the firm's folder, with the key of the row that stores its link.
+struct TPendingCopy {
+    int recNo = 0;  // in the order of the "ID" index, which the rows are written in
+    int storedId = 0;
+};
+
+// The writes of the child tables answer the message of a row that could not be written, or an
+// empty text; the caller then undoes the whole save. A document to be copied is stored with its
+// source path until the copy has been made after the commit: a link to the source stays valid
+// whatever happens in between, and a file copy cannot be undone with the rows.
+QString SaveDocuments(TfrmAdrKart& card, int firmId, bool existingFirm, std::vector<TPendingCopy>& copies) {
     TMemTable& documents = card.mtTmpDokumenty;
     documents.SetIndexName("ID");
     if (existingFirm) DeleteRemovedChildren("Dokumenty", firmId, CardKeys(documents, "ID"));
     documents.DisableControls();
+    TScopeGuard enable([&] { documents.EnableControls(); });
     for (documents.First(); !documents.Eof(); documents.Next()) {
         const int id = documents.FieldByName("ID")->AsInteger();
         const QString popis = documents.FieldByName("Popis")->AsString();
@@ -178,19 +191,36 @@ void SaveDocuments(TfrmAdrKart& card, int firmId, bool existingFirm) {
                       {{"Popis", popis}, {"Soubor", soubor}, {"CisloAdr", firmId}})
                 : ExecAgenda("UPDATE Dokumenty SET Popis = :Popis, Soubor = :Soubor WHERE ID = :ID",
                              {{"Popis", popis}, {"Soubor", soubor}, {"ID", id}});
-        if (rows == 0) {
-            ShowError(QString::fromUtf8(kDocumentSaveFailed));
-            break;
-        }
+        if (rows == 0) return QString::fromUtf8(kDocumentSaveFailed);
+        if (documents.FieldByName("CopyFile")->AsBoolean())
+            copies.push_back({documents.RecNo(), id < 1 ? LastInsertedId() : id});
     }
-    documents.EnableControls();
+    return QString();
 }
 
-void SaveContacts(TfrmAdrKart& card, int firmId, bool existingFirm) {
+// Copies the flagged documents of a stored firm into its folder (the list stands on the firm) and
+// points the rows of those that were copied at the copies.
+void CopyPendingDocuments(TfrmAdrKart& card, const std::vector<TPendingCopy>& copies) {
+    if (copies.empty()) return;
+    TMemTable& documents = card.mtTmpDokumenty;
+    documents.SetIndexName("ID");
+    CopyDocumentsToSharedFolder(documents, TDocumentFolderMode::Firm);
+    // New rows all carry the key -1, so they are found again by their place, not by a bookmark.
+    for (const TPendingCopy& copy : copies) {
+        documents.SetRecNo(copy.recNo);
+        const QString file = documents.FieldByName("File")->AsString();
+        if (IsSharedFolderPath(file))
+            ExecAgenda("UPDATE Dokumenty SET Soubor = :Soubor WHERE ID = :ID",
+                       {{"Soubor", file}, {"ID", copy.storedId}});
+    }
+}
+
+QString SaveContacts(TfrmAdrKart& card, int firmId, bool existingFirm) {
     TMemTable& contacts = card.mtTmpKontakty;
     contacts.SetIndexName("LockID");
     if (existingFirm) DeleteRemovedChildren("Kontakty", firmId, CardKeys(contacts, "LockID"));
     contacts.DisableControls();
+    TScopeGuard enable([&] { contacts.EnableControls(); });
     for (contacts.First(); !contacts.Eof(); contacts.Next()) {
         const int lockId = contacts.FieldByName("LockID")->AsInteger();
         TParamValues params;
@@ -221,12 +251,9 @@ void SaveContacts(TfrmAdrKart& card, int firmId, bool existingFirm) {
                 ":ID",
                 params);
         }
-        if (rows == 0) {
-            ShowError(QString::fromUtf8(kContactSaveFailed));
-            break;
-        }
+        if (rows == 0) return QString::fromUtf8(kContactSaveFailed);
     }
-    contacts.EnableControls();
+    return QString();
 }
 
 // Writes the firm; its new key for a new firm (0 after an update), -1 when the save failed and
@@ -702,21 +729,39 @@ int EditAddress(bool isNew, bool copy, bool readOnly, const QString& ico) {
     ShowWorking(false);
 
     // The firm is written from the card's OK: a database error the save cannot wait out keeps the
-    // card open with what the user typed.
+    // card open with what the user typed. The firm, its documents and its contacts are stored as
+    // one unit: a save cut short anywhere (a row that could not be written, an engine error, a
+    // killed program) leaves the firm as it was.
     int result = 0;
     card.OnSave = [&] {
         return SaveKeepingCardOpen([&] {
             ShowWorking(true, QString::fromUtf8(kAddressSaving));
-            const int newId = SaveAddress(card, session, creating);
-            if (newId < 0) {
+            std::vector<TPendingCopy> copies;
+            QString failure;
+            {
+                TTransaction transaction(frmMain->ADOConAgenda);
+                // The list is requeried inside the unit to stand on the saved firm.
+                transaction.AfterRollback = [&list] {
+                    if (list.Active()) RequeryAndLocate(list);
+                };
+                const int newId = SaveAddress(card, session, creating);
+                if (newId < 0) {
+                    result = -1;
+                    return;
+                }
+                const int firmId = creating ? newId : card.AddressID;
+                failure = SaveDocuments(card, firmId, !creating, copies);
+                if (failure.isEmpty()) failure = SaveContacts(card, firmId, !creating);
+                if (failure.isEmpty()) transaction.Commit();
+            }
+            if (!failure.isEmpty()) {
+                ShowWorking(false);
+                ShowError(failure);
                 result = -1;
                 return;
             }
-            const int firmId = creating ? newId : card.AddressID;
-            // The list stands on the saved firm now, so its folder is the one the copies go to.
-            CopyDocumentsToSharedFolder(card.mtTmpDokumenty, TDocumentFolderMode::Firm);
-            SaveDocuments(card, firmId, !creating);
-            SaveContacts(card, firmId, !creating);
+            // The list stands on the saved firm, so its folder is the one the copies go to.
+            CopyPendingDocuments(card, copies);
         });
     };
     if (card.exec() != kResultOk || card.ReadOnly || card.InUse) return 0;
