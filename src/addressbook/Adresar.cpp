@@ -28,6 +28,7 @@
 #include "platform/data/DataSetError.h"
 #include "platform/data/Field.h"
 #include "platform/db/ADOQuery.h"
+#include "platform/db/Transaction.h"
 #include "platform/ui/Dialogs.h"
 #include "widgets/VnDBGrids.h"
 
@@ -70,10 +71,13 @@ bool HasRows() { return Addresses().Active() && !Addresses().IsEmpty(); }
 int CurrentAddressId() { return HasRows() ? Addresses().FieldByName("ID")->AsInteger() : 0; }
 
 void DeleteAddressRows(int id) {
-    // The firm's files in the shared document folder stay: other programs may still use them.
+    // The firm's files in the shared document folder stay: other programs may still use them. Its
+    // rows go together: a firm is never left without the contacts it had, nor contacts without it.
+    TTransaction transaction(frmMain->ADOConAgenda);
     ExecAgenda("DELETE FROM Adresar WHERE ID = :ID", {{"ID", id}});
     ExecAgenda("DELETE FROM Dokumenty WHERE CisloAdr = :ID", {{"ID", id}});
     ExecAgenda("DELETE FROM Kontakty WHERE CisloAdr = :ID", {{"ID", id}});
+    transaction.Commit();
 }
 
 }  // namespace

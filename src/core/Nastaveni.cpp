@@ -29,6 +29,7 @@
 #include "core/UserSettings.h"
 #include "offers/Sablony.h"
 #include "platform/data/Field.h"
+#include "platform/db/Transaction.h"
 #include "platform/text/NumberFormat.h"
 #include "platform/ui/CurrencyEdit.h"
 #include "platform/ui/Dialogs.h"
@@ -535,6 +536,9 @@ void SaveDialog(const TfrmNastaveni& d) {
     ApplyPurchasePriceSwitch();
     SetMainLogo(d.LogoData);
 
+    // Every value of the dialog lives in the firm database and is stored as one unit: a save cut
+    // short never leaves half of the settings new and half old.
+    TTransaction transaction(frmMain->ADOConAgenda);
     SaveFirmSettings();
     SaveUserValue(usOfferPrintAfterNew, BoolToStoredText(OfferPrintAfterNew));
     SaveUserValue(usOfferTemplate, NewOfferTemplate);
@@ -543,6 +547,7 @@ void SaveDialog(const TfrmNastaveni& d) {
     SaveUserValue(usHidePurchasePrices, BoolToStoredText(HidePurchasePrices));
     SaveLogo(d.LogoData);
     SaveSeries(d.edPrefix->text().trimmed(), d.spCislo->value(), d.spPocetMist->value());
+    transaction.Commit();
 }
 
 QWidget* Labelled(const char* text, QWidget* field, QWidget* parent) {

@@ -7,6 +7,7 @@
 #include "core/Login.h"
 #include "core/Main.h"
 #include "core/MemTableStream.h"
+#include "platform/db/Transaction.h"
 #include "platform/text/NumberFormat.h"
 #include "widgets/VnDBGrids.h"
 
@@ -655,6 +656,9 @@ int SaveSessionState() {
     if (notes.Active() && !notes.IsEmpty() && notes.FindField("ID"))
         LastNoteID = notes.FieldByName("ID")->AsInteger();
 
+    // The working state is stored as one unit (and with one wait for the disk, not one per value):
+    // a program ended halfway through keeps the whole state of its last run.
+    TTransaction transaction(frmMain->ADOConAgenda);
     Save(usOfferListLegend, BoolToStoredText(OfferListLegendShown));
     Save(usCurrentSheet, QString::number(CurrentSheetId));
     Save(usPriceListGroupsShown, BoolToStoredText(PriceListGroupsShown));
@@ -681,6 +685,7 @@ int SaveSessionState() {
     }
     if (frmMain->mtSkladPos.Active()) SaveMemo(6, SaveTableToString(frmMain->mtSkladPos, mtfSaveData));
     if (frmMain->mtSkupinaPos.Active()) SaveMemo(7, SaveTableToString(frmMain->mtSkupinaPos, mtfSaveData));
+    transaction.Commit();
     return 0;
 }
 
@@ -706,6 +711,7 @@ int LoadWindowGeometry() {
 }
 
 int SaveWindowGeometry() {
+    TTransaction transaction(frmMain->ADOConGlobal);
     for (int w = 0; w < static_cast<int>(Windows().size()); ++w) {
         const auto which = static_cast<TSessionWindow>(w);
         QWidget* window = SessionWindow(which);
@@ -720,5 +726,6 @@ int SaveWindowGeometry() {
         SaveGeometry(which, gpWidth, QString::number(bounds.width()));
         SaveGeometry(which, gpMax, BoolToStoredText(maximised));
     }
+    transaction.Commit();
     return 0;
 }

@@ -35,6 +35,7 @@
 #include "offers/SummaryReportNabidky.h"
 #include "platform/data/Field.h"
 #include "platform/db/ADOQuery.h"
+#include "platform/db/Transaction.h"
 #include "platform/text/OleDate.h"
 #include "platform/ui/Dialogs.h"
 #include "pricelist/PriceListUi.h"
@@ -594,11 +595,14 @@ bool TfrmNabidky::DeleteOne(int id) {
         ShowWarning(QString::fromUtf8(kLockedOfferCannotBeDeleted));
         return false;
     }
+    // The offer goes with its items, documents and history, or not at all.
+    TTransaction transaction(frmMain->ADOConAgenda);
     ExecAgenda("DELETE FROM Nabidky WHERE ID = :ID", {{"ID", id}});
     ExecAgenda("DELETE FROM NabPolozky WHERE CisloNab = :ID", {{"ID", id}});
     ExecAgenda("DELETE FROM DokumentyNab WHERE CisloNab = :ID", {{"ID", id}});
     ExecAgenda("DELETE FROM Akce WHERE (ObjectID = :ID) AND (ObjectType = :ObjectType)",
                {{"ID", id}, {"ObjectType", static_cast<int>(THistoryObjectType::Offer)}});
+    transaction.Commit();
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include "core/Main.h"
 #include "platform/data/Field.h"
 #include "platform/db/ADOQuery.h"
+#include "platform/db/Transaction.h"
 #include "platform/ui/Dialogs.h"
 #include "pricelist/CenHladDetail.h"
 #include "widgets/VnDBGrids.h"
@@ -119,12 +120,17 @@ void TfrmCenHlad::DeleteCurrent() {
     if (!PrepareRecordDelete(levels, RecordLockPath("CenHlad", id), standOn)) return;
     const QString code = levels.FieldByName("Zkratka")->AsString();
     if (!AskQuestion(QString::fromUtf8(kConfirmLevelDelete).arg(code))) return;
-    ExecAgenda("DELETE FROM CenHlad WHERE ID = :ID", {{"ID", id}});
+    {
+        // The level goes with every group's rule for it, or not at all.
+        TTransaction transaction(frmMain->ADOConAgenda);
+        ExecAgenda("DELETE FROM CenHlad WHERE ID = :ID", {{"ID", id}});
+        // Every group loses its rule for the level; the code is bound, so a quote in it cannot reach
+        // other rows.
+        ExecAgenda("DELETE FROM CenSkupPol WHERE Zkratka = :Zkratka", {{"Zkratka", code}});
+        transaction.Commit();
+    }
     levels.Requery();
     levels.Locate("ID", standOn);
-    // Every group loses its rule for the level; the code is bound, so a quote in it cannot reach
-    // other rows.
-    ExecAgenda("DELETE FROM CenSkupPol WHERE Zkratka = :Zkratka", {{"Zkratka", code}});
 }
 
 int ShowPriceLevelList(int mode, const QString& levelCode, bool closeAfter, bool editButtons) {

@@ -17,6 +17,7 @@
 #include "platform/data/Field.h"
 #include "platform/db/ADOQuery.h"
 #include "platform/db/Rowset.h"
+#include "platform/db/Transaction.h"
 #include "platform/ui/CurrencyEdit.h"
 #include "platform/ui/Dialogs.h"
 #include "pricelist/PriceRules.h"
@@ -235,6 +236,13 @@ int EditPriceLevel(bool add) {
                            {"Zaok", v.Zaok},
                            {"TypHodnoty", v.TypHodnoty},
                            {"VychCena", v.VychCena}};
+    // The level and the rules and items that follow its code are stored as one unit: a save cut
+    // short never leaves items or rules naming a code that no level has. The address book follows
+    // only after the user's answer, so it is a step of its own.
+    TTransaction transaction(frmMain->ADOConAgenda);
+    transaction.AfterRollback = [&levels] {
+        if (levels.Active()) RequeryAndLocate(levels);
+    };
     int rows = 0;
     if (add) {
         rows = ExecAgenda(
@@ -252,7 +260,10 @@ int EditPriceLevel(bool add) {
     }
     const int newId = add && rows > 0 ? LastInsertedId() : 0;
     if (!card.AfterSave(levels, rows, newId)) return -1;
-    if (add) return kResultOk;
+    if (add) {
+        transaction.Commit();
+        return kResultOk;
+    }
 
     // The rules and items that name the level follow it; codes are bound, never spliced.
     TWorkingShown working(QString::fromUtf8(kWait));
@@ -277,6 +288,7 @@ int EditPriceLevel(bool add) {
                        {{"New", code}, {"Old", oldCode}});
         }
     }
+    transaction.Commit();
     working.Hide();
     if (renamed && AskQuestion(QString::fromUtf8(kAskAddresses))) {
         TWorkingShown again(QString::fromUtf8(kWait));

@@ -7,6 +7,7 @@
 #include "core/Main.h"
 #include "platform/data/Field.h"
 #include "platform/db/ADOQuery.h"
+#include "platform/db/Transaction.h"
 #include "platform/ui/Dialogs.h"
 #include "pricelist/CenSkupDetail.h"
 
@@ -41,10 +42,15 @@ void TfrmCenSkup::DeleteCurrent() {
     if (!PrepareRecordDelete(groups, RecordLockPath("CenSkup", id), standOn)) return;
     const QString code = groups.FieldByName("Zkratka")->AsString();
     if (!AskQuestion(QString::fromUtf8(kConfirmGroupDelete).arg(code))) return;
-    ExecAgenda("DELETE FROM CenSkup WHERE ID = :ID", {{"ID", id}});
+    {
+        // The group goes with its rules, or not at all.
+        TTransaction transaction(frmMain->ADOConAgenda);
+        ExecAgenda("DELETE FROM CenSkup WHERE ID = :ID", {{"ID", id}});
+        ExecAgenda("DELETE FROM CenSkupPol WHERE IDCenSkup = :ID", {{"ID", id}});
+        transaction.Commit();
+    }
     groups.Requery();
     groups.Locate("ID", standOn);
-    ExecAgenda("DELETE FROM CenSkupPol WHERE IDCenSkup = :ID", {{"ID", id}});
 }
 
 int ShowPriceGroupList(int mode, int groupId, bool closeAfter) {

@@ -16,6 +16,7 @@
 #include "core/Main.h"
 #include "platform/data/Field.h"
 #include "platform/db/ADOQuery.h"
+#include "platform/db/Transaction.h"
 #include "platform/ui/CurrencyEdit.h"
 #include "platform/ui/Dialogs.h"
 #include "pricelist/CenHlad.h"
@@ -435,6 +436,12 @@ int EditPriceGroup(bool add) {
                            {"Zaok", window.cmbZaok->currentIndex()},
                            {"Vlastni", window.chckVlastni->isChecked()},
                            {"TypHodnoty", window.cmbTypHodnoty->currentIndex()}};
+    // The group, its rules and the items that follow its code are stored as one unit: a save cut
+    // short never leaves a group with part of its rules, or items naming a code no group has.
+    TTransaction transaction(frmMain->ADOConAgenda);
+    transaction.AfterRollback = [&groups] {
+        if (groups.Active()) RequeryAndLocate(groups);
+    };
     int rows = 0;
     if (add) {
         rows = ExecAgenda(
@@ -500,15 +507,18 @@ int EditPriceGroup(bool add) {
                 rule);
         }
         if (written == 0) {
+            // Undone before the message, so that no other station waits while it is read.
+            transaction.Rollback();
             working.Hide();
             ShowError(QString::fromUtf8(kRuleSaveFailed));
-            break;
+            return -1;
         }
     }
 
     if (!add && code != oldCode)
         ExecAgenda("UPDATE Zasoby SET CenSkupina = :CenSkupina WHERE CenSkupina = :Old",
                    {{"CenSkupina", code}, {"Old", oldCode}});
+    transaction.Commit();
     working.Hide();
     if (!add) ShowInformation(QString::fromUtf8(kRecalculateLater));
     return 0;

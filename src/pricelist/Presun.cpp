@@ -18,6 +18,7 @@
 #include "core/Working.h"
 #include "platform/data/Field.h"
 #include "platform/db/ADOQuery.h"
+#include "platform/db/Transaction.h"
 #include "platform/ui/Dialogs.h"
 #include "pricelist/PriceListUi.h"
 #include "pricelist/SklSkupiny.h"
@@ -238,12 +239,14 @@ void TfrmPresunZkopiruj::MoveGroups() {
             if (groups.FieldByName("Zakladni")->AsBoolean()) {
                 basicSkipped = true;
             } else {
-                // The items first: should the group's own row fail, they are still on a sheet with
-                // a group of theirs rather than under a group on another sheet.
+                // A group moves with its items or not at all: never items under a group that
+                // stands on another sheet. The run may stop between groups, not inside one.
+                TTransaction transaction(frmMain->ADOConAgenda);
                 ExecAgenda("UPDATE Zasoby SET Sklad = :Sklad WHERE Skupina = :ID",
                            {{"Sklad", sheetId_}, {"ID", id}});
                 ExecAgenda("UPDATE Skupiny SET Sklad = :Sklad WHERE ID = :ID",
                            {{"Sklad", sheetId_}, {"ID", id}});
+                transaction.Commit();
             }
         }
         QApplication::processEvents();

@@ -16,6 +16,7 @@
 #include "platform/data/Field.h"
 #include "platform/db/ADOConnection.h"
 #include "platform/db/ADOQuery.h"
+#include "platform/db/Transaction.h"
 #include "platform/ui/Dialogs.h"
 #include "pricelist/KartaSkladu.h"
 #include "widgets/VnDBGrids.h"
@@ -262,6 +263,11 @@ void EditSheet(bool add) {
     }
     if (window.exec() != kResultOk) return;
 
+    // A new sheet is stored with its basic group or not at all: items need a group to stand in.
+    TTransaction transaction(frmMain->ADOConAgenda);
+    transaction.AfterRollback = [&sheets] {
+        if (sheets.Active()) RequeryAndLocate(sheets);
+    };
     int rows = 0;
     if (add) {
         sheets.Last();
@@ -275,6 +281,7 @@ void EditSheet(bool add) {
     const int newId = add && rows > 0 ? LastInsertedId() : 0;
     if (!card.AfterSave(sheets, rows, newId)) return;
     if (add) CreateBasicGroup(newId);
+    transaction.Commit();
     RefreshSheetTabs();
 }
 
@@ -284,8 +291,11 @@ void RenumberSheets() {
     int poradi = 0;
     std::vector<int> ids;
     for (sheets.First(); !sheets.Eof(); sheets.Next()) ids.push_back(sheets.FieldByName("ID")->AsInteger());
+    // Cut short, a renumbering would leave two sheets on one place.
+    TTransaction transaction(frmMain->ADOConAgenda);
     for (int id : ids)
         ExecAgenda("UPDATE Sklady SET Poradi = :Poradi WHERE ID = :ID", {{"Poradi", ++poradi}, {"ID", id}});
+    transaction.Commit();
     sheets.EnableControls();
     RequeryAndLocate(sheets);
 }
@@ -303,7 +313,8 @@ void MoveSheet(int step) {
     sheets.Locate("ID", currentId);
     sheets.EnableControls();
     // Orders written by hand or by older versions may have gaps or repeats; a swap is only a move
-    // once the order runs 1..n.
+    // once the order runs 1..n. The move is one step: renumbered and swapped, or as it was.
+    TTransaction transaction(frmMain->ADOConAgenda);
     RenumberSheets();
 
     sheets.Locate("ID", currentId);
@@ -312,6 +323,7 @@ void MoveSheet(int step) {
     const int q = sheets.FieldByName("Poradi")->AsInteger();
     ExecAgenda("UPDATE Sklady SET Poradi = :Poradi WHERE ID = :ID", {{"Poradi", p}, {"ID", targetId}});
     ExecAgenda("UPDATE Sklady SET Poradi = :Poradi WHERE ID = :ID", {{"Poradi", q}, {"ID", currentId}});
+    transaction.Commit();
     sheets.Close();
     sheets.Open();
     sheets.Locate("Poradi", q);

@@ -15,6 +15,7 @@
 #include "core/Nastaveni.h"
 #include "core/SettingsFixture.h"
 #include "offers/Sablony.h"
+#include "platform/db/DatabaseError.h"
 #include "platform/ui/CurrencyEdit.h"
 #include "platform/ui/DirectoryEdit.h"
 #include "platform/ui/ModalHelper.h"
@@ -420,3 +421,20 @@ TEST_F(NastaveniTest, MainWindowMenuOpensTheDialogAndTheNewNameShows) {
 }
 
 }  // namespace
+
+// The settings are stored as one unit: an engine error at the last of them (the number series)
+// leaves none of the new values stored, rather than a new name with an old series.
+TEST_F(NastaveniTest, AnEngineErrorPartWayStoresNoneOfTheSettings) {
+    main_->ADOConAgenda.Execute(
+        "CREATE TRIGGER odmitnout BEFORE INSERT ON CisRady BEGIN SELECT RAISE(ABORT, 'plný disk'); END");
+    ExecSettingsDialog = [](TfrmNastaveni& d) {
+        d.edNazev->setText("Nová firma s.r.o.");
+        d.edPrefix->setText("NB");
+        d.btnOK->click();
+        return d.result();
+    };
+    EXPECT_THROW(FirmSettings(true), EDatabaseError);
+    EXPECT_FALSE(main_->ADOConAgenda.InTransaction());
+    EXPECT_EQ(Count(main_->ADOConAgenda, "SELECT * FROM Nastaveni"), 0);
+    EXPECT_EQ(Count(main_->ADOConAgenda, "SELECT * FROM ImgData"), 0);
+}

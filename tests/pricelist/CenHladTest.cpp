@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -196,6 +197,27 @@ TEST_F(CenHladTest, ALevelThatWouldGiveAGroupAFourthFixedRuleIsNotSaved) {
         Int(QString("SELECT COUNT(*) FROM CenSkupPol WHERE IDCenSkup = %1 AND Prepocitat = 0").arg(g1_)), 3);
     EXPECT_EQ(
         Int(QString("SELECT COUNT(*) FROM CenSkupPol WHERE IDCenSkup = %1 AND Prepocitat = 0").arg(g2_)), 0);
+}
+
+// A rename cut short by the engine (here: the items refuse the update) leaves nothing of it:
+// no rule or group naming a code that no level has.
+TEST_F(CenHladTest, ARenameCutShortLeavesTheLevelItsRulesAndItemsAsTheyWere) {
+    ASSERT_EQ(sqlite3_exec(
+                  Con().Handle(),
+                  "CREATE TRIGGER vn_refuse BEFORE UPDATE ON Zasoby BEGIN SELECT RAISE(ABORT, 'full'); END",
+                  nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    ASSERT_TRUE(main_->adqCenHlad.Locate("ID", level_));
+    dialogs_.ExpectQuestion(QString::fromUtf8("Opravdu chcete změnit zkratku této cenové hladiny ?"), true);
+    TModalDriver driver;
+    driver.On("frmCenHladDetail", Rename("B", 12));
+    EXPECT_THROW(EditPriceLevel(false), EDatabaseError);
+    sqlite3_exec(Con().Handle(), "DROP TRIGGER vn_refuse", nullptr, nullptr, nullptr);
+    EXPECT_EQ(Column("SELECT Zkratka FROM CenHlad ORDER BY ID"), "A|ZKRATKA");
+    EXPECT_EQ(Rules(), QString("%1:A=10|%1:ZKRATKA=5|%2:A=3").arg(g1_).arg(g2_));
+    EXPECT_EQ(Slots(), "A,ZKRATKA,|ZKRATKA,,A");
+    EXPECT_FALSE(main_->ADOConAgenda.InTransaction());
+    EXPECT_EQ(main_->adqCenHlad.FieldByName("Zkratka")->AsString(), "A");
 }
 
 TEST_F(CenHladTest, DeletingALevelRemovesItsRulesOnlyAndNeverWhileItIsOpenElsewhere) {

@@ -187,3 +187,23 @@ TEST_F(CenSkupTest, ANewGroupStartsWithItsOwnItemSettingsAndTheListDeletesItWith
     EXPECT_EQ(Int("SELECT COUNT(*) FROM CenSkupPol"), 0);
     EXPECT_EQ(Column("SELECT CenSkupina FROM Zasoby"), "G");
 }
+
+// A rule that cannot be written undoes the whole save: the group keeps its code and its rules,
+// and the items their group, instead of a renamed group with part of its rules.
+TEST_F(CenSkupTest, ARuleThatCannotBeWrittenLeavesTheGroupAsItWas) {
+    dialogs_.ExpectQuestion(QString::fromUtf8("Opravdu chcete změnit zkratku této cenové skupiny ?"), true)
+        .ExpectError("\"CenSkupPol\"");
+    TModalDriver driver;
+    driver.On("frmCenSkupDetail", [this](QWidget* w) {
+        auto* card = static_cast<TfrmCenSkupDetail*>(w);
+        card->edtZkratka->setText("H");
+        // Another station deletes the group's second rule meanwhile: its update finds no row.
+        Exec("DELETE FROM CenSkupPol WHERE Zkratka = 'F1'");
+        TModalDriver::Click(w, "btnOK");
+    });
+    EXPECT_EQ(EditPriceGroup(false), -1);
+    EXPECT_EQ(Column("SELECT Zkratka FROM CenSkup"), "G");
+    EXPECT_EQ(Rules(), "V=5P");
+    EXPECT_EQ(Column("SELECT CenSkupina FROM Zasoby"), "G");
+    EXPECT_EQ(main_->adqCenSkup.FieldByName("Zkratka")->AsString(), "G");
+}
