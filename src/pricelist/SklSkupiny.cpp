@@ -9,6 +9,7 @@
 #include "core/Working.h"
 #include "platform/data/Field.h"
 #include "platform/db/ADOQuery.h"
+#include "platform/db/Transaction.h"
 #include "platform/ui/Dialogs.h"
 #include "pricelist/KartaSkupiny.h"
 #include "pricelist/Sklady.h"
@@ -135,8 +136,13 @@ int DeleteGroup() {
 
     int result = -2;
     if (!held) {
-        if (hasItems) ExecAgenda("DELETE FROM Zasoby WHERE Skupina = :ID", {{"ID", id}});
-        ExecAgenda("DELETE FROM Skupiny WHERE ID = :ID", {{"ID", id}});
+        {
+            // The group goes with its items or not at all: never items left under no group.
+            TTransaction transaction(frmMain->ADOConAgenda);
+            if (hasItems) ExecAgenda("DELETE FROM Zasoby WHERE Skupina = :ID", {{"ID", id}});
+            ExecAgenda("DELETE FROM Skupiny WHERE ID = :ID", {{"ID", id}});
+            transaction.Commit();
+        }
         RequeryAndLocate(groups);
         groups.Locate("ID", standOn);
         result = 0;
