@@ -14,7 +14,6 @@
 #include "core/Upgrade.h"
 #include "core/Working.h"
 #include "platform/data/Field.h"
-#include "platform/db/ADOConnection.h"
 #include "platform/db/ADOQuery.h"
 #include "platform/db/Transaction.h"
 #include "platform/ui/Dialogs.h"
@@ -395,15 +394,11 @@ int DeleteSheet(int sheetId) {
         stopped = AnyRecordHeld(items, "Zasoby") || AnyRecordHeld(groups, "Skupiny");
         if (!stopped) {
             // The three deletes are one change: a failure in any of them leaves the whole sheet.
-            TADOConnection& firm = frmMain->ADOConAgenda;
-            firm.BeginTrans();
-            const auto rollback = qScopeGuard([&] {
-                if (firm.InTransaction()) firm.RollbackTrans();
-            });
+            TTransaction transaction(frmMain->ADOConAgenda);
             if (!items.IsEmpty()) ExecAgenda("DELETE FROM Zasoby WHERE Sklad = :ID", {{"ID", sheetId}});
             ExecAgenda("DELETE FROM Skupiny WHERE Sklad = :ID", {{"ID", sheetId}});
             ExecAgenda("DELETE FROM Sklady WHERE ID = :ID", {{"ID", sheetId}});
-            firm.CommitTrans();
+            transaction.Commit();
         }
     }
     if (!stopped) return 0;
