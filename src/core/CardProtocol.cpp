@@ -129,8 +129,9 @@ bool SaveKeepingCardOpen(const std::function<void()>& save) {
         save();
         return true;
     } catch (const EDatabaseError& error) {
-        // The save is over: its working window must not stand over the message.
-        ShowWorking(false);
+        // The save is over: its working window must not stand over the message. Hidden without
+        // pumping messages, so nothing else runs between the failure and the card coming back.
+        TfrmWorking::Instance()->hide();
         ShowSaveFailure(error);
         return false;
     }

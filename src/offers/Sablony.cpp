@@ -118,6 +118,8 @@ int EditOfferTemplate(bool isNew) {
         FillCard(card, templates);
         storedCode = templates.FieldByName("Zkratka")->AsString();
     }
+    int newId = 0;
+    int rows = 0;
     for (;;) {
         if (card.exec() != QDialog::Accepted) return 0;
         const QString code = card.edtZkratka->text();
@@ -127,10 +129,11 @@ int EditOfferTemplate(bool isNew) {
                 continue;
             }
         }
+        // A database error the write cannot wait out brings the card back as the user left it,
+        // like a refused code does.
+        if (!SaveKeepingCardOpen([&] { rows = WriteTemplate(card, isNew, id, newId); })) continue;
         break;
     }
-    int newId = 0;
-    const int rows = WriteTemplate(card, isNew, id, newId);
     if (!session.AfterSave(templates, rows, newId)) return -1;
     return 0;
 }

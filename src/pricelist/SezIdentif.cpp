@@ -166,30 +166,33 @@ int EditIdentifier(bool add) {
         window.chckNepouzivat->setChecked(list.FieldByName("Nepouzivat")->AsBoolean());
     }
 
+    const auto write = [&] {
+        TParamValues values = {{"Zkratka", window.edtZkratka->text()},
+                               {"Popis", window.edtPopis->text()},
+                               {"Nepouzivat", window.chckNepouzivat->isChecked()}};
+        if (add)
+            return ExecAgenda(
+                "INSERT INTO SezIdentif (Zkratka, Popis, Nepouzivat) VALUES (:Zkratka, :Popis, :Nepouzivat)",
+                values);
+        values.push_back({"ID", id});
+        return ExecAgenda(
+            "UPDATE SezIdentif SET Zkratka = :Zkratka, Popis = :Popis, Nepouzivat = :Nepouzivat WHERE ID = "
+            ":ID",
+            values);
+    };
     int result = 0;
+    int rows = 0;
     for (;;) {
         result = window.exec();
         if (result != kResultOk) return result;
         const QString code = window.edtZkratka->text();
-        if (!add && code == storedCode) break;
-        if (!CodeTaken(code)) break;
-        ShowInformation(QString::fromUtf8(kCodeExists).arg(code));
-    }
-
-    TParamValues values = {{"Zkratka", window.edtZkratka->text()},
-                           {"Popis", window.edtPopis->text()},
-                           {"Nepouzivat", window.chckNepouzivat->isChecked()}};
-    int rows = 0;
-    if (add) {
-        rows = ExecAgenda(
-            "INSERT INTO SezIdentif (Zkratka, Popis, Nepouzivat) VALUES (:Zkratka, :Popis, :Nepouzivat)",
-            values);
-    } else {
-        values.push_back({"ID", id});
-        rows = ExecAgenda(
-            "UPDATE SezIdentif SET Zkratka = :Zkratka, Popis = :Popis, Nepouzivat = :Nepouzivat WHERE ID = "
-            ":ID",
-            values);
+        if ((add || code != storedCode) && CodeTaken(code)) {
+            ShowInformation(QString::fromUtf8(kCodeExists).arg(code));
+            continue;
+        }
+        // A database error the write cannot wait out brings the card back as the user left it,
+        // like a taken code does.
+        if (SaveKeepingCardOpen([&] { rows = write(); })) break;
     }
     const int newId = add && rows > 0 ? LastInsertedId() : 0;
     if (!card.AfterSave(list, rows, newId)) return -1;

@@ -13,6 +13,7 @@
 #include "offers/OfferFixture.h"
 #include "offers/Sablony.h"
 #include "offers/SablonyDetail.h"
+#include "platform/db/DatabaseError.h"
 #include "platform/ui/ModalHelper.h"
 #include "platform/ui/RichText.h"
 #include "platform/ui/RxSpinEdit.h"
@@ -121,6 +122,36 @@ TEST_F(SablonyTest, AnExistingTemplateKeepsItsCodeOrTakesAFreeOne) {
     });
     EXPECT_EQ(Count("NabSablony", "Zkratka = 'REVIZE'"), 0);
     EXPECT_EQ(Count("NabSablony", "Zkratka = 'VOLNA'"), 1);
+}
+
+TEST_F(SablonyTest, AWriteTheDatabaseRefusesBringsTheCardBackAsTheUserLeftIt) {
+    Firm().Execute(
+        "CREATE TRIGGER Odmitnout BEFORE UPDATE ON NabSablony BEGIN SELECT RAISE(ABORT, 'zapis odmitnut'); "
+        "END");
+    TScriptedDialogs dialogs;
+    dialogs.ExpectError(
+        QString::fromUtf8(kSaveNotDoneText).arg(DatabaseFailureText(EDatabaseError("zapis odmitnut"))));
+    QString shownAgain;
+    QVariant storedMeanwhile;
+    WithList([&](TfrmSablony& list) {
+        ASSERT_TRUE(Templates().Locate("Zkratka", "REVIZE"));
+        OnCard([&](TfrmSablonyDetail& card) {
+            OnCard([&](TfrmSablonyDetail& again) {
+                shownAgain = again.edtNazev->text();
+                storedMeanwhile = Stored("Nazev", "REVIZE");
+                Firm().Execute("DROP TRIGGER Odmitnout");
+                again.btnOK->click();
+            });
+            card.edtNazev->setText(QString::fromUtf8("Revize a měření"));
+            card.btnOK->click();
+        });
+        list.btnOpravit->click();
+        list.btnStorno->click();
+    });
+    dialogs.Verify();
+    EXPECT_EQ(shownAgain, QString::fromUtf8("Revize a měření"));
+    EXPECT_NE(storedMeanwhile.toString(), shownAgain);
+    EXPECT_EQ(Stored("Nazev", "REVIZE").toString(), shownAgain);
 }
 
 TEST_F(SablonyTest, TheTextEditorReplacesATextOnlyWhenConfirmed) {

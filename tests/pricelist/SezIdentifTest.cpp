@@ -9,6 +9,7 @@
 #include "core/CardProtocol.h"
 #include "core/Locks.h"
 #include "platform/data/Field.h"
+#include "platform/db/DatabaseError.h"
 #include "pricelist/EditorIdentif.h"
 #include "pricelist/IdentifDetail.h"
 #include "pricelist/SezIdentif.h"
@@ -62,6 +63,29 @@ TEST_F(SezIdentifTest, ANewCodeIsStoredTrimmedAndSeparatorsAndDuplicatesAreRefus
     EXPECT_EQ(ShowIdentifierCatalogue(TfrmSezIdentif::kModeManage, true), kResultCancel);
     EXPECT_EQ(Column("SELECT Zkratka FROM SezIdentif ORDER BY ID"), "KABEL|DATA");
     EXPECT_FALSE(frmMain->adqAgendaFree1.Active());
+}
+
+TEST_F(SezIdentifTest, AWriteTheDatabaseRefusesBringsTheCardBackAsTheUserLeftIt) {
+    Exec(
+        "CREATE TRIGGER Odmitnout BEFORE INSERT ON SezIdentif BEGIN SELECT RAISE(ABORT, 'zapis odmitnut'); "
+        "END");
+    dialogs_.ExpectError(
+        QString::fromUtf8(kSaveNotDoneText).arg(DatabaseFailureText(EDatabaseError("zapis odmitnut"))));
+    TModalDriver driver;
+    driver.Press("frmSezIdentif", "btnPridat")
+        .On("frmIdentifDetail", Type("DATA", QString::fromUtf8("Datové rozvody")))
+        .On("frmIdentifDetail",
+            [this](QWidget* w) {
+                auto* card = static_cast<TfrmIdentifDetail*>(w);
+                EXPECT_EQ(card->edtZkratka->text(), "DATA");
+                EXPECT_EQ(card->edtPopis->text(), QString::fromUtf8("Datové rozvody"));
+                EXPECT_EQ(Column("SELECT Zkratka FROM SezIdentif ORDER BY ID"), "KABEL");
+                Exec("DROP TRIGGER Odmitnout");
+                TModalDriver::Click(w, "btnOK");
+            })
+        .Press("frmSezIdentif", "btnStorno");
+    ShowIdentifierCatalogue(TfrmSezIdentif::kModeManage, true);
+    EXPECT_EQ(Column("SELECT Zkratka FROM SezIdentif ORDER BY ID"), "KABEL|DATA");
 }
 
 TEST_F(SezIdentifTest, RenamingOrDeletingACodeLeavesStoredListsAlone) {
