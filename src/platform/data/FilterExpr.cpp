@@ -2,6 +2,8 @@
 
 #include <QDate>
 #include <QRegularExpression>
+#include <QSet>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/data/DataText.h"
@@ -42,6 +44,30 @@ struct Token {
 
 bool IsIdentStart(QChar c) { return c.isLetter() || c == u'_'; }
 bool IsIdentPart(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
+
+// Where a date written as d.M.yyyy (one or two ASCII digits, a dot, one or two digits, a dot, one to four
+// digits, then neither a digit nor a dot) that starts at `i` ends, or -1. Scanned by hand: a
+// pattern match would check the whole filter text at every number, and the item filter's texts
+// hold one number per identifier.
+int UnquotedDateEnd(const QString& s, int i) {
+    const int n = static_cast<int>(s.size());
+    auto digits = [&](int from) {
+        int j = from;
+        while (j < n && s[j] >= u'0' && s[j] <= u'9') ++j;
+        return j - from;
+    };
+    for (int part = 0; part < 2; ++part) {
+        const int run = digits(i);
+        if (run < 1 || run > 2) return -1;
+        i += run;
+        if (i >= n || s[i] != u'.') return -1;
+        ++i;
+    }
+    const int run = digits(i);
+    if (run < 1 || run > 4) return -1;
+    i += run;
+    return i < n && s[i] == u'.' ? -1 : i;
+}
 
 std::vector<Token> Lex(const QString& s) {
     std::vector<Token> out;
@@ -89,13 +115,11 @@ std::vector<Token> Lex(const QString& s) {
             int j = i + 1;
             while (j < n && s[j].isDigit()) ++j;
             // d.M.yyyy written without quotes is a date; one "." makes a decimal number.
-            static const QRegularExpression date(
-                QStringLiteral("\\G\\d{1,2}\\.\\d{1,2}\\.\\d{1,4}(?![\\d.])"));
-            const auto m = date.match(s, i);
-            if (c != u'-' && m.hasMatch()) {
+            const int dateEnd = c == u'-' ? -1 : UnquotedDateEnd(s, i);
+            if (dateEnd > 0) {
                 t.kind = Tok::Date;
-                t.text = m.captured(0);
-                i = static_cast<int>(m.capturedEnd(0));
+                t.text = s.mid(i, dateEnd - i);
+                i = dateEnd;
             } else {
                 if (j < n && s[j] == u'.' && j + 1 < n && s[j + 1].isDigit()) {
                     ++j;
@@ -258,6 +282,18 @@ struct TFilterExpr::Node {
     OpKind op = OpKind::Eq;
     bool negate = false;
     bool constant = true;
+    // Of Or, made by binding: the "field = value" items looked up in one step per field, so that
+    // a record is tested against thousands of identifiers at the cost of one; the other items
+    // are evaluated one by one.
+    struct EqualitySet {
+        int field = -1;
+        bool text = false;
+        std::unordered_set<double> numbers;
+        QSet<QByteArray> keys;  // sort keys: texts equal in the database's comparison share one
+    };
+    std::vector<EqualitySet> equalities;
+    std::vector<const Node*> others;
+    bool grouped = false;
 };
 
 namespace {
@@ -486,8 +522,11 @@ void BindOperand(Node::Operand& o, const TFields& fields, const QString& where) 
     o.kind = KindOfField(fields[o.field]->DataType());
 }
 
+void GroupEqualities(Node& n);
+
 void BindNode(Node& n, const TFields& fields, const QString& text) {
     for (auto& item : n.items) BindNode(*item, fields, text);
+    if (n.type == Node::Or) GroupEqualities(n);
     if (n.type != Node::Compare && n.type != Node::Like && n.type != Node::IsNull) return;
     BindOperand(n.left, fields, text);
     BindOperand(n.right, fields, text);
@@ -520,6 +559,40 @@ void BindNode(Node& n, const TFields& fields, const QString& text) {
 double AsNumber(const QVariant& v) {
     if (v.typeId() == QMetaType::Bool) return v.toBool() ? -1.0 : 0.0;
     return v.toDouble();
+}
+
+// An item of an OR that holds exactly when a field equals a bound value, whose field compares as
+// text or as a number: its field and value, or false.
+bool IsFieldEquality(const Node& n, const Node::Operand*& field, const Node::Operand*& value) {
+    if (n.type != Node::Compare || n.op != OpKind::Eq || n.left.isField == n.right.isField) return false;
+    field = n.left.isField ? &n.left : &n.right;
+    value = n.left.isField ? &n.right : &n.left;
+    return field->kind == Kind::Text || field->kind == Kind::Number || field->kind == Kind::Date;
+}
+
+void GroupEqualities(Node& n) {
+    n.equalities.clear();
+    n.others.clear();
+    n.grouped = true;
+    for (const auto& item : n.items) {
+        const Node::Operand* field = nullptr;
+        const Node::Operand* value = nullptr;
+        if (!IsFieldEquality(*item, field, value)) {
+            n.others.push_back(item.get());
+            continue;
+        }
+        auto set = std::find_if(n.equalities.begin(), n.equalities.end(),
+                                [&](const Node::EqualitySet& e) { return e.field == field->field; });
+        if (set == n.equalities.end()) {
+            set = n.equalities.emplace(n.equalities.end());
+            set->field = field->field;
+            set->text = field->kind == Kind::Text;
+        }
+        if (set->text)
+            set->keys.insert(DataSortKey(value->value.toString()));
+        else
+            set->numbers.insert(AsNumber(value->value));
+    }
 }
 
 // A field's value in the comparison's terms. Text fields that are NULL compare as empty text, so
@@ -557,7 +630,25 @@ bool Eval(const Node& n, const TFilterExpr::ValueOf& valueOf) {
         case Node::Constant:
             return n.constant;
         case Node::Or:
-            for (const auto& item : n.items)
+            if (!n.grouped) {
+                for (const auto& item : n.items)
+                    if (Eval(*item, valueOf)) return true;
+                return false;
+            }
+            // Evaluating has no side effects, so the grouped items may go first.
+            for (const Node::EqualitySet& set : n.equalities) {
+                const QVariant& v = valueOf(set.field);
+                if (set.text) {
+                    // An empty text field equals '' as in a single comparison.
+                    const QByteArrayView key = DataSortKeyView(
+                        v.typeId() == QMetaType::QString ? *static_cast<const QString*>(v.constData())
+                                                         : v.toString());
+                    if (set.keys.contains(QByteArray::fromRawData(key.data(), key.size()))) return true;
+                } else if (v.isValid() && set.numbers.count(AsNumber(v))) {
+                    return true;
+                }
+            }
+            for (const Node* item : n.others)
                 if (Eval(*item, valueOf)) return true;
             return false;
         case Node::And:

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "DataFixture.h"
 #include "platform/data/FilterExpr.h"
 
@@ -93,6 +95,36 @@ TEST_F(FilterTest, TextsTheWindowsBuild) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.filter);
         EXPECT_EQ(Filter(QString::fromUtf8(c.filter)), c.ids);
+    }
+}
+
+// An OR of "field = value" items is looked up rather than tried item by item; whatever the mix,
+// the records it lets through are exactly those that one of its items lets through alone.
+TEST_F(FilterTest, OrOfEqualitiesSelectsWhatItsItemsSelect) {
+    const std::vector<std::vector<const char*>> chains = {
+        {"Popis = 'ZÁSUVKA'", "Popis = 'kabel o''neil'", "Popis = 'zasuvka'"},  // case, not accents
+        {"Identif = ''", "Identif = '_A_'"},                                    // never set equals '' too
+        {"IDStav = 3", "2 = IDStav", "IDStav = 99"},                            // value on either side
+        {"Celkem = 55", "Celkem = 100.5", "Celkem = '2000'"},                   // NULL equals no number
+        {"DatVyrizeni = 3.2.2024", "DatVystaveni = #2024-01-05#", "DatVyrizeni = '1.3.2024'"},
+        {"IDStav = 1", "Popis LIKE 'V*'", "IDStav = 2 AND Celkem > 1000", "Dostupnost = 'o'"},
+        {"NOT IDStav = 1", "Identif = '_AB_'"},
+        {"IDStav = 7", "Celkem = 1"},  // nothing
+    };
+    for (const auto& items : chains) {
+        std::set<qint64> expected;
+        QStringList texts;
+        for (const char* item : items) {
+            texts << QString::fromUtf8(item);
+            for (const qint64 id : Filter(texts.back())) expected.insert(id);
+        }
+        const QString chain = texts.join(" OR ");
+        SCOPED_TRACE(chain.toStdString());
+        EXPECT_EQ(Filter(chain), V(expected.begin(), expected.end()));
+        // Repeated many times over, as the item filter repeats identifiers of many codes.
+        QStringList many;
+        for (int i = 0; i < 2000; ++i) many << QStringLiteral("IDStav = %1").arg(100 + i) << texts;
+        EXPECT_EQ(Filter(many.join(" OR ")), V(expected.begin(), expected.end()));
     }
 }
 
