@@ -410,9 +410,27 @@ void TDataSet::PlaceInView(uint32_t row, bool wasInView, int anchor) {
     }
     int pos;
     if (!order_.empty()) {
-        // After equal keys, as a stable sort of the natural order would put a new record.
-        pos = static_cast<int>(
-            view_.PartitionPoint([this, row](uint32_t other) { return CompareRows(row, other) >= 0; }));
+        // After equal keys, as a stable sort of the natural order would put a new record. The
+        // record's own first text key is read once, not at every step of the search: on a large
+        // table each step already waits for the other record's key to come from memory.
+        TSortKeyPrefix prefix;
+        const QByteArray* key = nullptr;
+        if (!orderPrefixes_.empty() && row < orderPrefixes_[0].size() && !orderPrefixes_[0][row].Empty()) {
+            prefix = orderPrefixes_[0][row];
+            key = &orderKeys_[0][row];
+        }
+        const bool descending = order_[0].Descending;
+        pos = static_cast<int>(view_.PartitionPoint([&](uint32_t other) {
+            if (key && other < orderPrefixes_[0].size()) {
+                const TSortKeyPrefix& theirs = orderPrefixes_[0][other];
+                if (!theirs.Empty()) {
+                    if (theirs != prefix) return descending ? prefix < theirs : theirs < prefix;
+                    const int c = orderKeys_[0][other].compare(*key);
+                    if (c != 0) return descending ? c > 0 : c < 0;
+                }
+            }
+            return CompareRows(row, other) >= 0;
+        }));
     } else {
         pos = std::clamp(anchor, 0, RecordCount());
     }
