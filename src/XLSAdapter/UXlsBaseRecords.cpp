@@ -1,6 +1,8 @@
 #include "XLSAdapter/UXlsBaseRecords.h"
 
 #include <QIODevice>
+#include <cstring>
+#include <typeinfo>
 
 #include "XLSAdapter/UXlsBaseRecordLists.h"
 #include "XLSAdapter/UXlsCellRecords.h"
@@ -171,8 +173,15 @@ std::unique_ptr<TBaseRecord> MakeRecord(quint16 id, QByteArray data) {
     }
 }
 
+// The stream a workbook loads from, when its bytes can be shared. Asked once per record, so the
+// exact type is compared rather than searched for through the class tree.
+TSharedPayloadBuffer* SharedBuffer(QIODevice& stream) {
+    return typeid(stream) == typeid(TSharedPayloadBuffer) ? static_cast<TSharedPayloadBuffer*>(&stream)
+                                                          : nullptr;
+}
+
 QByteArray ReadPayload(QIODevice& stream, quint16 size) {
-    if (auto* shared = dynamic_cast<TSharedPayloadBuffer*>(&stream)) {
+    if (auto* shared = SharedBuffer(stream)) {
         const QByteArray& all = shared->buffer();
         qint64 pos = shared->pos();
         if (pos + size > all.size()) XlsError(XlsMessages::ErrExcelInvalid);
@@ -341,12 +350,25 @@ std::unique_ptr<TBaseRecord> LoadRecord(QIODevice& stream, const char header[4])
     // stack; they belong to the record that opened the chain, which also decides whether a
     // TABLE or STRING may follow.
     TBaseRecord* tail = record.get();
+    TSharedPayloadBuffer* shared = SharedBuffer(stream);
     for (;;) {
         char next[4];
-        qint64 got = stream.read(next, 4);
-        if (got < 4) {
-            if (got > 0) stream.seek(stream.pos() - got);
-            return record;
+        if (shared) {
+            // The next header is looked at in place: reading it and seeking back cost more than
+            // the rest of a small record's load.
+            const QByteArray& all = shared->buffer();
+            const qint64 pos = shared->pos();
+            if (pos + 4 > all.size()) return record;
+            std::memcpy(next, all.constData() + pos, 4);
+            const quint16 peeked = quint16(quint8(next[0]) | (quint8(next[1]) << 8));
+            if (peeked != xlr_CONTINUE && peeked != xlr_TABLE && peeked != xlr_STRING) return record;
+            shared->seek(pos + 4);
+        } else {
+            qint64 got = stream.read(next, 4);
+            if (got < 4) {
+                if (got > 0) stream.seek(stream.pos() - got);
+                return record;
+            }
         }
         quint16 nextId = quint16(quint8(next[0]) | (quint8(next[1]) << 8));
         quint16 nextSize = quint16(quint8(next[2]) | (quint8(next[3]) << 8));

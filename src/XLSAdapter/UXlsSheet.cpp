@@ -97,16 +97,18 @@ void TWorkSheet::LoadFromStream(QIODevice& stream, std::unique_ptr<TBaseRecord> 
             const TBaseRecord* s = r.get();
             int pos = 0;
             lastFormula->FormulaValue = TExcelString(2, s, pos).Value();
-        } else if (dynamic_cast<TIgnoreRecord*>(r.get())) {
-            continue;
-        } else if (id == xlr::COLINFO) {
-            ColInfos.AddRecord(Take<TColInfoRecord>(r));
         } else if (IsCellRecord(id)) {
+            // Cells first: they are nearly every record of a sheet, and none of their kinds is
+            // one of the records that are read and dropped.
             Cells.AddCell(Take<TCellRecord>(r));
         } else if (id == xlr::MULRK || id == xlr::MULBLANK) {
             Cells.AddMultiple(Take<TMultipleValueRecord>(r));
         } else if (id == xlr::ROW) {
             Cells.AddRow(Take<TRowRecord>(r));
+        } else if (dynamic_cast<TIgnoreRecord*>(r.get())) {
+            continue;
+        } else if (id == xlr::COLINFO) {
+            ColInfos.AddRecord(Take<TColInfoRecord>(r));
         } else if (id == xlr::CONDFMT) {
             auto entry = std::make_unique<TCondFmt>();
             entry->LoadFromStream(stream, *r);

@@ -18,10 +18,17 @@ const QByteArray kBof = Rec(0x0809, Words({0x0600, 0x0005, 0, 0, 0, 0, 0, 0}));
 
 }  // namespace
 
-TEST(RecordLayer, ContinueChainIsKeptInOrderAndWrittenBack) {
+// A workbook loaded from memory shares its bytes with the records and looks at the next header in
+// place; a file stream reads it. Both must make the same records and refuse the same damage.
+template <typename Buffer>
+class RecordLayer : public ::testing::Test {};
+using StreamKinds = ::testing::Types<QBuffer, TSharedPayloadBuffer>;
+TYPED_TEST_SUITE(RecordLayer, StreamKinds);
+
+TYPED_TEST(RecordLayer, ContinueChainIsKeptInOrderAndWrittenBack) {
     QByteArray stream = kBof + Rec(0x1234, "head") + Rec(0x003C, "one") + Rec(0x003C, "two") +
                         Rec(0x003C, "three") + Rec(0x000A, "");
-    auto records = LoadAll(stream);
+    auto records = LoadAll<TypeParam>(stream);
     ASSERT_EQ(records.size(), 3u);
     const TBaseRecord& r = *records[1];
     ASSERT_TRUE(r.Continue && r.Continue->Continue && r.Continue->Continue->Continue);
@@ -37,11 +44,12 @@ TEST(RecordLayer, ContinueChainIsKeptInOrderAndWrittenBack) {
     EXPECT_EQ(Saved(*list[1]->Clone()), Saved(*list[1]));
 }
 
-TEST(RecordLayer, TableIsOwnedByTheFormulaBeforeIt) {
+TYPED_TEST(RecordLayer, TableIsOwnedByTheFormulaBeforeIt) {
     QByteArray formula = Rec(0x0006, QByteArray(22, '\1')) + Rec(0x003C, "c");
     QByteArray table = Rec(0x0236, QByteArray(16, '\2'));
     QByteArray string = Rec(0x0207, Words({1, 0x4100}));
-    auto records = LoadAll(formula + table + string);
+    const QByteArray stream = formula + table + string;
+    auto records = LoadAll<TypeParam>(stream);
     ASSERT_EQ(records.size(), 2u);
     auto* f = dynamic_cast<TFormulaRecord*>(records[0].get());
     ASSERT_TRUE(f && f->TableRecord);
@@ -54,7 +62,7 @@ TEST(RecordLayer, TableIsOwnedByTheFormulaBeforeIt) {
     EXPECT_EQ(Saved(*records[1]), QByteArray());
 }
 
-TEST(RecordLayer, MalformedStreamsRaiseTheLibraryMessages) {
+TYPED_TEST(RecordLayer, MalformedStreamsRaiseTheLibraryMessages) {
     struct Case {
         const char* what;
         QByteArray stream;
@@ -76,11 +84,11 @@ TEST(RecordLayer, MalformedStreamsRaiseTheLibraryMessages) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(MessageOf([&] { LoadAll(c.stream); }), QString::fromUtf8(c.message));
+        EXPECT_EQ(MessageOf([&] { LoadAll<TypeParam>(c.stream); }), QString::fromUtf8(c.message));
     }
 }
 
-TEST(RecordLayer, ReadMemWalksIntoContinueRecords) {
+TEST(RecordChain, ReadMemWalksIntoContinueRecords) {
     auto records = LoadAll(Rec(0x1234, "abc") + Rec(0x003C, "de") + Rec(0x003C, "fgh"));
     const TBaseRecord* r = records[0].get();
     int pos = 1;
@@ -92,7 +100,7 @@ TEST(RecordLayer, ReadMemWalksIntoContinueRecords) {
     EXPECT_EQ(MessageOf([&] { ReadMem(r, pos, 2, nullptr); }), QString(XlsMessages::ErrReadingRecord));
 }
 
-TEST(RecordLayer, IncWordStopsAtItsBounds) {
+TEST(RecordChain, IncWordStopsAtItsBounds) {
     QByteArray d = Words({10});
     IncWord(d, 0, 5, 15);
     EXPECT_EQ(GetWord(d, 0), 15);
@@ -106,7 +114,7 @@ TEST(RecordLayer, IncWordStopsAtItsBounds) {
     EXPECT_EQ(v, 1);
 }
 
-TEST(RecordLayer, SmallRecordAccessors) {
+TEST(RecordChain, SmallRecordAccessors) {
     TBoundSheetRecord sheet(0, QString::fromUtf8("Ceník"));
     EXPECT_EQ(sheet.SheetName(), QString::fromUtf8("Ceník"));
     sheet.SetSheetName(QString::fromUtf8("Nabídka č. 1"));

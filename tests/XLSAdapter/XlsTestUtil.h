@@ -32,8 +32,10 @@ inline QByteArray Words(std::initializer_list<quint16> words) {
 }
 
 // Every record of a stream, read the way the workbook loader reads them.
-inline std::vector<std::unique_ptr<TBaseRecord>> LoadAll(const QByteArray& stream) {
-    QBuffer in;
+// With a TSharedPayloadBuffer the records' payloads point into `stream`, which must outlive them.
+template <typename Buffer = QBuffer>
+std::vector<std::unique_ptr<TBaseRecord>> LoadAll(const QByteArray& stream) {
+    Buffer in;
     in.setData(stream);
     in.open(QIODevice::ReadOnly);
     std::vector<std::unique_ptr<TBaseRecord>> out;
