@@ -135,7 +135,12 @@ void TSST::FixRefs() {
     const size_t before = entries_.size();
     std::erase_if(entries_, [](const TSSTEntry* e) { return e->Refs <= 0; });
     placed_ = entries_.size();
-    if (entries_.size() != before && indexed_) RebuildTextIndex();
+    // The text index is made again when a text is next added: a table saved and then dropped,
+    // as every report's is, never needs it.
+    if (entries_.size() != before) {
+        byText_.clear();
+        indexed_ = false;
+    }
 }
 
 // Lays the table out into SST and CONTINUE records and hands every piece to `sink`: a string
