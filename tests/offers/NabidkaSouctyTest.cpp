@@ -37,14 +37,7 @@ void Fill(TMemTable& items, const std::vector<TRow>& rows) {
     items.Open();
     int order = 0;
     for (const TRow& r : rows) {
-        items.Append();
-        for (const QString& c : OfferItemColumns()) {
-            TField* f = items.FieldByName(c);
-            if (f->DataType() == ftBoolean)
-                f->SetAsBoolean(false);
-            else if (f->DataType() != ftString && f->DataType() != ftMemo)
-                f->SetValue(0);
-        }
+        AppendBlankItem(items);
         items.FieldByName("Popis")->SetAsString(QString::fromUtf8(r.popis));
         items.FieldByName("Nadpisova")->SetAsBoolean(r.kind == Heading);
         items.FieldByName("Textova")->SetAsBoolean(r.kind == Text);
